@@ -1,0 +1,326 @@
+#include "control/agendor.h"
+
+#include <cmath>
+#include <utility>
+
+#include "control/layout.h"
+#include "control/permissions.h"
+#include "data/day_grid.h"
+#include "data/loaders.h"
+#include "data/markers.h"
+#include "platform/date_time.h"
+#include "printing/print_sheet.h"
+#include "sheet/navigation.h"
+#include "sheet/sheets.h"
+
+namespace agendor {
+
+namespace {
+
+constexpr const char* kTitle = "Agendor3.ocx";
+
+std::int16_t RoundedSize(double points) {
+    return static_cast<std::int16_t>(std::nearbyint(points));
+}
+
+template <typename T>
+T Get(const PropertyValue& value) {
+    if (const T* v = std::get_if<T>(&value)) return *v;
+    if constexpr (std::is_same_v<T, double>) {
+        if (const auto* i = std::get_if<std::int32_t>(&value)) return *i;
+    }
+    if constexpr (std::is_same_v<T, std::int32_t>) {
+        if (const auto* d = std::get_if<double>(&value)) {
+            if (std::isfinite(*d) && std::fabs(*d) < 2147483648.0) return static_cast<std::int32_t>(std::nearbyint(*d));
+        }
+    }
+    throw Error("Typen unverträglich");
+}
+
+} // namespace
+
+void ShowErrorBox(Instance& instance, int code, const std::string& description) {
+    Message message;
+    message.text = "Agendor-Fehlercode " + std::to_string(code) + "\r\n" + description;
+    message.title = kTitle;
+    message.icon = MessageIcon::Critical;
+    message.buttons = MessageButtons::Ok;
+    instance.ui.container->MessageBox(message);
+}
+
+void WithErrorBox(Instance& instance, int code, const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const std::exception& e) {
+        ShowErrorBox(instance, code, e.what());
+    }
+}
+
+bool CheckRequiredProperties(Instance& instance) {
+    const State& s = instance.state;
+    const std::pair<const char*, bool> required[] = {
+        {"DataSourcePerson", !s.DataSourcePerson.empty()},
+        {"FieldSourcePerson", !s.FieldSourcePerson.empty()},
+        {"FieldSourcePersonID", !s.FieldSourcePersonID.empty()},
+        {"DataSourceDates", !s.DataSourceDates.empty()},
+        {"FieldDatesDate", !s.FieldDatesDate.empty()},
+        {"FieldDatesDateID", !s.FieldDatesDateID.empty()},
+        {"Workspace", s.workspace != nullptr},
+        {"Database", s.database != nullptr},
+    };
+    for (const auto& [name, set] : required) {
+        if (set) continue;
+        if (!instance.ui.container->UserMode()) return true;
+        Message message;
+        message.text = std::string("Set Property <") + name + "> first!";
+        message.icon = MessageIcon::Critical;
+        instance.ui.container->MessageBox(message);
+        return false;
+    }
+    return true;
+}
+
+void RefreshControl(Instance& instance) {
+    ApplyPermissions(instance);
+    if (!CheckRequiredProperties(instance)) return;
+    BuildSheet(instance);
+    LoadDates(instance);
+    LoadPersons(instance);
+}
+
+Agendor::Agendor(const Surface& surface) {
+    instance_.ui = surface;
+    Initialize();
+    ConnectChildEvents();
+}
+
+Agendor::~Agendor() {
+    // The widgets outlive the control; leave no handler pointing at it.
+    Surface& ui = instance_.ui;
+    ui.Grid->events = {};
+    ui.btnVorlage->Click = nullptr;
+    ui.Timer1->Tick = nullptr;
+    ui.Toolbar2->ButtonClick = nullptr;
+    ui.Kontextmenu->ItemClick = nullptr;
+}
+
+void Agendor::Initialize() {
+    Surface& ui = instance_.ui;
+    s().DateValue = instance_.Today();
+    s().Header = "Kontakt";
+    FlexGrid& grid = *ui.Grid;
+    grid.SetRow(0);
+    for (int c = 0; c < 7; ++c) {
+        grid.SetCol(c);
+        grid.SetCellAlignment(CellAlignment::CenterCenter);
+        grid.SetCellFontBold(true);
+        grid.SetText(instance_.locale().WeekdayName(c + 1, true));
+    }
+    ui.GridZoom->SetRowHeightMin(ui.cboPerson->Height());
+    ui.GridZoom->SetColWidth(2, 0);
+    ui.GridZoom->SetColWidth(3, 0);
+    for (int b = 1; b <= 2; ++b) {
+        ToolbarButton button = ui.Toolbar1->Button(b);
+        button.image = b;
+        ui.Toolbar1->SetButton(b, button);
+    }
+}
+
+void Agendor::ConnectChildEvents() {
+    Instance& in = instance_;
+    GridEvents& g = in.ui.Grid->events;
+    g.EnterCell = [&in] { GridEnterCell(in); };
+    g.Click = [&in] { GridClick(in); };
+    g.DblClick = [&in] { GridDblClick(in); };
+    g.KeyPress = [&in](int& key) { GridKeyPress(in, key); };
+    g.MouseUp = [&in](int button, int shift, Twips x, Twips y) { GridMouseUp(in, button, shift, x, y); };
+    g.LostFocus = [&in] { GridLostFocus(in); };
+    in.ui.btnVorlage->Click = [&in](int index) { MarkerClick(in, index); };
+    in.ui.Timer1->Tick = [&in] { Timer1Tick(in); };
+    in.ui.Toolbar2->ButtonClick = [&in](int index) { Toolbar2ButtonClick(in, index); };
+    in.ui.Kontextmenu->ItemClick = [&in](int index) { KontextClick(in, index); };
+}
+
+void Agendor::InitProperties() {
+    s().DateValue = instance_.Today();
+    s().Header = "Kontakt";
+    s().BackColor = 0xFFFFFF;
+    s().BackColorSel = 0xC0FFFF;
+    s().BackColorFixed = 0xC0C0C0;
+    s().BackcolorPast = 0xDCDCDC;
+    s().font = instance_.ui.container->AmbientFont();
+    s().Fontname = s().font->Name();
+    s().Fontsize = RoundedSize(s().font->Size());
+    s().View = agMonat;
+    s().PublicHoliday = s().AllowPrint = s().AllowEdit = s().AllowChangeView = s().AllowScroll = true;
+}
+
+void Agendor::ReadProperties(PropertyStore& store) {
+    State& st = s();
+    auto readBool = [&](const char* key, bool& target) { target = Get<bool>(store.Read(key, true)); };
+    auto readText = [&](const char* key, std::string& target, const char* def = "") {
+        target = Get<std::string>(store.Read(key, std::string(def)));
+    };
+    auto readColour = [&](const char* key, Colour& target, Colour def) {
+        target = static_cast<Colour>(Get<std::int32_t>(store.Read(key, static_cast<std::int32_t>(def))));
+    };
+    readBool("AllowPrint", st.AllowPrint);
+    readBool("AllowEdit", st.AllowEdit);
+    readBool("AllowChangeView", st.AllowChangeView);
+    readBool("AllowScroll", st.AllowScroll);
+    readText("DataSourcePerson", st.DataSourcePerson);
+    readText("FieldSourcePersonID", st.FieldSourcePersonID);
+    readText("FieldSourcePerson", st.FieldSourcePerson);
+    readText("Header", st.Header, "Kontakt");
+    readText("DataSourceDates", st.DataSourceDates);
+    readText("FieldDatesDateID", st.FieldDatesDateID);
+    readText("FieldDatesDate", st.FieldDatesDate);
+    readText("FieldDatesPerson", st.FieldDatesPerson);
+    readColour("BackColor", st.BackColor, 0xFFFFFF);
+    readColour("BackColorSel", st.BackColorSel, 0xC0FFFF);
+    readColour("BackColorFixed", st.BackColorFixed, 0xC0C0C0);
+    readColour("BackColorPast", st.BackcolorPast, 0xDCDCDC);
+    const std::int32_t view = Get<std::int32_t>(store.Read("View", std::int32_t{2}));
+    if (view < -32768 || view > 32767) throw Error("Überlauf");
+    st.View = static_cast<std::int16_t>(view);
+    st.PublicHoliday = Get<bool>(store.Read("PublicHoliday", true));
+    st.DateValue = Get<double>(store.Read("DateValue", instance_.Today()));
+    readText("Footnote", st.Footnote);
+    std::shared_ptr<agendor::Font> ambient = instance_.ui.container->AmbientFont();
+    st.font = Get<std::shared_ptr<agendor::Font>>(store.Read("Font", ambient));
+    if (!st.font) st.font = ambient;
+    ApplyFont();
+    st.Fontname = st.font->Name();
+    st.Fontsize = RoundedSize(st.font->Size());
+    ApplyPermissions(instance_);
+}
+
+void Agendor::WriteProperties(PropertyStore& store) {
+    const State& st = s();
+    store.Write("AllowPrint", st.AllowPrint, true);
+    store.Write("AllowEdit", st.AllowEdit, true);
+    store.Write("AllowChangeView", st.AllowChangeView, true);
+    store.Write("AllowScroll", st.AllowScroll, true);
+    store.Write("DataSourcePerson", st.DataSourcePerson, std::string());
+    store.Write("FieldSourcePersonID", st.FieldSourcePersonID, std::string());
+    store.Write("FieldSourcePerson", st.FieldSourcePerson, std::string());
+    store.Write("DataSourceDates", st.DataSourceDates, std::string());
+    store.Write("FieldDatesDateID", st.FieldDatesDateID, std::string());
+    store.Write("FieldDatesDate", st.FieldDatesDate, std::string());
+    store.Write("FieldDatesPerson", st.FieldDatesPerson, std::string());
+    store.Write("Header", st.Header, std::string("Kontakt"));
+    store.Write("BackColor", static_cast<std::int32_t>(st.BackColor), std::int32_t{0xFFFFFF});
+    store.Write("BackColorSel", static_cast<std::int32_t>(st.BackColorSel), std::int32_t{0xC0FFFF});
+    store.Write("BackColorFixed", static_cast<std::int32_t>(st.BackColorFixed), std::int32_t{0xC0C0C0});
+    store.Write("BackColorPast", static_cast<std::int32_t>(st.BackcolorPast), std::int32_t{0xDCDCDC});
+    store.Write("Font", st.font, instance_.ui.container->AmbientFont());
+    store.Write("View", static_cast<std::int32_t>(st.View), std::int32_t{2});
+    store.Write("PublicHoliday", st.PublicHoliday, true);
+    store.Write("DateValue", st.DateValue, instance_.Today());
+    store.Write("Footnote", st.Footnote, std::string());
+}
+
+void Agendor::Resize(Twips width, Twips height) { ResizeLayout(instance_, width, height); }
+
+void Agendor::Notify(const char* name) { instance_.ui.container->PropertyChanged(name); }
+
+void Agendor::ApplyFont() {
+    if (instance_.ui.SetSurfaceFont) instance_.ui.SetSurfaceFont(s().font);
+    instance_.ui.Grid->SetFont(s().font);
+}
+
+void Agendor::SetDateValue(DateTime v) { s().DateValue = v; Notify("DateValue"); }
+void Agendor::Refresh() { RefreshControl(instance_); }
+void Agendor::SetFieldSourcePersonID(const std::string& v) { s().FieldSourcePersonID = v; Notify("FieldSourcePersonID"); }
+void Agendor::SetFieldSourcePerson(const std::string& v) { s().FieldSourcePerson = v; Notify("FieldSourcePerson"); }
+void Agendor::SetFieldDatesDateID(const std::string& v) { s().FieldDatesDateID = v; Notify("FieldDatesDateID"); }
+void Agendor::SetFieldDatesDate(const std::string& v) { s().FieldDatesDate = v; Notify("FieldDatesDate"); }
+void Agendor::SetFieldDatesPerson(const std::string& v) { s().FieldDatesPerson = v; Notify("FieldDatesPerson"); }
+void Agendor::SetDatabase(std::shared_ptr<agendor::Database> v) { s().database = std::move(v); Notify("Database"); }
+void Agendor::SetWorkspace(std::shared_ptr<agendor::Workspace> v) { s().workspace = std::move(v); Notify("Workspace"); }
+void Agendor::SetDataSourcePerson(const std::string& v) { s().DataSourcePerson = v; Notify("DataSourcePerson"); }
+void Agendor::SetDataSourceDates(const std::string& v) { s().DataSourceDates = v; Notify("DataSourceDates"); }
+void Agendor::SetHeader(const std::string& v) { s().Header = v; Notify("Header"); }
+
+void Agendor::SetBackColor(Colour v) {
+    s().BackColor = v;
+    instance_.ui.GridZoom->SetBackColor(v);
+    instance_.ui.Grid->SetBackColor(v);
+    Notify("BackColor");
+}
+
+void Agendor::SetBackColorSel(Colour v) {
+    s().BackColorSel = v;
+    instance_.ui.Grid->SetBackColorSel(v);
+    instance_.ui.GridZoom->SetBackColorSel(v);
+    Notify("BackColorSel");
+}
+
+void Agendor::SetBackColorFixed(Colour v) {
+    s().BackColorFixed = v;
+    instance_.ui.Grid->SetBackColorFixed(v);
+    instance_.ui.GridZoom->SetBackColorFixed(v);
+    Notify("BackColorFixed");
+}
+
+void Agendor::SetBackcolorPast(Colour v) { s().BackcolorPast = v; Notify("BackcolorPast"); }
+
+void Agendor::SetView(std::int32_t v) {
+    // A view without a button on Toolbar2 is refused before anything is
+    // stored, so the control never holds a view it cannot show.
+    if (v < 1 || v > 5) throw Error("Ungültiger Wert für View: " + std::to_string(v) + " (erlaubt sind 1 bis 5)");
+    s().View = static_cast<std::int16_t>(v);
+    instance_.ui.Toolbar2->SetButtonPressed(v, true);
+    Notify("View");
+    Refresh();
+}
+
+void Agendor::SetPublicHoliday(bool v) { s().PublicHoliday = v; Notify("PublicHoliday"); }
+void Agendor::SetFootnote(const std::string& v) { s().Footnote = v; Notify("Footnote"); }
+void Agendor::SetAllowPrint(bool v) { s().AllowPrint = v; ApplyPermissions(instance_); Notify("AllowPrint"); }
+void Agendor::SetAllowEdit(bool v) { s().AllowEdit = v; ApplyPermissions(instance_); Notify("AllowEdit"); }
+void Agendor::SetAllowChangeView(bool v) { s().AllowChangeView = v; ApplyPermissions(instance_); Notify("AllowChangeView"); }
+void Agendor::SetAllowScroll(bool v) { s().AllowScroll = v; ApplyPermissions(instance_); Notify("AllowScroll"); }
+
+void Agendor::PrintSheet(std::optional<std::int16_t> intView) {
+    const int effective = intView.value_or(s().View);
+    PrintPage(instance_, s().DateValue, effective == 2 ? 2 : 1);
+}
+
+void Agendor::SetFont(std::shared_ptr<agendor::Font> v) {
+    if (!v) throw Error("Ungültiges Schriftobjekt");
+    s().font = std::move(v);
+    s().Fontname = s().font->Name();
+    s().Fontsize = RoundedSize(s().font->Size());
+    ApplyFont();
+    Notify("Font");
+    Notify("Fontname");
+    Notify("Fontsize");
+}
+
+void Agendor::SetFontname(const std::string& v) {
+    s().Fontname = v;
+    try {
+        if (!s().font) throw Error("Kein Schriftobjekt");
+        s().font->SetName(v);
+        ApplyFont();
+    } catch (const std::exception&) {
+        // Keep the name the font really has, so Fontname never names a font
+        // that is not shown.
+        if (s().font) s().Fontname = s().font->Name();
+        return;
+    }
+    Notify("Fontname");
+    Notify("Font");
+}
+
+void Agendor::SetFontsize(std::int16_t v) {
+    if (!s().font) throw Error("Kein Schriftobjekt");
+    s().Fontsize = v;
+    s().font->SetSize(v);
+    ApplyFont();
+    Notify("Fontsize");
+    Notify("Font");
+}
+
+} // namespace agendor

@@ -1,0 +1,113 @@
+#pragma once
+// One instance of the control: the child widgets the host's backend gives it,
+// the state every procedure works on, and the host's event handlers.
+// The subsystems (sheet/, data/, editing/, printing/) are free functions on it.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/database.h"
+#include "platform/grid.h"
+#include "platform/host.h"
+#include "platform/locale.h"
+#include "platform/printer.h"
+#include "platform/widgets.h"
+
+namespace agendor {
+
+// agAnsicht
+enum agAnsicht : std::int32_t { agWoche = 1, agMonat = 2 };
+
+// The child controls and services, owned by the backend; they outlive the
+// control instance.
+struct Surface {
+    FlexGrid* Grid = nullptr;
+    FlexGrid* GridZoom = nullptr;
+    Toolbar* Toolbar1 = nullptr;
+    Toolbar* Toolbar2 = nullptr;
+    TextBox* txtToolbarTag = nullptr;
+    MaskedEdit* txtClock = nullptr;
+    ComboBox* cboPerson = nullptr;
+    Label* lblMonat = nullptr;
+    Frame* Frame1 = nullptr;
+    MarkerArray* btnVorlage = nullptr;
+    PopupMenu* Kontextmenu = nullptr;
+    Timer* Timer1 = nullptr;
+    Container* container = nullptr;
+    TextMetrics* metrics = nullptr;
+    const Clock* clock = nullptr;
+    const Locale* locale = nullptr;
+    // Makes a font the font of the control's own surface (may be empty).
+    std::function<void(std::shared_ptr<Font>)> SetSurfaceFont;
+    // Opens the system printer for one print run (may be empty: no printer).
+    std::function<std::unique_ptr<Printer>()> OpenPrinter;
+};
+
+// The host's handlers. Cancel starts False; a handler sets it to refuse.
+struct AgendorEvents {
+    std::function<void(std::int32_t DateID, DateTime DateOld, DateTime DateNew, bool& Cancel)> DateChange;
+    std::function<void(std::int32_t DateID, DateTime DateTime, const std::string& Person, bool& Cancel)> DateDel;
+    std::function<void(DateTime DateTime, std::int32_t PersonID, const std::string& Person, bool& Cancel)> DateNew;
+    std::function<void(DateTime CurDay)> Click;
+    std::function<void(DateTime CurDay)> DblClick;
+    std::function<void(const std::string& sTime)> IncorrectTime;
+};
+
+struct State {
+    // Backing the public properties.
+    std::shared_ptr<Workspace> workspace;
+    std::shared_ptr<Database> database;
+    std::string DataSourcePerson, FieldSourcePersonID, FieldSourcePerson;
+    std::string DataSourceDates, FieldDatesDateID, FieldDatesDate, FieldDatesPerson;
+    std::string Header = "Kontakt";
+    Colour BackColor = 0xFFFFFF;
+    Colour BackColorSel = 0xC0FFFF;
+    Colour BackColorFixed = 0xC0C0C0;
+    Colour BackcolorPast = 0xDCDCDC;
+    std::shared_ptr<Font> font;
+    bool PublicHoliday = true;
+    std::string Footnote;
+    bool AllowPrint = true, AllowEdit = true, AllowChangeView = true, AllowScroll = true;
+    std::string Fontname;
+    std::int16_t Fontsize = 0;
+    DateTime DateValue = 0;
+    std::int16_t View = agMonat;
+
+    // Shared between the subsystems.
+    std::int16_t SavedRow = 0, SavedCol = 0;
+    bool PopupShown = false;
+    bool MenuEnabled = false;
+    bool TodayOnSheet = false;
+    std::int16_t TodayRow = 0, TodayCol = 0;
+    std::int32_t SheetColWidth = 0;
+    // 32-bit: a day with tens of thousands of appointments must not overflow.
+    std::int32_t MarkerCount = 0;
+    std::vector<std::int32_t> PersonIds;
+    std::unique_ptr<Recordset> PersonRecords;
+    bool NewPending = false;
+    // The day the day grid shows since the last ShowDay; what acts on "the
+    // shown day" uses it rather than the sheet's current cell, which a reload
+    // may have moved.
+    std::optional<DateTime> ShownDay;
+    std::int16_t LastPrintRow = 0, LastPrintCol = 0;
+};
+
+struct Instance {
+    Surface ui;
+    State state;
+    AgendorEvents events;
+
+    const Locale& locale() const { return *ui.locale; }
+    DateTime Today() const { return ui.clock->Today(); }
+};
+
+// The control's error box: critical icon, title "Agendor3.ocx", text
+// "Agendor-Fehlercode N", CR LF and the description.
+void ShowErrorBox(Instance& instance, int code, const std::string& description);
+// Runs body; an error it raises is shown as the error box with code.
+void WithErrorBox(Instance& instance, int code, const std::function<void()>& body);
+
+} // namespace agendor

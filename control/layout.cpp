@@ -1,0 +1,73 @@
+#include "control/layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace agendor {
+
+namespace {
+
+Twips Nearest(double twips) { return static_cast<Twips>(std::nearbyint(twips)); }
+
+// A statement the platform refuses is skipped; the next one still runs.
+template <typename F>
+void Step(F&& statement) {
+    try {
+        statement();
+    } catch (const std::exception&) {
+    }
+}
+
+constexpr Twips kHeaderRowHeight = 400;
+
+} // namespace
+
+void ResizeLayout(Instance& instance, Twips width, Twips height) {
+    Surface& ui = instance.ui;
+    State& s = instance.state;
+    FlexGrid& grid = *ui.Grid;
+    FlexGrid& zoom = *ui.GridZoom;
+    const double W = width, H = height;
+    const Twips pixelX = ui.metrics->TwipsPerPixelX();
+    const Twips pixelY = ui.metrics->TwipsPerPixelY();
+
+    Step([&] { ui.lblMonat->SetTop(210); });
+    Step([&] { ui.lblMonat->SetLeft(1800); });
+    Step([&] { ui.lblMonat->SetWidth(width - 1800 - 40); });
+
+    Step([&] { grid.SetRedraw(false); });
+    Step([&] { grid.SetLeft(0); });
+    Step([&] { grid.SetTop(ui.Frame1->Top() + ui.Frame1->Height()); });
+    Step([&] { grid.SetWidth(width); });
+    Step([&] { grid.SetHeight(Nearest(H - (ui.Frame1->Height() + ui.Frame1->Top()))); });
+    Step([&] { grid.SetRowHeight(0, kHeaderRowHeight); });
+    for (int c = 0; c < 7; ++c) Step([&] { grid.SetColWidth(c, Nearest(W / 7)); });
+    const int rows = grid.Rows();
+    for (int r = 1; r < rows; ++r) {
+        Step([&] { grid.SetRowHeight(r, Nearest((grid.Height() - kHeaderRowHeight) / double(rows - 1))); });
+    }
+    const Twips h = grid.RowHeight(rows - 1);
+    s.SheetColWidth = grid.ColWidth(0);
+    Step([&] { grid.SetCol(6); });
+    Step([&] { grid.SetRow(rows - 1); });
+    // With only the header row there is no data row to stretch.
+    if (rows >= 2) {
+        Step([&] {
+            grid.SetRowHeight(rows - 1, Nearest(grid.Height() - (double(rows - 2) * h + kHeaderRowHeight) - pixelY));
+        });
+    }
+    Step([&] { grid.SetColWidth(6, Nearest(W - 6.0 * s.SheetColWidth - pixelX)); });
+    Step([&] { grid.SetRedraw(true); });
+
+    Step([&] { zoom.SetHeight(grid.Height() - kHeaderRowHeight - ui.Toolbar1->Height()); });
+    Step([&] { zoom.SetWidth(std::max<Twips>(2 * s.SheetColWidth, 2500)); });
+    Step([&] { ui.Toolbar1->SetWidth(zoom.Width()); });
+    Step([&] { zoom.SetColWidth(0, Nearest(zoom.Width() * 0.2)); });
+    Step([&] { zoom.SetColWidth(1, Nearest(zoom.Width() - 40.0 - zoom.ColWidth(0))); });
+    Step([&] { ui.txtToolbarTag->SetWidth(zoom.Width() - 1080 - 10); });
+
+    Step([&] { ui.Frame1->SetWidth(width); });
+    Step([&] { grid.SetColWidth(0, Nearest(W / 7)); });
+}
+
+} // namespace agendor

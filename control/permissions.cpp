@@ -1,0 +1,106 @@
+#include "control/permissions.h"
+
+#include "control/agendor.h"
+#include "data/day_grid.h"
+#include "data/loaders.h"
+#include "platform/date_time.h"
+#include "printing/print_sheet.h"
+#include "sheet/sheets.h"
+
+namespace agendor {
+
+void ApplyPermissions(Instance& instance) {
+    State& s = instance.state;
+    Toolbar& toolbar = *instance.ui.Toolbar2;
+    toolbar.SetButtonVisible(1, s.AllowChangeView);
+    toolbar.SetButtonVisible(2, s.AllowChangeView);
+    toolbar.SetButtonVisible(3, s.AllowScroll);
+    toolbar.SetButtonVisible(4, s.AllowScroll);
+    toolbar.SetButtonVisible(5, s.AllowPrint);
+    if (!s.AllowScroll && !s.AllowChangeView && !s.AllowEdit && !s.AllowPrint) {
+        s.MenuEnabled = false;
+        return;
+    }
+    s.MenuEnabled = true;
+    PopupMenu& menu = *instance.ui.Kontextmenu;
+    menu.SetItemVisible(7, true);
+    menu.SetItemVisible(1, s.AllowScroll);
+    menu.SetItemVisible(2, s.AllowScroll);
+    menu.SetItemVisible(4, s.AllowChangeView);
+    menu.SetItemVisible(6, s.AllowEdit);
+    menu.SetItemVisible(7, s.AllowPrint);
+    menu.SetItemVisible(3, s.AllowScroll && s.AllowChangeView);
+    menu.SetItemVisible(5, (s.AllowScroll || s.AllowChangeView) && (s.AllowEdit || s.AllowPrint));
+}
+
+namespace {
+
+void SwitchView(Instance& instance, std::int16_t view, const char* otherCaption) {
+    if (instance.state.View == view) return;
+    HideDayGrid(instance);
+    instance.state.View = view;
+    instance.ui.Kontextmenu->SetItemCaption(4, otherCaption);
+    RefreshControl(instance);
+}
+
+void Page(Instance& instance, int direction) {
+    State& s = instance.state;
+    HideDayGrid(instance);
+    if (s.View == agMonat) {
+        s.DateValue = dt::AddMonths(s.DateValue, direction);
+        BuildMonthSheet(instance, s.DateValue);
+    } else {
+        s.DateValue = dt::AddDays(s.DateValue, 7L * direction);
+        BuildWeekSheet(instance, s.DateValue);
+    }
+    LoadDates(instance);
+    if (s.TodayOnSheet) instance.ui.Grid->SetFocus();
+}
+
+} // namespace
+
+void SheetCommand(Instance& instance, std::int16_t command) {
+    WithErrorBox(instance, 2, [&] {
+        switch (command) {
+        case 1: SwitchView(instance, agWoche, "Monatsansicht"); break;
+        case 2: SwitchView(instance, agMonat, "Wochenansicht"); break;
+        case 3: Page(instance, -1); break;
+        case 4: Page(instance, +1); break;
+        case 5:
+            HideDayGrid(instance);
+            PrintPage(instance, instance.state.DateValue, instance.state.View == agMonat ? 2 : 1);
+            break;
+        default: break;
+        }
+    });
+}
+
+void KontextClick(Instance& instance, int index) {
+    switch (index) {
+    case 1: SheetCommand(instance, 4); break;
+    case 2: SheetCommand(instance, 3); break;
+    case 4:
+        if (instance.state.View != agMonat) {
+            instance.ui.Toolbar2->SetButtonPressed(2, true);
+            SheetCommand(instance, 2);
+        } else {
+            instance.ui.Toolbar2->SetButtonPressed(1, true);
+            SheetCommand(instance, 1);
+        }
+        break;
+    case 6:
+        // A database error while the day opens must not escape into the
+        // host's event loop from a menu choice.
+        WithErrorBox(instance, 2, [&] { ShowDay(instance); });
+        SheetCommand(instance, 0);
+        break;
+    case 7: SheetCommand(instance, 5); break;
+    default: SheetCommand(instance, 0); break;
+    }
+}
+
+void Toolbar2ButtonClick(Instance& instance, int index) {
+    SheetCommand(instance, static_cast<std::int16_t>(index));
+}
+
+} // namespace agendor

@@ -1,0 +1,2 @@
+// Keeps the in-memory backend library non-empty until its first
+// implementations arrive; remove it then.
