@@ -104,7 +104,7 @@ DateTime DateOnly(DateTime value) { return static_cast<double>(SplitValue(value)
 DateTime FromYmd(int year, int month, int day) {
     // Month numbers outside 1..12 move whole years; the day then counts from
     // the first of that month, so day 0 is the last day of the month before.
-    const long long months = static_cast<long long>(year) * 12 + (month - 1);
+    const long long months = static_cast<long long>(year) * 12 + (static_cast<long long>(month) - 1);
     long long normalisedYear = months / 12;
     long long monthIndex = months % 12;  // [0, 11] after the fix below
     if (monthIndex < 0) {
@@ -160,7 +160,9 @@ DateTime AddDays(DateTime value, long days) {
     // Through day and fraction, not value + days: before 30 Dec 1899 the
     // fraction counts forward while the day counts backward.
     const long day = DayNumber(value);
-    return Compose(CheckedDay(static_cast<long long>(day) + days), TimeFraction(value));
+    // Compared before adding, so that no count of days can overflow.
+    if (days < kFirstDay - day || days > kLastDay - day) RaiseOutOfRange();
+    return Compose(day + days, TimeFraction(value));
 }
 
 DateTime AddMonths(DateTime value, int months) {

@@ -21,6 +21,15 @@ struct Ymd {
     friend bool operator==(const Ymd&, const Ymd&) = default;
 };
 
+// How the calendar reads a value: the time of day is rounded to the nearest
+// millisecond first, and a time that rounds to 24:00 (within half a
+// millisecond of midnight) counts as 00:00 of the next day. DateOnly, ToYmd,
+// Year, Month, Day, Weekday, TimeOf, AddMonths and Format all read values
+// this way, so they always agree with each other; DayNumber, TimeFraction
+// and Compose give and take the stored parts unrounded. Every function
+// raises Error for NaN, infinity and for values whose day lies outside
+// 1 Jan 100 .. 31 Dec 9999.
+
 struct Hms {
     int hour;         // [0, 23]
     int minute;       // [0, 59]
@@ -46,6 +55,8 @@ DateTime DateOnly(DateTime value);
 // years (month 13 of 2001 is January 2002; day 0 is the last day of the
 // month before). Raises Error when the result lies outside 100..9999.
 DateTime FromYmd(int year, int month, int day);
+// Hours, minutes and seconds outside their ranges run into the neighbouring
+// days the same way.
 DateTime FromYmdHms(int year, int month, int day, int hour, int minute, double second);
 
 Ymd ToYmd(DateTime value);
@@ -62,13 +73,16 @@ DateTime AddDays(DateTime value, long days);
 // A month step keeps the day of the month or takes the last day of a shorter
 // target month; the time of day stays.
 DateTime AddMonths(DateTime value, int months);
+// Raises Error for a month outside [1, 12].
 int DaysInMonth(int year, int month);
 bool IsValidYmd(int year, int month, int day);
 
 // Format patterns: d, dd, ddd (abbreviated weekday), dddd (full weekday),
 // m, mm, mmm, mmmm (month; "mm"/"m" right after an hour and ':' mean
 // minutes), yy, yyyy, hh, nn (minutes), ss. Other characters stand for
-// themselves.
+// themselves. Single h, n and s give the number without a leading zero;
+// yyyy always has four digits (0100); a lone y stands for itself; longer
+// runs of a letter are read from the left (ddddd is dddd, then d).
 std::string Format(DateTime value, std::string_view pattern, const Locale& locale);
 
 // "d.m.yyyy" or "dd.mm.yyyy" with a four-digit year; nullopt for anything

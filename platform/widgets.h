@@ -61,6 +61,8 @@ public:
     virtual std::string Text() const = 0;
     virtual void SetText(const std::string& text) = 0;
     virtual void SetToolTip(const std::string& text) = 0;
+    // The box received the keyboard focus (posted after the move).
+    std::function<void()> GotFocus;
 };
 
 struct EditEvents {

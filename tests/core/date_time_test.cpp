@@ -1,0 +1,444 @@
+#include "platform/date_time.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+#include <ostream>
+#include <string>
+
+#include "platform/locale.h"
+
+namespace agendor::dt {
+namespace {
+
+using namespace std::chrono;
+
+constexpr sys_days kEpoch = sys_days{1899y / December / 30};
+const char* const kRangeMessage = "Datum außerhalb des gültigen Bereichs (1.1.100 bis 31.12.9999)";
+
+std::string Iso(DateTime value) { return Format(value, "yyyy-mm-dd", DefaultLocale()); }
+
+// The exact message of the Error that action raises, or "no error".
+template <typename Action>
+std::string ErrorOf(Action action) {
+    try {
+        action();
+    } catch (const Error& error) {
+        return error.Description();
+    }
+    return "no error";
+}
+
+TEST(DateTimeTest, SerialDaysOfWellKnownDates) {
+    EXPECT_EQ(FromYmd(1899, 12, 30), 0.0);
+    EXPECT_EQ(FromYmd(1899, 12, 31), 1.0);
+    EXPECT_EQ(FromYmd(1900, 1, 1), 2.0);
+    EXPECT_EQ(FromYmd(2000, 1, 1), 36526.0);
+    EXPECT_EQ(FromYmd(100, 1, 1), -657434.0);
+    EXPECT_EQ(FromYmd(9999, 12, 31), 2958465.0);
+}
+
+// Every day of the supported range, against the standard library's civil
+// calendar: serial number, fields, weekday and validity.
+TEST(DateTimeTest, EveryDayRoundTripsThroughItsSerialNumber) {
+    const sys_days first{year{kMinYear} / January / 1};
+    const sys_days last{year{kMaxYear} / December / 31};
+    long checked = 0;
+    for (sys_days day = first; day <= last; day += days{1}) {
+        const year_month_day date{day};
+        const int y = static_cast<int>(date.year());
+        const int m = static_cast<int>(static_cast<unsigned>(date.month()));
+        const int d = static_cast<int>(static_cast<unsigned>(date.day()));
+        const long serial = static_cast<long>((day - kEpoch).count());
+
+        const DateTime built = FromYmd(y, m, d);
+        ASSERT_EQ(built, static_cast<double>(serial)) << y << '-' << m << '-' << d;
+        ASSERT_EQ(ToYmd(built), (Ymd{y, m, d})) << serial;
+        // A time of day must not move the day, on either side of 1899-12-30.
+        ASSERT_EQ(ToYmd(Compose(serial, 0.75)), (Ymd{y, m, d})) << serial;
+        ASSERT_EQ(Weekday(built), static_cast<int>(weekday{day}.iso_encoding())) << serial;
+        ASSERT_TRUE(IsValidYmd(y, m, d));
+        ++checked;
+    }
+    EXPECT_EQ(checked, 2958465 + 657434 + 1);
+}
+
+TEST(DateTimeTest, NegativeValuesCountTheTimeForwardFromMidnight) {
+    // -1.25 is 29 Dec 1899 06:00, not 28 Dec 18:00.
+    EXPECT_EQ(DayNumber(-1.25), -1);
+    EXPECT_DOUBLE_EQ(TimeFraction(-1.25), 0.25);
+    EXPECT_EQ(ToYmd(-1.25), (Ymd{1899, 12, 29}));
+    EXPECT_EQ(TimeOf(-1.25).hour, 6);
+    EXPECT_EQ(DateOnly(-1.25), -1.0);
+    EXPECT_EQ(Compose(-1, 0.25), -1.25);
+    EXPECT_EQ(FromYmdHms(1899, 12, 29, 6, 0, 0), -1.25);
+    EXPECT_EQ(FromYmdHms(1899, 12, 29, 18, 0, 0), -1.75);
+
+    // -0.5 and 0.5 are the same moment: day 0 at noon.
+    EXPECT_EQ(DayNumber(-0.5), 0);
+    EXPECT_EQ(ToYmd(-0.5), (Ymd{1899, 12, 30}));
+    EXPECT_EQ(TimeOf(-0.5).hour, 12);
+
+    // Adding days across day 0 keeps the time of day.
+    EXPECT_EQ(AddDays(-1.25, 2), 1.25);
+    EXPECT_EQ(AddDays(1.25, -2), -1.25);
+    EXPECT_EQ(AddDays(-1.25, 1), 0.25);
+    EXPECT_EQ(Format(AddDays(-1.25, 1), "dd.mm.yyyy hh:mm", DefaultLocale()), "30.12.1899 06:00");
+
+    const DateTime early = FromYmdHms(1492, 10, 12, 18, 30, 0);
+    EXPECT_LT(early, 0.0);
+    EXPECT_EQ(Format(early, "dd.mm.yyyy hh:mm", DefaultLocale()), "12.10.1492 18:30");
+    EXPECT_EQ(Compose(DayNumber(early), TimeFraction(early)), early);
+}
+
+struct YmdOverflowCase {
+    const char* name;
+    int year, month, day;
+    const char* expected;  // yyyy-mm-dd
+};
+
+void PrintTo(const YmdOverflowCase& c, std::ostream* out) { *out << c.name; }
+
+class FromYmdOverflowTest : public testing::TestWithParam<YmdOverflowCase> {};
+
+TEST_P(FromYmdOverflowTest, RunsIntoNeighbouringMonthsAndYears) {
+    const YmdOverflowCase& c = GetParam();
+    EXPECT_EQ(Iso(FromYmd(c.year, c.month, c.day)), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dates, FromYmdOverflowTest,
+    testing::Values(YmdOverflowCase{"Month13", 2001, 13, 1, "2002-01-01"},
+                    YmdOverflowCase{"Month25", 2001, 25, 1, "2003-01-01"},
+                    YmdOverflowCase{"Month0", 2001, 0, 1, "2000-12-01"},
+                    YmdOverflowCase{"MonthMinus11", 2001, -11, 1, "2000-01-01"},
+                    YmdOverflowCase{"MonthMinus12", 2001, -12, 1, "1999-12-01"},
+                    YmdOverflowCase{"Day0OfMarchCommonYear", 2001, 3, 0, "2001-02-28"},
+                    YmdOverflowCase{"Day0OfMarchLeapYear", 2000, 3, 0, "2000-02-29"},
+                    YmdOverflowCase{"Day0OfJanuary", 2001, 1, 0, "2000-12-31"},
+                    YmdOverflowCase{"Day30OfFebruary", 2000, 2, 30, "2000-03-01"},
+                    YmdOverflowCase{"Day32OfDecember", 2001, 12, 32, "2002-01-01"},
+                    YmdOverflowCase{"Day366", 2001, 1, 366, "2002-01-01"},
+                    YmdOverflowCase{"DayMinus30", 2001, 1, -30, "2000-12-01"},
+                    YmdOverflowCase{"MonthAndDayTogether", 2001, 14, 0, "2002-01-31"},
+                    YmdOverflowCase{"MondayOfWeekBeforeMonth", 2001, 11, 1 - 3, "2001-10-29"},
+                    YmdOverflowCase{"ThousandsOfMonths", 2000, 1 + 12 * 5000, 1, "7000-01-01"},
+                    // 38000 years are 95 cycles of 146097 days.
+                    YmdOverflowCase{"YearBeyondChronoRange", 40000, 1, 1 - 95 * 146097, "2000-01-01"},
+                    YmdOverflowCase{"FarBackYear", -36000, 1, 1 + 95 * 146097, "2000-01-01"}),
+    [](const testing::TestParamInfo<YmdOverflowCase>& info) { return std::string(info.param.name); });
+
+TEST(DateTimeTest, DatesOutsideTheRangeRaise) {
+    EXPECT_EQ(ErrorOf([] { FromYmd(99, 12, 31); }), kRangeMessage);
+    EXPECT_EQ(ErrorOf([] { FromYmd(100, 1, 0); }), kRangeMessage);
+    EXPECT_EQ(ErrorOf([] { FromYmd(9999, 12, 32); }), kRangeMessage);
+    EXPECT_EQ(ErrorOf([] { FromYmd(10000, 1, 1); }), kRangeMessage);
+    EXPECT_EQ(ErrorOf([] { FromYmd(INT_MAX, INT_MAX, INT_MAX); }), kRangeMessage);
+    EXPECT_EQ(ErrorOf([] { FromYmd(INT_MIN, INT_MIN, INT_MIN); }), kRangeMessage);
+    EXPECT_EQ(ErrorOf([] { AddDays(FromYmd(9999, 12, 31), 1); }), kRangeMessage);
+    EXPECT_EQ(ErrorOf([] { AddDays(FromYmd(100, 1, 1), LONG_MIN); }), kRangeMessage);
+    EXPECT_EQ(ErrorOf([] { AddMonths(FromYmd(9999, 12, 1), 1); }), kRangeMessage);
+    EXPECT_EQ(ErrorOf([] { AddMonths(FromYmd(100, 1, 31), INT_MIN); }), kRangeMessage);
+    EXPECT_EQ(ErrorOf([] { ToYmd(2958466.0); }), kRangeMessage);
+    EXPECT_EQ(ErrorOf([] { ToYmd(-657435.0); }), kRangeMessage);
+    EXPECT_EQ(ErrorOf([] { Year(1e300); }), kRangeMessage);
+    EXPECT_EQ(ErrorOf([] { Weekday(std::numeric_limits<double>::quiet_NaN()); }),
+              "Ungültiger Datumswert: keine endliche Zahl");
+    EXPECT_EQ(ErrorOf([] { DayNumber(std::numeric_limits<double>::infinity()); }),
+              "Ungültiger Datumswert: keine endliche Zahl");
+    // The last millisecond of 9999 still reads; what rounds to the day after does not.
+    EXPECT_EQ(Year(FromYmdHms(9999, 12, 31, 23, 59, 59.999)), 9999);
+    EXPECT_EQ(ErrorOf([] { Year(Compose(2958465, 0.9999999999)); }), kRangeMessage);
+}
+
+TEST(DateTimeTest, TimesOutsideTheirRangesRunIntoNeighbouringDays) {
+    EXPECT_EQ(Format(FromYmdHms(2001, 12, 31, 24, 30, 0), "dd.mm.yyyy hh:mm", DefaultLocale()),
+              "01.01.2002 00:30");
+    EXPECT_EQ(Format(FromYmdHms(2001, 1, 1, 0, -1, 0), "dd.mm.yyyy hh:mm", DefaultLocale()), "31.12.2000 23:59");
+    EXPECT_EQ(Format(FromYmdHms(2001, 1, 1, 10, 14, 60), "hh:mm:ss", DefaultLocale()), "10:15:00");
+}
+
+struct AddMonthsCase {
+    const char* name;
+    Ymd from;
+    int months;
+    Ymd expected;
+};
+
+void PrintTo(const AddMonthsCase& c, std::ostream* out) { *out << c.name; }
+
+class AddMonthsTest : public testing::TestWithParam<AddMonthsCase> {};
+
+TEST_P(AddMonthsTest, KeepsTheDayOrTakesTheLastDayOfAShorterMonth) {
+    const AddMonthsCase& c = GetParam();
+    const DateTime from = FromYmdHms(c.from.year, c.from.month, c.from.day, 10, 15, 0);
+    const DateTime result = AddMonths(from, c.months);
+    EXPECT_EQ(ToYmd(result), c.expected);
+    const Hms time = TimeOf(result);
+    EXPECT_EQ(time.hour, 10);
+    EXPECT_EQ(time.minute, 15);
+    EXPECT_NEAR(TimeFraction(result), TimeFraction(from), 1e-9);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dates, AddMonthsTest,
+    testing::Values(AddMonthsCase{"Jan31PlusOneCommonYear", {2001, 1, 31}, 1, {2001, 2, 28}},
+                    AddMonthsCase{"Jan31PlusOneLeapYear", {2000, 1, 31}, 1, {2000, 2, 29}},
+                    AddMonthsCase{"Jan31PlusOneCenturyYear", {2100, 1, 31}, 1, {2100, 2, 28}},
+                    AddMonthsCase{"Mar31MinusOneCommonYear", {2001, 3, 31}, -1, {2001, 2, 28}},
+                    AddMonthsCase{"Mar31MinusOneLeapYear", {2004, 3, 31}, -1, {2004, 2, 29}},
+                    AddMonthsCase{"May31PlusOne", {2001, 5, 31}, 1, {2001, 6, 30}},
+                    AddMonthsCase{"Aug31MinusSix", {2001, 8, 31}, -6, {2001, 2, 28}},
+                    AddMonthsCase{"IntoNextYear", {2001, 12, 15}, 1, {2002, 1, 15}},
+                    AddMonthsCase{"IntoPreviousYear", {2001, 1, 15}, -1, {2000, 12, 15}},
+                    AddMonthsCase{"LeapDayPlusTwelve", {2000, 2, 29}, 12, {2001, 2, 28}},
+                    AddMonthsCase{"LeapDayPlusFortyEight", {2000, 2, 29}, 48, {2004, 2, 29}},
+                    AddMonthsCase{"TwoYearsAndOneMonth", {2001, 1, 31}, 25, {2003, 2, 28}},
+                    AddMonthsCase{"BackThirteen", {2001, 1, 31}, -13, {1999, 12, 31}},
+                    AddMonthsCase{"AcrossDayZero", {1899, 12, 29}, 1, {1900, 1, 29}},
+                    AddMonthsCase{"Zero", {2001, 2, 28}, 0, {2001, 2, 28}}),
+    [](const testing::TestParamInfo<AddMonthsCase>& info) { return std::string(info.param.name); });
+
+TEST(DateTimeTest, DaysInMonthFollowsTheGregorianLeapYears) {
+    EXPECT_EQ(DaysInMonth(1900, 2), 28);
+    EXPECT_EQ(DaysInMonth(2000, 2), 29);
+    EXPECT_EQ(DaysInMonth(2004, 2), 29);
+    EXPECT_EQ(DaysInMonth(2100, 2), 28);
+    EXPECT_EQ(DaysInMonth(2001, 4), 30);
+    EXPECT_EQ(DaysInMonth(2001, 12), 31);
+    EXPECT_EQ(ErrorOf([] { DaysInMonth(2001, 13); }), "Ungültiger Monat: 13");
+    EXPECT_FALSE(IsValidYmd(2001, 13, 1));
+    EXPECT_FALSE(IsValidYmd(2001, 0, 1));
+    EXPECT_FALSE(IsValidYmd(99, 12, 31));
+    EXPECT_FALSE(IsValidYmd(10000, 1, 1));
+}
+
+struct FormatCase {
+    const char* name;
+    DateTime value;
+    const char* pattern;
+    const char* expected;
+};
+
+void PrintTo(const FormatCase& c, std::ostream* out) { *out << c.name; }
+
+class FormatTest : public testing::TestWithParam<FormatCase> {};
+
+TEST_P(FormatTest, WritesThePattern) {
+    const FormatCase& c = GetParam();
+    EXPECT_EQ(Format(c.value, c.pattern, DefaultLocale()), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Patterns, FormatTest,
+    testing::Values(
+        FormatCase{"DayGridTitle", FromYmd(2001, 11, 5), "ddd, dd.mm.yy", "Mo, 05.11.01"},
+        FormatCase{"DayGridTitleSunday", FromYmd(2001, 11, 11), "ddd, dd.mm.yy", "So, 11.11.01"},
+        FormatCase{"MonthLabel", FromYmd(2001, 3, 1), "mmmm yyyy", "März 2001"},
+        FormatCase{"WeekLabelStart", FromYmd(2001, 10, 29), "mmm", "Okt"},
+        FormatCase{"WeekLabelEnd", FromYmd(2001, 3, 29), "mmm yyyy", "Mär 2001"},
+        FormatCase{"FullWeekday", FromYmd(2001, 11, 7), "dddd", "Mittwoch"},
+        FormatCase{"NoLeadingZeros", FromYmd(2001, 3, 5), "d.m.yyyy", "5.3.2001"},
+        FormatCase{"LeadingZeros", FromYmd(2001, 3, 5), "dd.mm.yyyy", "05.03.2001"},
+        FormatCase{"MonthAndYearIsNoMinute", FromYmdHms(2000, 11, 5, 10, 15, 0), "mm.yyyy", "11.2000"},
+        FormatCase{"TwoDigitYearOf2000", FromYmd(2000, 1, 1), "yy", "00"},
+        FormatCase{"FourDigitYearOf100", FromYmd(100, 1, 1), "dd.mm.yyyy", "01.01.0100"},
+        FormatCase{"LastDay", FromYmd(9999, 12, 31), "dddd, d. mmmm yyyy", "Freitag, 31. Dezember 9999"},
+        FormatCase{"Time", FromYmdHms(2001, 1, 1, 9, 5, 7), "hh:mm:ss", "09:05:07"},
+        FormatCase{"TimeWithoutLeadingZeros", FromYmdHms(2001, 1, 1, 9, 5, 7), "h:m", "9:5"},
+        FormatCase{"MinutesAsN", FromYmdHms(2001, 1, 1, 9, 5, 7), "hh.nn", "09.05"},
+        FormatCase{"MinutesRightAfterHours", FromYmdHms(2001, 1, 1, 9, 5, 7), "hhmm", "0905"},
+        FormatCase{"TimeThenDate", FromYmdHms(2000, 11, 5, 9, 30, 0), "hh:mm dd.mm.yyyy", "09:30 05.11.2000"},
+        FormatCase{"DateThenTime", FromYmdHms(2000, 11, 5, 9, 30, 0), "dd.mm.yyyy hh:mm", "05.11.2000 09:30"},
+        FormatCase{"OtherCharactersStand", FromYmd(2001, 2, 3), "d/m/yy, KW", "3/2/01, KW"},
+        FormatCase{"LoneYIsLiteral", FromYmd(2001, 2, 3), "y", "y"},
+        FormatCase{"TenFifteenAsFraction", 36526.0 + 10.0 / 24.0 + 15.0 / 1440.0, "hh:mm", "10:15"},
+        FormatCase{"TenFifteenJustBelow", 36526.427083333, "hh:mm", "10:15"},
+        FormatCase{"NegativeDayTenFifteen", -2.0 - (10.0 / 24.0 + 15.0 / 1440.0), "dd.mm.yyyy hh:mm",
+                   "28.12.1899 10:15"},
+        FormatCase{"CarryIntoNextYear", Compose(static_cast<long>(FromYmd(2001, 12, 31)), 0.9999999999),
+                   "ddd dd.mm.yyyy hh:mm:ss", "Di 01.01.2002 00:00:00"},
+        FormatCase{"LastMillisecondStays", FromYmdHms(2001, 12, 31, 23, 59, 59.999), "dd.mm.yyyy hh:mm:ss",
+                   "31.12.2001 23:59:59"}),
+    [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
+
+TEST(DateTimeTest, EveryMinuteShowsAsItselfHoweverTheFractionWasComputed) {
+    for (const long day : {-657434L, -2L, 0L, 36526L, 2958465L}) {
+        for (int minuteOfDay = 0; minuteOfDay < 24 * 60; ++minuteOfDay) {
+            const int hour = minuteOfDay / 60;
+            const int minute = minuteOfDay % 60;
+            char expected[16];
+            std::snprintf(expected, sizeof expected, "%02d:%02d", hour, minute);
+            const double exact = minuteOfDay / 1440.0;
+            const double summed = hour / 24.0 + minute / 1440.0;
+            const double justBelow = std::nextafter(exact, 0.0);
+            for (const double fraction : {exact, summed, justBelow}) {
+                const DateTime value = Compose(day, fraction);
+                ASSERT_EQ(Format(value, "hh:mm", DefaultLocale()), expected) << day << ' ' << fraction;
+                const Hms time = TimeOf(value);
+                ASSERT_EQ(time.hour * 60 + time.minute, minuteOfDay) << day << ' ' << fraction;
+                ASSERT_EQ(time.second, 0);
+                ASSERT_EQ(time.millisecond, 0);
+            }
+        }
+    }
+}
+
+TEST(DateTimeTest, ATimeRoundingToMidnightBelongsToTheNextDayEverywhere) {
+    const long newYearsEve = static_cast<long>(FromYmd(2001, 12, 31));
+    const DateTime value = Compose(newYearsEve, 0.9999999999);  // 23:59:59.99999
+    EXPECT_EQ(ToYmd(value), (Ymd{2002, 1, 1}));
+    EXPECT_EQ(Weekday(value), 2);
+    EXPECT_EQ(DateOnly(value), FromYmd(2002, 1, 1));
+    const Hms time = TimeOf(value);
+    EXPECT_EQ(time.hour + time.minute + time.second + time.millisecond, 0);
+    EXPECT_EQ(ToYmd(AddMonths(value, 1)), (Ymd{2002, 2, 1}));
+    EXPECT_EQ(TimeFraction(AddMonths(value, 1)), 0.0);
+    // The raw parts stay as stored.
+    EXPECT_EQ(DayNumber(value), newYearsEve);
+
+    // Before day 0 the carry runs forward too: 29 Dec 1899 23:59:59.99999 is 30 Dec.
+    EXPECT_EQ(ToYmd(Compose(-1, 0.9999999999)), (Ymd{1899, 12, 30}));
+
+    const Hms last = TimeOf(FromYmdHms(2001, 12, 31, 23, 59, 59.999));
+    EXPECT_EQ(last.hour, 23);
+    EXPECT_EQ(last.minute, 59);
+    EXPECT_EQ(last.second, 59);
+    EXPECT_EQ(last.millisecond, 999);
+}
+
+struct ParseCase {
+    const char* name;
+    const char* text;
+    std::optional<Ymd> expected;
+};
+
+void PrintTo(const ParseCase& c, std::ostream* out) { *out << c.name; }
+
+class ParseDayMonthYearTest : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(ParseDayMonthYearTest, AcceptsOnlyRealDates) {
+    const ParseCase& c = GetParam();
+    const std::optional<DateTime> parsed = ParseDayMonthYear(c.text);
+    ASSERT_EQ(parsed.has_value(), c.expected.has_value()) << c.text;
+    if (parsed) {
+        EXPECT_EQ(ToYmd(*parsed), *c.expected);
+        EXPECT_EQ(TimeFraction(*parsed), 0.0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ParseDayMonthYearTest,
+    testing::Values(ParseCase{"LeapDayOf2000", "29.02.2000", Ymd{2000, 2, 29}},
+                    ParseCase{"ShortForm", "5.11.2000", Ymd{2000, 11, 5}},
+                    ParseCase{"LongForm", "05.11.2000", Ymd{2000, 11, 5}},
+                    ParseCase{"FirstDay", "01.01.0100", Ymd{100, 1, 1}},
+                    ParseCase{"LastDay", "31.12.9999", Ymd{9999, 12, 31}},
+                    ParseCase{"February31", "31.02.2027", std::nullopt},
+                    ParseCase{"LeapDayOf2100", "29.02.2100", std::nullopt},
+                    ParseCase{"LeapDayOfCommonYear", "29.02.2001", std::nullopt},
+                    ParseCase{"April31", "31.04.2001", std::nullopt},
+                    ParseCase{"DayZero", "00.01.2001", std::nullopt},
+                    ParseCase{"Month13", "1.13.2001", std::nullopt},
+                    ParseCase{"YearBeforeRange", "31.12.0099", std::nullopt},
+                    ParseCase{"TwoDigitYear", "1.1.01", std::nullopt},
+                    ParseCase{"FiveDigitYear", "1.1.20001", std::nullopt},
+                    ParseCase{"ThreeDigitDay", "001.1.2001", std::nullopt},
+                    ParseCase{"Dashes", "1-1-2001", std::nullopt},
+                    ParseCase{"TrailingBlank", "1.1.2001 ", std::nullopt},
+                    ParseCase{"TrailingText", "1.1.2001x", std::nullopt},
+                    ParseCase{"Sign", "+1.1.2001", std::nullopt},
+                    ParseCase{"Letters", "a.b.cccc", std::nullopt},
+                    ParseCase{"Empty", "", std::nullopt}),
+    [](const testing::TestParamInfo<ParseCase>& info) { return std::string(info.param.name); });
+
+TEST(GermanLocaleTest, NamesMonthsAndWeekdays) {
+    const GermanLocale locale;
+    const char* const months[] = {"Januar", "Februar", "März",      "April",   "Mai",      "Juni",
+                                  "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
+    const char* const shortMonths[] = {"Jan", "Feb", "Mär", "Apr", "Mai", "Jun",
+                                       "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"};
+    for (int month = 1; month <= 12; ++month) {
+        EXPECT_EQ(locale.MonthName(month, false), months[month - 1]);
+        EXPECT_EQ(locale.MonthName(month, true), shortMonths[month - 1]);
+        EXPECT_EQ(Format(FromYmd(2001, month, 1), "mmm", locale), shortMonths[month - 1]);
+    }
+    const char* const weekdays[] = {"Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag", "Sonntag"};
+    const char* const shortWeekdays[] = {"Mo", "Di", "Mi", "Do", "Fr", "Sa", "So"};
+    for (int weekday = 1; weekday <= 7; ++weekday) {
+        EXPECT_EQ(locale.WeekdayName(weekday, false), weekdays[weekday - 1]);
+        EXPECT_EQ(locale.WeekdayName(weekday, true), shortWeekdays[weekday - 1]);
+    }
+    EXPECT_EQ(ErrorOf([&] { locale.MonthName(0, false); }), "Ungültiger Monat: 0");
+    EXPECT_EQ(ErrorOf([&] { locale.WeekdayName(8, true); }), "Ungültiger Wochentag: 8");
+    EXPECT_EQ(DefaultLocale().MonthName(3, false), "März");
+}
+
+TEST(GermanLocaleTest, ParsesDatesWithBlanksAroundThem) {
+    const GermanLocale locale;
+    EXPECT_EQ(locale.ParseDate(" 5.11.2000 "), FromYmd(2000, 11, 5));
+    EXPECT_EQ(locale.ParseDate("31.02.2027"), std::nullopt);
+    EXPECT_EQ(locale.ParseDate("5. 11.2000"), std::nullopt);
+}
+
+class FixedClock final : public Clock {
+public:
+    explicit FixedClock(DateTime now) : now_(now) {}
+    DateTime Now() const override { return now_; }
+
+private:
+    DateTime now_;
+};
+
+TEST(ClockTest, TodayIsNowAtMidnight) {
+    EXPECT_EQ(FixedClock(FromYmdHms(2001, 11, 5, 15, 30, 0)).Today(), FromYmd(2001, 11, 5));
+    EXPECT_EQ(FixedClock(-1.25).Today(), -1.0);
+    EXPECT_EQ(FixedClock(FromYmd(2001, 11, 5)).Today(), FromYmd(2001, 11, 5));
+}
+
+// Sets TZ for the scope of one test and restores it afterwards.
+class TimeZoneScope {
+public:
+    explicit TimeZoneScope(const char* zone) {
+        if (const char* old = std::getenv("TZ")) saved_ = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~TimeZoneScope() {
+        if (saved_) setenv("TZ", saved_->c_str(), 1);
+        else unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    std::optional<std::string> saved_;
+};
+
+// The serial value of the current moment in UTC, from the Unix epoch
+// (1 Jan 1970 is day 25569).
+DateTime UtcNow() {
+    const auto millis = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    return 25569.0 + static_cast<double>(millis) / 86'400'000.0;
+}
+
+TEST(ClockTest, SystemClockReadsLocalTime) {
+    const double twoSeconds = 2.0 / 86400.0;
+    {
+        TimeZoneScope utc("UTC");
+        EXPECT_NEAR(SystemClock().Now(), UtcNow(), twoSeconds);
+    }
+    {
+        // Berlin is one hour ahead of UTC in winter and two in summer.
+        TimeZoneScope berlin("Europe/Berlin");
+        const double ahead = (SystemClock().Now() - UtcNow()) * 24.0;
+        EXPECT_TRUE(std::fabs(ahead - 1.0) < 0.001 || std::fabs(ahead - 2.0) < 0.001) << ahead;
+    }
+}
+
+}  // namespace
+}  // namespace agendor::dt

@@ -1,0 +1,195 @@
+#include "sheet/holidays.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+#include "platform/date_time.h"
+
+namespace agendor {
+namespace {
+
+// The anonymous Gregorian computus as Meeus gives it (Jones 1876, Butcher
+// 1876), written here apart from the control's two rules so that it can
+// check both. Returns month * 100 + day.
+int MeeusEaster(int year) {
+    const int a = year % 19;
+    const int b = year / 100;
+    const int c = year % 100;
+    const int d = b / 4;
+    const int e = b % 4;
+    const int f = (b + 8) / 25;
+    const int g = (b - f + 1) / 3;
+    const int h = (19 * a + b - d - g + 15) % 30;
+    const int i = c / 4;
+    const int k = c % 4;
+    const int l = (32 + 2 * e + 2 * i - h - k) % 7;
+    const int m = (a + 11 * h + 22 * l) / 451;
+    const int month = (h + l - 7 * m + 114) / 31;
+    const int day = (h + l - 7 * m + 114) % 31 + 1;
+    return month * 100 + day;
+}
+
+int MonthDay(DateTime value) {
+    const dt::Ymd date = dt::ToYmd(value);
+    return date.month * 100 + date.day;
+}
+
+TEST(EasterSundayTest, AgreesWithMeeusInEveryYear) {
+    for (int year = dt::kMinYear; year <= dt::kMaxYear; ++year) {
+        const DateTime easter = EasterSunday(year);
+        ASSERT_EQ(dt::Year(easter), year);
+        ASSERT_EQ(MonthDay(easter), MeeusEaster(year)) << year;
+        ASSERT_EQ(dt::Weekday(easter), 7) << year;
+        ASSERT_EQ(dt::TimeFraction(easter), 0.0) << year;
+        ASSERT_EQ(MonthDay(GregorianEasterSunday(year)), MeeusEaster(year)) << year;
+    }
+}
+
+// The table of constants and the general rule are two ways to the same
+// dates wherever the table holds.
+TEST(EasterSundayTest, TableAndGeneralRuleAgreeWhereTheTableHolds) {
+    for (int year = 1583; year <= 2399; ++year) {
+        ASSERT_EQ(EasterSunday(year), GregorianEasterSunday(year)) << year;
+        const int monthDay = MonthDay(EasterSunday(year));
+        ASSERT_GE(monthDay, 322) << year;
+        ASSERT_LE(monthDay, 425) << year;
+    }
+}
+
+struct EasterCase {
+    const char* name;
+    int year;
+    int monthDay;  // month * 100 + day
+};
+
+void PrintTo(const EasterCase& c, std::ostream* out) { *out << c.name; }
+
+class KnownEasterTest : public testing::TestWithParam<EasterCase> {};
+
+TEST_P(KnownEasterTest, FallsOnTheKnownDate) {
+    EXPECT_EQ(MonthDay(EasterSunday(GetParam().year)), GetParam().monthDay);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Years, KnownEasterTest,
+    testing::Values(EasterCase{"Y2000EpactCorrectedFrom29", 2000, 423},
+                    EasterCase{"Y1954EpactCorrectedFrom28", 1954, 418},
+                    EasterCase{"Y2019", 2019, 421},
+                    EasterCase{"Y2001", 2001, 415},
+                    EasterCase{"Y2008", 2008, 323},
+                    EasterCase{"Y1818Earliest", 1818, 322},
+                    EasterCase{"Y1943Latest", 1943, 425},
+                    EasterCase{"Y2285Earliest", 2285, 322},
+                    EasterCase{"Y1583FirstOfTable", 1583, 410},
+                    EasterCase{"Y2399LastOfTable", 2399, 328},
+                    EasterCase{"Y2400AfterTable", 2400, 416},
+                    EasterCase{"Y1582BeforeTable", 1582, 418}),
+    [](const testing::TestParamInfo<EasterCase>& info) { return std::string(info.param.name); });
+
+struct NamedDayCase {
+    const char* test;
+    int year, month, day;
+    const char* name;
+};
+
+void PrintTo(const NamedDayCase& c, std::ostream* out) { *out << c.test; }
+
+class HolidayNameTest : public testing::TestWithParam<NamedDayCase> {};
+
+TEST_P(HolidayNameTest, NamesTheDay) {
+    const NamedDayCase& c = GetParam();
+    EXPECT_EQ(HolidayName(dt::FromYmd(c.year, c.month, c.day)), c.name);
+}
+
+// 2001: Easter on 15 April, 24 December a Monday.
+INSTANTIATE_TEST_SUITE_P(
+    Y2001, HolidayNameTest,
+    testing::Values(NamedDayCase{"Neujahrstag", 2001, 1, 1, "Neujahrstag"},
+                    NamedDayCase{"HlDreiKoenige", 2001, 1, 6, "Hl. drei Könige"},
+                    NamedDayCase{"Aschermittwoch", 2001, 2, 28, "Aschermittwoch"},
+                    NamedDayCase{"Karfreitag", 2001, 4, 13, "Karfreitag"},
+                    NamedDayCase{"Ostersonntag", 2001, 4, 15, "Ostersonntag"},
+                    NamedDayCase{"Ostermontag", 2001, 4, 16, "Ostermontag"},
+                    NamedDayCase{"TagDerArbeit", 2001, 5, 1, "Tag der Arbeit"},
+                    NamedDayCase{"ChristiHimmelfahrt", 2001, 5, 24, "Christi Himmelfahrt"},
+                    NamedDayCase{"Pfingstsonntag", 2001, 6, 3, "Pfingstsonntag"},
+                    NamedDayCase{"Pfingstmontag", 2001, 6, 4, "Pfingstmontag"},
+                    NamedDayCase{"Fronleichnam", 2001, 6, 14, "Fronleichnam"},
+                    NamedDayCase{"MariaHimmelfahrt", 2001, 8, 15, "Maria Himmelfahrt"},
+                    NamedDayCase{"TagDerDtEinheit", 2001, 10, 3, "Tag der dt. Einheit"},
+                    NamedDayCase{"Allerheiligen", 2001, 11, 1, "Allerheiligen"},
+                    NamedDayCase{"Volkstrauertag", 2001, 11, 18, "Volkstrauertag"},
+                    NamedDayCase{"BussUndBettag", 2001, 11, 21, "Buss und Bettag"},
+                    NamedDayCase{"Totensonntag", 2001, 11, 25, "Totensonntag"},
+                    NamedDayCase{"Advent1", 2001, 12, 2, "1. Advent"},
+                    NamedDayCase{"Advent2", 2001, 12, 9, "2. Advent"},
+                    NamedDayCase{"Advent3", 2001, 12, 16, "3. Advent"},
+                    NamedDayCase{"Advent4", 2001, 12, 23, "4. Advent"},
+                    NamedDayCase{"HlAbend", 2001, 12, 24, "Hl. Abend"},
+                    NamedDayCase{"Weihnachtstag1", 2001, 12, 25, "1. Weihnachtstag"},
+                    NamedDayCase{"Weihnachtstag2", 2001, 12, 26, "2. Weihnachtstag"},
+                    NamedDayCase{"Silvester", 2001, 12, 31, "Silvester"},
+                    NamedDayCase{"January2", 2001, 1, 2, ""},
+                    NamedDayCase{"DayAfterAshWednesday", 2001, 3, 1, ""}),
+    [](const testing::TestParamInfo<NamedDayCase>& info) { return std::string(info.param.test); });
+
+INSTANTIATE_TEST_SUITE_P(
+    Coincidences, HolidayNameTest,
+    testing::Values(
+        // 2006: 24 December is a Sunday.
+        NamedDayCase{"ChristmasEveSunday2006", 2006, 12, 24, "4. Advent"},
+        NamedDayCase{"Advent1Of2006", 2006, 12, 3, "1. Advent"},
+        NamedDayCase{"BussUndBettag2006", 2006, 11, 22, "Buss und Bettag"},
+        NamedDayCase{"Advent3Of2006", 2006, 12, 17, "3. Advent"},
+        // 2008: Easter on 23 March, Ascension Day on 1 May.
+        NamedDayCase{"Easter2008", 2008, 3, 23, "Ostersonntag"},
+        NamedDayCase{"AscensionOnMayDay2008", 2008, 5, 1, "Tag der Arbeit"},
+        NamedDayCase{"Whitsun2008", 2008, 5, 11, "Pfingstsonntag"},
+        NamedDayCase{"Easter2000", 2000, 4, 23, "Ostersonntag"},
+        NamedDayCase{"AshWednesdayLeapYear2000", 2000, 3, 8, "Aschermittwoch"},
+        NamedDayCase{"Easter1954", 1954, 4, 18, "Ostersonntag"},
+        NamedDayCase{"GoodFriday2019", 2019, 4, 19, "Karfreitag"},
+        NamedDayCase{"CorpusChristi2019", 2019, 6, 20, "Fronleichnam"},
+        // Years at the ends of the range and outside the Easter table.
+        NamedDayCase{"FirstDayOfRange", 100, 1, 1, "Neujahrstag"},
+        NamedDayCase{"LastDayOfRange", 9999, 12, 31, "Silvester"},
+        NamedDayCase{"Easter2400", 2400, 4, 16, "Ostersonntag"},
+        NamedDayCase{"Easter1583", 1583, 4, 10, "Ostersonntag"},
+        NamedDayCase{"AdventBefore1583", 1500, 12, 23, "4. Advent"}),
+    [](const testing::TestParamInfo<NamedDayCase>& info) { return std::string(info.param.test); });
+
+TEST(HolidayNameTest, IgnoresTheTimeOfDay) {
+    EXPECT_EQ(HolidayName(dt::FromYmdHms(2001, 10, 3, 15, 30, 0)), "Tag der dt. Einheit");
+    EXPECT_EQ(HolidayName(dt::FromYmdHms(2001, 4, 15, 23, 59, 0)), "Ostersonntag");
+    // 24 Dec 1899 was a Sunday; before 30 Dec 1899 the time counts forward too.
+    EXPECT_EQ(HolidayName(dt::FromYmdHms(1899, 12, 24, 18, 0, 0)), "4. Advent");
+    EXPECT_EQ(HolidayName(dt::FromYmdHms(1899, 12, 31, 6, 0, 0)), "Silvester");
+}
+
+// Counts the named days of a year, so that a rule that also fires on a
+// second day shows.
+int NamedDaysIn(int year) {
+    int count = 0;
+    for (DateTime day = dt::FromYmd(year, 1, 1); day <= dt::FromYmd(year, 12, 31); day = dt::AddDays(day, 1))
+        if (!HolidayName(day).empty()) ++count;
+    return count;
+}
+
+TEST(HolidayNameTest, NamesEachDayOfTheTableOnce) {
+    EXPECT_EQ(NamedDaysIn(2001), 25);
+    EXPECT_EQ(NamedDaysIn(2006), 24);  // 24 December is "4. Advent"
+    EXPECT_EQ(NamedDaysIn(2008), 24);  // 1 May is "Tag der Arbeit"
+}
+
+TEST(HolidayNameTest, BeforeTheGregorianCalendarNoDayHangsOnEaster) {
+    EXPECT_EQ(NamedDaysIn(1500), 25 - 8);
+    EXPECT_EQ(HolidayName(EasterSunday(1500)), "");
+    EXPECT_EQ(HolidayName(dt::AddDays(EasterSunday(1582), 1)), "");
+    EXPECT_EQ(HolidayName(dt::FromYmd(1582, 1, 6)), "Hl. drei Könige");
+    EXPECT_EQ(NamedDaysIn(1583), 25);
+}
+
+}  // namespace
+}  // namespace agendor
