@@ -1,2 +1,0 @@
-// Keeps the in-memory backend library non-empty until its first
-// implementations arrive; remove it then.
