@@ -1,0 +1,176 @@
+#include "data/loaders.h"
+
+#include <string>
+
+#include "control/agendor.h"
+#include "data/markers.h"
+#include "platform/date_time.h"
+#include "sheet/sheet_model.h"
+
+namespace agendor {
+
+namespace {
+
+// month/day/year without leading zeros, as the engine's #...# literals read.
+std::string DateLiteral(int month, const std::string& day, int year) {
+    return std::to_string(month) + "/" + day + "/" + std::to_string(year);
+}
+
+std::string DateLiteral(DateTime d) {
+    return DateLiteral(dt::Month(d), std::to_string(dt::Day(d)), dt::Year(d));
+}
+
+Database& RequireDatabase(const State& s) {
+    // Only reachable with the required-property check switched off (design
+    // mode); a clear error instead of a null dereference.
+    if (!s.database) throw Error("Kein Database-Objekt übergeben");
+    return *s.database;
+}
+
+// A null person is shown as no person: one incomplete record must not hide
+// the rest of the sheet.
+std::string TextOrEmpty(const FieldValue& value) {
+    return value.IsNull() ? std::string() : value.AsText();
+}
+
+// Step 7 of loading: today's cell, else the cell of the selected day number.
+// Redraw is off, so none of these moves touches DateValue.
+void SelectAfterLoading(Instance& instance) {
+    const State& s = instance.state;
+    FlexGrid& grid = *instance.ui.Grid;
+    if (s.TodayOnSheet) {
+        grid.SetCol(s.TodayCol);
+        grid.SetRow(s.TodayRow);
+        return;
+    }
+    const int day = SelectedDay(instance);
+    const int rows = grid.Rows();
+    for (int col = 0; col < 7; ++col) {
+        for (int row = 1; row < rows; ++row) {
+            if (DayNumberOfText(grid.TextMatrix(row, col)) == day) {
+                grid.SetCol(col);
+                grid.SetRow(row);
+                return;
+            }
+        }
+    }
+}
+
+// Step 9: the day grid, its title and editors above the markers just set.
+// The focus goes to the day grid's toolbar only when it is shown; a hidden
+// day grid (the usual case) is no failure of the load.
+void DayGridToFront(Instance& instance) {
+    Surface& ui = instance.ui;
+    ui.GridZoom->ZOrder();
+    if (ui.Toolbar1->Visible()) {
+        try {
+            ui.Toolbar1->SetFocus();
+        } catch (const Error&) {
+            // The control itself may not be on screen yet; the focus is a
+            // convenience and its absence no reason to report the load.
+        }
+    }
+    ui.txtToolbarTag->ZOrder();
+    ui.txtClock->ZOrder();
+    ui.cboPerson->ZOrder();
+}
+
+void PlaceAppointments(Instance& instance) {
+    const State& s = instance.state;
+    const std::string query = SheetRangeQuery(s, s.DateValue, s.View);
+    std::unique_ptr<QueryDef> definition = RequireDatabase(s).CreateQueryDef("", query);
+    std::unique_ptr<Recordset> records = definition->OpenRecordset(RecordsetType::Snapshot);
+    const std::string& dateField = s.FieldDatesDate;
+    const std::string& personField = s.FieldDatesPerson;
+    while (!records->IsEOF()) {
+        const FieldValue when = records->Field(dateField);
+        // A record without a date has no cell; the others still show.
+        if (!when.IsNull()) {
+            const std::string person = personField.empty() ? std::string() : TextOrEmpty(records->Field(personField));
+            PlaceDate(instance, when.AsDateTime(), person);
+        }
+        records->MoveNext();
+    }
+}
+
+} // namespace
+
+std::string SheetRangeQuery(const State& state, DateTime dateValue, int view) {
+    std::string start, end;
+    if (view == agMonat) {
+        const DateTime next = dt::AddMonths(dateValue, 1);
+        start = DateLiteral(dt::Month(dateValue), "01", dt::Year(dateValue));
+        end = DateLiteral(dt::Month(next), "01", dt::Year(next));
+    } else {
+        const DateTime monday = MondayOf(dateValue);
+        start = DateLiteral(monday);
+        end = DateLiteral(dt::AddDays(monday, 7));
+    }
+    const std::string& t = state.DataSourceDates;
+    const std::string& f = state.FieldDatesDate;
+    return "SELECT * " + std::string(" From ") + t + " WHERE (((" + t + "." + f + ")>=#" + start + "# And (" + t +
+           "." + f + ")<#" + end + "#))" + " ORDER BY " + t + "." + f;
+}
+
+void LoadDates(Instance& instance) {
+    FlexGrid& grid = *instance.ui.Grid;
+    const State& s = instance.state;
+    try {
+        grid.SetRedraw(false);
+        if (!s.FieldDatesDateID.empty() && !s.DataSourceDates.empty()) PlaceAppointments(instance);
+        SelectAfterLoading(instance);
+        grid.SetRedraw(true);
+        DayGridToFront(instance);
+    } catch (const std::exception& e) {
+        const std::string description = e.what();
+        // However the load ended, the sheet must paint and take the user's
+        // cell moves again.
+        try {
+            grid.SetRedraw(true);
+        } catch (const std::exception&) {
+        }
+        // A missing property gets its own message first; every failure then
+        // shows the error box, so a broken load is never silent.
+        CheckRequiredProperties(instance);
+        ShowErrorBox(instance, 4, description);
+    }
+}
+
+void LoadPersons(Instance& instance) {
+    State& s = instance.state;
+    const std::string& p = s.DataSourcePerson;
+    const std::string& n = s.FieldSourcePerson;
+    const std::string& i = s.FieldSourcePersonID;
+    const std::string query = "SELECT " + p + "." + n + "," + p + "." + i + " From " + p + " ORDER BY " + p + "." + n;
+    s.PersonRecords = RequireDatabase(s).OpenRecordset(query, RecordsetType::Snapshot);
+    Recordset& records = *s.PersonRecords;
+    if (!records.IsEOF()) {
+        records.MoveLast();
+        const long count = records.RecordCount();
+        s.PersonIds.assign(static_cast<std::size_t>(count) + 1, 0);
+        records.MoveFirst();
+    }
+    ComboBox& box = *instance.ui.cboPerson;
+    box.Clear();
+    // Position in the list; entry i of PersonIds is the id of list entry i.
+    std::size_t position = 0;
+    while (!records.IsEOF()) {
+        if (i.empty()) {
+            box.AddItem(TextOrEmpty(records.Field(n)));
+        } else {
+            const FieldValue id = records.Field(i);
+            // A person without an id could not be booked; leaving it out
+            // keeps list positions and ids in step for all the others.
+            if (!id.IsNull()) {
+                const std::int32_t value = id.AsInt32();
+                box.AddItem(TextOrEmpty(records.Field(n)));
+                if (position >= s.PersonIds.size()) s.PersonIds.resize(position + 1, 0);
+                s.PersonIds[position] = value;
+                ++position;
+            }
+        }
+        records.MoveNext();
+    }
+}
+
+} // namespace agendor

@@ -1,0 +1,91 @@
+#include "sheet/navigation.h"
+
+#include "control/agendor.h"
+#include "data/day_grid.h"
+#include "sheet/sheet_model.h"
+
+namespace agendor {
+
+namespace {
+
+constexpr int kKeyEscape = 27;
+constexpr int kRightButton = 2;
+// Errors of the sheet's own handlers carry the code of the sheet commands,
+// of which opening the day grid ("Bearbeiten") is one; a failed deferred
+// refresh is a failed load of the sheet's appointments.
+constexpr int kSheetErrorCode = 2;
+constexpr int kLoadErrorCode = 4;
+
+// The saved position is put back only onto a day cell of the rebuilt sheet:
+// the header row (the position before the grid ever lost the focus) and rows
+// that a rebuilt week sheet no longer has are left alone.
+bool IsDayCell(const FlexGrid& grid, int row, int col) {
+    if (row < 1 || row >= grid.Rows() || col < 0 || col >= grid.Cols()) return false;
+    const int day = DayNumberOfText(grid.TextMatrix(row, col));
+    return day >= 1 && day <= 31;
+}
+
+} // namespace
+
+void GridEnterCell(Instance& instance) {
+    // Redraw is off while the control moves the cell itself (sheet builds,
+    // loading); only the user's moves select a day.
+    if (!instance.ui.Grid->Redraw()) return;
+    instance.state.DateValue = CellDate(instance);
+}
+
+void GridClick(Instance& instance) {
+    WithErrorBox(instance, kSheetErrorCode, [&] {
+        if (instance.state.PopupShown) return;
+        HideDayGrid(instance);
+        if (instance.events.Click) instance.events.Click(instance.state.DateValue);
+    });
+}
+
+void GridDblClick(Instance& instance) {
+    WithErrorBox(instance, kSheetErrorCode, [&] {
+        ShowDay(instance);
+        if (instance.state.PopupShown) return;
+        if (instance.events.DblClick) instance.events.DblClick(CellDate(instance));
+    });
+}
+
+void GridKeyPress(Instance& instance, int& keyAscii) {
+    if (keyAscii == kKeyEscape && !instance.ui.txtClock->Visible()) HideDayGrid(instance);
+}
+
+void GridLostFocus(Instance& instance) {
+    const FlexGrid& grid = *instance.ui.Grid;
+    instance.state.SavedRow = static_cast<std::int16_t>(grid.Row());
+    instance.state.SavedCol = static_cast<std::int16_t>(grid.Col());
+}
+
+void GridMouseUp(Instance& instance, int button, int /*shift*/, Twips x, Twips y) {
+    State& s = instance.state;
+    if (button == kRightButton && s.MenuEnabled) {
+        // The grid reports the position in its own coordinates, the menu
+        // opens in the control's.
+        const FlexGrid& grid = *instance.ui.Grid;
+        WithErrorBox(instance, kSheetErrorCode, [&] { instance.ui.Kontextmenu->Popup(grid.Left() + x, grid.Top() + y); });
+        s.PopupShown = true;
+    } else {
+        s.PopupShown = false;
+    }
+}
+
+void Timer1Tick(Instance& instance) {
+    // Off first: a refresh that fails is not repeated every 100 ms.
+    instance.ui.Timer1->SetEnabled(false);
+    WithErrorBox(instance, kLoadErrorCode, [&] {
+        RefreshControl(instance);
+        FlexGrid& grid = *instance.ui.Grid;
+        const State& s = instance.state;
+        if (!IsDayCell(grid, s.SavedRow, s.SavedCol)) return;
+        // Redraw is on again: each move goes through the cell-entered
+        // handler, so DateValue ends as the restored cell's date.
+        grid.SetCol(s.SavedCol);
+        grid.SetRow(s.SavedRow);
+    });
+}
+
+} // namespace agendor

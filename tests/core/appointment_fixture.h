@@ -1,0 +1,134 @@
+#pragma once
+// A control on the in-memory surface with an in-memory database that
+// answers the control's query texts from a list of appointments and persons,
+// as the engine would: the range and one-day queries are filtered by their
+// #m/d/yyyy# literals and sorted by date-time.
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "control/agendor.h"
+#include "platform/date_time.h"
+#include "platform/memory/database.h"
+#include "platform/memory/surface.h"
+
+namespace agendor::testing {
+
+struct Appointment {
+    std::int64_t id;
+    std::optional<DateTime> when;  // nullopt: a record with a null date
+    std::optional<std::string> person;
+};
+
+struct Person {
+    std::optional<std::int64_t> id;
+    std::string name;
+};
+
+inline DateTime At(int year, int month, int day, int hour = 0, int minute = 0) {
+    return dt::FromYmdHms(year, month, day, hour, minute, 0);
+}
+
+inline memory::Row AppointmentRow(const Appointment& a) {
+    memory::Row row;
+    row["TerminID"] = FieldValue(a.id);
+    row["Datum"] = a.when ? FieldValue(*a.when) : FieldValue();
+    row["Person"] = a.person ? FieldValue(*a.person) : FieldValue();
+    return row;
+}
+
+// Every #m/d/yyyy# literal of a query text, in order.
+inline std::vector<DateTime> Literals(const std::string& text) {
+    static const std::regex literal(R"(#(\d+)/(\d+)/(\d+)#)");
+    std::vector<DateTime> dates;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), literal); it != std::sregex_iterator(); ++it) {
+        dates.push_back(dt::FromYmd(std::stoi((*it)[3]), std::stoi((*it)[1]), std::stoi((*it)[2])));
+    }
+    return dates;
+}
+
+class AppointmentFixture {
+public:
+    explicit AppointmentFixture(DateTime now = memory::kDefaultNow)
+        : surface(now), control(surface.surface()) {
+        control.InitProperties();
+        control.Resize(8175, 7185);
+        control.SetDataSourcePerson("Personen");
+        control.SetFieldSourcePersonID("PersonID");
+        control.SetFieldSourcePerson("Name");
+        control.SetDataSourceDates("Termine");
+        control.SetFieldDatesDateID("TerminID");
+        control.SetFieldDatesDate("Datum");
+        control.SetFieldDatesPerson("Person");
+        control.SetWorkspace(std::make_shared<memory::MemoryWorkspace>());
+        control.SetDatabase(database);
+        database->SetResponder([this](const std::string& text) { return Answer(text); });
+        surface.container.ClearRecords();
+    }
+
+    // Rows a query text stands for: persons, one day, or a range.
+    memory::Rows Answer(const std::string& text) {
+        memory::Rows rows;
+        if (text.rfind("SELECT Personen.", 0) == 0) {
+            for (const Person& p : persons) {
+                memory::Row row;
+                row["Name"] = FieldValue(p.name);
+                row["PersonID"] = p.id ? FieldValue(*p.id) : FieldValue();
+                rows.push_back(row);
+            }
+            return rows;
+        }
+        const std::vector<DateTime> dates = Literals(text);
+        DateTime from = 0, to = 0;
+        if (text.find("DateValue(") != std::string::npos && dates.size() == 1) {
+            from = dates[0];
+            to = dt::AddDays(from, 1);
+        } else if (dates.size() == 2) {
+            from = dates[0];
+            to = dates[1];
+        } else {
+            throw Error("Unbekannte Abfrage: " + text);
+        }
+        std::vector<Appointment> chosen;
+        for (const Appointment& a : appointments) {
+            // Null dates are neither in nor out of a range in SQL; the
+            // fixture hands them over to test that the control skips them.
+            if (!a.when || (*a.when >= from && *a.when < to)) chosen.push_back(a);
+        }
+        std::stable_sort(chosen.begin(), chosen.end(), [](const Appointment& x, const Appointment& y) {
+            return x.when.value_or(-1e9) < y.when.value_or(-1e9);
+        });
+        for (const Appointment& a : chosen) rows.push_back(AppointmentRow(a));
+        return rows;
+    }
+
+    Instance& in() { return control.instance(); }
+    State& state() { return control.instance().state; }
+    const std::vector<Message>& messages() const { return surface.container.Messages(); }
+    std::vector<std::string> queries() const { return database->queries(); }
+
+    // The cell text of the sheet's (row, col), its lines split at CR.
+    std::vector<std::string> CellLines(int row, int col) const {
+        std::vector<std::string> lines;
+        const std::string text = surface.Grid.TextMatrix(row, col);
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t cr = text.find('\r', start);
+            lines.push_back(text.substr(start, cr - start));
+            if (cr == std::string::npos) break;
+            start = cr + 1;
+        }
+        return lines;
+    }
+
+    std::vector<Appointment> appointments;
+    std::vector<Person> persons{{1, "Albers"}, {2, "Meier"}};
+    memory::MemorySurface surface;
+    std::shared_ptr<memory::MemoryDatabase> database = std::make_shared<memory::MemoryDatabase>();
+    Agendor control;
+};
+
+} // namespace agendor::testing

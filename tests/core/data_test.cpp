@@ -1,0 +1,656 @@
+// Loading the sheet's appointments and the persons, the appointment lines and
+// markers, and the day grid, on the in-memory widgets and database. "Today"
+// is Wednesday 14 November 2001 unless a test says otherwise.
+#include <gtest/gtest.h>
+
+#include "data/day_grid.h"
+#include "data/loaders.h"
+#include "data/markers.h"
+#include "sheet/sheet_model.h"
+#include "sheet/sheets.h"
+#include "tests/core/appointment_fixture.h"
+
+namespace agendor {
+namespace {
+
+using testing::Appointment;
+using testing::AppointmentFixture;
+using testing::At;
+
+// --- The range query ------------------------------------------------------
+
+struct RangeCase {
+    const char* name;
+    int year, month, day;
+    int view;
+    const char* start;
+    const char* end;
+};
+
+void PrintTo(const RangeCase& c, std::ostream* os) { *os << c.name; }
+
+class SheetRangeQueryTest : public ::testing::TestWithParam<RangeCase> {};
+
+TEST_P(SheetRangeQueryTest, WritesTheLiteralsOfTheShownSheet) {
+    const RangeCase& c = GetParam();
+    State state;
+    state.DataSourceDates = "T";
+    state.FieldDatesDate = "F";
+    const std::string expected = std::string("SELECT *  From T WHERE (((T.F)>=#") + c.start + "# And (T.F)<#" + c.end +
+                                 "#)) ORDER BY T.F";
+    EXPECT_EQ(SheetRangeQuery(state, At(c.year, c.month, c.day, 15, 30), c.view), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sheets, SheetRangeQueryTest,
+    ::testing::Values(RangeCase{"WeekOfMonday5March2001", 2001, 3, 5, agWoche, "3/5/2001", "3/12/2001"},
+                      RangeCase{"SundayBelongsToTheWeekBefore", 2001, 11, 11, agWoche, "11/5/2001", "11/12/2001"},
+                      RangeCase{"WeekAcrossTheYearEnd", 2002, 1, 2, agWoche, "12/31/2001", "1/7/2002"},
+                      RangeCase{"WeekStartingOnAFirst", 2001, 10, 3, agWoche, "10/1/2001", "10/8/2001"},
+                      RangeCase{"AnyOtherViewIsAWeek", 2001, 3, 7, 3, "3/5/2001", "3/12/2001"},
+                      RangeCase{"MonthWritesTheFirstAs01", 2001, 3, 20, agMonat, "3/01/2001", "4/01/2001"},
+                      RangeCase{"DecemberEndsInJanuary", 2001, 12, 31, agMonat, "12/01/2001", "1/01/2002"},
+                      RangeCase{"YearsAboveAThousandHaveNoSeparator", 9999, 11, 30, agMonat, "11/01/9999",
+                                "12/01/9999"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SheetRangeQuery, PastesNamesAsTheyStand) {
+    State state;
+    state.DataSourceDates = "[Alle Termine]";
+    state.FieldDatesDate = "[Termin Datum]";
+    EXPECT_EQ(SheetRangeQuery(state, At(2001, 3, 5), agWoche),
+              "SELECT *  From [Alle Termine] WHERE ((([Alle Termine].[Termin Datum])>=#3/5/2001# And "
+              "([Alle Termine].[Termin Datum])<#3/12/2001#)) ORDER BY [Alle Termine].[Termin Datum]");
+}
+
+// --- LoadDates --------------------------------------------------------------
+
+TEST(LoadDates, SendsOneSnapshotQueryThroughATemporaryDefinition) {
+    AppointmentFixture f;
+    f.appointments = {{1, At(2001, 11, 14, 9, 5), "Meier"}, {2, At(2001, 11, 20, 14, 0), "Albers"}};
+    f.control.Refresh();
+    const auto& calls = f.database->Calls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].text,
+              "SELECT *  From Termine WHERE (((Termine.Datum)>=#11/01/2001# And (Termine.Datum)<#12/01/2001#)) "
+              "ORDER BY Termine.Datum");
+    EXPECT_TRUE(calls[0].throughQueryDef);
+    EXPECT_EQ(calls[0].type, RecordsetType::Snapshot);
+    EXPECT_TRUE(f.database->QueryDefNames().empty());
+    EXPECT_EQ(calls[1].text, "SELECT Personen.Name,Personen.PersonID From Personen ORDER BY Personen.Name");
+    EXPECT_TRUE(f.messages().empty());
+}
+
+TEST(LoadDates, WritesOneLinePerAppointmentBelowTheDayText) {
+    AppointmentFixture f(At(2001, 9, 20, 10));
+    // 3 October has a name; the lines follow it.
+    f.appointments = {{1, At(2001, 10, 3, 14, 0), "Alber"}, {2, At(2001, 10, 3, 9, 5), "Meier"}};
+    f.control.SetDateValue(At(2001, 10, 10));
+    f.control.Refresh();
+    const std::vector<std::string> lines = f.CellLines(1, 2);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(DayNumberOfText(lines[0]), 3);
+    EXPECT_NE(lines[0], "3");  // the holiday name stands beside the number
+    EXPECT_EQ(lines[1], "09:05 Meier");
+    EXPECT_EQ(lines[2], "14:00 Alber");
+}
+
+TEST(LoadDates, CutsALongLineToTheColumn) {
+    AppointmentFixture f;
+    f.appointments = {{1, At(2001, 11, 14, 9, 5), "Meierhofer-Schmidt"}};
+    f.control.Refresh();
+    const std::vector<std::string> lines = f.CellLines(3, 2);
+    ASSERT_EQ(lines.size(), 2u);
+    // 1168-twip column less 10 pixels of 15 twips; 90 twips per character.
+    EXPECT_EQ(lines[1], "09:05 Meier");
+}
+
+struct CellCase {
+    const char* name;
+    DateTime dateValue;
+    int view;
+    DateTime when;
+    int row, col;
+};
+
+void PrintTo(const CellCase& c, std::ostream* os) { *os << c.name; }
+
+class PlaceDateCellTest : public ::testing::TestWithParam<CellCase> {};
+
+TEST_P(PlaceDateCellTest, PutsTheAppointmentIntoTheCellOfItsDay) {
+    const CellCase& c = GetParam();
+    AppointmentFixture f;
+    f.appointments = {{1, c.when, "Meier"}};
+    f.state().View = static_cast<std::int16_t>(c.view);
+    f.control.SetDateValue(c.dateValue);
+    f.control.Refresh();
+    const std::vector<std::string> lines = f.CellLines(c.row, c.col);
+    ASSERT_EQ(lines.size(), 2u) << f.surface.Grid.TextMatrix(c.row, c.col);
+    EXPECT_EQ(DayNumberOfText(lines[0]), dt::Day(c.when));
+    EXPECT_EQ(lines[1].substr(0, 6), dt::Format(c.when, "hh:mm", f.in().locale()) + " ");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cells, PlaceDateCellTest,
+    ::testing::Values(
+        // July 2001 begins on a Sunday, October 2001 on a Monday.
+        CellCase{"FirstOfASundayMonth", At(2001, 7, 10), agMonat, At(2001, 7, 1, 8), 1, 6},
+        CellCase{"LastOfASundayMonthInRowSix", At(2001, 7, 10), agMonat, At(2001, 7, 31, 8), 6, 1},
+        CellCase{"SeventhOfAMondayMonth", At(2001, 10, 10), agMonat, At(2001, 10, 7, 8), 1, 6},
+        CellCase{"EighthOfAMondayMonth", At(2001, 10, 10), agMonat, At(2001, 10, 8, 8), 2, 0},
+        CellCase{"WeekSheetMonday", At(2001, 10, 10), agWoche, At(2001, 10, 8, 8), 1, 0},
+        CellCase{"WeekSheetSundayOfTheNextYear", At(2001, 12, 31), agWoche, At(2002, 1, 6, 23, 59), 1, 6}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LoadDates, AFullCellGetsOneMarkerPerFurtherAppointmentInOrder) {
+    AppointmentFixture f;
+    // 14 November 2001, row 3, column 2: the 1056-twip row holds the day
+    // and four lines of 195 twips.
+    for (int i = 0; i < 7; ++i) f.appointments.push_back({i + 1, At(2001, 11, 14, 8 + i), "P" + std::to_string(i)});
+    f.control.Refresh();
+    const std::vector<std::string> lines = f.CellLines(3, 2);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[1], "08:00 P0");
+    EXPECT_EQ(lines[4], "11:00 P3");
+    EXPECT_EQ(f.state().MarkerCount, 3);
+    EXPECT_EQ(f.surface.btnVorlage.LoadedCount(), 3);
+    const memory::MemoryGrid& grid = f.surface.Grid;
+    long lastZ = grid.z();
+    for (int index = 1; index <= 3; ++index) {
+        const memory::MemoryWidget& marker = f.surface.btnVorlage.Memory(index);
+        EXPECT_EQ(f.surface.btnVorlage.Tag(index), "14");
+        EXPECT_TRUE(marker.Visible());
+        EXPECT_EQ(marker.Width(), 210);
+        EXPECT_EQ(marker.Height(), 195);
+        EXPECT_EQ(marker.Left(), grid.ColPos(2) + 1168 - 210);
+        EXPECT_EQ(marker.Top(), grid.Top() + grid.RowPos(3));
+        EXPECT_GT(marker.z(), lastZ);  // each new marker in front
+        lastZ = marker.z();
+    }
+    EXPECT_TRUE(f.messages().empty());
+}
+
+TEST(LoadDates, ASundayMarkerTouchesTheGridsRightEdge) {
+    AppointmentFixture f;
+    for (int i = 0; i < 5; ++i) f.appointments.push_back({i + 1, At(2001, 11, 18, 8 + i), "P"});
+    f.control.Refresh();
+    ASSERT_EQ(f.state().MarkerCount, 1);
+    const memory::MemoryWidget& marker = f.surface.btnVorlage.Memory(1);
+    EXPECT_EQ(marker.Left() + marker.Width(), f.surface.Grid.Left() + f.surface.Grid.Width());
+    EXPECT_EQ(f.surface.btnVorlage.Tag(1), "18");
+}
+
+TEST(LoadDates, ARebuildRemovesTheMarkers) {
+    AppointmentFixture f;
+    for (int i = 0; i < 6; ++i) f.appointments.push_back({i + 1, At(2001, 11, 14, 8 + i), "P"});
+    f.control.Refresh();
+    ASSERT_EQ(f.state().MarkerCount, 2);
+    f.appointments.pop_back();
+    f.control.Refresh();
+    EXPECT_EQ(f.state().MarkerCount, 1);
+    EXPECT_EQ(f.surface.btnVorlage.LoadedCount(), 1);
+}
+
+TEST(LoadDates, ANullInOneRecordDoesNotHideTheOthers) {
+    AppointmentFixture f;
+    f.appointments = {{1, At(2001, 11, 14, 9), std::nullopt},
+                      {2, std::nullopt, "Ohne Datum"},
+                      {3, At(2001, 11, 14, 10), "Meier"}};
+    f.control.Refresh();
+    const std::vector<std::string> lines = f.CellLines(3, 2);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], "09:00 ");
+    EXPECT_EQ(lines[2], "10:00 Meier");
+    EXPECT_TRUE(f.messages().empty());
+}
+
+TEST(LoadDates, AnEmptyPersonFieldShowsTheAppointmentsWithoutPerson) {
+    AppointmentFixture f;
+    f.appointments = {{1, At(2001, 11, 14, 9), "Meier"}};
+    f.control.SetFieldDatesPerson("");
+    f.control.Refresh();
+    const std::vector<std::string> lines = f.CellLines(3, 2);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "09:00 ");
+    EXPECT_TRUE(f.messages().empty());
+}
+
+TEST(LoadDates, AFailedQueryShowsTheCode4BoxAndLeavesTheSheetLive) {
+    AppointmentFixture f;
+    f.control.SetDataSourceDates("Terminne");
+    f.database->SetFailure(SheetRangeQuery(f.state(), f.state().DateValue, agMonat),
+                           "Das Microsoft Jet-Datenbankmodul findet die Eingabetabelle oder Abfrage 'Terminne' nicht.");
+    f.control.Refresh();
+    ASSERT_EQ(f.messages().size(), 1u);
+    const Message& box = f.messages()[0];
+    EXPECT_EQ(box.text,
+              "Agendor-Fehlercode 4\r\nDas Microsoft Jet-Datenbankmodul findet die Eingabetabelle oder Abfrage "
+              "'Terminne' nicht.");
+    EXPECT_EQ(box.title, "Agendor3.ocx");
+    EXPECT_EQ(box.icon, MessageIcon::Critical);
+    EXPECT_TRUE(f.surface.Grid.Redraw());
+    // The persons still load after the failed appointments.
+    EXPECT_EQ(f.surface.cboPerson.ListCount(), 2);
+    // A user move selects a day again.
+    f.surface.Grid.UserClickCell(2, 3);
+    EXPECT_EQ(f.state().DateValue, At(2001, 11, 8));
+}
+
+TEST(LoadDates, ADateThatIsNoDateIsReportedAndTheEarlierLinesStay) {
+    AppointmentFixture f;
+    f.appointments = {{1, At(2001, 11, 14, 9), "Meier"}};
+    f.database->SetResponder([&f](const std::string& text) {
+        memory::Rows rows = f.Answer(text);
+        if (text.find("Termine.Datum)>=") != std::string::npos) {
+            memory::Row bad = rows[0];
+            bad["Datum"] = FieldValue("morgen");
+            rows.push_back(bad);
+        }
+        return rows;
+    });
+    f.control.Refresh();
+    ASSERT_EQ(f.messages().size(), 1u);
+    EXPECT_EQ(f.messages()[0].text.rfind("Agendor-Fehlercode 4\r\n", 0), 0u);
+    EXPECT_EQ(f.CellLines(3, 2).size(), 2u);
+    EXPECT_TRUE(f.surface.Grid.Redraw());
+}
+
+TEST(LoadDates, WithTheCheckOffAMissingDatabaseIsReportedNotDereferenced) {
+    AppointmentFixture f;
+    f.surface.container.SetUserMode(false);
+    f.control.SetDatabase(nullptr);
+    f.surface.container.ClearRecords();
+    BuildSheet(f.in());
+    LoadDates(f.in());
+    ASSERT_EQ(f.messages().size(), 1u);
+    EXPECT_EQ(f.messages()[0].text, "Agendor-Fehlercode 4\r\nKein Database-Objekt übergeben");
+    EXPECT_TRUE(f.surface.Grid.Redraw());
+}
+
+TEST(LoadDates, NoAppointmentIdFieldSendsNoQueryButStillSelects) {
+    AppointmentFixture f;
+    f.surface.container.SetUserMode(false);  // the check lets the empty name pass
+    f.control.SetFieldDatesDateID("");
+    f.appointments = {{1, At(2001, 11, 14, 9), "Meier"}};
+    f.control.Refresh();
+    EXPECT_EQ(f.CellLines(3, 2).size(), 1u);
+    for (const std::string& q : f.queries()) EXPECT_EQ(q.find("Termine"), std::string::npos) << q;
+    EXPECT_EQ(f.surface.Grid.Row(), 3);
+    EXPECT_EQ(f.surface.Grid.Col(), 2);
+}
+
+TEST(LoadDates, SelectsTodaysCellAndKeepsDateValue) {
+    AppointmentFixture f;
+    f.control.SetDateValue(At(2001, 11, 5, 16, 30));
+    f.control.Refresh();
+    // 14 November 2001: row 3, column 2.
+    EXPECT_EQ(f.surface.Grid.Row(), 3);
+    EXPECT_EQ(f.surface.Grid.Col(), 2);
+    EXPECT_EQ(f.state().DateValue, At(2001, 11, 5, 16, 30));
+    EXPECT_TRUE(f.surface.Grid.Redraw());
+}
+
+TEST(LoadDates, WithoutTodaySelectsTheCellOfTheSelectedDayNumber) {
+    AppointmentFixture f;
+    f.control.SetDateValue(At(2001, 3, 5, 12));
+    f.control.Refresh();
+    // March 2001 begins on a Thursday: the 5th is row 2, column 0 (15 and
+    // 25 stand in the same column and must not match).
+    EXPECT_EQ(f.surface.Grid.Row(), 2);
+    EXPECT_EQ(f.surface.Grid.Col(), 0);
+    EXPECT_EQ(f.state().DateValue, At(2001, 3, 5, 12));
+}
+
+TEST(LoadDates, GivesTheDayGridsToolbarTheFocusOnlyWhenItIsShown) {
+    AppointmentFixture f;
+    f.control.Refresh();
+    f.surface.ProcessEvents();
+    EXPECT_NE(f.surface.Focused(), &f.surface.Toolbar1);
+    EXPECT_TRUE(f.messages().empty());
+
+    ShowDay(f.in());
+    f.surface.Grid.UserFocus();
+    ASSERT_EQ(f.surface.Focused(), &f.surface.Grid);
+    LoadDates(f.in());
+    f.surface.ProcessEvents();
+    EXPECT_EQ(f.surface.Focused(), &f.surface.Toolbar1);
+    // The day grid's editors lie above the markers and the day grid.
+    EXPECT_GT(f.surface.cboPerson.z(), f.surface.txtClock.z());
+    EXPECT_GT(f.surface.txtClock.z(), f.surface.txtToolbarTag.z());
+    EXPECT_GT(f.surface.txtToolbarTag.z(), f.surface.GridZoom.z());
+    EXPECT_TRUE(f.messages().empty());
+}
+
+TEST(LoadDates, MidnightOfTheEndIsOutsideAndTheLastMinuteInside) {
+    AppointmentFixture f;
+    f.appointments = {{1, At(2001, 11, 30, 23, 59), "Letzt"}, {2, At(2001, 12, 1, 0, 0), "Dezember"}};
+    f.control.Refresh();
+    // 30 November 2001, a Friday: row 5, column 4.
+    const std::vector<std::string> lines = f.CellLines(5, 4);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "23:59 Letzt");
+}
+
+// --- LoadPersons ------------------------------------------------------------
+
+TEST(LoadPersons, FillsTheListAndTheIdsInQueryOrder) {
+    AppointmentFixture f;
+    f.persons = {{7, "Albers"}, {3, "Meier"}, {12, "Zander"}};
+    f.control.Refresh();
+    ASSERT_EQ(f.surface.cboPerson.ListCount(), 3);
+    EXPECT_EQ(f.surface.cboPerson.List(0), "Albers");
+    EXPECT_EQ(f.surface.cboPerson.List(2), "Zander");
+    EXPECT_EQ(f.state().PersonIds, (std::vector<std::int32_t>{7, 3, 12, 0}));
+    EXPECT_NE(f.state().PersonRecords, nullptr);
+}
+
+TEST(LoadPersons, AnEmptyTableKeepsTheIds) {
+    AppointmentFixture f;
+    f.control.Refresh();
+    const std::vector<std::int32_t> before = f.state().PersonIds;
+    f.persons.clear();
+    f.control.Refresh();
+    EXPECT_EQ(f.surface.cboPerson.ListCount(), 0);
+    EXPECT_EQ(f.state().PersonIds, before);
+}
+
+TEST(LoadPersons, APersonWithoutIdIsLeftOutSoPositionsAndIdsStayInStep) {
+    AppointmentFixture f;
+    f.persons = {{7, "Albers"}, {std::nullopt, "Geist"}, {12, "Zander"}};
+    f.control.Refresh();
+    ASSERT_EQ(f.surface.cboPerson.ListCount(), 2);
+    EXPECT_EQ(f.surface.cboPerson.List(1), "Zander");
+    EXPECT_EQ(f.state().PersonIds[1], 12);
+}
+
+TEST(LoadPersons, AWrongTableReachesTheCallerOfRefresh) {
+    AppointmentFixture f;
+    f.control.SetDataSourcePerson("Leute");
+    EXPECT_THROW(f.control.Refresh(), Error);
+}
+
+// --- The day grid -----------------------------------------------------------
+
+TEST(OneDayQuery, BracketsTheFieldOnlyWhenItIsNotBracketed) {
+    State state;
+    state.DataSourceDates = "T";
+    state.FieldDatesDate = "F";
+    EXPECT_EQ(OneDayQuery(state, "3/5/2001"),
+              "SELECT *  From T WHERE (((DateValue([F]))=#3/5/2001#)) ORDER BY T.F");
+    state.FieldDatesDate = "[Termin Datum]";
+    EXPECT_EQ(OneDayQuery(state, "3/5/2001"),
+              "SELECT *  From T WHERE (((DateValue([Termin Datum]))=#3/5/2001#)) ORDER BY T.[Termin Datum]");
+}
+
+TEST(ShowDay, ListsTheDaysAppointmentsInTimeOrder) {
+    AppointmentFixture f;
+    f.appointments = {{31, At(2001, 11, 14, 14, 0), "Albers"},
+                      {32, At(2001, 11, 14, 9, 30), "Meier"},
+                      {33, At(2001, 11, 14, 11, 15), "Zander"},
+                      {34, At(2001, 11, 15, 0, 0), "Morgen"}};
+    f.control.Refresh();
+    f.database->ClearRecords();
+    ShowDay(f.in());
+    ASSERT_EQ(f.queries().size(), 1u);
+    EXPECT_EQ(f.queries()[0], "SELECT *  From Termine WHERE (((DateValue([Datum]))=#11/14/2001#)) ORDER BY Termine.Datum");
+    EXPECT_EQ(f.database->Calls()[0].type, RecordsetType::Default);
+    const memory::MemoryGrid& zoom = f.surface.GridZoom;
+    ASSERT_EQ(zoom.Rows(), 4);
+    EXPECT_EQ(zoom.TextMatrix(0, 0), "Zeit");
+    EXPECT_EQ(zoom.TextMatrix(0, 1), "Kontakt");
+    EXPECT_EQ(zoom.CellAlignment(0, 1), CellAlignment::CenterCenter);
+    const char* times[] = {"09:30", "11:15", "14:00"};
+    const char* people[] = {"Meier", "Zander", "Albers"};
+    const char* ids[] = {"32", "33", "31"};
+    for (int r = 1; r <= 3; ++r) {
+        EXPECT_EQ(zoom.TextMatrix(r, 0), times[r - 1]);
+        EXPECT_EQ(zoom.CellAlignment(r, 0), CellAlignment::CenterCenter);
+        EXPECT_EQ(zoom.TextMatrix(r, 1), people[r - 1]);
+        EXPECT_EQ(zoom.TextMatrix(r, 3), ids[r - 1]);
+    }
+    EXPECT_EQ(zoom.TextMatrix(1, 2), "14.11.2001 09:30:00");
+    EXPECT_EQ(ParseDayGridDateTime(zoom.TextMatrix(1, 2)), At(2001, 11, 14, 9, 30));
+    EXPECT_EQ(zoom.Row(), 3);
+    EXPECT_EQ(zoom.Col(), 3);
+    EXPECT_EQ(f.surface.txtToolbarTag.Text(), "Mi, 14.11.01");
+    EXPECT_EQ(f.state().ShownDay, At(2001, 11, 14));
+}
+
+TEST(ShowDay, ADayWithoutAppointmentsShowsTheHeaderOnly) {
+    AppointmentFixture f;
+    f.control.SetHeader("Kunde");
+    f.control.Refresh();
+    ShowDay(f.in());
+    const memory::MemoryGrid& zoom = f.surface.GridZoom;
+    EXPECT_EQ(zoom.Rows(), 1);
+    EXPECT_EQ(zoom.TextMatrix(0, 1), "Kunde");
+    EXPECT_EQ(zoom.Row(), 0);
+    EXPECT_EQ(zoom.Col(), 1);
+}
+
+TEST(ShowDay, AMidnightAppointmentReadsZeroHundred) {
+    AppointmentFixture f;
+    f.appointments = {{1, At(2001, 11, 14), "Nacht"}};
+    f.control.Refresh();
+    ShowDay(f.in());
+    EXPECT_EQ(f.surface.GridZoom.TextMatrix(1, 0), "00:00");
+}
+
+TEST(ShowDay, NullValuesBecomeEmptyTextsAndNullDatesAreSkipped) {
+    AppointmentFixture f;
+    f.appointments = {{1, At(2001, 11, 14, 8), std::nullopt}, {2, std::nullopt, "X"}, {3, At(2001, 11, 14, 9), "Meier"}};
+    f.control.Refresh();
+    ShowDay(f.in());
+    const memory::MemoryGrid& zoom = f.surface.GridZoom;
+    ASSERT_EQ(zoom.Rows(), 3);
+    EXPECT_EQ(zoom.TextMatrix(1, 1), "");
+    EXPECT_EQ(zoom.TextMatrix(2, 1), "Meier");
+}
+
+struct PlacementCase {
+    const char* name;
+    int day;            // of November 2001
+    int columnsRight;   // the day grid's left edge in sheet columns
+};
+
+void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.name; }
+
+class ShowDayPlacementTest : public ::testing::TestWithParam<PlacementCase> {};
+
+TEST_P(ShowDayPlacementTest, StandsBesideTheDaysColumn) {
+    const PlacementCase& c = GetParam();
+    AppointmentFixture f;
+    f.control.Refresh();
+    f.surface.Grid.UserClickCell(MonthCellOf(At(2001, 11, c.day)).row, MonthCellOf(At(2001, 11, c.day)).col);
+    ShowDay(f.in());
+    const memory::MemorySurface& s = f.surface;
+    EXPECT_EQ(s.GridZoom.Left(), s.Grid.Left() + c.columnsRight * 1168);
+    EXPECT_EQ(s.Toolbar1.Left(), s.GridZoom.Left());
+    EXPECT_EQ(s.Toolbar1.Top(), s.Grid.Top() + 401);
+    EXPECT_EQ(s.GridZoom.Top(), s.Toolbar1.Top() + s.Toolbar1.Height());
+    EXPECT_EQ(s.txtToolbarTag.Left(), s.Toolbar1.Left() + 1080);
+    // (330 - 195) / 2 = 67.5 rounds to the even 68.
+    EXPECT_EQ(s.txtToolbarTag.Top(), s.Toolbar1.Top() + 68);
+}
+
+INSTANTIATE_TEST_SUITE_P(Columns, ShowDayPlacementTest,
+                         ::testing::Values(PlacementCase{"Monday", 12, 1}, PlacementCase{"Thursday", 15, 4},
+                                           PlacementCase{"Friday", 16, 2}, PlacementCase{"Sunday", 18, 4}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ShowDay, ShowsTheGroupWithTheButtonsOfAllowEdit) {
+    AppointmentFixture f;
+    f.control.Refresh();
+    ShowDay(f.in());
+    f.surface.ProcessEvents();
+    const memory::MemorySurface& s = f.surface;
+    EXPECT_TRUE(s.Toolbar1.Visible());
+    EXPECT_TRUE(s.GridZoom.Visible());
+    EXPECT_TRUE(s.txtToolbarTag.Visible());
+    EXPECT_FALSE(s.txtClock.Visible());
+    EXPECT_FALSE(s.cboPerson.Visible());
+    EXPECT_EQ(s.Focused(), &s.Toolbar1);
+    EXPECT_TRUE(s.Toolbar1.Button(1).visible);
+    EXPECT_FALSE(s.Toolbar1.Button(1).enabled);
+    EXPECT_TRUE(s.Toolbar1.Button(2).enabled);
+    EXPECT_FALSE(s.Toolbar1.Button(3).enabled);
+
+    f.control.SetAllowEdit(false);
+    ShowDay(f.in());
+    for (int b = 1; b <= 3; ++b) {
+        EXPECT_FALSE(s.Toolbar1.Button(b).visible) << b;
+        EXPECT_FALSE(s.Toolbar1.Button(b).enabled) << b;
+    }
+}
+
+TEST(ShowDay, AMissingPropertyShowsOnlyTheChecksMessage) {
+    AppointmentFixture f;
+    f.control.Refresh();
+    f.control.SetFieldDatesDate("");
+    f.surface.container.ClearRecords();
+    f.database->ClearRecords();
+    ShowDay(f.in());
+    ASSERT_EQ(f.messages().size(), 1u);
+    EXPECT_EQ(f.messages()[0].text, "Set Property <FieldDatesDate> first!");
+    EXPECT_TRUE(f.queries().empty());
+    EXPECT_FALSE(f.surface.GridZoom.Visible());
+}
+
+TEST(ShowDay, WithoutDatabaseNameKeepsTheRowsButShowsTheDay) {
+    AppointmentFixture f;
+    f.appointments = {{1, At(2001, 11, 14, 9), "Meier"}};
+    f.control.Refresh();
+    ShowDay(f.in());
+    f.database->SetName("");
+    f.database->ClearRecords();
+    f.surface.Grid.UserClickCell(3, 3);
+    ShowDay(f.in());
+    EXPECT_TRUE(f.queries().empty());
+    EXPECT_EQ(f.surface.GridZoom.TextMatrix(1, 1), "Meier");
+    EXPECT_EQ(f.surface.txtToolbarTag.Text(), "Do, 15.11.01");
+}
+
+TEST(ShowDay, AMarkerShowsItsDayAndAClickOnAnyMarkerHidesIt) {
+    AppointmentFixture f(At(2001, 9, 1, 10));
+    f.control.SetDateValue(At(2001, 7, 3));
+    // 30 July 2001: a Monday in the sixth row of the month sheet.
+    for (int i = 0; i < 5; ++i) f.appointments.push_back({i + 1, At(2001, 7, 30, 8 + i), "P"});
+    f.appointments.push_back({9, At(2001, 7, 2, 8), "Anderer Tag"});
+    f.control.Refresh();
+    ASSERT_EQ(f.state().MarkerCount, 1);
+    f.surface.btnVorlage.UserClickMarker(1);
+    EXPECT_TRUE(f.surface.GridZoom.Visible());
+    EXPECT_EQ(f.surface.Grid.Row(), 6);
+    EXPECT_EQ(f.surface.Grid.Col(), 0);
+    EXPECT_EQ(f.state().DateValue, At(2001, 7, 30));
+    EXPECT_EQ(f.surface.GridZoom.Rows(), 6);
+    EXPECT_EQ(f.surface.txtToolbarTag.Text(), "Mo, 30.07.01");
+    f.surface.btnVorlage.UserClickMarker(1);
+    EXPECT_FALSE(f.surface.GridZoom.Visible());
+    EXPECT_TRUE(f.messages().empty());
+}
+
+TEST(ShowDay, AMarkerOnTheWeekSheetSelectsRowOne) {
+    AppointmentFixture f;
+    f.state().View = agWoche;
+    for (int i = 0; i < 40; ++i) f.appointments.push_back({i + 1, At(2001, 11, 16, 0, 10 * i), "P"});
+    f.control.Refresh();
+    ASSERT_GE(f.state().MarkerCount, 1);
+    f.surface.btnVorlage.UserClickMarker(1);
+    EXPECT_EQ(f.surface.Grid.Row(), 1);
+    EXPECT_EQ(f.surface.Grid.Col(), 4);
+    EXPECT_EQ(f.surface.GridZoom.Rows(), 41);
+}
+
+TEST(ShowDay, AMarkerClickThatFailsShowsTheBoxInsteadOfEscaping) {
+    AppointmentFixture f;
+    for (int i = 0; i < 5; ++i) f.appointments.push_back({i + 1, At(2001, 11, 14, 8 + i), "P"});
+    f.control.Refresh();
+    f.database->SetFailure(OneDayQuery(f.state(), "11/14/2001"), "Datenbank nicht erreichbar");
+    EXPECT_NO_THROW(f.surface.btnVorlage.UserClickMarker(1));
+    ASSERT_EQ(f.messages().size(), 1u);
+    EXPECT_EQ(f.messages()[0].text, "Agendor-Fehlercode 2\r\nDatenbank nicht erreichbar");
+}
+
+TEST(ShowDay, TheShownDayOutlivesAReloadThatMovesTheSheetToToday) {
+    AppointmentFixture f;
+    f.appointments = {{1, At(2001, 11, 20, 9), "Meier"}, {2, At(2001, 11, 14, 9), "Heute"}};
+    f.control.Refresh();
+    f.surface.Grid.UserClickCell(4, 1);  // 20 November
+    ShowDay(f.in());
+    ASSERT_EQ(f.state().ShownDay, At(2001, 11, 20));
+    // A change reloads the sheet, which selects today's cell again ...
+    f.control.Refresh();
+    ASSERT_EQ(f.surface.Grid.Row(), 3);
+    // ... and the day grid comes back for the day the user saw.
+    ShowDayOf(f.in(), *f.state().ShownDay);
+    EXPECT_EQ(f.surface.txtToolbarTag.Text(), "Di, 20.11.01");
+    EXPECT_EQ(f.surface.GridZoom.TextMatrix(1, 1), "Meier");
+    EXPECT_EQ(f.surface.Grid.Row(), 4);
+    EXPECT_EQ(f.surface.Grid.Col(), 1);
+    EXPECT_EQ(f.state().DateValue, At(2001, 11, 20));
+}
+
+TEST(ShowDay, TheTitleNamesTheQueriedDayEvenWhenDateValueDiffers) {
+    AppointmentFixture f;
+    f.control.SetDateValue(At(2001, 11, 5));
+    f.control.Refresh();  // today's cell (14th) is current, DateValue the 5th
+    ShowDay(f.in());
+    EXPECT_EQ(f.surface.txtToolbarTag.Text(), "Mi, 14.11.01");
+    EXPECT_EQ(f.state().ShownDay, At(2001, 11, 14));
+}
+
+TEST(HideDayGrid, HidesTheGroupAndDropsAPendingRow) {
+    AppointmentFixture f;
+    f.control.Refresh();
+    ShowDay(f.in());
+    f.surface.txtClock.SetVisible(true);
+    f.surface.cboPerson.SetVisible(true);
+    f.state().NewPending = true;
+    HideDayGrid(f.in());
+    for (const memory::MemoryWidget* w : std::initializer_list<const memory::MemoryWidget*>{
+             &f.surface.Toolbar1, &f.surface.txtClock, &f.surface.GridZoom, &f.surface.txtToolbarTag,
+             &f.surface.cboPerson})
+        EXPECT_FALSE(w->Visible()) << w->Name();
+    EXPECT_FALSE(f.state().NewPending);
+}
+
+// --- The hidden date-time text and the marker picture -------------------------
+
+TEST(DayGridDateTimeText, ReadsBackToTheSameValue) {
+    for (const DateTime value : {At(2001, 11, 14, 9, 30), At(1899, 12, 30), At(1850, 6, 1, 23, 59),
+                                 dt::FromYmdHms(2001, 3, 5, 7, 8, 9.25)}) {
+        const std::string text = DayGridDateTimeText(value);
+        EXPECT_EQ(ParseDayGridDateTime(text), value) << text;
+    }
+    EXPECT_EQ(DayGridDateTimeText(dt::FromYmdHms(2001, 3, 5, 7, 8, 9.25)), "05.03.2001 07:08:09.250");
+    EXPECT_EQ(ParseDayGridDateTime("5.11.2000"), At(2000, 11, 5));
+    EXPECT_EQ(ParseDayGridDateTime("05.11.2000 14:05"), At(2000, 11, 5, 14, 5));
+    for (const char* bad : {"", "05.11.2000 24:00", "05.11.2000 1:00", "05.11.2000 10:60", "31.02.2001",
+                            "05.11.2000 10:00:00.5", "05.11.2000 -1:00", "05.11.2000 10:00x"})
+        EXPECT_EQ(ParseDayGridDateTime(bad), std::nullopt) << bad;
+}
+
+TEST(MarkerArrow, DrawsTheArrowPixelByPixel) {
+    // row: black columns, teal columns
+    struct RowSpec { int row; std::vector<int> black; std::vector<int> teal; };
+    auto span = [](int a, int b) { std::vector<int> v; for (int i = a; i <= b; ++i) v.push_back(i); return v; };
+    const std::vector<RowSpec> spec = {
+        {2, span(5, 9), {}},          {3, {5, 9}, span(6, 8)},         {4, {5, 9}, span(6, 8)},
+        {5, {5, 9}, span(6, 8)},      {6, [&] { auto v = span(2, 5); auto w = span(9, 12); v.insert(v.end(), w.begin(), w.end()); return v; }(), span(6, 8)},
+        {7, {3, 11}, span(4, 10)},    {8, {4, 10}, span(5, 9)},        {9, {5, 9}, span(6, 8)},
+        {10, {6, 8}, {7}},            {11, {7}, {}}};
+    for (int r = 0; r < 13; ++r) {
+        ASSERT_EQ(std::string(kMarkerArrow[r]).size(), 14u) << r;
+        std::string expected(14, ' ');
+        for (const RowSpec& s : spec) {
+            if (s.row != r) continue;
+            for (int c : s.black) expected[c] = 'B';
+            for (int c : s.teal) expected[c] = 'T';
+        }
+        EXPECT_EQ(kMarkerArrow[r], expected) << "row " << r;
+    }
+}
+
+} // namespace
+} // namespace agendor

@@ -1,0 +1,252 @@
+// Selection and navigation on the sheet: cell entered, click, double click,
+// Esc, the context menu's effect on the click events, and Timer1's deferred
+// refresh. The user's actions come from the in-memory grid, which raises its
+// notifications in the order a desktop grid does. "Today" is Wednesday
+// 14 November 2001.
+#include <gtest/gtest.h>
+
+#include "data/day_grid.h"
+#include "sheet/navigation.h"
+#include "sheet/sheet_model.h"
+#include "tests/core/appointment_fixture.h"
+
+namespace agendor {
+namespace {
+
+using testing::AppointmentFixture;
+using testing::At;
+
+class NavigationTest : public ::testing::Test {
+protected:
+    NavigationTest() {
+        f.appointments = {{1, At(2001, 11, 14, 9), "Meier"}, {2, At(2001, 11, 20, 10), "Albers"}};
+        f.control.Events().Click = [this](DateTime d) { clicks.push_back(d); };
+        f.control.Events().DblClick = [this](DateTime d) {
+            dblClicks.push_back(d);
+            dayGridShownAtDblClick = f.surface.GridZoom.Visible();
+        };
+    }
+
+    void Load(DateTime dateValue, int view = agMonat) {
+        f.state().View = static_cast<std::int16_t>(view);
+        f.control.SetDateValue(dateValue);
+        f.control.Refresh();
+        f.surface.ProcessEvents();
+        f.surface.container.ClearRecords();
+    }
+
+    memory::MemoryGrid& grid() { return f.surface.Grid; }
+
+    AppointmentFixture f;
+    std::vector<DateTime> clicks, dblClicks;
+    bool dayGridShownAtDblClick = false;
+};
+
+TEST_F(NavigationTest, ClickingAnotherDaySelectsItAtMidnightAndRaisesClick) {
+    Load(At(2001, 11, 12, 15, 45));
+    ShowDay(f.in());
+    // 14 November: row 3, column 2 (today's cell is current after loading).
+    grid().UserClickCell(3, 4);
+    EXPECT_EQ(f.state().DateValue, At(2001, 11, 16));
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks[0], At(2001, 11, 16));
+    EXPECT_FALSE(f.surface.GridZoom.Visible());
+}
+
+TEST_F(NavigationTest, AClickOnTheCurrentCellCarriesDateValueUnchanged) {
+    Load(At(2001, 11, 5, 8, 15));
+    // Loading selected today's cell; DateValue still is the 5th.
+    grid().UserClickCell(3, 2);
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks[0], At(2001, 11, 5, 8, 15));
+}
+
+TEST_F(NavigationTest, ClickingAnEmptyCellKeepsDateValueWithItsTime) {
+    Load(At(2001, 11, 5, 8, 15));
+    grid().UserClickCell(1, 0);  // November 2001 begins on a Thursday
+    EXPECT_EQ(f.state().DateValue, At(2001, 11, 5, 8, 15));
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks[0], At(2001, 11, 5, 8, 15));
+    grid().UserDblClickCell(1, 0);
+    ASSERT_EQ(dblClicks.size(), 1u);
+    EXPECT_EQ(dblClicks[0], At(2001, 11, 5, 8, 15));
+}
+
+TEST_F(NavigationTest, DoubleClickShowsTheDayThenRaisesDblClickWithItsDate) {
+    Load(At(2001, 11, 14));
+    grid().UserDblClickCell(4, 1);
+    ASSERT_EQ(dblClicks.size(), 1u);
+    EXPECT_EQ(dblClicks[0], At(2001, 11, 20));
+    EXPECT_TRUE(dayGridShownAtDblClick);
+    EXPECT_EQ(f.surface.txtToolbarTag.Text(), "Di, 20.11.01");
+    EXPECT_EQ(f.surface.GridZoom.TextMatrix(1, 1), "Albers");
+    // The first click of the pair acted as a click.
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks[0], At(2001, 11, 20));
+}
+
+TEST_F(NavigationTest, ClickOnTheFirstOfTheLaterMonthInAWeekAcrossTheYearEnd) {
+    // The week of 31 December 2001: 31, 1, 2, ..., 6.
+    Load(At(2001, 12, 31, 12), agWoche);
+    grid().UserClickCell(1, 1);
+    EXPECT_EQ(f.state().DateValue, At(2002, 1, 1));
+    grid().UserClickCell(1, 0);
+    EXPECT_EQ(f.state().DateValue, At(2001, 12, 31));
+}
+
+TEST_F(NavigationTest, ArrowKeysSelectEachDayTheyPass) {
+    Load(At(2001, 11, 14));
+    grid().UserArrow(0, 1);
+    EXPECT_EQ(f.state().DateValue, At(2001, 11, 15));
+    grid().UserArrow(1, 0);
+    EXPECT_EQ(f.state().DateValue, At(2001, 11, 22));
+    EXPECT_TRUE(clicks.empty());
+}
+
+TEST_F(NavigationTest, TheControlsOwnMovesWithRedrawOffLeaveDateValue) {
+    Load(At(2001, 11, 5));
+    grid().SetRedraw(false);
+    grid().SetRow(5);
+    grid().SetCol(4);
+    GridEnterCell(f.in());
+    EXPECT_EQ(f.state().DateValue, At(2001, 11, 5));
+    grid().SetRedraw(true);
+}
+
+TEST_F(NavigationTest, EscClosesTheDayGridOnlyWhileNoTimeIsTyped) {
+    Load(At(2001, 11, 14));
+    ShowDay(f.in());
+    f.surface.txtClock.SetVisible(true);
+    grid().UserKeyPress(27);
+    EXPECT_TRUE(f.surface.GridZoom.Visible());
+    f.surface.txtClock.SetVisible(false);
+    grid().UserKeyPress(13);
+    EXPECT_TRUE(f.surface.GridZoom.Visible());
+    grid().UserKeyPress(27);
+    EXPECT_FALSE(f.surface.GridZoom.Visible());
+}
+
+TEST_F(NavigationTest, ARightClickThatOpensTheMenuSilencesTheFollowingClicks) {
+    Load(At(2001, 11, 14));
+    f.surface.Kontextmenu.ChooseNext(0);
+    grid().UserRightClick(500, 700);
+    EXPECT_TRUE(f.state().PopupShown);
+    EXPECT_EQ(f.surface.Kontextmenu.PopupCount(), 1);
+    // The menu opens where the mouse is, in the control's coordinates.
+    EXPECT_EQ(f.surface.Kontextmenu.LastPosition(),
+              (std::pair<Twips, Twips>{grid().Left() + 500, grid().Top() + 700}));
+    // A click the grid reports after the right click is ignored; a double
+    // click still opens the day grid but raises nothing.
+    GridClick(f.in());
+    GridDblClick(f.in());
+    EXPECT_TRUE(clicks.empty());
+    EXPECT_TRUE(dblClicks.empty());
+    EXPECT_TRUE(f.surface.GridZoom.Visible());
+    // The next left release clears it again.
+    grid().UserClickCell(3, 3);
+    EXPECT_FALSE(f.state().PopupShown);
+    EXPECT_EQ(clicks.size(), 1u);
+}
+
+TEST_F(NavigationTest, WithNothingToOfferTheRightClickIsAnOrdinaryRelease) {
+    f.control.SetAllowPrint(false);
+    f.control.SetAllowEdit(false);
+    f.control.SetAllowChangeView(false);
+    f.control.SetAllowScroll(false);
+    Load(At(2001, 11, 14));
+    grid().UserRightClick(500, 700);
+    EXPECT_FALSE(f.state().PopupShown);
+    EXPECT_EQ(f.surface.Kontextmenu.PopupCount(), 0);
+    GridClick(f.in());
+    EXPECT_EQ(clicks.size(), 1u);
+}
+
+TEST_F(NavigationTest, TheMenusBearbeitenOpensTheDayOfTheCurrentCell) {
+    Load(At(2001, 11, 14));
+    f.surface.Kontextmenu.ChooseNext(6);
+    grid().UserRightClick(500, 700);
+    EXPECT_TRUE(f.surface.GridZoom.Visible());
+    EXPECT_EQ(f.surface.txtToolbarTag.Text(), "Mi, 14.11.01");
+}
+
+TEST_F(NavigationTest, ADoubleClickThatFailsShowsTheBoxAndRaisesNothing) {
+    Load(At(2001, 11, 14));
+    f.database->SetFailure(OneDayQuery(f.state(), "11/20/2001"), "Verbindung verloren");
+    EXPECT_NO_THROW(grid().UserDblClickCell(4, 1));
+    ASSERT_EQ(f.messages().size(), 1u);
+    EXPECT_EQ(f.messages()[0].text, "Agendor-Fehlercode 2\r\nVerbindung verloren");
+    EXPECT_EQ(f.messages()[0].title, "Agendor3.ocx");
+    EXPECT_TRUE(dblClicks.empty());
+}
+
+TEST_F(NavigationTest, AnErrorFromTheHostsClickHandlerDoesNotEscape) {
+    Load(At(2001, 11, 14));
+    f.control.Events().Click = [](DateTime) { throw std::runtime_error("Fehler im Host"); };
+    EXPECT_NO_THROW(grid().UserClickCell(4, 1));
+    ASSERT_EQ(f.messages().size(), 1u);
+    EXPECT_EQ(f.messages()[0].text, "Agendor-Fehlercode 2\r\nFehler im Host");
+}
+
+TEST_F(NavigationTest, SavedPositionStartsAtZeroAndFollowsTheLostFocus) {
+    EXPECT_EQ(f.state().SavedRow, 0);
+    EXPECT_EQ(f.state().SavedCol, 0);
+    Load(At(2001, 11, 14));
+    grid().UserClickCell(4, 1);
+    grid().UserLeave();
+    EXPECT_EQ(f.state().SavedRow, 4);
+    EXPECT_EQ(f.state().SavedCol, 1);
+}
+
+TEST_F(NavigationTest, TheDeferredRefreshPutsTheCellBackAndSelectsItsDay) {
+    Load(At(2001, 11, 14));
+    grid().UserClickCell(4, 1);  // 20 November
+    grid().UserLeave();
+    f.appointments.push_back({3, At(2001, 11, 20, 11), "Zander"});
+    f.surface.Timer1.SetEnabled(true);
+    f.database->ClearRecords();
+    ASSERT_TRUE(f.surface.Timer1.FireTick());
+    EXPECT_FALSE(f.surface.Timer1.Enabled());
+    EXPECT_FALSE(f.surface.Timer1.FireTick());  // one tick only
+    EXPECT_EQ(f.queries().size(), 2u);          // appointments and persons
+    EXPECT_EQ(grid().Row(), 4);
+    EXPECT_EQ(grid().Col(), 1);
+    EXPECT_EQ(f.state().DateValue, At(2001, 11, 20));
+    EXPECT_EQ(f.CellLines(4, 1).size(), 3u);
+    EXPECT_TRUE(f.messages().empty());
+}
+
+TEST_F(NavigationTest, TheDeferredRefreshLeavesTheHeaderRowAlone) {
+    Load(At(2001, 11, 5));
+    f.surface.Timer1.SetEnabled(true);
+    f.surface.Timer1.FireTick();
+    // Never lost the focus: saved (0, 0). Today's cell stays current.
+    EXPECT_EQ(grid().Row(), 3);
+    EXPECT_EQ(grid().Col(), 2);
+    EXPECT_EQ(f.state().DateValue, At(2001, 11, 5));
+}
+
+TEST_F(NavigationTest, TheDeferredRefreshSkipsARowTheWeekSheetNoLongerHas) {
+    Load(At(2001, 11, 14));
+    grid().UserClickCell(5, 3);  // 29 November
+    grid().UserLeave();
+    f.state().View = agWoche;
+    f.surface.Timer1.SetEnabled(true);
+    EXPECT_NO_THROW(f.surface.Timer1.FireTick());
+    EXPECT_EQ(grid().Rows(), 2);
+    EXPECT_EQ(grid().Row(), 1);
+    EXPECT_TRUE(f.messages().empty());
+}
+
+TEST_F(NavigationTest, AFailingDeferredRefreshShowsTheBoxOnceAndStops) {
+    Load(At(2001, 11, 14));
+    f.database->SetFailure("SELECT Personen.Name,Personen.PersonID From Personen ORDER BY Personen.Name",
+                           "Tabelle gesperrt");
+    f.surface.Timer1.SetEnabled(true);
+    EXPECT_NO_THROW(f.surface.Timer1.FireTick());
+    ASSERT_EQ(f.messages().size(), 1u);
+    EXPECT_EQ(f.messages()[0].text, "Agendor-Fehlercode 4\r\nTabelle gesperrt");
+    EXPECT_FALSE(f.surface.Timer1.Enabled());
+}
+
+} // namespace
+} // namespace agendor
