@@ -1,0 +1,693 @@
+#include "platform/sqlite/query_translator.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdio>
+#include <memory>
+#include <utility>
+
+#include "platform/date_time.h"
+#include "platform/sqlite/sqlite_error.h"
+
+namespace agendor::sqlite {
+namespace {
+
+// ---------------------------------------------------------------- tokens
+
+enum class TokenKind { Word, Name, Number, String, Date, Symbol, End };
+
+struct DateLiteral {
+    int year = 0;    // [100, 9999]
+    int month = 0;   // [1, 12]
+    int day = 0;     // [1, 31]
+    int hour = 0;    // [0, 23]
+    int minute = 0;  // [0, 59]
+    int second = 0;  // [0, 59]
+    bool hasTime = false;
+
+    bool IsMidnight() const { return hour == 0 && minute == 0 && second == 0; }
+};
+
+struct Token {
+    TokenKind kind = TokenKind::End;
+    // Word: as written; Name: between the brackets; Number: the digits;
+    // String: the content with '' undone; Date: between the # signs;
+    // Symbol: the operator.
+    std::string text;
+    std::size_t offset = 0;  // bytes from the start of the query text
+    DateLiteral date;
+};
+
+std::string Shown(const Token& token) {
+    switch (token.kind) {
+    case TokenKind::Name: return "[" + token.text + "]";
+    case TokenKind::String: return "'" + token.text + "'";
+    case TokenKind::Date: return "#" + token.text + "#";
+    default: return token.text;
+    }
+}
+
+std::string Position(std::size_t offset) { return "Zeichen " + std::to_string(offset + 1); }
+
+bool IsAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+// Bytes of UTF-8 sequences count as letters, so German names (Straße,
+// Gebühr) need no brackets.
+bool StartsWord(unsigned char c) { return IsAsciiLetter(c) || c == '_' || c >= 0x80; }
+bool ContinuesWord(unsigned char c) { return StartsWord(c) || IsDigit(c); }
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string Upper(std::string_view text) {
+    std::string result(text);
+    for (char& c : result)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return result;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) { return Upper(a) == Upper(b); }
+
+class Lexer {
+public:
+    explicit Lexer(std::string_view text) : text_(text) {}
+
+    std::vector<Token> Tokens() {
+        std::vector<Token> tokens;
+        for (;;) {
+            tokens.push_back(Next());
+            if (tokens.back().kind == TokenKind::End) return tokens;
+        }
+    }
+
+private:
+    [[noreturn]] void Fail(const std::string& message) const { throw SqliteError(message, std::string(text_)); }
+
+    Token Next() {
+        while (i_ < text_.size() && IsBlank(text_[i_])) ++i_;
+        Token token;
+        token.offset = i_;
+        if (i_ == text_.size()) return token;
+
+        const unsigned char c = static_cast<unsigned char>(text_[i_]);
+        const char following = i_ + 1 < text_.size() ? text_[i_ + 1] : '\0';
+        if (c == '[') return BracketedName(token);
+        if (c == '\'') return String(token);
+        if (c == '#') return Date(token);
+        if (c == '"')
+            Fail("Doppelte Anführungszeichen sind in Abfragen nicht erlaubt (" + Position(i_) +
+                 "): Namen stehen in [ ], Texte in ' '.");
+        if ((c == '-' && following == '-') || (c == '/' && following == '*'))
+            Fail("Kommentare sind in Abfragen nicht erlaubt (" + Position(i_) + ").");
+        if (IsDigit(c)) {
+            token.kind = TokenKind::Number;
+            while (i_ < text_.size() && IsDigit(static_cast<unsigned char>(text_[i_]))) ++i_;
+            if (i_ + 1 < text_.size() && text_[i_] == '.' && IsDigit(static_cast<unsigned char>(text_[i_ + 1]))) {
+                ++i_;
+                while (i_ < text_.size() && IsDigit(static_cast<unsigned char>(text_[i_]))) ++i_;
+            }
+            token.text = std::string(text_.substr(token.offset, i_ - token.offset));
+            return token;
+        }
+        if (StartsWord(c)) {
+            token.kind = TokenKind::Word;
+            while (i_ < text_.size() && ContinuesWord(static_cast<unsigned char>(text_[i_]))) ++i_;
+            token.text = std::string(text_.substr(token.offset, i_ - token.offset));
+            return token;
+        }
+        static constexpr std::array<std::string_view, 16> kSymbols = {
+            "<=", ">=", "<>", "=", "<", ">", "+", "-", "*", "/", "&", "(", ")", ",", ".", ";"};
+        for (const std::string_view symbol : kSymbols) {
+            if (text_.substr(i_, symbol.size()) == symbol) {
+                token.kind = TokenKind::Symbol;
+                token.text = std::string(symbol);
+                i_ += symbol.size();
+                return token;
+            }
+        }
+        Fail("Unerwartetes Zeichen '" + std::string(1, static_cast<char>(c)) + "' in der Abfrage (" +
+             Position(i_) + ").");
+    }
+
+    // [name], and [[name]]: a host that bracketed a name with blanks for
+    // the texts that paste it bare still gets a valid name where the control
+    // adds brackets of its own.
+    Token BracketedName(Token& token) {
+        token.kind = TokenKind::Name;
+        ++i_;
+        const bool doubled = i_ < text_.size() && text_[i_] == '[';
+        if (doubled) ++i_;
+        const std::size_t close = text_.find(']', i_);
+        if (close == std::string_view::npos) Fail("Name ohne schließende ] (" + Position(token.offset) + ").");
+        token.text = std::string(text_.substr(i_, close - i_));
+        i_ = close + 1;
+        if (doubled) {
+            if (i_ >= text_.size() || text_[i_] != ']')
+                Fail("Name ohne schließende ]] (" + Position(token.offset) + ").");
+            ++i_;
+        }
+        CheckName(token.text);
+        return token;
+    }
+
+    void CheckName(const std::string& name) const {
+        const std::string shown = "[" + name + "]";
+        if (name.empty()) Fail("Leerer Name [] in der Abfrage.");
+        if (IsBlank(name.front()) || IsBlank(name.back()))
+            Fail("Ungültiger Name " + shown + ": ein Name beginnt und endet nicht mit einem Leerzeichen.");
+        const bool forbidden = std::any_of(name.begin(), name.end(), [](char c) {
+            const auto u = static_cast<unsigned char>(c);
+            return u < 0x20 || u == 0x7F || c == '[' || c == ']' || c == '"' || c == '\'' || c == ';';
+        });
+        if (forbidden || name.find("--") != std::string::npos)
+            Fail("Ungültiger Name " + shown + ": Namen dürfen weder [ ] \" ' ; -- noch Steuerzeichen enthalten.");
+    }
+
+    Token String(Token& token) {
+        token.kind = TokenKind::String;
+        ++i_;
+        for (;;) {
+            if (i_ >= text_.size()) Fail("Text ohne schließendes ' (" + Position(token.offset) + ").");
+            if (text_[i_] == '\'') {
+                if (i_ + 1 < text_.size() && text_[i_ + 1] == '\'') {
+                    token.text += '\'';
+                    i_ += 2;
+                    continue;
+                }
+                ++i_;
+                return token;
+            }
+            token.text += text_[i_++];
+        }
+    }
+
+    Token Date(Token& token) {
+        token.kind = TokenKind::Date;
+        const std::size_t close = text_.find('#', i_ + 1);
+        if (close == std::string_view::npos)
+            Fail("Datumsliteral ohne schließendes # (" + Position(token.offset) + ").");
+        token.text = std::string(text_.substr(i_ + 1, close - i_ - 1));
+        i_ = close + 1;
+        token.date = ParseDate(token.text);
+        return token;
+    }
+
+    // m/d/yyyy, optionally followed by blanks and h:nn or h:nn:ss (24 hours).
+    DateLiteral ParseDate(const std::string& written) const {
+        const std::string shown = "#" + written + "#";
+        std::size_t k = 0;
+        auto number = [&](std::size_t maxDigits, int& out) {
+            const std::size_t start = k;
+            out = 0;
+            while (k < written.size() && k - start < maxDigits && IsDigit(static_cast<unsigned char>(written[k])))
+                out = out * 10 + (written[k++] - '0');
+            return k > start;
+        };
+        auto separator = [&](char c) {
+            if (k < written.size() && written[k] == c) {
+                ++k;
+                return true;
+            }
+            return false;
+        };
+        DateLiteral date;
+        bool shaped = number(2, date.month) && separator('/') && number(2, date.day) && separator('/') &&
+                      number(4, date.year);
+        if (shaped && k < written.size()) {
+            const std::size_t beforeBlanks = k;
+            while (k < written.size() && written[k] == ' ') ++k;
+            date.hasTime = true;
+            shaped = k > beforeBlanks && number(2, date.hour) && separator(':') && number(2, date.minute);
+            if (shaped && separator(':')) shaped = number(2, date.second);
+        }
+        if (!shaped || k != written.size())
+            Fail("Ungültiges Datumsliteral " + shown + ": erwartet wird #Monat/Tag/Jahr#, etwa #3/5/2001#.");
+        if (date.year < dt::kMinYear || date.year > dt::kMaxYear || !dt::IsValidYmd(date.year, date.month, date.day) ||
+            date.hour > 23 || date.minute > 59 || date.second > 59)
+            Fail("Ungültiges Datumsliteral " + shown + ": diesen Tag oder diese Uhrzeit gibt es nicht.");
+        return date;
+    }
+
+    std::string_view text_;
+    std::size_t i_ = 0;
+};
+
+// ---------------------------------------------------------------- syntax tree
+
+struct Node {
+    enum class Kind { Column, Number, String, Date, Null, DateValue, Negate, Not, Binary, IsNull };
+    Kind kind;
+    std::string table;  // Column: empty when unqualified
+    std::string text;   // Column: field; Number: digits; String: content; Binary: operator
+    DateLiteral date;
+    bool negated = false;  // IsNull: IS NOT NULL
+    std::vector<std::unique_ptr<Node>> operands;
+
+    explicit Node(Kind k) : kind(k) {}
+};
+using NodePtr = std::unique_ptr<Node>;
+
+bool IsComparison(std::string_view op) {
+    return op == "=" || op == "<>" || op == "<" || op == "<=" || op == ">" || op == ">=";
+}
+
+std::string Mirrored(const std::string& op) {
+    if (op == "<") return ">";
+    if (op == ">") return "<";
+    if (op == "<=") return ">=";
+    if (op == ">=") return "<=";
+    return op;
+}
+
+bool IsReserved(std::string_view word) {
+    static constexpr std::array<std::string_view, 14> kReserved = {
+        "SELECT", "FROM", "WHERE", "ORDER", "BY", "AND", "OR", "NOT", "IS", "NULL", "AS", "ASC", "DESC", "INTO"};
+    const std::string upper = Upper(word);
+    return std::find(kReserved.begin(), kReserved.end(), upper) != kReserved.end();
+}
+
+// ---------------------------------------------------------------- emitting
+
+std::string Bracketed(const std::string& name) { return "[" + name + "]"; }
+
+std::string SqlString(const std::string& text) {
+    std::string result = "'";
+    for (const char c : text) {
+        result += c;
+        if (c == '\'') result += '\'';
+    }
+    return result + "'";
+}
+
+std::string NumberText(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string IsoDate(int year, int month, int day) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year, month, day);
+    return buffer;
+}
+
+class Emitter {
+public:
+    explicit Emitter(const TranslateOptions& options) : options_(options) {}
+
+    std::vector<std::string> TakeDateFields() { return std::move(dateFields_); }
+
+    std::string Emit(const Node& node) {
+        switch (node.kind) {
+        case Node::Kind::Column:
+            return node.table.empty() ? Bracketed(node.text) : Bracketed(node.table) + "." + Bracketed(node.text);
+        case Node::Kind::Number: return node.text;
+        case Node::Kind::String: return SqlString(node.text);
+        case Node::Kind::Date: return LiteralValue(node.date);
+        case Node::Kind::Null: return "NULL";
+        case Node::Kind::DateValue: {
+            const Node& argument = *node.operands[0];
+            if (argument.kind == Node::Kind::Column) MarkDateField(argument);
+            // The date part: the integral part of the day count (towards
+            // zero, as days before 1899 count their fraction backwards), or
+            // the first ten characters of an ISO text.
+            if (options_.storage == DateStorage::Real) return "CAST(" + Emit(argument) + " AS INTEGER)";
+            return "date(" + Emit(argument) + ")";
+        }
+        case Node::Kind::Negate: return "(- " + Emit(*node.operands[0]) + ")";
+        case Node::Kind::Not: return "(NOT " + Emit(*node.operands[0]) + ")";
+        case Node::Kind::IsNull:
+            return "(" + Emit(*node.operands[0]) + (node.negated ? " IS NOT NULL)" : " IS NULL)");
+        case Node::Kind::Binary: return Binary(node);
+        }
+        return {};
+    }
+
+    // A select-list item: a bare column keeps its own name as the field name.
+    std::string EmitSelected(const Node& node) {
+        const std::string emitted = Emit(node);
+        if (node.kind == Node::Kind::Column && !node.table.empty()) return emitted + " AS " + Bracketed(node.text);
+        return emitted;
+    }
+
+private:
+    std::string Binary(const Node& node) {
+        const Node& left = *node.operands[0];
+        const Node& right = *node.operands[1];
+        if (IsComparison(node.text)) return Comparison(node.text, left, right);
+        // Left before right, so the date fields are listed in text order.
+        const std::string first = Emit(left);
+        const std::string second = Emit(right);
+        if (node.text == "&") return "(" + first + " || " + second + ")";
+        // The dialect divides without truncating, also for two integers.
+        if (node.text == "/") return "(CAST(" + first + " AS REAL) / " + second + ")";
+        return "(" + first + " " + node.text + " " + second + ")";
+    }
+
+    std::string Comparison(std::string op, const Node& leftNode, const Node& rightNode) {
+        const Node* left = &leftNode;
+        const Node* right = &rightNode;
+        if (left->kind == Node::Kind::Date && right->kind != Node::Kind::Date) {
+            std::swap(left, right);
+            op = Mirrored(op);
+        }
+        if (right->kind == Node::Kind::Date) {
+            const DateLiteral& date = right->date;
+            if (left->kind == Node::Kind::Column) {
+                MarkDateField(*left);
+                if (date.IsMidnight()) return FieldVersusMidnight(Emit(*left), op, DayNumber(date));
+            } else if (left->kind == Node::Kind::DateValue && left->operands[0]->kind == Node::Kind::Column &&
+                       options_.rewriteDateValue && date.IsMidnight()) {
+                const Node& field = *left->operands[0];
+                MarkDateField(field);
+                return DayVersusMidnight(Emit(field), op, DayNumber(date));
+            }
+        }
+        const std::string first = Emit(*left);
+        const std::string second = Emit(*right);
+        return "(" + first + " " + op + " " + second + ")";
+    }
+
+    // Days before 30 Dec 1899 count their fraction backwards from midnight
+    // (-1.25 is 29 Dec 06:00), so day d < 0 holds the values (d - 1, d], day 0
+    // the values (-1, 1) and day d > 0 the values [d, d + 1). The two bounds
+    // below are "at or after midnight of day d" and "before midnight of day
+    // d" in calendar order, each a single comparison an index can serve.
+    std::string AtOrAfter(const std::string& field, long day) const {
+        if (options_.storage == DateStorage::IsoText) return field + " >= " + SqlString(IsoDay(day));
+        if (day >= 1) return field + " >= " + std::to_string(day);
+        return field + " > " + std::to_string(day - 1);
+    }
+
+    std::string Before(const std::string& field, long day) const {
+        if (options_.storage == DateStorage::IsoText) return field + " < " + SqlString(IsoDay(day));
+        if (day >= 1) return field + " < " + std::to_string(day);
+        return field + " <= " + std::to_string(day - 1);
+    }
+
+    // field op #d#, the literal at midnight, in calendar order.
+    std::string FieldVersusMidnight(const std::string& field, const std::string& op, long day) const {
+        if (op == ">=") return "(" + AtOrAfter(field, day) + ")";
+        if (op == "<") return "(" + Before(field, day) + ")";
+        const std::string value = LiteralValue(day);
+        if (options_.storage == DateStorage::Real && day <= 0) {
+            if (op == ">") return "(" + AtOrAfter(field, day) + " AND " + field + " <> " + value + ")";
+            if (op == "<=") return "(" + Before(field, day) + " OR " + field + " = " + value + ")";
+        }
+        return "(" + field + " " + op + " " + value + ")";
+    }
+
+    // DateValue(field) op #d#: which days the field may lie on.
+    std::string DayVersusMidnight(const std::string& field, const std::string& op, long day) const {
+        if (op == "=") return "(" + AtOrAfter(field, day) + " AND " + Before(field, day + 1) + ")";
+        if (op == "<>") return "(" + Before(field, day) + " OR " + AtOrAfter(field, day + 1) + ")";
+        if (op == ">=") return "(" + AtOrAfter(field, day) + ")";
+        if (op == "<") return "(" + Before(field, day) + ")";
+        if (op == ">") return "(" + AtOrAfter(field, day + 1) + ")";
+        return "(" + Before(field, day + 1) + ")";  // <=
+    }
+
+    static long DayNumber(const DateLiteral& date) {
+        return static_cast<long>(dt::FromYmd(date.year, date.month, date.day));
+    }
+
+    // The ISO text of a day; the day after 31 Dec 9999 becomes a text that
+    // sorts after every text of that last day.
+    static std::string IsoDay(long day) {
+        static const long kLastDay = static_cast<long>(dt::FromYmd(dt::kMaxYear, 12, 31));
+        if (day > kLastDay) return "9999-12-32";
+        const dt::Ymd ymd = dt::ToYmd(static_cast<double>(day));
+        return IsoDate(ymd.year, ymd.month, ymd.day);
+    }
+
+    std::string LiteralValue(long day) const {
+        if (options_.storage == DateStorage::IsoText) return SqlString(IsoDay(day));
+        return std::to_string(day);
+    }
+
+    std::string LiteralValue(const DateLiteral& date) const {
+        if (!date.hasTime || date.IsMidnight()) return LiteralValue(DayNumber(date));
+        if (options_.storage == DateStorage::IsoText) {
+            char time[16];
+            std::snprintf(time, sizeof time, " %02d:%02d:%02d", date.hour, date.minute, date.second);
+            return SqlString(IsoDate(date.year, date.month, date.day) + time);
+        }
+        return NumberText(dt::FromYmdHms(date.year, date.month, date.day, date.hour, date.minute, date.second));
+    }
+
+    void MarkDateField(const Node& column) {
+        const bool known = std::any_of(dateFields_.begin(), dateFields_.end(),
+                                       [&](const std::string& f) { return EqualsIgnoringCase(f, column.text); });
+        if (!known) dateFields_.push_back(column.text);
+    }
+
+    const TranslateOptions& options_;
+    std::vector<std::string> dateFields_;
+};
+
+// ---------------------------------------------------------------- parsing
+
+class Parser {
+public:
+    Parser(std::string_view text, const TranslateOptions& options)
+        : text_(text), tokens_(Lexer(text).Tokens()), options_(options), emitter_(options) {}
+
+    Translation Query() {
+        if (Peek().kind == TokenKind::End || IsSymbol(Peek(), ";")) Fail("Die Abfrage ist leer.");
+        if (!IsKeyword(Peek(), "SELECT"))
+            Fail("Nur Abfragen mit SELECT sind erlaubt: der Kalender liest nur und ändert keine Daten.");
+        ++pos_;
+        std::string sql = "SELECT " + SelectList();
+        if (IsKeyword(Peek(), "INTO"))
+            Fail("Nur Abfragen mit SELECT sind erlaubt: der Kalender liest nur und ändert keine Daten.");
+        ExpectKeyword("FROM");
+        sql += " FROM " + Bracketed(TakeName("ein Tabellenname"));
+        if (options_.forceTableScan) sql += " NOT INDEXED";
+        const bool filtered = AcceptKeyword("WHERE");
+        if (filtered) sql += " WHERE " + emitter_.Emit(*Expression());
+        const bool ordered = AcceptKeyword("ORDER");
+        if (ordered) {
+            ExpectKeyword("BY");
+            sql += " ORDER BY ";
+            for (bool first = true;; first = false) {
+                if (!first) sql += ", ";
+                sql += emitter_.Emit(*Expression());
+                if (AcceptKeyword("DESC")) sql += " DESC";
+                else if (AcceptKeyword("ASC")) sql += " ASC";
+                if (!AcceptSymbol(",")) break;
+            }
+        }
+        if (AcceptSymbol(";") && Peek().kind != TokenKind::End)
+            Fail("Die Abfrage enthält mehr als eine Anweisung.");
+        if (Peek().kind != TokenKind::End)
+            Unexpected(ordered    ? "das Ende der Abfrage"
+                       : filtered ? "Order By oder das Ende der Abfrage"
+                                  : "Where, Order By oder das Ende der Abfrage");
+        return Translation{sql, emitter_.TakeDateFields()};
+    }
+
+private:
+    [[noreturn]] void Fail(const std::string& message) const { throw SqliteError(message, std::string(text_)); }
+
+    [[noreturn]] void Unexpected(const std::string& expected) const {
+        const Token& token = Peek();
+        if (token.kind == TokenKind::End) Fail("Syntaxfehler: die Abfrage endet, erwartet wird " + expected + ".");
+        Fail("Syntaxfehler bei " + Shown(token) + " (" + Position(token.offset) + "): erwartet wird " + expected +
+             ".");
+    }
+
+    const Token& Peek(std::size_t ahead = 0) const {
+        return tokens_[std::min(pos_ + ahead, tokens_.size() - 1)];
+    }
+
+    static bool IsKeyword(const Token& token, std::string_view keyword) {
+        return token.kind == TokenKind::Word && Upper(token.text) == keyword;
+    }
+    static bool IsSymbol(const Token& token, std::string_view symbol) {
+        return token.kind == TokenKind::Symbol && token.text == symbol;
+    }
+    bool IsNameToken(const Token& token) const {
+        return token.kind == TokenKind::Name || (token.kind == TokenKind::Word && !IsReserved(token.text));
+    }
+
+    bool AcceptKeyword(std::string_view keyword) {
+        if (!IsKeyword(Peek(), keyword)) return false;
+        ++pos_;
+        return true;
+    }
+    bool AcceptSymbol(std::string_view symbol) {
+        if (!IsSymbol(Peek(), symbol)) return false;
+        ++pos_;
+        return true;
+    }
+    void ExpectKeyword(std::string_view keyword) {
+        if (!AcceptKeyword(keyword)) {
+            std::string shown(keyword);
+            std::transform(shown.begin() + 1, shown.end(), shown.begin() + 1,
+                           [](char c) { return static_cast<char>(c - 'A' + 'a'); });
+            Unexpected(shown);
+        }
+    }
+    void ExpectSymbol(std::string_view symbol) {
+        if (!AcceptSymbol(symbol)) Unexpected(std::string(symbol));
+    }
+    std::string TakeName(const std::string& expected) {
+        if (!IsNameToken(Peek())) Unexpected(expected);
+        return tokens_[pos_++].text;
+    }
+
+    std::string SelectList() {
+        if (AcceptSymbol("*")) return "*";
+        std::string list;
+        for (bool first = true;; first = false) {
+            if (!first) list += ", ";
+            if (IsNameToken(Peek()) && IsSymbol(Peek(1), ".") && IsSymbol(Peek(2), "*")) {
+                list += Bracketed(Peek().text) + ".*";
+                pos_ += 3;
+            } else {
+                const NodePtr item = Expression();
+                if (AcceptKeyword("AS")) {
+                    list += emitter_.Emit(*item) + " AS " + Bracketed(TakeName("ein Name"));
+                } else {
+                    list += emitter_.EmitSelected(*item);
+                }
+            }
+            if (!AcceptSymbol(",")) return list;
+        }
+    }
+
+    NodePtr Expression() { return Or(); }
+
+    NodePtr MakeBinary(std::string op, NodePtr left, NodePtr right) {
+        auto node = std::make_unique<Node>(Node::Kind::Binary);
+        node->text = std::move(op);
+        node->operands.push_back(std::move(left));
+        node->operands.push_back(std::move(right));
+        return node;
+    }
+
+    NodePtr Or() {
+        NodePtr left = And();
+        while (AcceptKeyword("OR")) left = MakeBinary("OR", std::move(left), And());
+        return left;
+    }
+
+    NodePtr And() {
+        NodePtr left = Not();
+        while (AcceptKeyword("AND")) left = MakeBinary("AND", std::move(left), Not());
+        return left;
+    }
+
+    NodePtr Not() {
+        if (!AcceptKeyword("NOT")) return Comparison();
+        auto node = std::make_unique<Node>(Node::Kind::Not);
+        node->operands.push_back(Not());
+        return node;
+    }
+
+    NodePtr Comparison() {
+        NodePtr left = Additive();
+        if (Peek().kind == TokenKind::Symbol && IsComparison(Peek().text)) {
+            std::string op = tokens_[pos_++].text;
+            return MakeBinary(std::move(op), std::move(left), Additive());
+        }
+        if (AcceptKeyword("IS")) {
+            auto node = std::make_unique<Node>(Node::Kind::IsNull);
+            node->negated = AcceptKeyword("NOT");
+            ExpectKeyword("NULL");
+            node->operands.push_back(std::move(left));
+            return node;
+        }
+        return left;
+    }
+
+    NodePtr Additive() {
+        NodePtr left = Multiplicative();
+        while (IsSymbol(Peek(), "+") || IsSymbol(Peek(), "-") || IsSymbol(Peek(), "&")) {
+            std::string op = tokens_[pos_++].text;
+            left = MakeBinary(std::move(op), std::move(left), Multiplicative());
+        }
+        return left;
+    }
+
+    NodePtr Multiplicative() {
+        NodePtr left = Unary();
+        while (IsSymbol(Peek(), "*") || IsSymbol(Peek(), "/")) {
+            std::string op = tokens_[pos_++].text;
+            left = MakeBinary(std::move(op), std::move(left), Unary());
+        }
+        return left;
+    }
+
+    NodePtr Unary() {
+        if (AcceptSymbol("-")) {
+            auto node = std::make_unique<Node>(Node::Kind::Negate);
+            node->operands.push_back(Unary());
+            return node;
+        }
+        return Primary();
+    }
+
+    NodePtr Primary() {
+        const Token& token = Peek();
+        switch (token.kind) {
+        case TokenKind::Number:
+        case TokenKind::String: {
+            auto node = std::make_unique<Node>(token.kind == TokenKind::Number ? Node::Kind::Number
+                                                                                : Node::Kind::String);
+            node->text = token.text;
+            ++pos_;
+            return node;
+        }
+        case TokenKind::Date: {
+            auto node = std::make_unique<Node>(Node::Kind::Date);
+            node->date = token.date;
+            ++pos_;
+            return node;
+        }
+        default: break;
+        }
+        if (AcceptKeyword("NULL")) return std::make_unique<Node>(Node::Kind::Null);
+        if (AcceptSymbol("(")) {
+            NodePtr inner = Expression();
+            ExpectSymbol(")");
+            return inner;
+        }
+        if (token.kind == TokenKind::Word && !IsReserved(token.text) && IsSymbol(Peek(1), "(")) return Call();
+        if (IsNameToken(token)) {
+            auto node = std::make_unique<Node>(Node::Kind::Column);
+            node->text = tokens_[pos_++].text;
+            if (AcceptSymbol(".")) {
+                node->table = std::move(node->text);
+                node->text = TakeName("ein Feldname");
+            }
+            return node;
+        }
+        Unexpected("ein Wert oder ein Feld");
+    }
+
+    NodePtr Call() {
+        const Token& name = tokens_[pos_];
+        if (!EqualsIgnoringCase(name.text, "DateValue"))
+            Fail("Unbekannte Funktion " + name.text + " in der Abfrage (" + Position(name.offset) + ").");
+        pos_ += 2;  // name and (
+        auto node = std::make_unique<Node>(Node::Kind::DateValue);
+        node->operands.push_back(Expression());
+        if (!IsSymbol(Peek(), ")")) Fail("DateValue erwartet genau ein Argument (" + Position(name.offset) + ").");
+        ++pos_;
+        return node;
+    }
+
+    std::string_view text_;
+    std::vector<Token> tokens_;
+    std::size_t pos_ = 0;
+    const TranslateOptions& options_;
+    Emitter emitter_;
+};
+
+} // namespace
+
+Translation TranslateQuery(std::string_view text, const TranslateOptions& options) {
+    return Parser(text, options).Query();
+}
+
+} // namespace agendor::sqlite

@@ -1,0 +1,464 @@
+#include "platform/sqlite/sqlite_database.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "platform/date_time.h"
+#include "platform/sqlite/sqlite_error.h"
+#include "platform/sqlite/sqlite_handles.h"
+#include "test_files.h"
+
+namespace agendor::sqlite {
+namespace {
+
+using testing::HostConnection;
+using testing::TempFolder;
+
+// The texts as the control builds them.
+std::string RangeText(const std::string& t, const std::string& f, const std::string& start, const std::string& end) {
+    return "SELECT * " + std::string(" From ") + t + " WHERE (((" + t + "." + f + ")>=#" + start + "# And (" + t +
+           "." + f + ")<#" + end + "#))" + " ORDER BY " + t + "." + f;
+}
+std::string DayText(const std::string& t, const std::string& f, const std::string& day) {
+    return "SELECT * " + std::string(" From ") + t + " WHERE (((DateValue([" + f + "]))=#" + day + "#))" +
+           " ORDER BY " + t + "." + f;
+}
+std::string PersonsText(const std::string& p, const std::string& n, const std::string& i) {
+    return "SELECT " + p + "." + n + "," + p + "." + i + " From " + p + " ORDER BY " + p + "." + n;
+}
+
+std::vector<double> ReadDates(Recordset& records, const std::string& field = "Datum") {
+    std::vector<double> dates;
+    for (; !records.IsEOF(); records.MoveNext()) dates.push_back(records.Field(field).AsDateTime());
+    return dates;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+int StatementsOn(sqlite3* db) {
+    int count = 0;
+    for (sqlite3_stmt* s = sqlite3_next_stmt(db, nullptr); s != nullptr; s = sqlite3_next_stmt(db, s)) ++count;
+    return count;
+}
+
+template <typename Action>
+std::string ErrorOf(Action&& action) {
+    try {
+        action();
+    } catch (const Error& error) {
+        return error.Description();
+    }
+    return "(no error)";
+}
+
+const double kMarch5 = dt::FromYmd(2001, 3, 5);
+
+class SqliteDatabaseTest : public ::testing::Test {
+protected:
+    SqliteDatabaseTest() {
+        host.Execute(
+            "CREATE TABLE Termine (TerminID INTEGER PRIMARY KEY, Datum REAL, Name TEXT);"
+            "CREATE INDEX Termine_Datum ON Termine (Datum);"
+            "CREATE TABLE Personen (PersonID INTEGER PRIMARY KEY, Name TEXT NOT NULL);");
+    }
+
+    std::unique_ptr<SqliteDatabase> Open(SqliteOptions options = {}) { return SqliteDatabase::Open(path, options); }
+
+    TempFolder folder;
+    std::string path = folder.File("termine.sqlite");
+    HostConnection host{path};
+};
+
+TEST_F(SqliteDatabaseTest, WeekQueryReturnsTheWeeksAppointmentsInDateOrder) {
+    const double lastMinute = dt::FromYmdHms(2001, 3, 11, 23, 59, 0);
+    host.InsertDate("Termine", dt::FromYmdHms(2001, 3, 4, 23, 59, 0), "Sonntag davor");
+    host.InsertDate("Termine", dt::FromYmdHms(2001, 3, 7, 10, 0, 0), "Weber");
+    host.InsertDate("Termine", lastMinute, "Sonntag spät");
+    host.InsertDate("Termine", dt::FromYmd(2001, 3, 12), "Mitternacht danach");
+    host.InsertDate("Termine", dt::FromYmdHms(2001, 3, 6, 9, 30, 0), "Müller");
+    host.InsertDate("Termine", kMarch5, "Mitternacht");
+
+    auto db = Open();
+    auto query = db->CreateQueryDef("", RangeText("Termine", "Datum", "3/5/2001", "3/12/2001"));
+    auto records = query->OpenRecordset(RecordsetType::Snapshot);
+    std::vector<std::string> names;
+    std::vector<double> dates;
+    for (; !records->IsEOF(); records->MoveNext()) {
+        dates.push_back(records->Field("Datum").AsDateTime());
+        names.push_back(records->Field("Name").AsText());
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"Mitternacht", "Müller", "Weber", "Sonntag spät"}));
+    EXPECT_EQ(dates.front(), kMarch5);
+    EXPECT_EQ(dates.back(), lastMinute);
+}
+
+// The range that replaces DateValue(F) = #d# must select exactly the rows
+// whose date part is d, also around 30 Dec 1899 where the fraction of a
+// negative value counts backwards.
+TEST_F(SqliteDatabaseTest, OneDayQueryAgreesWithTheDatePartOnEveryDay) {
+    const std::vector<double> values = {-3.0, -2.5,  -2.0, -1.75, -1.25, -1.0,   -0.5,    -0.0001, 0.0,
+                                        0.25, 0.999, 1.0,  1.5,   2.0,   2.5,    kMarch5 - 0.0001, kMarch5,
+                                        kMarch5 + 0.5,  kMarch5 + 0.99999, kMarch5 + 1};
+    for (const double value : values) host.InsertDate("Termine", value, "x");
+
+    SqliteOptions literal;
+    literal.rewriteDateValue = false;
+    auto rewritten = Open();
+    auto computed = Open(literal);
+    const std::vector<std::pair<int, int>> monthDay = {{12, 26}, {12, 27}, {12, 28}, {12, 29}, {12, 30}, {12, 31}};
+    std::vector<std::string> days;
+    for (const auto& [m, d] : monthDay) days.push_back(std::to_string(m) + "/" + std::to_string(d) + "/1899");
+    for (const std::string d : {"1/1/1900", "1/2/1900", "3/4/2001", "3/5/2001", "3/6/2001"}) days.push_back(d);
+
+    for (const std::string& day : days) {
+        SCOPED_TRACE(day);
+        const std::string text = DayText("Termine", "Datum", day);
+        std::vector<double> fast = ReadDates(*rewritten->OpenRecordset(text));
+        std::vector<double> slow = ReadDates(*computed->OpenRecordset(text));
+        std::sort(fast.begin(), fast.end());
+        std::sort(slow.begin(), slow.end());
+        EXPECT_EQ(fast, slow);
+
+        const auto slash1 = day.find('/');
+        const auto slash2 = day.rfind('/');
+        const long dayNumber = static_cast<long>(dt::FromYmd(std::stoi(day.substr(slash2 + 1)),
+                                                             std::stoi(day.substr(0, slash1)),
+                                                             std::stoi(day.substr(slash1 + 1))));
+        std::vector<double> expected;
+        for (const double value : values)
+            if (dt::DayNumber(value) == dayNumber) expected.push_back(value);
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(fast, expected);
+    }
+}
+
+TEST_F(SqliteDatabaseTest, RangeQueryFollowsTheCalendarBefore1900) {
+    const std::vector<double> inside = {-1.75, -1.25, -1.0, -0.5, 0.0, 0.25, 0.999};
+    const std::vector<double> outside = {-2.5, -2.0, 1.0, 1.5};
+    for (const double value : inside) host.InsertDate("Termine", value, "innen");
+    for (const double value : outside) host.InsertDate("Termine", value, "außen");
+
+    // 29 and 30 December 1899.
+    std::vector<double> dates = ReadDates(*Open()->OpenRecordset(RangeText("Termine", "Datum", "12/29/1899", "12/31/1899")));
+    std::sort(dates.begin(), dates.end());
+    EXPECT_EQ(dates, inside);
+}
+
+TEST_F(SqliteDatabaseTest, RangeAndOneDayQueriesUseTheIndexAndTheLiteralOneScans) {
+    auto plan = [&](const std::string& text, const TranslateOptions& options) {
+        const std::string sql = "EXPLAIN QUERY PLAN " + TranslateQuery(text, options).sql;
+        sqlite3_stmt* statement = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(host.Handle(), sql.c_str(), -1, &statement, nullptr), SQLITE_OK);
+        std::string details;
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            details += reinterpret_cast<const char*>(sqlite3_column_text(statement, 3)) + std::string(";");
+        sqlite3_finalize(statement);
+        return details;
+    };
+    TranslateOptions literal;
+    literal.rewriteDateValue = false;
+    EXPECT_NE(plan(RangeText("Termine", "Datum", "3/01/2001", "4/01/2001"), {}).find("USING INDEX Termine_Datum (Datum>? AND Datum<?)"),
+              std::string::npos);
+    EXPECT_NE(plan(DayText("Termine", "Datum", "3/5/2001"), {}).find("USING INDEX Termine_Datum (Datum>? AND Datum<?)"),
+              std::string::npos);
+    EXPECT_NE(plan(DayText("Termine", "Datum", "3/5/2001"), literal).find("SCAN"), std::string::npos);
+}
+
+TEST_F(SqliteDatabaseTest, PersonsAreReadInNameOrderAndCountedAfterMoveLast) {
+    host.Execute("INSERT INTO Personen VALUES (7, 'Weber'), (3, 'Bauer'), (12, 'Koch')");
+    auto records = Open()->OpenRecordset(PersonsText("Personen", "Name", "PersonID"), RecordsetType::Snapshot);
+    ASSERT_FALSE(records->IsEOF());
+    EXPECT_EQ(records->RecordCount(), 1);
+    records->MoveLast();
+    EXPECT_EQ(records->RecordCount(), 3);
+    records->MoveFirst();
+    std::vector<std::pair<std::string, int>> persons;
+    for (; !records->IsEOF(); records->MoveNext())
+        persons.emplace_back(records->Field("Name").AsText(), records->Field("PersonID").AsInt32());
+    EXPECT_EQ(persons, (std::vector<std::pair<std::string, int>>{{"Bauer", 3}, {"Koch", 12}, {"Weber", 7}}));
+    EXPECT_EQ(records->RecordCount(), 3);
+}
+
+TEST_F(SqliteDatabaseTest, AnEmptyResultIsAtEofAndHasNoCurrentRecord) {
+    auto records = Open()->OpenRecordset(RangeText("Termine", "Datum", "3/5/2001", "3/12/2001"));
+    EXPECT_TRUE(records->IsEOF());
+    EXPECT_EQ(records->RecordCount(), 0);
+    EXPECT_EQ(ErrorOf([&] { records->MoveNext(); }),
+              "Kein aktueller Datensatz: das Ende der Datensätze ist schon erreicht.");
+    EXPECT_EQ(ErrorOf([&] { records->MoveLast(); }), "Kein aktueller Datensatz: die Abfrage lieferte keine Zeilen.");
+    EXPECT_EQ(ErrorOf([&] { records->MoveFirst(); }), "Kein aktueller Datensatz: die Abfrage lieferte keine Zeilen.");
+    EXPECT_EQ(ErrorOf([&] { records->Field("Datum"); }), "Kein aktueller Datensatz.");
+}
+
+TEST_F(SqliteDatabaseTest, FieldsAreFoundWithoutRegardToCaseOrBrackets) {
+    host.InsertDate("Termine", kMarch5 + 0.5, "Koch");
+    auto records = Open()->OpenRecordset(RangeText("Termine", "Datum", "3/5/2001", "3/6/2001"));
+    EXPECT_EQ(records->Field("name").AsText(), "Koch");
+    EXPECT_EQ(records->Field("[NAME]").AsText(), "Koch");
+    EXPECT_EQ(records->Field("terminid").AsInt32(), 1);
+    EXPECT_EQ(ErrorOf([&] { records->Field("Person"); }), "Das Feld Person gibt es in der Abfrage nicht.");
+}
+
+TEST_F(SqliteDatabaseTest, EmptyValuesAreNullAndFailToConvert) {
+    host.Execute("INSERT INTO Termine (Datum, Name) VALUES (36955.5, NULL), (NULL, 'ohne Datum')");
+    host.InsertDate("Termine", std::numeric_limits<double>::quiet_NaN(), "NaN");  // SQLite keeps NaN as NULL
+    auto records = Open()->OpenRecordset("SELECT * From Termine WHERE Termine.Datum >= #3/5/2001# Or "
+                                         "Termine.Datum Is Null ORDER BY Termine.TerminID");
+    EXPECT_TRUE(records->Field("Name").IsNull());
+    EXPECT_THROW(records->Field("Name").AsText(), Error);
+    records->MoveNext();
+    EXPECT_TRUE(records->Field("Datum").IsNull());
+    EXPECT_THROW(records->Field("Datum").AsDateTime(), Error);
+    records->MoveNext();
+    EXPECT_TRUE(records->Field("Datum").IsNull());
+    EXPECT_EQ(records->Field("Name").AsText(), "NaN");
+}
+
+TEST_F(SqliteDatabaseTest, ValuesThatAreNoDateTimeFailWhenReadAndRowsBeforeThemStayReadable) {
+    host.Execute("CREATE TABLE Roh (ID INTEGER PRIMARY KEY, Datum);"
+                 "INSERT INTO Roh (Datum) VALUES (36955.5), ('gestern'), (5), (9e999), (1e10)");
+    auto records = Open()->OpenRecordset(
+        "SELECT * From Roh WHERE Roh.Datum <> #1/1/2500# ORDER BY Roh.ID");
+    EXPECT_EQ(records->Field("Datum").AsDateTime(), 36955.5);
+    const std::vector<std::string> expected = {
+        "Das Datumsfeld Datum enthält den Text 'gestern' statt eines Datumswerts (Tage seit dem 30.12.1899 als "
+        "REAL).",
+        "Das Datumsfeld Datum enthält die Ganzzahl 5 statt eines Datumswerts (Tage seit dem 30.12.1899 als REAL).",
+        "Das Datumsfeld Datum enthält inf, keinen Datumswert zwischen dem 1.1.100 und dem 31.12.9999.",
+        "Das Datumsfeld Datum enthält 1e+10, keinen Datumswert zwischen dem 1.1.100 und dem 31.12.9999."};
+    for (const std::string& message : expected) {
+        records->MoveNext();
+        ASSERT_FALSE(records->IsEOF());
+        EXPECT_EQ(ErrorOf([&] { records->Field("Datum"); }), message);
+        EXPECT_EQ(records->Field("ID").AsInt32(), static_cast<int>(&message - expected.data()) + 2);
+    }
+}
+
+TEST_F(SqliteDatabaseTest, ColumnsDeclaredAsDateTimeReadWholeDaysStoredAsIntegers) {
+    // NUMERIC affinity keeps 36955.0 as the integer 36955.
+    host.Execute("CREATE TABLE Kalender (ID INTEGER PRIMARY KEY, Beginn DATETIME);"
+                 "INSERT INTO Kalender (Beginn) VALUES (36955.0), (36955.5)");
+    auto records = Open()->OpenRecordset("SELECT * From Kalender ORDER BY Kalender.Beginn");
+    EXPECT_EQ(std::get<double>(records->Field("Beginn").Raw()), 36955.0);
+    records->MoveNext();
+    EXPECT_EQ(std::get<double>(records->Field("Beginn").Raw()), 36955.5);
+}
+
+TEST_F(SqliteDatabaseTest, IsoTextDatesAreComparedAsTextAndReadAsDateTimeValues) {
+    // Datum has no declared type, so a number inserted stays a number.
+    host.Execute("CREATE TABLE Text (ID INTEGER PRIMARY KEY, Datum, Name TEXT);"
+                 "CREATE INDEX Text_Datum ON Text (Datum);"
+                 "INSERT INTO Text (Datum, Name) VALUES ('2001-03-04 23:59:00', 'a'), ('2001-03-05 00:00:00', 'b'),"
+                 "('2001-03-05', 'c'), ('2001-03-05T14:30:00', 'd'), ('2001-03-11 23:59:59', 'e'),"
+                 "('2001-03-12 00:00:00', 'f'), (36955.5, 'Zahl'), ('5.3.2001', 'deutsch')");
+    SqliteOptions iso;
+    iso.dateStorage = DateStorage::IsoText;
+    auto db = Open(iso);
+
+    std::vector<std::string> names;
+    auto week = db->OpenRecordset(RangeText("Text", "Datum", "3/5/2001", "3/12/2001"));
+    for (; !week->IsEOF(); week->MoveNext()) names.push_back(week->Field("Name").AsText());
+    EXPECT_EQ(names, (std::vector<std::string>{"c", "b", "d", "e"}));
+
+    auto day = db->OpenRecordset(DayText("Text", "Datum", "3/5/2001"));
+    EXPECT_EQ(ReadDates(*day), (std::vector<double>{kMarch5, kMarch5, dt::FromYmdHms(2001, 3, 5, 14, 30, 0)}));
+
+    auto faulty = db->OpenRecordset("SELECT * From Text WHERE DateValue(Text.Datum) Is Null Or Text.ID >= 7 ORDER BY Text.ID");
+    EXPECT_EQ(ErrorOf([&] { faulty->Field("Datum"); }),
+              "Das Datumsfeld Datum enthält eine Zahl statt eines Datums der Form JJJJ-MM-TT hh:mm:ss.");
+    faulty->MoveNext();
+    EXPECT_EQ(ErrorOf([&] { faulty->Field("Datum"); }),
+              "Das Datumsfeld Datum enthält '5.3.2001', kein Datum der Form JJJJ-MM-TT hh:mm:ss.");
+    // Neither compared with a date literal nor passed to DateValue, the field
+    // is read as it is stored.
+    auto plain = db->OpenRecordset("SELECT * From Text WHERE Text.ID >= 7 ORDER BY Text.ID");
+    EXPECT_EQ(plain->Field("Datum").AsText(), "36955.5");
+}
+
+TEST_F(SqliteDatabaseTest, EngineErrorsCarrySqlitesMessageAndTheQueryText) {
+    auto db = Open();
+    const std::string wrongTable = RangeText("Terminee", "Datum", "3/5/2001", "3/12/2001");
+    try {
+        db->CreateQueryDef("", wrongTable);
+        FAIL();
+    } catch (const SqliteError& error) {
+        EXPECT_EQ(error.Description(), "Die Datenbank weist die Abfrage zurück: no such table: Terminee");
+        EXPECT_EQ(error.QueryText(), wrongTable);
+        EXPECT_EQ(error.ResultCode(), SQLITE_ERROR);
+    }
+    EXPECT_EQ(ErrorOf([&] { db->OpenRecordset(RangeText("Termine", "Datumm", "3/5/2001", "3/12/2001")); }),
+              "Die Datenbank weist die Abfrage zurück: no such column: Termine.Datumm");
+    EXPECT_EQ(ErrorOf([&] { db->OpenRecordset(DayText("Termine", "Datumm", "3/5/2001")); }),
+              "Die Datenbank weist die Abfrage zurück: no such column: Datumm");
+}
+
+// A host connection keeps SQLite's defaults, where a double-quoted unknown
+// name becomes a string; the translator's brackets never do.
+TEST_F(SqliteDatabaseTest, MisspelledNamesAreErrorsOnAHostsConnectionToo) {
+    host.InsertDate("Termine", kMarch5, "x");
+    auto db = SqliteDatabase::Attach(host.Handle());
+    EXPECT_EQ(ErrorOf([&] { db->OpenRecordset("SELECT * From Termine WHERE Termine.Nam = 'x'"); }),
+              "Die Datenbank weist die Abfrage zurück: no such column: Termine.Nam");
+}
+
+TEST_F(SqliteDatabaseTest, WritingStatementsAndSecondStatementsAreRefusedBeforeTheyRun) {
+    host.InsertDate("Termine", kMarch5, "bleibt");
+    const std::string write = "DELETE FROM Termine";
+    EXPECT_EQ(ErrorOf([&] { PrepareReadOnly(host.Handle(), write, write, false); }),
+              "Die Abfrage würde die Datenbank ändern; der Kalender liest nur.");
+    const std::string two = "SELECT 1; DELETE FROM Termine";
+    EXPECT_EQ(ErrorOf([&] { PrepareReadOnly(host.Handle(), two, two, false); }),
+              "Die Abfrage enthält mehr als eine Anweisung.");
+    EXPECT_EQ(ErrorOf([&] { Open()->OpenRecordset("SELECT * From Termine; DELETE From Termine"); }),
+              "Die Abfrage enthält mehr als eine Anweisung.");
+    EXPECT_EQ(ReadDates(*Open()->OpenRecordset("SELECT * From Termine WHERE Termine.Datum >= #1/1/2000#")).size(), 1u);
+}
+
+TEST_F(SqliteDatabaseTest, OpeningReportsMissingAndForeignFilesAndCreatesNothing) {
+    const std::string missing = folder.File("fehlt.sqlite");
+    EXPECT_EQ(ErrorOf([&] { SqliteDatabase::Open(missing); }),
+              "Die Datenbank " + missing + " lässt sich nicht öffnen: unable to open database file");
+    EXPECT_FALSE(std::filesystem::exists(missing));
+
+    const std::string text = folder.File("notiz.txt");
+    std::ofstream(text) << "Dies ist keine Datenbank, sondern ein Text mit mehr als hundert Zeichen, damit SQLite "
+                           "ihn als Datei und nicht als leer ansieht.";
+    EXPECT_EQ(ErrorOf([&] { SqliteDatabase::Open(text); }),
+              "Die Datenbank " + text + " lässt sich nicht lesen: file is not a database");
+    EXPECT_EQ(ErrorOf([&] { SqliteDatabase::Open(""); }),
+              "Die Datenbank lässt sich nicht öffnen: kein Dateiname angegeben.");
+    EXPECT_EQ(ErrorOf([&] { SqliteDatabase::Attach(nullptr); }),
+              "Die Datenbank lässt sich nicht öffnen: keine Verbindung übergeben.");
+}
+
+TEST_F(SqliteDatabaseTest, AReadOnlyFileIsReadAndLeftAsItWas) {
+    host.InsertDate("Termine", kMarch5, "x");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    const std::string before = ReadFile(path);
+    {
+        auto db = Open();
+        EXPECT_EQ(db->Name(), path);
+        EXPECT_EQ(ReadDates(*db->OpenRecordset(DayText("Termine", "Datum", "3/5/2001"))).size(), 1u);
+    }
+    EXPECT_EQ(ReadFile(path), before);
+    EXPECT_FALSE(std::filesystem::exists(path + "-journal"));
+    ::chmod(path.c_str(), 0644);
+}
+
+TEST_F(SqliteDatabaseTest, AFileLockedByAWriterFailsAfterTheBusyTimeoutAndWorksOnceItIsFree) {
+    host.InsertDate("Termine", kMarch5, "alt");
+    SqliteOptions impatient;
+    impatient.busyTimeoutMs = 50;
+    auto db = Open(impatient);
+    const std::string text = DayText("Termine", "Datum", "3/5/2001");
+    db->Prepare(text);
+
+    host.Execute("BEGIN EXCLUSIVE");
+    host.InsertDate("Termine", kMarch5 + 0.5, "neu");
+    EXPECT_EQ(ErrorOf([&] { Open(impatient); }),
+              "Die Datenbank " + path + " lässt sich nicht lesen: database is locked");
+    try {
+        db->OpenRecordset(text);
+        FAIL();
+    } catch (const SqliteError& error) {
+        EXPECT_EQ(error.Description(), "Die Abfrage ließ sich nicht ausführen: database is locked");
+        EXPECT_EQ(error.ResultCode() & 0xFF, SQLITE_BUSY);
+    }
+    host.Execute("COMMIT");
+    EXPECT_EQ(ReadDates(*db->OpenRecordset(text)).size(), 2u);
+}
+
+TEST_F(SqliteDatabaseTest, ASecondConnectionWritesWhileTheControlReadsASnapshot) {
+    host.Execute("PRAGMA journal_mode = WAL");
+    host.InsertDate("Termine", kMarch5 + 0.25, "eins");
+    host.InsertDate("Termine", kMarch5 + 0.5, "zwei");
+    auto db = Open();
+    const std::string text = DayText("Termine", "Datum", "3/5/2001");
+
+    auto before = db->OpenRecordset(text);
+    host.Execute("BEGIN");
+    host.InsertDate("Termine", kMarch5 + 0.75, "drei");
+    // The writer's open transaction neither blocks the read nor shows in it.
+    EXPECT_EQ(ReadDates(*db->OpenRecordset(text)).size(), 2u);
+    host.Execute("COMMIT");
+
+    auto after = db->OpenRecordset(text);
+    host.Execute("DELETE FROM Termine");
+    EXPECT_EQ(ReadDates(*before).size(), 2u);
+    EXPECT_EQ(ReadDates(*after), (std::vector<double>{kMarch5 + 0.25, kMarch5 + 0.5, kMarch5 + 0.75}));
+    EXPECT_TRUE(db->OpenRecordset(text)->IsEOF());
+}
+
+TEST_F(SqliteDatabaseTest, AHostsConnectionIsReadAndLeftOpenWithoutOurStatements) {
+    {
+        auto db = SqliteDatabase::Attach(host.Handle());
+        EXPECT_EQ(db->Name(), path);
+        host.InsertDate("Termine", kMarch5, "vom Gastgeber");
+        auto records = db->OpenRecordset(DayText("Termine", "Datum", "3/5/2001"));
+        EXPECT_EQ(records->Field("Name").AsText(), "vom Gastgeber");
+        EXPECT_EQ(StatementsOn(host.Handle()), 1);
+    }
+    EXPECT_EQ(StatementsOn(host.Handle()), 0);
+    host.InsertDate("Termine", kMarch5, "danach");
+
+    sqlite3* memory = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &memory), SQLITE_OK);
+    EXPECT_EQ(SqliteDatabase::Attach(memory)->Name(), ":memory:");
+    sqlite3_close(memory);
+}
+
+TEST_F(SqliteDatabaseTest, TheStatementCacheKeepsTheMostRecentlyUsedTexts) {
+    SqliteOptions small;
+    small.statementCacheSize = 2;
+    auto db = SqliteDatabase::Attach(host.Handle(), small);
+    const std::string first = DayText("Termine", "Datum", "3/5/2001");
+    db->Prepare(first);
+    db->Prepare(first);
+    EXPECT_EQ(StatementsOn(host.Handle()), 1);
+    db->OpenRecordset(DayText("Termine", "Datum", "3/6/2001"));
+    db->OpenRecordset(DayText("Termine", "Datum", "3/7/2001"));
+    EXPECT_EQ(StatementsOn(host.Handle()), 2);
+    host.InsertDate("Termine", kMarch5, "x");
+    EXPECT_EQ(ReadDates(*db->OpenRecordset(first)).size(), 1u);
+    EXPECT_EQ(StatementsOn(host.Handle()), 2);
+}
+
+TEST_F(SqliteDatabaseTest, QueryDefinitionsAreTemporaryAndOutliveTheirDatabaseObject) {
+    host.InsertDate("Termine", kMarch5, "x");
+    auto db = Open();
+    const std::string text = RangeText("Termine", "Datum", "3/5/2001", "3/12/2001");
+    EXPECT_EQ(ErrorOf([&] { db->CreateQueryDef("Woche", text); }),
+              "Die Abfrage Woche lässt sich nicht speichern: der Kalender liest nur und legt nur Abfragen ohne "
+              "Namen an.");
+    EXPECT_EQ(ErrorOf([&] { db->CreateQueryDef("", "SELECT * From Termine WHERE Termine.Datum = #2/30/2001#"); }),
+              "Ungültiges Datumsliteral #2/30/2001#: diesen Tag oder diese Uhrzeit gibt es nicht.");
+    auto query = db->CreateQueryDef("", text);
+    db.reset();
+    EXPECT_EQ(query->SQL(), text);
+    EXPECT_EQ(ReadDates(*query->OpenRecordset()).size(), 1u);
+}
+
+TEST_F(SqliteDatabaseTest, NamesWithBlanksWorkInTheirBrackets) {
+    host.Execute("CREATE TABLE [Meine Termine] ([Termin Nr] INTEGER PRIMARY KEY, [Beginn am] REAL, Wer TEXT);"
+                 "INSERT INTO [Meine Termine] ([Beginn am], Wer) VALUES (36955.5, 'Lange'), (36956.5, 'Krause')");
+    auto db = Open();
+    auto month = db->OpenRecordset(RangeText("[Meine Termine]", "[Beginn am]", "3/01/2001", "4/01/2001"));
+    EXPECT_EQ(ReadDates(*month, "[Beginn am]"), (std::vector<double>{36955.5, 36956.5}));
+    auto day = db->OpenRecordset(DayText("[Meine Termine]", "[Beginn am]", "3/6/2001"));
+    EXPECT_EQ(day->Field("Wer").AsText(), "Krause");
+    EXPECT_EQ(day->Field("Beginn am").AsDateTime(), 36956.5);
+}
+
+} // namespace
+} // namespace agendor::sqlite
