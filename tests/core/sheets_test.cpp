@@ -1,0 +1,447 @@
+// The week and the month sheet: which day stands in which cell, the labels,
+// the colours of weekends, past days, today and empty cells, the named days
+// behind the day numbers, and what a build resets (markers, Redraw, today).
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "control/agendor.h"
+#include "platform/date_time.h"
+#include "platform/memory/surface.h"
+#include "sheet/sheet_model.h"
+#include "sheet/sheets.h"
+
+namespace agendor {
+namespace {
+
+using memory::MemorySurface;
+
+constexpr Colour kRed = 0x0000FF;    // RGB 255, 0, 0
+constexpr Colour kBlue = 0xFF0000;   // RGB 0, 0, 255
+constexpr Colour kBlack = 0;
+// Distinct from the defaults, so a test sees that the properties are used.
+constexpr Colour kBack = 0xF0F8FF;
+constexpr Colour kPast = 0x404040;
+
+DateTime Date(int year, int month, int day) { return dt::FromYmd(year, month, day); }
+
+struct SheetFixture : ::testing::Test {
+    MemorySurface ui;
+    Agendor control{ui.surface()};
+
+    void SetUp() override {
+        control.InitProperties();
+        control.Resize(8175, 7185);
+        control.SetBackColor(kBack);
+        control.SetBackcolorPast(kPast);
+    }
+    Instance& in() { return control.instance(); }
+    State& s() { return control.instance().state; }
+    // Noon, so the date alone decides what is past.
+    void SetToday(DateTime day) { ui.clock.SetNow(day + 0.5); }
+    std::string Cell(int row, int col) { return ui.Grid.TextMatrix(row, col); }
+    Colour Back(int row, int col) { return ui.Grid.CellBackColor(row, col); }
+    Colour Fore(int row, int col) { return ui.Grid.CellForeColor(row, col); }
+    void Week(DateTime d) { BuildWeekSheet(in(), d); }
+    void Month(DateTime d) { BuildMonthSheet(in(), d); }
+    Colour WeekdayFore(int col) { return col >= 5 ? kRed : kBlack; }
+};
+
+// --- Cell mapping of the month sheet ---------------------------------------
+
+struct MonthLayout {
+    const char* name;
+    int year, month;
+    int firstCol;  // column of day 1
+    int days;
+};
+
+void PrintTo(const MonthLayout& m, std::ostream* os) { *os << m.name; }
+
+class MonthMapping : public SheetFixture, public ::testing::WithParamInterface<MonthLayout> {};
+
+TEST_P(MonthMapping, EveryCellHoldsItsDayOrNothing) {
+    const MonthLayout& m = GetParam();
+    s().PublicHoliday = false;
+    SetToday(Date(2001, 11, 14));
+    Month(Date(m.year, m.month, 15));
+    ASSERT_EQ(ui.Grid.Rows(), 7);
+    for (int row = 1; row <= 6; ++row) {
+        for (int col = 0; col < 7; ++col) {
+            const int k = (row - 1) * 7 + col - m.firstCol + 1;
+            const std::string expected = k >= 1 && k <= m.days ? std::to_string(k) : "";
+            EXPECT_EQ(Cell(row, col), expected) << "cell (" << row << ", " << col << ")";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sheets, MonthMapping,
+    ::testing::Values(MonthLayout{"October2001StartsMonday", 2001, 10, 0, 31},
+                      MonthLayout{"April2001StartsSunday", 2001, 4, 6, 30},
+                      MonthLayout{"May2004StartsSaturdayReachesRow6", 2004, 5, 5, 31},
+                      MonthLayout{"December2024StartsSundayReachesRow6", 2024, 12, 6, 31},
+                      MonthLayout{"February2010FillsFourRows", 2010, 2, 0, 28},
+                      MonthLayout{"February2024LeapYear", 2024, 2, 3, 29}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SheetFixture, MonthSheetUsesOnlyYearAndMonthAndLabelsThem) {
+    Month(Date(2001, 10, 31) + 0.75);
+    EXPECT_EQ(ui.lblMonat.Caption(), "Oktober 2001");
+    EXPECT_EQ(Cell(1, 0).substr(0, 1), "1");
+    EXPECT_EQ(Cell(5, 2), "31");
+    Month(Date(2001, 3, 1));
+    EXPECT_EQ(ui.lblMonat.Caption(), "März 2001");
+    EXPECT_EQ(MonthLabel(DefaultLocale(), Date(2027, 12, 24)), "Dezember 2027");
+}
+
+TEST_F(SheetFixture, MonthRowsShareTheHeightAndTheLastTakesTheRemainder) {
+    Month(Date(2001, 10, 1));
+    // Grid height 6735 after the resize: (6735 - 400) / 6 = 1055.8 -> 1056.
+    ASSERT_EQ(ui.Grid.Height(), 6735);
+    for (int row = 1; row <= 5; ++row) EXPECT_EQ(ui.Grid.RowHeight(row), 1056) << row;
+    // 6735 - (400 + 5 * 1056) - 15 (one pixel).
+    EXPECT_EQ(ui.Grid.RowHeight(6), 1040);
+}
+
+TEST_F(SheetFixture, AGridLowerThanItsHeaderGetsNoNegativeRowHeights) {
+    // The container made the control so low that the grid is lower than
+    // its header row.
+    ui.Grid.SetHeight(300);
+    EXPECT_NO_THROW(Month(Date(2001, 10, 1)));
+    for (int row = 1; row <= 6; ++row) EXPECT_EQ(ui.Grid.RowHeight(row), 0) << row;
+    EXPECT_EQ(Cell(5, 2), "31");
+    EXPECT_NO_THROW(Week(Date(2001, 10, 1)));
+    EXPECT_EQ(ui.Grid.RowHeight(1), 0);
+}
+
+// --- Week sheet ---------------------------------------------------------------
+
+struct WeekCase {
+    const char* name;
+    DateTime date;
+    std::vector<std::string> days;  // columns 0 ... 6
+    std::string label;              // empty: built from WeekNumber below
+    const char* labelMonths;        // the label before ", "
+};
+
+void PrintTo(const WeekCase& w, std::ostream* os) { *os << w.name; }
+
+class WeekSheet : public SheetFixture, public ::testing::WithParamInterface<WeekCase> {};
+
+TEST_P(WeekSheet, ShowsMondayToSundayAndTheLabel) {
+    const WeekCase& w = GetParam();
+    s().PublicHoliday = false;
+    Week(w.date);
+    ASSERT_EQ(ui.Grid.Rows(), 2);
+    for (int col = 0; col < 7; ++col) EXPECT_EQ(Cell(1, col), w.days[col]) << col;
+    const std::string label = w.label.empty() ? std::string(w.labelMonths) + ", " +
+                                                    std::to_string(WeekNumber(MondayOf(w.date))) + ".KW"
+                                              : w.label;
+    EXPECT_EQ(ui.lblMonat.Caption(), label);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sheets, WeekSheet,
+    ::testing::Values(
+        WeekCase{"WednesdayInOneMonth", Date(2001, 3, 14), {"12", "13", "14", "15", "16", "17", "18"},
+                 "März 2001, 11.KW", ""},
+        WeekCase{"SundayBelongsToThePreviousMonday", Date(2001, 11, 11), {"5", "6", "7", "8", "9", "10", "11"},
+                 "November 2001, 45.KW", ""},
+        WeekCase{"CrossesIntoMarch", Date(2001, 2, 26), {"26", "27", "28", "1", "2", "3", "4"},
+                 "Feb / Mär 2001, 9.KW", ""},
+        WeekCase{"SundayFirstOfMarch2009", Date(2009, 3, 1), {"23", "24", "25", "26", "27", "28", "1"}, "",
+                 "Feb / Mär 2009"},
+        WeekCase{"CrossesTheYearWithTheLaterYear", Date(2003, 12, 29), {"29", "30", "31", "1", "2", "3", "4"}, "",
+                 "Dez / Jan 2004"},
+        WeekCase{"EndsOnTheLastOfTheMonth", Date(2001, 9, 30), {"24", "25", "26", "27", "28", "29", "30"}, "",
+                 "September 2001"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SheetFixture, WeekLabelOfAMondayOnTheThirtyFirst) {
+    // The later month comes from a month step: 31 January + 1 month is the
+    // end of February, still "Feb".
+    EXPECT_EQ(WeekLabel(DefaultLocale(), Date(2000, 1, 31)),
+              "Jan / Feb 2000, " + std::to_string(WeekNumber(Date(2000, 1, 31))) + ".KW");
+}
+
+TEST_F(SheetFixture, WeekRowFillsTheGridButForOnePixel) {
+    Week(Date(2001, 3, 14));
+    // 6735 - 400 - 15.
+    EXPECT_EQ(ui.Grid.RowHeight(1), 6320);
+    // The current cell is left in the last column of the row.
+    EXPECT_EQ(ui.Grid.Row(), 1);
+    EXPECT_EQ(ui.Grid.Col(), 6);
+}
+
+// --- Colours ----------------------------------------------------------------
+
+TEST_F(SheetFixture, WeekColoursPastDaysWeekendAndTodayOnASaturday) {
+    SetToday(Date(2001, 3, 17));  // Saturday
+    Week(Date(2001, 3, 14));
+    for (int col = 0; col < 5; ++col) {
+        EXPECT_EQ(Back(1, col), kPast) << col;
+        EXPECT_EQ(Fore(1, col), kBlack) << col;
+    }
+    EXPECT_EQ(Back(1, 5), kBack);
+    EXPECT_EQ(Fore(1, 5), kBlue);
+    EXPECT_EQ(Back(1, 6), kBack);
+    EXPECT_EQ(Fore(1, 6), kRed);
+    EXPECT_TRUE(s().TodayOnSheet);
+    EXPECT_EQ(s().TodayRow, 1);
+    EXPECT_EQ(s().TodayCol, 5);
+}
+
+TEST_F(SheetFixture, AWeekWhollyPastClearsTodayOnSheet) {
+    SetToday(Date(2001, 3, 14));
+    Week(Date(2001, 3, 14));
+    ASSERT_TRUE(s().TodayOnSheet);
+    Week(Date(2001, 3, 5));
+    EXPECT_FALSE(s().TodayOnSheet);
+    for (int col = 0; col < 7; ++col) {
+        EXPECT_EQ(Back(1, col), kPast) << col;
+        EXPECT_EQ(Fore(1, col), WeekdayFore(col)) << col;
+    }
+}
+
+TEST_F(SheetFixture, AFutureWeekKeepsTheNormalBackground) {
+    SetToday(Date(2001, 3, 11));  // the Sunday before
+    Week(Date(2001, 3, 14));
+    EXPECT_FALSE(s().TodayOnSheet);
+    for (int col = 0; col < 7; ++col) {
+        EXPECT_EQ(Back(1, col), kBack) << col;
+        EXPECT_EQ(Fore(1, col), WeekdayFore(col)) << col;
+    }
+}
+
+TEST_F(SheetFixture, MonthColoursInTheCurrentMonth) {
+    SetToday(Date(2001, 11, 14));
+    Month(Date(2001, 11, 14));
+    // November 2001 begins on a Thursday: leading cells (1, 0 ... 2) are
+    // past because the month has begun.
+    for (int col = 0; col < 3; ++col) EXPECT_EQ(Back(1, col), kPast) << col;
+    EXPECT_EQ(Back(1, 3), kPast);  // 1 November
+    EXPECT_EQ(Back(3, 1), kPast);  // 13 November
+    EXPECT_EQ(Back(3, 2), kBack);  // 14 November, today
+    EXPECT_EQ(Fore(3, 2), kBlue);
+    EXPECT_EQ(Fore(3, 5), kRed);   // 17 November, a future Saturday
+    EXPECT_TRUE(s().TodayOnSheet);
+    EXPECT_EQ(s().TodayRow, 3);
+    EXPECT_EQ(s().TodayCol, 2);
+    // Trailing cells after 30 November (5, 4) keep the normal background.
+    for (int col = 5; col < 7; ++col) EXPECT_EQ(Back(5, col), kBack) << col;
+    for (int col = 0; col < 7; ++col) {
+        EXPECT_EQ(Back(6, col), kBack) << col;
+        EXPECT_EQ(Fore(6, col), WeekdayFore(col)) << col;
+    }
+}
+
+TEST_F(SheetFixture, MonthWhollyInTheFutureKeepsEveryBackground) {
+    SetToday(Date(2001, 10, 31));
+    Month(Date(2001, 11, 1));
+    EXPECT_FALSE(s().TodayOnSheet);
+    for (int row = 1; row <= 6; ++row)
+        for (int col = 0; col < 7; ++col) EXPECT_EQ(Back(row, col), kBack) << row << ", " << col;
+}
+
+TEST_F(SheetFixture, MonthEndedBeforeYesterdayColoursTheTrailingRows) {
+    SetToday(Date(2001, 11, 14));
+    Month(Date(2001, 10, 1));
+    // October 2001: day 31 in (5, 2); the rest of row 5 and all of row 6.
+    for (int row = 1; row <= 6; ++row)
+        for (int col = 0; col < 7; ++col) EXPECT_EQ(Back(row, col), kPast) << row << ", " << col;
+    EXPECT_FALSE(s().TodayOnSheet);
+}
+
+TEST_F(SheetFixture, TodayTheFirstOfTheNextMonthLeavesTheTrailingCells) {
+    SetToday(Date(2001, 12, 1));
+    Month(Date(2001, 11, 1));
+    for (int k = 1; k <= 30; ++k) {
+        const SheetCell cell = MonthCellOf(Date(2001, 11, k));
+        EXPECT_EQ(Back(cell.row, cell.col), kPast) << k;
+    }
+    // The last day is yesterday, not before yesterday.
+    EXPECT_EQ(Back(5, 5), kBack);
+    EXPECT_EQ(Back(5, 6), kBack);
+    for (int col = 0; col < 7; ++col) EXPECT_EQ(Back(6, col), kBack) << col;
+    EXPECT_FALSE(s().TodayOnSheet);
+}
+
+TEST_F(SheetFixture, PastFebruaryFillingFourRowsColoursRowsFiveAndSix) {
+    SetToday(Date(2010, 3, 2));
+    Month(Date(2010, 2, 1));
+    for (int row = 5; row <= 6; ++row)
+        for (int col = 0; col < 7; ++col) {
+            EXPECT_EQ(Cell(row, col), "");
+            EXPECT_EQ(Back(row, col), kPast) << row << ", " << col;
+        }
+}
+
+TEST_F(SheetFixture, PastMonthReachingRowSixColoursOnlyRowSix) {
+    SetToday(Date(2004, 7, 1));
+    Month(Date(2004, 5, 1));
+    // May 2004 begins on a Saturday: leading (1, 0 ... 4), day 31 in (6, 0).
+    for (int col = 0; col < 5; ++col) EXPECT_EQ(Back(1, col), kPast) << col;
+    EXPECT_EQ(DayNumberOfText(Cell(6, 0)), 31);
+    for (int col = 1; col < 7; ++col) EXPECT_EQ(Back(6, col), kPast) << col;
+}
+
+TEST_F(SheetFixture, TodaysCellOnASundayInTheMonth) {
+    SetToday(Date(2001, 11, 25));
+    Month(Date(2001, 11, 1));
+    EXPECT_EQ(Fore(4, 6), kBlue);
+    EXPECT_EQ(Back(4, 6), kBack);
+    EXPECT_EQ(s().TodayRow, 4);
+    EXPECT_EQ(s().TodayCol, 6);
+}
+
+// --- Named days ---------------------------------------------------------------
+
+TEST_F(SheetFixture, NamedDaysFollowTheDayNumberCutToTheColumn) {
+    SetToday(Date(2001, 1, 1));
+    // Column 1168 twips, limit 1168 - 150 = 1018: 11 characters of 90 twips.
+    ASSERT_EQ(s().SheetColWidth, 1168);
+    Week(Date(2001, 10, 3));
+    EXPECT_EQ(Cell(1, 2), "3 Tag der d");
+    EXPECT_EQ(Cell(1, 3), "4");
+    Month(Date(2001, 12, 1));
+    // December 2001 begins on a Saturday.
+    EXPECT_EQ(Cell(5, 0), "24 Hl. Aben");
+    EXPECT_EQ(Cell(5, 1), "25 1. Weihn");
+    EXPECT_EQ(Cell(5, 2), "26 2. Weihn");
+    EXPECT_EQ(Cell(5, 3), "27");
+    EXPECT_EQ(Cell(6, 0), "31 Silveste");
+}
+
+TEST_F(SheetFixture, NamedDaysWholeInAWideColumnAndNoneWhenSwitchedOff) {
+    control.Resize(30000, 7185);
+    Week(Date(2001, 10, 3));
+    EXPECT_EQ(Cell(1, 2), "3 Tag der dt. Einheit");
+    // 24 December 2006 is a Sunday: the fourth Advent wins over Christmas Eve.
+    Month(Date(2006, 12, 1));
+    EXPECT_EQ(Cell(4, 6), "24 4. Advent");
+    EXPECT_EQ(Cell(5, 0), "25 1. Weihnachtstag");
+    control.SetPublicHoliday(false);
+    Week(Date(2001, 10, 3));
+    EXPECT_EQ(Cell(1, 2), "3");
+    Month(Date(2006, 12, 1));
+    EXPECT_EQ(Cell(4, 6), "24");
+    EXPECT_EQ(Cell(5, 0), "25");
+}
+
+TEST_F(SheetFixture, ANarrowColumnCutsOnlyTheName) {
+    control.Resize(3150, 7185);
+    const Twips limit = s().SheetColWidth - 150;
+    // "25 " fits, "25 1" does not: the blank alone is not kept.
+    ASSERT_GT(limit, 270);
+    ASSERT_LE(limit, 360);
+    Month(Date(2001, 12, 1));
+    EXPECT_EQ(Cell(5, 1), "25");
+    control.Resize(2000, 7185);
+    // Not even the day number is narrower than the limit: it stays whole.
+    ASSERT_LE(s().SheetColWidth - 150, 180);
+    Month(Date(2001, 12, 1));
+    EXPECT_EQ(Cell(5, 1), "25");
+    EXPECT_EQ(Cell(5, 3), "27");
+}
+
+TEST(SheetBeforeResize, ShowsTheDayNumbers) {
+    MemorySurface ui(Date(2001, 11, 14) + 0.5);
+    Agendor control{ui.surface()};
+    control.InitProperties();
+    ASSERT_EQ(control.instance().state.SheetColWidth, 0);
+    BuildMonthSheet(control.instance(), Date(2001, 12, 1));
+    EXPECT_EQ(ui.Grid.TextMatrix(5, 1), "25");
+    EXPECT_EQ(ui.Grid.TextMatrix(1, 5), "1");
+    BuildWeekSheet(control.instance(), Date(2001, 10, 3));
+    EXPECT_EQ(ui.Grid.TextMatrix(1, 2), "3");
+}
+
+TEST_F(SheetFixture, EveryDayCellReadsBackAsItsDayAtAnyWidth) {
+    for (const Twips width : {0, 1500, 2600, 4000, 8175}) {
+        control.Resize(width, 7185);
+        for (int month = 1; month <= 12; ++month) {
+            Month(Date(2024, month, 1));
+            for (int k = 1; k <= dt::DaysInMonth(2024, month); ++k) {
+                const SheetCell cell = MonthCellOf(Date(2024, month, k));
+                EXPECT_EQ(DayNumberOfText(Cell(cell.row, cell.col)), k)
+                    << "width " << width << ", " << k << "." << month << ".2024";
+            }
+        }
+    }
+}
+
+// --- What every build resets ----------------------------------------------------
+
+TEST_F(SheetFixture, BuildUnloadsEveryMarkerButTheTemplate) {
+    for (int index : {1, 2, 4}) ui.btnVorlage.Load(index);
+    s().MarkerCount = 4;
+    Week(Date(2001, 3, 14));
+    EXPECT_EQ(ui.btnVorlage.LoadedCount(), 0);
+    EXPECT_EQ(ui.btnVorlage.Count(), 1);
+    EXPECT_EQ(s().MarkerCount, 0);
+    ui.btnVorlage.Load(1);
+    s().MarkerCount = 1;
+    Month(Date(2001, 3, 14));
+    EXPECT_EQ(ui.btnVorlage.LoadedCount(), 0);
+    EXPECT_EQ(s().MarkerCount, 0);
+}
+
+TEST_F(SheetFixture, BuildRunsWithRedrawOffAndLeavesTheSelectionAlone) {
+    std::vector<bool> redrawAtEnterCell;
+    ui.Grid.events.EnterCell = [&] { redrawAtEnterCell.push_back(ui.Grid.Redraw()); };
+    const DateTime selected = Date(2001, 3, 14) + 0.25;
+    s().DateValue = selected;
+    Month(selected);
+    Week(selected);
+    ASSERT_FALSE(redrawAtEnterCell.empty());
+    for (bool redraw : redrawAtEnterCell) EXPECT_FALSE(redraw);
+    EXPECT_TRUE(ui.Grid.Redraw());
+    EXPECT_EQ(s().DateValue, selected);
+    EXPECT_EQ(s().View, agMonat);
+}
+
+TEST_F(SheetFixture, RedrawIsBackOnWhenABuildFails) {
+    ui.Grid.events.EnterCell = [] { throw Error("Gitter defekt"); };
+    EXPECT_THROW(Month(Date(2001, 3, 14)), Error);
+    EXPECT_TRUE(ui.Grid.Redraw());
+    EXPECT_THROW(Week(Date(2001, 3, 14)), Error);
+    EXPECT_TRUE(ui.Grid.Redraw());
+}
+
+TEST_F(SheetFixture, RebuildClearsAppointmentLinesFormattingAndKeepsTheHeader) {
+    Month(Date(2001, 3, 1));
+    ui.Grid.SetRow(2);
+    ui.Grid.SetCol(1);
+    ui.Grid.SetText("6\r09:00 Braun");
+    ui.Grid.SetCellAlignment(CellAlignment::CenterCenter);
+    ui.Grid.SetCellForeColor(kBlue);
+    ui.Grid.SetTextMatrix(0, 0, "Mo*");
+    Month(Date(2001, 3, 1));
+    EXPECT_EQ(Cell(2, 1), "6");
+    EXPECT_EQ(ui.Grid.CellAlignment(2, 1), CellAlignment::LeftTop);
+    EXPECT_EQ(Fore(2, 1), kBlack);
+    EXPECT_EQ(Cell(0, 0), "Mo*");
+    Week(Date(2001, 3, 1));
+    EXPECT_EQ(ui.Grid.Rows(), 2);
+    EXPECT_EQ(Cell(0, 0), "Mo*");
+}
+
+TEST_F(SheetFixture, BuildSheetFollowsViewAndDateValue) {
+    s().DateValue = Date(2001, 2, 26);
+    s().View = agMonat;
+    BuildSheet(in());
+    EXPECT_EQ(ui.Grid.Rows(), 7);
+    EXPECT_EQ(ui.lblMonat.Caption(), "Februar 2001");
+    for (std::int16_t view : {1, 3, 5}) {
+        s().View = view;
+        BuildSheet(in());
+        EXPECT_EQ(ui.Grid.Rows(), 2) << view;
+        EXPECT_EQ(ui.lblMonat.Caption(), "Feb / Mär 2001, 9.KW") << view;
+    }
+}
+
+}  // namespace
+}  // namespace agendor

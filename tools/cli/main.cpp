@@ -1,0 +1,364 @@
+// agendor-cli: the control without a screen. It lays Agendor out over the
+// in-memory widgets with their fixed text metrics and prints what the
+// control shows, so a host can check a sheet, a day or the named days of a
+// year from a script.
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "control/agendor.h"
+#include "data/day_grid.h"
+#include "platform/date_time.h"
+#include "platform/memory/surface.h"
+#include "sheet/holidays.h"
+#include "sheet/sheets.h"
+#include "tools/cli/arguments.h"
+#include "tools/cli/output.h"
+
+#ifdef AGENDOR_HAVE_SQLITE
+#include "platform/sqlite/sample_database.h"
+#include "platform/sqlite/sqlite_database.h"
+#endif
+
+namespace agendor::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    R"(Usage: agendor-cli COMMAND [OPTIONS]
+
+Prints what the Agendor calendar control shows, laid out headless over the
+in-memory widgets. Output is UTF-8 text on stdout.
+
+Commands:
+  holidays YEAR
+      Every day of YEAR (100 to 9999) that has a name, in date order, one line
+      each: dd.mm.yyyy<TAB>name. Before 1583 the days that depend on Easter
+      have no name.
+
+  sheet [--view week|month] [--date DD.MM.YYYY] [--today DD.MM.YYYY]
+        [--width TWIPS] [--height TWIPS] [--no-holidays] [--colors]
+        [--db FILE [--properties FILE] [--date-storage real|iso]]
+      Builds the sheet as Refresh does and prints the text of lblMonat, then
+      one line per grid row from 0 (the weekday headings) to Rows - 1, the
+      cells separated by TAB. Inside a cell a CR (the start of an appointment
+      line) is written as the two characters \n and a TAB as \t.
+      With --colors each cell's text is followed by
+      " {back=RRGGBB fore=RRGGBB}" (hex, red first).
+      With --db the appointments of the sheet are loaded from the SQLite file
+      and shown in their cells, and one line per marker of a full cell
+      follows the grid: marker<TAB>row<TAB>col<TAB>tag.
+
+  day --db FILE [--date DD.MM.YYYY] [--today DD.MM.YYYY] [--view week|month]
+      [--width TWIPS] [--height TWIPS] [--properties FILE]
+      [--date-storage real|iso]
+      Refreshes the sheet, then opens the day grid for the date as ShowDay
+      fills it: the title line, then one line per day-grid row (row 0 the
+      headings), every column (time, person, date-time, id) separated by TAB.
+
+  sample --db FILE [--persons N] [--appointments N] [--from YYYY] [--to YYYY]
+         [--seed S] [--date-storage real|iso] [--replace]
+      Creates a sample SQLite database (persons with German names,
+      appointments in working hours) and prints the seven data properties a
+      host sets for it, one line each: Property=Value. An existing FILE is
+      refused unless --replace is given.
+
+  help, --help, -h
+      This text.
+
+Options:
+  --view week|month   the sheet to build (default month)
+  --date DD.MM.YYYY   DateValue, the day whose week or month is shown
+                      (default today)
+  --today DD.MM.YYYY  the clock's today: past days, today's cell, the default
+                      --date (default the system's local date)
+  --width, --height   the control's inner size in twips, 1/1440 inch, 0 to
+                      1000000 (default 8175 x 7185); the resize layout fixes
+                      the column width from it
+  --no-holidays       PublicHoliday off: no named days behind the day numbers
+  --properties FILE   the data properties as Property=Value lines, as sample
+                      prints them (default: those of the sample database)
+  --date-storage      how the database stores date-time fields: real (days
+                      since 30 Dec 1899, default) or iso (text
+                      "YYYY-MM-DD HH:MM:SS")
+
+Text metrics. Texts are measured by a fixed rule, the same on every machine:
+a text is 90 twips wide per character (Unicode code point) of its longest
+line and 195 twips high per line, both scaled by font size / 8.25 points and
+rounded to the nearest twip (halves to even); a screen pixel is 15 twips.
+The control's font is Arial 8.25 points, so with the default size a sheet
+column is 1168 twips wide and a cell holds texts narrower than
+1168 - 10 pixels = 1018 twips, that is 11 characters. A named day that does
+not fit is cut after the day number, which always stays.
+
+Exit status: 0 on success; 2 on a wrong argument (an unknown option, a date
+that does not exist such as 31.02.2027, a year outside 100 to 9999) or any
+other failure, with a one-line message on stderr.
+)";
+
+constexpr Twips kDefaultWidth = 8175;
+constexpr Twips kDefaultHeight = 7185;
+constexpr long kMaxTwips = 1'000'000;
+
+// A description on one line: the control's message boxes break lines with
+// CR LF.
+std::string OneLine(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            out += ": ";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::int16_t ParseView(const Options& options) {
+    const std::optional<std::string> view = options.Value("--view");
+    if (!view || *view == "month") return agMonat;
+    if (*view == "week") return agWoche;
+    throw UsageError("--view: \"" + *view + "\" is neither week nor month");
+}
+
+// What the sheet and day commands share: the size, the clock, the day and
+// the view, and where the appointments come from.
+struct SheetSettings {
+    DateTime now = 0;
+    DateTime date = 0;
+    std::int16_t view = agMonat;
+    Twips width = kDefaultWidth;
+    Twips height = kDefaultHeight;
+    bool holidays = true;
+    std::optional<std::string> databasePath;
+    std::optional<std::string> propertiesPath;
+    std::string dateStorage = "real";
+};
+
+const std::set<std::string> kSheetValued = {"--view",  "--date", "--today",      "--width",
+                                            "--height", "--db",  "--properties", "--date-storage"};
+
+SheetSettings ReadSheetSettings(const Options& options) {
+    SheetSettings settings;
+    if (const auto today = options.Value("--today")) {
+        // Noon, so that no reading of the clock can fall on another day.
+        settings.now = ParseDateArgument("--today", *today) + 0.5;
+    } else {
+        settings.now = SystemClock().Now();
+    }
+    settings.date = dt::DateOnly(settings.now);
+    if (const auto date = options.Value("--date")) settings.date = ParseDateArgument("--date", *date);
+    settings.view = ParseView(options);
+    if (const auto width = options.Value("--width"))
+        settings.width = static_cast<Twips>(ParseIntegerArgument("--width", *width, 0, kMaxTwips));
+    if (const auto height = options.Value("--height"))
+        settings.height = static_cast<Twips>(ParseIntegerArgument("--height", *height, 0, kMaxTwips));
+    settings.holidays = !options.Flag("--no-holidays");
+    settings.databasePath = options.Value("--db");
+    settings.propertiesPath = options.Value("--properties");
+    if (const auto storage = options.Value("--date-storage")) {
+        if (*storage != "real" && *storage != "iso")
+            throw UsageError("--date-storage: \"" + *storage + "\" is neither real nor iso");
+        settings.dateStorage = *storage;
+    }
+    if (!settings.databasePath && (settings.propertiesPath || options.Has("--date-storage")))
+        throw UsageError("--properties and --date-storage need --db FILE");
+    return settings;
+}
+
+#ifdef AGENDOR_HAVE_SQLITE
+// The properties agendor-cli sample gives its database; the default when no
+// --properties file is named.
+const std::vector<std::pair<std::string, std::string>> kSampleProperties = {
+    {"DataSourcePerson", "Personen"}, {"FieldSourcePersonID", "PersonID"}, {"FieldSourcePerson", "Name"},
+    {"DataSourceDates", "Termine"},   {"FieldDatesDateID", "TerminID"},    {"FieldDatesDate", "Datum"},
+    {"FieldDatesPerson", "Name"}};
+
+void SetDataProperty(Agendor& control, const std::string& name, const std::string& value) {
+    static const std::map<std::string, void (Agendor::*)(const std::string&)> setters = {
+        {"DataSourcePerson", &Agendor::SetDataSourcePerson},
+        {"FieldSourcePersonID", &Agendor::SetFieldSourcePersonID},
+        {"FieldSourcePerson", &Agendor::SetFieldSourcePerson},
+        {"DataSourceDates", &Agendor::SetDataSourceDates},
+        {"FieldDatesDateID", &Agendor::SetFieldDatesDateID},
+        {"FieldDatesDate", &Agendor::SetFieldDatesDate},
+        {"FieldDatesPerson", &Agendor::SetFieldDatesPerson}};
+    const auto setter = setters.find(name);
+    if (setter == setters.end()) throw UsageError("\"" + name + "\" is no data property");
+    (control.*setter->second)(value);
+}
+
+sqlite::DateStorage StorageOf(const std::string& name) {
+    return name == "iso" ? sqlite::DateStorage::IsoText : sqlite::DateStorage::Real;
+}
+
+void ConnectDatabase(Agendor& control, const SheetSettings& settings) {
+    if (settings.propertiesPath) {
+        std::ifstream file(*settings.propertiesPath);
+        if (!file) throw UsageError("--properties: cannot read \"" + *settings.propertiesPath + "\"");
+        for (const sqlite::DataProperty& property : sqlite::ReadDataProperties(file))
+            SetDataProperty(control, property.name, property.value);
+    } else {
+        for (const auto& [name, value] : kSampleProperties) SetDataProperty(control, name, value);
+    }
+    sqlite::SqliteOptions options;
+    options.dateStorage = StorageOf(settings.dateStorage);
+    control.SetWorkspace(std::make_shared<sqlite::SqliteWorkspace>());
+    control.SetDatabase(sqlite::SqliteDatabase::Open(*settings.databasePath, options));
+}
+#else
+void ConnectDatabase(Agendor&, const SheetSettings&) {
+    throw UsageError("--db: this agendor-cli was built without SQLite");
+}
+#endif
+
+// The control as a host sets it up: created over the surface, new-instance
+// defaults, sized by its container, then the properties.
+class HeadlessControl {
+public:
+    explicit HeadlessControl(const SheetSettings& settings) : ui_(settings.now), control_(ui_.surface()) {
+        control_.InitProperties();
+        control_.Resize(settings.width, settings.height);
+        control_.SetDateValue(settings.date);
+        control_.SetPublicHoliday(settings.holidays);
+        // Stored directly rather than through the View setter, whose Refresh
+        // would run before the data properties are set.
+        control_.instance().state.View = settings.view;
+        control_.instance().ui.Toolbar2->SetButtonPressed(settings.view, true);
+        if (settings.databasePath) ConnectDatabase(control_, settings);
+    }
+
+    // Refresh with a database; without one the sheet alone, since Refresh
+    // stops at the missing data properties.
+    void Build(const SheetSettings& settings) {
+        if (settings.databasePath) Run([this] { control_.Refresh(); });
+        else Run([this] { BuildSheet(control_.instance()); });
+    }
+
+    // Runs a step of the control and turns a message box it showed (a
+    // missing property, an error it trapped) into a failure of the tool.
+    template <typename Step>
+    void Run(Step step) {
+        const std::size_t before = ui_.container.Messages().size();
+        step();
+        const auto& messages = ui_.container.Messages();
+        if (messages.size() > before) throw Error(OneLine(messages[before].text));
+    }
+
+    memory::MemorySurface& ui() { return ui_; }
+    Agendor& control() { return control_; }
+
+private:
+    memory::MemorySurface ui_;
+    Agendor control_;
+};
+
+int Holidays(const std::vector<std::string>& args) {
+    if (args.size() != 1) throw UsageError("holidays needs exactly one argument, the year");
+    const int year = static_cast<int>(ParseIntegerArgument("YEAR", args[0], dt::kMinYear, dt::kMaxYear));
+    const Locale& locale = DefaultLocale();
+    const long first = dt::DayNumber(dt::FromYmd(year, 1, 1));
+    const long last = dt::DayNumber(dt::FromYmd(year, 12, 31));
+    std::string out;
+    for (long day = first; day <= last; ++day) {
+        const DateTime date = dt::Compose(day, 0);
+        const std::string name = HolidayName(date);
+        if (!name.empty()) out += dt::Format(date, "dd.mm.yyyy", locale) + '\t' + name + '\n';
+    }
+    std::cout << out;
+    return 0;
+}
+
+int Sheet(const std::vector<std::string>& args) {
+    const Options options(args, kSheetValued, {"--no-holidays", "--colors"});
+    const SheetSettings settings = ReadSheetSettings(options);
+    HeadlessControl headless(settings);
+    headless.Build(settings);
+    std::cout << SheetLines(headless.ui(), options.Flag("--colors")) << MarkerLines(headless.ui());
+    return 0;
+}
+
+int Day(const std::vector<std::string>& args) {
+    const Options options(args, kSheetValued, {"--no-holidays"});
+    const SheetSettings settings = ReadSheetSettings(options);
+    if (!settings.databasePath) throw UsageError("day needs --db FILE");
+    HeadlessControl headless(settings);
+    headless.Build(settings);
+    headless.Run([&] { ShowDayOf(headless.control().instance(), settings.date); });
+    std::cout << DayGridLines(headless.ui());
+    return 0;
+}
+
+#ifdef AGENDOR_HAVE_SQLITE
+int Sample(const std::vector<std::string>& args) {
+    const Options options(args, {"--db", "--persons", "--appointments", "--from", "--to", "--seed", "--date-storage"},
+                          {"--replace"});
+    const std::optional<std::string> path = options.Value("--db");
+    if (!path) throw UsageError("sample needs --db FILE");
+    sqlite::SampleOptions sample;
+    if (const auto v = options.Value("--persons"))
+        sample.persons = static_cast<int>(ParseIntegerArgument("--persons", *v, 1, 32767));
+    if (const auto v = options.Value("--appointments"))
+        sample.appointments = ParseIntegerArgument("--appointments", *v, 0, 50'000'000);
+    if (const auto v = options.Value("--from"))
+        sample.fromYear = static_cast<int>(ParseIntegerArgument("--from", *v, dt::kMinYear, dt::kMaxYear));
+    if (const auto v = options.Value("--to"))
+        sample.toYear = static_cast<int>(ParseIntegerArgument("--to", *v, dt::kMinYear, dt::kMaxYear));
+    // Only one end given: a range of one year at that end.
+    if (options.Has("--from") && !options.Has("--to")) sample.toYear = std::max(sample.toYear, sample.fromYear);
+    if (options.Has("--to") && !options.Has("--from")) sample.fromYear = std::min(sample.fromYear, sample.toYear);
+    if (sample.fromYear > sample.toYear) throw UsageError("--from must not lie after --to");
+    if (const auto v = options.Value("--seed"))
+        sample.seed = static_cast<std::uint64_t>(ParseIntegerArgument("--seed", *v, 0, 9'223'372'036'854'775'807L));
+    if (const auto v = options.Value("--date-storage")) {
+        if (*v != "real" && *v != "iso") throw UsageError("--date-storage: \"" + *v + "\" is neither real nor iso");
+        sample.dateStorage = StorageOf(*v);
+    }
+    sample.replaceExisting = options.Flag("--replace");
+    std::cout << sqlite::FormatDataProperties(sqlite::CreateSampleDatabase(*path, sample));
+    return 0;
+}
+#else
+int Sample(const std::vector<std::string>&) {
+    throw UsageError("sample: this agendor-cli was built without SQLite");
+}
+#endif
+
+int Run(const std::vector<std::string>& args) {
+    if (args.empty()) throw UsageError("no command given (try agendor-cli --help)");
+    const std::string& command = args[0];
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    const bool help = std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; });
+    if (command == "help" || help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (command == "holidays") return Holidays(rest);
+    if (command == "sheet") return Sheet(rest);
+    if (command == "day") return Day(rest);
+    if (command == "sample") return Sample(rest);
+    throw UsageError("unknown command \"" + command + "\" (try agendor-cli --help)");
+}
+
+} // namespace
+
+} // namespace agendor::cli
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    try {
+        return agendor::cli::Run(args);
+    } catch (const std::exception& e) {
+        std::cerr << "agendor-cli: " << agendor::cli::OneLine(e.what()) << '\n';
+        return 2;
+    }
+}

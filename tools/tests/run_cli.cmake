@@ -1,0 +1,41 @@
+# Runs agendor-cli once and checks what it did. Called by CTest as
+#   cmake -DCLI=<binary> -DARGS=<arg|arg|...> [-DEXPECT_RC=n] [-DEXPECT_FILE=f]
+#         [-DSTDOUT_REGEX=r] [-DSTDOUT_NOT_REGEX=r] [-DSTDERR_REGEX=r] -P run_cli.cmake
+# ARGS separates the arguments with '|', since ';' would split them on the way.
+# A failing run (EXPECT_RC != 0) must also say why on exactly one stderr line.
+if(NOT DEFINED EXPECT_RC)
+  set(EXPECT_RC 0)
+endif()
+string(REPLACE "|" ";" arguments "${ARGS}")
+execute_process(COMMAND "${CLI}" ${arguments}
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+
+if(NOT rc STREQUAL "${EXPECT_RC}")
+  message(FATAL_ERROR "exit status ${rc}, expected ${EXPECT_RC}\nstdout:\n${out}\nstderr:\n${err}")
+endif()
+if(DEFINED EXPECT_FILE)
+  file(READ "${EXPECT_FILE}" expected)
+  if(NOT out STREQUAL expected)
+    file(WRITE "${CMAKE_CURRENT_BINARY_DIR}/actual_output.txt" "${out}")
+    message(FATAL_ERROR "stdout differs from ${EXPECT_FILE}\n--- got:\n${out}\n--- expected:\n${expected}")
+  endif()
+endif()
+if(DEFINED STDOUT_REGEX AND NOT out MATCHES "${STDOUT_REGEX}")
+  message(FATAL_ERROR "stdout does not match '${STDOUT_REGEX}':\n${out}")
+endif()
+if(DEFINED STDOUT_NOT_REGEX AND out MATCHES "${STDOUT_NOT_REGEX}")
+  message(FATAL_ERROR "stdout matches '${STDOUT_NOT_REGEX}':\n${out}")
+endif()
+if(NOT EXPECT_RC EQUAL 0)
+  if(NOT out STREQUAL "")
+    message(FATAL_ERROR "a failing run printed to stdout:\n${out}")
+  endif()
+  if(NOT err MATCHES "^agendor-cli: [^\n]+\n$")
+    message(FATAL_ERROR "stderr is not one line 'agendor-cli: ...':\n${err}")
+  endif()
+elseif(NOT err STREQUAL "")
+  message(FATAL_ERROR "a successful run wrote to stderr:\n${err}")
+endif()
+if(DEFINED STDERR_REGEX AND NOT err MATCHES "${STDERR_REGEX}")
+  message(FATAL_ERROR "stderr does not match '${STDERR_REGEX}':\n${err}")
+endif()
