@@ -323,4 +323,24 @@ void Agendor::SetFontsize(std::int16_t v) {
     Notify("Font");
 }
 
+void SetDataProperty(Agendor& control, const std::string& name, const std::string& value) {
+    using Setter = void (Agendor::*)(const std::string&);
+    static const std::pair<const char*, Setter> setters[] = {
+        {"DataSourcePerson", &Agendor::SetDataSourcePerson},
+        {"FieldSourcePersonID", &Agendor::SetFieldSourcePersonID},
+        {"FieldSourcePerson", &Agendor::SetFieldSourcePerson},
+        {"DataSourceDates", &Agendor::SetDataSourceDates},
+        {"FieldDatesDateID", &Agendor::SetFieldDatesDateID},
+        {"FieldDatesDate", &Agendor::SetFieldDatesDate},
+        {"FieldDatesPerson", &Agendor::SetFieldDatesPerson},
+    };
+    for (const auto& [known, setter] : setters) {
+        if (name == known) {
+            (control.*setter)(value);
+            return;
+        }
+    }
+    throw Error("\"" + name + "\" ist keine Dateneigenschaft");
+}
+
 } // namespace agendor

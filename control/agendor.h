@@ -101,6 +101,11 @@ private:
     Instance instance_;
 };
 
+// Sets one of the seven data properties by its name ("DataSourcePerson",
+// "FieldSourcePersonID", ...), as hosts read them from a settings file.
+// Raises Error for a name that is no data property.
+void SetDataProperty(Agendor& control, const std::string& name, const std::string& value);
+
 // True when loading may go ahead; otherwise shows "Set Property <name> first!".
 bool CheckRequiredProperties(Instance& instance);
 // Rebuild driver: permissions, required-property check, sheet, appointments, persons.

@@ -201,6 +201,12 @@ const std::vector<std::string>& DataPropertyNames() {
     return kNames;
 }
 
+DataProperties SampleDataProperties() {
+    return {{"DataSourcePerson", "Personen"}, {"FieldSourcePersonID", "PersonID"}, {"FieldSourcePerson", "Name"},
+            {"DataSourceDates", "Termine"},   {"FieldDatesDateID", "TerminID"},    {"FieldDatesDate", "Datum"},
+            {"FieldDatesPerson", "Name"}};
+}
+
 DataProperties CreateSampleDatabase(const std::string& path, const SampleOptions& options) {
     CheckOptions(options);
     namespace fs = std::filesystem;
@@ -226,9 +232,7 @@ DataProperties CreateSampleDatabase(const std::string& path, const SampleOptions
 
     // FieldSourcePerson also names the person field of the appointments:
     // the printed sheet reads the person of an appointment under that name.
-    return {{"DataSourcePerson", "Personen"}, {"FieldSourcePersonID", "PersonID"}, {"FieldSourcePerson", "Name"},
-            {"DataSourceDates", "Termine"},   {"FieldDatesDateID", "TerminID"},    {"FieldDatesDate", "Datum"},
-            {"FieldDatesPerson", "Name"}};
+    return SampleDataProperties();
 }
 
 std::string FormatDataProperties(const DataProperties& properties) {

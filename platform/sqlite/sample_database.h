@@ -39,6 +39,9 @@ const std::vector<std::string>& DataPropertyNames();
 // the end, so an interrupted run leaves no half-filled database) and
 // returns the seven data properties for it. Raises agendor::Error on bad
 // options or an existing file, SqliteError when SQLite fails.
+// The seven data properties of every sample database, in this order.
+DataProperties SampleDataProperties();
+
 DataProperties CreateSampleDatabase(const std::string& path, const SampleOptions& options = {});
 
 // One line "Name=Value" per property, each ended by a line feed.

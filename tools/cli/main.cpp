@@ -176,27 +176,6 @@ SheetSettings ReadSheetSettings(const Options& options) {
 }
 
 #ifdef AGENDOR_HAVE_SQLITE
-// The properties agendor-cli sample gives its database; the default when no
-// --properties file is named.
-const std::vector<std::pair<std::string, std::string>> kSampleProperties = {
-    {"DataSourcePerson", "Personen"}, {"FieldSourcePersonID", "PersonID"}, {"FieldSourcePerson", "Name"},
-    {"DataSourceDates", "Termine"},   {"FieldDatesDateID", "TerminID"},    {"FieldDatesDate", "Datum"},
-    {"FieldDatesPerson", "Name"}};
-
-void SetDataProperty(Agendor& control, const std::string& name, const std::string& value) {
-    static const std::map<std::string, void (Agendor::*)(const std::string&)> setters = {
-        {"DataSourcePerson", &Agendor::SetDataSourcePerson},
-        {"FieldSourcePersonID", &Agendor::SetFieldSourcePersonID},
-        {"FieldSourcePerson", &Agendor::SetFieldSourcePerson},
-        {"DataSourceDates", &Agendor::SetDataSourceDates},
-        {"FieldDatesDateID", &Agendor::SetFieldDatesDateID},
-        {"FieldDatesDate", &Agendor::SetFieldDatesDate},
-        {"FieldDatesPerson", &Agendor::SetFieldDatesPerson}};
-    const auto setter = setters.find(name);
-    if (setter == setters.end()) throw UsageError("\"" + name + "\" is no data property");
-    (control.*setter->second)(value);
-}
-
 sqlite::DateStorage StorageOf(const std::string& name) {
     return name == "iso" ? sqlite::DateStorage::IsoText : sqlite::DateStorage::Real;
 }
@@ -208,7 +187,8 @@ void ConnectDatabase(Agendor& control, const SheetSettings& settings) {
         for (const sqlite::DataProperty& property : sqlite::ReadDataProperties(file))
             SetDataProperty(control, property.name, property.value);
     } else {
-        for (const auto& [name, value] : kSampleProperties) SetDataProperty(control, name, value);
+        for (const sqlite::DataProperty& property : sqlite::SampleDataProperties())
+            SetDataProperty(control, property.name, property.value);
     }
     sqlite::SqliteOptions options;
     options.dateStorage = StorageOf(settings.dateStorage);
