@@ -1,0 +1,53 @@
+#pragma once
+// The demo host's side of the control's change events: it writes what
+// DateNew, DateChange and DateDel announce into the appointments table, each
+// change in its own transaction, through a read-write connection of its own.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/types.h"
+
+struct sqlite3;
+
+namespace agendor::demo {
+
+// Where the control's data properties point in the host's database.
+struct AppointmentTable {
+    std::string table;        // DataSourceDates
+    std::string idField;      // FieldDatesDateID
+    std::string dateField;    // FieldDatesDate
+    std::string personField;  // FieldDatesPerson (the person's name as text)
+    std::string personIdField;  // FieldSourcePersonID, written when the table has it
+};
+
+class AppointmentStore {
+public:
+    // Opens path read-write. Raises agendor::Error when the file is no
+    // database or the table lacks one of the named fields.
+    AppointmentStore(const std::string& path, AppointmentTable table);
+    ~AppointmentStore();
+    AppointmentStore(const AppointmentStore&) = delete;
+    AppointmentStore& operator=(const AppointmentStore&) = delete;
+
+    // Each returns the reason when the change could not be stored, and then
+    // nothing was changed.
+    std::optional<std::string> Insert(DateTime when, std::int32_t personId, const std::string& person,
+                                      std::int64_t* newId = nullptr);
+    std::optional<std::string> ChangeTime(std::int32_t id, DateTime oldWhen, DateTime newWhen);
+    std::optional<std::string> Delete(std::int32_t id);
+
+    sqlite3* connection() const { return db_; }
+
+private:
+    // Runs one statement with its bindings inside BEGIN IMMEDIATE ... COMMIT;
+    // expectRows: the number of rows it must change, or the change is undone.
+    template <typename Bind>
+    std::optional<std::string> Write(const std::string& sql, Bind&& bind, int expectRows);
+
+    sqlite3* db_ = nullptr;
+    AppointmentTable table_;
+    bool hasPersonId_ = false;
+};
+
+} // namespace agendor::demo

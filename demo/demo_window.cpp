@@ -1,0 +1,125 @@
+#include "demo/demo_window.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QStatusBar>
+
+#include <filesystem>
+#include <fstream>
+
+#include "control/agendor.h"
+#include "platform/date_time.h"
+#include "platform/qt/agendor_widget.h"
+#include "platform/sqlite/sqlite_database.h"
+
+namespace agendor::demo {
+
+namespace {
+
+std::string PropertyValue(const sqlite::DataProperties& properties, const std::string& name) {
+    for (const auto& p : properties)
+        if (p.name == name) return p.value;
+    return {};
+}
+
+QString Text(const std::string& s) { return QString::fromStdString(s); }
+
+} // namespace
+
+std::string DefaultDatabasePath() {
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(dir);
+    return (dir + "/agendor-demo.sqlite").toStdString();
+}
+
+sqlite::DataProperties PrepareDatabase(const std::string& path) {
+    const std::string propertiesPath = path + ".properties";
+    if (!std::filesystem::exists(path)) {
+        sqlite::SampleOptions options;
+        const int year = dt::Year(SystemClock().Today());
+        options.fromYear = year - 1;
+        options.toYear = year + 1;
+        options.persons = 60;
+        options.appointments = 3000;
+        sqlite::DataProperties properties = sqlite::CreateSampleDatabase(path, options);
+        std::ofstream(propertiesPath) << sqlite::FormatDataProperties(properties);
+        return properties;
+    }
+    std::ifstream file(propertiesPath);
+    if (file) return sqlite::ReadDataProperties(file);
+    return sqlite::SampleDataProperties();
+}
+
+DemoWindow::DemoWindow(const std::string& path, const sqlite::DataProperties& properties, QWidget* parent)
+    : QMainWindow(parent) {
+    setWindowTitle("Agendor – " + QFileInfo(Text(path)).fileName());
+    calendar_ = new qt::AgendorWidget(this);
+    setCentralWidget(calendar_);
+    Agendor& control = calendar_->control();
+    for (const auto& p : properties) SetDataProperty(control, p.name, p.value);
+    control.SetWorkspace(std::make_shared<sqlite::SqliteWorkspace>());
+    control.SetDatabase(sqlite::SqliteDatabase::Open(path));
+
+    AppointmentTable table{PropertyValue(properties, "DataSourceDates"), PropertyValue(properties, "FieldDatesDateID"),
+                           PropertyValue(properties, "FieldDatesDate"), PropertyValue(properties, "FieldDatesPerson"),
+                           PropertyValue(properties, "FieldSourcePersonID")};
+    store_ = std::make_unique<AppointmentStore>(path, table);
+    handlers_ = std::make_unique<ChangeHandlers>(ChangeHandlers{
+        *store_,
+        [this](const std::string& question) {
+            return QMessageBox::question(this, "Agendor", Text(question)) == QMessageBox::Yes;
+        },
+        [this](const std::string& reason) { QMessageBox::warning(this, "Agendor", Text(reason)); },
+        [this](const std::string& text) { statusBar()->showMessage(Text(text), 5000); }});
+
+    connect(calendar_, &qt::AgendorWidget::dateNew, this,
+            [this](double when, std::int32_t personId, const QString& person, bool& cancel) {
+                handlers_->DateNew(when, personId, person.toStdString(), cancel);
+            });
+    connect(calendar_, &qt::AgendorWidget::dateChange, this,
+            [this](std::int32_t id, double oldWhen, double newWhen, bool& cancel) {
+                handlers_->DateChange(id, oldWhen, newWhen, cancel);
+            });
+    connect(calendar_, &qt::AgendorWidget::dateDel, this,
+            [this](std::int32_t id, double when, const QString& person, bool& cancel) {
+                handlers_->DateDel(id, when, person.toStdString(), cancel);
+            });
+    connect(calendar_, &qt::AgendorWidget::clicked, this, [this](double day) {
+        statusBar()->showMessage("Gewählter Tag: " + Text(dt::Format(day, "dddd, dd.mm.yyyy", DefaultLocale())));
+    });
+    connect(calendar_, &qt::AgendorWidget::doubleClicked, this, [this](double day) {
+        statusBar()->showMessage("Termine am " + Text(dt::Format(day, "dd.mm.yyyy", DefaultLocale())));
+    });
+
+    QMenu* file = menuBar()->addMenu("&Datei");
+    file->addAction("Als &PDF drucken …", this, [this] {
+        const QString target = QFileDialog::getSaveFileName(this, "Kalenderblatt als PDF", "kalender.pdf", "PDF (*.pdf)");
+        if (target.isEmpty()) return;
+        calendar_->SetPrintFile(target);
+        calendar_->PrintSheet();
+        calendar_->SetPrintFile(QString());
+    });
+    file->addSeparator();
+    file->addAction("&Beenden", QKeySequence::Quit, this, &QWidget::close);
+
+    QMenu* view = menuBar()->addMenu("&Ansicht");
+    view->addAction("&Woche", this, [this] { calendar_->control().SetView(agWoche); });
+    view->addAction("&Monat", this, [this] { calendar_->control().SetView(agMonat); });
+    view->addAction("&Heute", this, [this] {
+        calendar_->control().SetDateValue(SystemClock().Today());
+        calendar_->Refresh();
+    });
+    view->addAction("&Aktualisieren", QKeySequence::Refresh, this, [this] { calendar_->Refresh(); });
+
+    statusBar()->showMessage("Datenbank: " + Text(path));
+    resize(900, 680);
+}
+
+DemoWindow::~DemoWindow() = default;
+
+} // namespace agendor::demo

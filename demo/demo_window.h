@@ -1,0 +1,43 @@
+#pragma once
+// The demo's main window: the control on a SQLite database, a menu for the
+// sheet commands and a status bar that tells what happened.
+#include <QMainWindow>
+
+#include <memory>
+#include <string>
+
+#include "demo/appointment_store.h"
+#include "demo/change_handlers.h"
+#include "platform/sqlite/sample_database.h"
+
+namespace agendor::qt {
+class AgendorWidget;
+}
+
+namespace agendor::demo {
+
+class DemoWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Opens the database at path for the control (read-only) and for the
+    // change handlers (read-write); raises agendor::Error when it cannot.
+    DemoWindow(const std::string& path, const sqlite::DataProperties& properties, QWidget* parent = nullptr);
+    ~DemoWindow() override;
+
+    qt::AgendorWidget& calendar() { return *calendar_; }
+
+private:
+    qt::AgendorWidget* calendar_ = nullptr;
+    std::unique_ptr<AppointmentStore> store_;
+    std::unique_ptr<ChangeHandlers> handlers_;
+};
+
+// Where the demo keeps its database when none is named: the user's data
+// directory, created with sample appointments around today on first start.
+std::string DefaultDatabasePath();
+// Creates the sample at path unless a file is there; returns its properties
+// (read from path + ".properties" for a database of the host's own).
+sqlite::DataProperties PrepareDatabase(const std::string& path);
+
+} // namespace agendor::demo
