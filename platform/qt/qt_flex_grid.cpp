@@ -1,0 +1,476 @@
+#include "platform/qt/qt_flex_grid.h"
+
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+
+#include "platform/qt/qt_font.h"
+
+namespace agendor::qt {
+
+namespace {
+
+constexpr const char* kInvalidRow = "Ungültiger Zeilenwert";
+constexpr const char* kInvalidCol = "Ungültiger Spaltenwert";
+// Lines between the cells: light grey between data cells, darker around
+// the fixed row, as on the desktop's flex grid.
+const QColor kGridLine(0xC0, 0xC0, 0xC0);
+const QColor kGridLineFixed(0x80, 0x80, 0x80);
+// Room between a cell's edge and a left-top text, pixels.
+constexpr int kTextPadding = 2;
+
+class CellPainter final : public QStyledItemDelegate {
+public:
+    CellPainter(const QtFlexGrid& grid, QObject* parent) : QStyledItemDelegate(parent), grid_(grid) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        grid_.PaintCell(*painter, option.rect, index.row(), index.column());
+    }
+
+private:
+    const QtFlexGrid& grid_;
+};
+
+QStringList LinesOf(const std::string& text) {
+    QString t = Q(text);
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+    t.replace(QLatin1Char('\n'), QLatin1Char('\r'));
+    return t.split(QLatin1Char('\r'));
+}
+
+} // namespace
+
+int GridShape::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : grid_.Rows(); }
+int GridShape::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : grid_.Cols(); }
+
+QVariant GridShape::data(const QModelIndex& index, int role) const {
+    // The text for accessibility and tests; the painting is the grid's own.
+    if (role != Qt::DisplayRole || !index.isValid()) return {};
+    QString text = Q(grid_.TextMatrix(index.row(), index.column()));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+void GridShape::Resize(int oldRows, int newRows) {
+    if (newRows > oldRows) {
+        beginInsertRows({}, oldRows, newRows - 1);
+        endInsertRows();
+    } else if (newRows < oldRows) {
+        beginRemoveRows({}, newRows, oldRows - 1);
+        endRemoveRows();
+    }
+}
+
+QtFlexGrid::QtFlexGrid(int rows, int cols, QWidget* parent)
+    : QTableView(parent), Placed<FlexGrid>(this), cols_(cols), row_(rows > 1 ? 1 : 0) {
+    if (rows < 1 || cols < 1) throw Error(kInvalidPropertyValue);
+    cells_.assign(static_cast<std::size_t>(rows), std::vector<Cell>(static_cast<std::size_t>(cols)));
+    rowHeights_.assign(static_cast<std::size_t>(rows), kDefaultRowHeight);
+    colWidths_.assign(static_cast<std::size_t>(cols), kDefaultColWidth);
+
+    shape_ = new GridShape(*this, this);
+    setModel(shape_);
+    setItemDelegate(new CellPainter(*this, this));
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
+        header->setMinimumSectionSize(0);
+        header->setSectionResizeMode(QHeaderView::Fixed);
+    }
+    setShowGrid(false);
+    setFrameShape(QFrame::NoFrame);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setWordWrap(false);
+    setFocusPolicy(Qt::StrongFocus);
+    ApplySizes(0, 0);
+    SyncView();
+}
+
+QtFlexGrid::~QtFlexGrid() = default;
+
+void QtFlexGrid::CheckRow(int row) const {
+    if (row < 0 || row >= Rows()) throw Error(kInvalidRow);
+}
+
+void QtFlexGrid::CheckCol(int col) const {
+    if (col < 0 || col >= cols_) throw Error(kInvalidCol);
+}
+
+const QtFlexGrid::Cell& QtFlexGrid::At(int row, int col) const {
+    CheckRow(row);
+    CheckCol(col);
+    return cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+}
+
+QtFlexGrid::Cell& QtFlexGrid::At(int row, int col) {
+    return const_cast<Cell&>(static_cast<const QtFlexGrid&>(*this).At(row, col));
+}
+
+void QtFlexGrid::UpdateCell(int row, int col) {
+    if (redraw_) viewport()->update(CellRect(row, col));
+}
+
+void QtFlexGrid::SyncView() {
+    syncing_ = true;
+    selectionModel()->setCurrentIndex(shape_->index(row_, col_), QItemSelectionModel::NoUpdate);
+    syncing_ = false;
+}
+
+void QtFlexGrid::MoveTo(int row, int col) {
+    if (row == row_ && col == col_) return;
+    const int oldRow = row_, oldCol = col_;
+    row_ = row;
+    col_ = col;
+    SyncView();
+    UpdateCell(oldRow, oldCol);
+    UpdateCell(row_, col_);
+    if (events.EnterCell) events.EnterCell();
+}
+
+void QtFlexGrid::SetRows(int rows) {
+    if (rows < 1) throw Error(kInvalidPropertyValue);
+    const int old = Rows();
+    if (rows == old) return;
+    const auto count = static_cast<std::size_t>(rows);
+    const bool cutsCurrent = row_ >= rows;
+    // The view must not hold an index into rows that go away.
+    if (cutsCurrent) {
+        syncing_ = true;
+        selectionModel()->setCurrentIndex(shape_->index(rows - 1, col_), QItemSelectionModel::NoUpdate);
+        syncing_ = false;
+    }
+    cells_.resize(count, std::vector<Cell>(static_cast<std::size_t>(cols_)));
+    rowHeights_.resize(count, kDefaultRowHeight);
+    shape_->Resize(old, rows);
+    ApplySizes(std::min(old, rows), cols_);
+    if (cutsCurrent) {
+        row_ = rows - 1;
+        SyncView();
+        if (events.EnterCell) events.EnterCell();
+    }
+    if (redraw_) viewport()->update();
+}
+
+void QtFlexGrid::SetRow(int row) {
+    CheckRow(row);
+    MoveTo(row, col_);
+}
+
+void QtFlexGrid::SetCol(int col) {
+    CheckCol(col);
+    MoveTo(row_, col);
+}
+
+void QtFlexGrid::SetText(const std::string& text) {
+    At(row_, col_).text = text;
+    UpdateCell(row_, col_);
+}
+
+void QtFlexGrid::SetTextMatrix(int row, int col, const std::string& text) {
+    At(row, col).text = text;
+    UpdateCell(row, col);
+}
+
+void QtFlexGrid::SetCellAlignment(CellAlignment a) {
+    At(row_, col_).alignment = a;
+    UpdateCell(row_, col_);
+}
+
+void QtFlexGrid::SetCellBackColor(Colour c) {
+    At(row_, col_).back = c;
+    UpdateCell(row_, col_);
+}
+
+void QtFlexGrid::SetCellForeColor(Colour c) {
+    At(row_, col_).fore = c;
+    UpdateCell(row_, col_);
+}
+
+void QtFlexGrid::SetCellFontBold(bool bold) {
+    At(row_, col_).bold = bold;
+    UpdateCell(row_, col_);
+}
+
+void QtFlexGrid::SetBackColor(Colour c) {
+    backColor_ = c;
+    if (redraw_) viewport()->update();
+}
+
+void QtFlexGrid::SetBackColorSel(Colour c) {
+    backColorSel_ = c;
+    if (redraw_) viewport()->update();
+}
+
+void QtFlexGrid::SetBackColorFixed(Colour c) {
+    backColorFixed_ = c;
+    if (redraw_) viewport()->update();
+}
+
+void QtFlexGrid::SetFont(std::shared_ptr<Font> font) {
+    font_ = std::move(font);
+    if (font_) setFont(ToQFont(*font_));
+}
+
+Twips QtFlexGrid::ColWidth(int col) const {
+    CheckCol(col);
+    return colWidths_[static_cast<std::size_t>(col)];
+}
+
+void QtFlexGrid::SetColWidth(int col, Twips width) {
+    CheckCol(col);
+    if (width < 0) throw Error(kInvalidPropertyValue);
+    colWidths_[static_cast<std::size_t>(col)] = width;
+    ApplySizes(Rows(), col);
+}
+
+Twips QtFlexGrid::RowHeight(int row) const {
+    CheckRow(row);
+    return rowHeights_[static_cast<std::size_t>(row)];
+}
+
+void QtFlexGrid::SetRowHeight(int row, Twips height) {
+    CheckRow(row);
+    if (height < 0) throw Error(kInvalidPropertyValue);
+    rowHeights_[static_cast<std::size_t>(row)] = height;
+    ApplySizes(row, cols_);
+}
+
+void QtFlexGrid::SetRowHeightMin(Twips height) {
+    if (height < 0) throw Error(kInvalidPropertyValue);
+    rowHeightMin_ = height;
+    ApplySizes(0, cols_);
+}
+
+Twips QtFlexGrid::EffectiveRowHeight(int row) const {
+    return std::max(rowHeights_[static_cast<std::size_t>(row)], rowHeightMin_);
+}
+
+int QtFlexGrid::FirstShownRow() const {
+    // Scrolling goes by whole rows, so the scroll bar's value is the first row shown.
+    return std::clamp(verticalScrollBar()->value(), 0, std::max(0, Rows() - 1));
+}
+
+Twips QtFlexGrid::RowPos(int row) const {
+    CheckRow(row);
+    const int first = FirstShownRow();
+    Twips top = 0;
+    if (row >= first) {
+        for (int r = first; r < row; ++r) top += EffectiveRowHeight(r);
+    } else {
+        for (int r = row; r < first; ++r) top -= EffectiveRowHeight(r);
+    }
+    return top;
+}
+
+Twips QtFlexGrid::ColPos(int col) const {
+    CheckCol(col);
+    Twips left = 0;
+    for (int c = 0; c < col; ++c) left += colWidths_[static_cast<std::size_t>(c)];
+    return left;
+}
+
+void QtFlexGrid::ApplySizes(int firstRow, int firstCol) {
+    QHeaderView* rows = verticalHeader();
+    Twips top = 0;
+    for (int r = 0; r < Rows(); ++r) {
+        const Twips h = EffectiveRowHeight(r);
+        if (r >= firstRow) rows->resizeSection(r, ToPixelsY(this, top + h) - ToPixelsY(this, top));
+        top += h;
+    }
+    QHeaderView* cols = horizontalHeader();
+    Twips left = 0;
+    for (int c = 0; c < cols_; ++c) {
+        const Twips w = colWidths_[static_cast<std::size_t>(c)];
+        if (c >= firstCol) {
+            setColumnHidden(c, w == 0);
+            if (w > 0) cols->resizeSection(c, ToPixelsX(this, left + w) - ToPixelsX(this, left));
+        }
+        left += w;
+    }
+}
+
+void QtFlexGrid::SetRedraw(bool redraw) {
+    if (redraw == redraw_) return;
+    redraw_ = redraw;
+    setUpdatesEnabled(redraw);
+    if (redraw) viewport()->update();
+}
+
+void QtFlexGrid::AddItem(const std::string& text) {
+    const int old = Rows();
+    cells_.emplace_back(static_cast<std::size_t>(cols_));
+    cells_.back()[0].text = text;
+    rowHeights_.push_back(kDefaultRowHeight);
+    shape_->Resize(old, old + 1);
+    ApplySizes(old, cols_);
+    if (redraw_) viewport()->update();
+}
+
+void QtFlexGrid::Clear() {
+    for (auto& row : cells_) std::fill(row.begin(), row.end(), Cell{});
+    if (redraw_) viewport()->update();
+}
+
+Colour QtFlexGrid::CellBackColor(int row, int col) const {
+    return At(row, col).back.value_or(row == 0 ? backColorFixed_ : backColor_);
+}
+
+Colour QtFlexGrid::CellForeColor(int row, int col) const { return At(row, col).fore.value_or(0); }
+
+QRect QtFlexGrid::CellRect(int row, int col) const {
+    return visualRect(shape_->index(row, col));
+}
+
+std::optional<std::pair<int, int>> QtFlexGrid::CellAt(QPoint viewportPos) const {
+    const QModelIndex index = indexAt(viewportPos);
+    if (!index.isValid()) return std::nullopt;
+    return std::make_pair(index.row(), index.column());
+}
+
+void QtFlexGrid::PaintCell(QPainter& painter, const QRect& rect, int row, int col) const {
+    const Cell& cell = At(row, col);
+    const bool fixed = row == 0;
+    const bool current = !fixed && row == row_ && col == col_;
+    painter.save();
+    painter.fillRect(rect, ToQColor(current ? backColorSel_ : CellBackColor(row, col)));
+
+    QFont f = font();
+    f.setBold(cell.bold);
+    painter.setFont(f);
+    painter.setPen(ToQColor(CellForeColor(row, col)));
+    const QFontMetrics metrics(f);
+    const QStringList lines = LinesOf(cell.text);
+    const QRect inner = rect.adjusted(kTextPadding, 1, -kTextPadding, -1);
+    painter.setClipRect(rect.adjusted(0, 0, -1, -1));
+    if (cell.alignment == CellAlignment::CenterCenter) {
+        const int total = metrics.height() * static_cast<int>(lines.size());
+        int y = inner.top() + (inner.height() - total) / 2;
+        for (const QString& line : lines) {
+            painter.drawText(QRect(inner.left(), y, inner.width(), metrics.height()),
+                             Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, line);
+            y += metrics.height();
+        }
+    } else {
+        int y = inner.top();
+        for (const QString& line : lines) {
+            if (y > rect.bottom()) break;
+            painter.drawText(QRect(inner.left(), y, std::max(0, inner.width()), metrics.height()),
+                             Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, line);
+            y += metrics.height();
+        }
+    }
+    painter.setClipping(false);
+    // Right and bottom edge of the cell.
+    painter.setPen(fixed ? kGridLineFixed : kGridLine);
+    painter.drawLine(rect.topRight(), rect.bottomRight());
+    painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+    if (current && hasFocus()) {
+        QPen focus(Qt::black, 1, Qt::DotLine);
+        painter.setPen(focus);
+        painter.drawRect(rect.adjusted(1, 1, -2, -2));
+    }
+    painter.restore();
+}
+
+void QtFlexGrid::mousePressEvent(QMouseEvent* e) {
+    doubleClick_ = false;
+    pressed_ = e->button();
+    if (focusPolicy() & Qt::ClickFocus) setFocus(Qt::MouseFocusReason);
+    if (e->button() != Qt::LeftButton) return;
+    const auto cell = CellAt(e->position().toPoint());
+    if (cell && cell->first >= 1) MoveTo(cell->first, cell->second);
+}
+
+void QtFlexGrid::mouseDoubleClickEvent(QMouseEvent* e) {
+    pressed_ = e->button();
+    doubleClick_ = true;
+    if (e->button() == Qt::LeftButton && events.DblClick) events.DblClick();
+}
+
+void QtFlexGrid::mouseReleaseEvent(QMouseEvent* e) {
+    const Qt::MouseButton button = e->button();
+    const bool click = pressed_ == button && !doubleClick_;
+    pressed_ = Qt::NoButton;
+    doubleClick_ = false;
+    const int code = button == Qt::LeftButton ? 1 : button == Qt::RightButton ? 2 : button == Qt::MiddleButton ? 4 : 0;
+    if (code == 0) return;
+    const QPointF at = viewport()->mapTo(this, e->position().toPoint());
+    QPointer<QtFlexGrid> self(this);
+    if (events.MouseUp)
+        events.MouseUp(code, ShiftState(e->modifiers()), ToTwipsX(this, at.x()), ToTwipsY(this, at.y()));
+    if (!self) return;
+    if (click && code != 4 && events.Click) events.Click();
+}
+
+void QtFlexGrid::mouseMoveEvent(QMouseEvent*) {
+    // No selection of ranges: moving with the button down changes nothing.
+}
+
+void QtFlexGrid::keyPressEvent(QKeyEvent* e) {
+    int code = CharacterCode(e->key(), e->text());
+    if (code != 0 && events.KeyPress) {
+        QPointer<QtFlexGrid> self(this);
+        events.KeyPress(code);
+        if (!self) return;
+    }
+    if (code != 0) {
+        // Characters are the handler's; the grid has no use for them.
+        e->accept();
+        return;
+    }
+    QTableView::keyPressEvent(e);
+}
+
+QModelIndex QtFlexGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const QModelIndex current = shape_->index(row_, col_);
+    QModelIndex next = QTableView::moveCursor(action, modifiers);
+    if (!next.isValid()) return current;
+    if (next.row() < 1) {
+        if (Rows() < 2) return current;
+        next = shape_->index(1, next.column());
+    }
+    return next;
+}
+
+void QtFlexGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (syncing_ || !current.isValid()) return;
+    // The view moved on its own (keyboard): a fixed cell never becomes current.
+    if (current.row() < 1) {
+        SyncView();
+        return;
+    }
+    MoveTo(current.row(), current.column());
+}
+
+void QtFlexGrid::focusInEvent(QFocusEvent* e) {
+    QTableView::focusInEvent(e);
+    viewport()->update();
+}
+
+void QtFlexGrid::focusOutEvent(QFocusEvent* e) {
+    QTableView::focusOutEvent(e);
+    viewport()->update();
+    const Qt::FocusReason reason = e->reason();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
+    Post(this, [this] {
+        if (events.LostFocus) events.LostFocus();
+    });
+}
+
+void QtFlexGrid::changeEvent(QEvent* e) {
+    QTableView::changeEvent(e);
+    if (e->type() == QEvent::FontChange) viewport()->update();
+}
+
+} // namespace agendor::qt

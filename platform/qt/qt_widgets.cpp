@@ -1,0 +1,536 @@
+#include "platform/qt/qt_widgets.h"
+
+#include <QAction>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolButton>
+
+#include <algorithm>
+
+#include "platform/qt/qt_font.h"
+
+namespace agendor::qt {
+
+// ---------------------------------------------------------------- Label, Frame
+
+QtLabel::QtLabel(QWidget* parent) : QLabel(parent), Placed<Label>(this) {
+    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setTextFormat(Qt::PlainText);
+}
+
+QtFrame::QtFrame(QWidget* parent) : QFrame(parent), Placed<Frame>(this) { setFrameShape(QFrame::NoFrame); }
+
+// ---------------------------------------------------------------- TextBox
+
+QtTextBox::QtTextBox(QWidget* parent) : QLineEdit(parent), Placed<TextBox>(this) {
+    setReadOnly(true);
+    setFrame(false);
+    setFocusPolicy(Qt::ClickFocus);
+}
+
+void QtTextBox::SetText(const std::string& text) {
+    setText(Q(text));
+    setCursorPosition(0);
+}
+
+void QtTextBox::focusInEvent(QFocusEvent* e) {
+    QLineEdit::focusInEvent(e);
+    focus_.FocusIn(e->reason(), [this] {
+        if (GotFocus) GotFocus();
+    });
+}
+
+// ---------------------------------------------------------------- keys
+
+bool DeliverKey(QWidget* self, EditEvents& events, QKeyEvent* e) {
+    QPointer<QWidget> alive(self);
+    const int keyCode = VirtualKeyCode(e->key());
+    if (keyCode != 0 && events.KeyDown) {
+        events.KeyDown(keyCode, ShiftState(e->modifiers()));
+        if (!alive) return false;
+    }
+    int code = CharacterCode(e->key(), e->text());
+    if (code != 0 && events.KeyPress) {
+        events.KeyPress(code);
+        if (!alive) return false;
+        if (code == 0) {
+            e->accept();
+            return false;
+        }
+    }
+    // A handler that hid the widget has taken the key.
+    return !self->isHidden();
+}
+
+// ---------------------------------------------------------------- MaskedEdit
+
+QtMaskedEdit::QtMaskedEdit(QWidget* parent) : QLineEdit(parent), Placed<MaskedEdit>(this) {
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (events.Change) events.Change();
+    });
+}
+
+void QtMaskedEdit::ApplyMask() {
+    if (mask_.empty()) {
+        setInputMask(QString());
+        return;
+    }
+    QString qtMask;
+    for (char c : mask_) {
+        if (c == '#') {
+            qtMask += QLatin1Char('9');
+        } else {
+            // Every other character stands for itself.
+            qtMask += QLatin1Char('\\');
+            qtMask += QLatin1Char(c);
+        }
+    }
+    qtMask += QLatin1Char(';');
+    qtMask += QLatin1Char(prompt_);
+    setInputMask(qtMask);
+}
+
+void QtMaskedEdit::SetMask(const std::string& mask) {
+    mask_ = mask;
+    ApplyMask();
+}
+
+void QtMaskedEdit::SetPromptChar(char prompt) {
+    const std::string shown = Text();
+    prompt_ = prompt;
+    ApplyMask();
+    (void)shown;
+}
+
+std::string QtMaskedEdit::Text() const {
+    if (mask_.empty()) return S(text());
+    return S(displayText());
+}
+
+void QtMaskedEdit::SetText(const std::string& text) {
+    if (mask_.empty()) {
+        setText(Q(text));
+        return;
+    }
+    if (text.empty()) {
+        clear();
+        setCursorPosition(0);
+        return;
+    }
+    if (text.size() != mask_.size()) throw Error(kInvalidPropertyValue);
+    QString places;
+    for (std::size_t i = 0; i < mask_.size(); ++i) {
+        const char m = mask_[i], c = text[i];
+        if (m == '#') {
+            if (c == prompt_) places += QLatin1Char(' ');
+            else if (c >= '0' && c <= '9') places += QLatin1Char(c);
+            else throw Error(kInvalidPropertyValue);
+        } else if (c != m) {
+            throw Error(kInvalidPropertyValue);
+        } else {
+            places += QLatin1Char(c);
+        }
+    }
+    setText(places);
+    setCursorPosition(0);
+}
+
+void QtMaskedEdit::keyPressEvent(QKeyEvent* e) {
+    if (!DeliverKey(this, events, e)) return;
+    const int key = e->key();
+    // Enter and Esc are the handler's; they must not reach a dialog's buttons.
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+        e->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(e);
+}
+
+void QtMaskedEdit::focusInEvent(QFocusEvent* e) {
+    QLineEdit::focusInEvent(e);
+    focus_.FocusIn(e->reason(), [this] {
+        if (events.GotFocus) events.GotFocus();
+    });
+}
+
+void QtMaskedEdit::focusOutEvent(QFocusEvent* e) {
+    QLineEdit::focusOutEvent(e);
+    focus_.FocusOut(
+        e->reason(),
+        [this] {
+            bool cancel = false;
+            if (events.Validate) events.Validate(cancel);
+            return cancel;
+        },
+        [this] {
+            if (events.LostFocus) events.LostFocus();
+        });
+}
+
+// ---------------------------------------------------------------- ComboBox
+
+QtComboBox::QtComboBox(QWidget* parent) : QComboBox(parent), Placed<ComboBox>(this) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    // The completer would pick an entry while the person types.
+    setCompleter(nullptr);
+    lineEdit()->installEventFilter(this);
+    connect(this, &QComboBox::activated, this, [this] {
+        if (Click) Click();
+    });
+    connect(this, &QComboBox::editTextChanged, this, [this] {
+        if (events.Change) events.Change();
+    });
+}
+
+void QtComboBox::SetText(const std::string& text) {
+    const QString t = Q(text);
+    const int found = findText(t, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    setCurrentIndex(found);
+    setEditText(t);
+}
+
+void QtComboBox::Clear() {
+    clear();
+    clearEditText();
+}
+
+std::string QtComboBox::List(int index) const {
+    if (index < 0 || index >= count()) throw Error(kInvalidCall);
+    return S(itemText(index));
+}
+
+int QtComboBox::ListIndex() const {
+    const int index = currentIndex();
+    if (index < 0 || itemText(index) != currentText()) return -1;
+    return index;
+}
+
+void QtComboBox::SetListIndex(int index) {
+    if (index < -1 || index >= count()) throw Error(kInvalidCall);
+    if (index == -1) {
+        const QString text = currentText();
+        setCurrentIndex(-1);
+        setEditText(text);
+        return;
+    }
+    setCurrentIndex(index);
+}
+
+bool QtComboBox::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == lineEdit() && e->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(e);
+        if (!DeliverKey(this, events, key)) return true;
+        const int k = key->key();
+        if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape) return true;
+    }
+    return QComboBox::eventFilter(watched, e);
+}
+
+void QtComboBox::keyPressEvent(QKeyEvent* e) {
+    // Keys that reach the box itself have passed the edit field's filter.
+    QComboBox::keyPressEvent(e);
+}
+
+void QtComboBox::focusInEvent(QFocusEvent* e) {
+    QComboBox::focusInEvent(e);
+    focus_.FocusIn(e->reason(), [this] {
+        if (events.GotFocus) events.GotFocus();
+    });
+}
+
+void QtComboBox::focusOutEvent(QFocusEvent* e) {
+    QComboBox::focusOutEvent(e);
+    focus_.FocusOut(
+        e->reason(),
+        [this] {
+            bool cancel = false;
+            if (events.Validate) events.Validate(cancel);
+            return cancel;
+        },
+        [this] {
+            if (events.LostFocus) events.LostFocus();
+        });
+}
+
+// ---------------------------------------------------------------- Toolbar
+
+QtToolbar::QtToolbar(QWidget* parent, std::vector<ToolbarButton> buttons)
+    : QToolBar(parent), Placed<Toolbar>(this), buttons_(std::move(buttons)) {
+    setMovable(false);
+    setFloatable(false);
+    setIconSize(QSize(16, 16));
+    setToolButtonStyle(Qt::ToolButtonIconOnly);
+    setContentsMargins(0, 0, 0, 0);
+    layout()->setContentsMargins(0, 0, 0, 0);
+    layout()->setSpacing(0);
+    // A click on a button leaves the focus where it is.
+    setFocusPolicy(Qt::NoFocus);
+    for (std::size_t slot = 0; slot < buttons_.size(); ++slot) {
+        QAction* action = addAction(QString());
+        connect(action, &QAction::triggered, this, [this, slot] { Clicked(slot); });
+        actions_.push_back(action);
+        if (QWidget* w = widgetForAction(action)) w->setFocusPolicy(Qt::NoFocus);
+        Apply(slot);
+    }
+}
+
+std::size_t QtToolbar::Slot(int index) const {
+    if (index < 1 || index > ButtonCount()) throw Error("Index außerhalb des gültigen Bereichs");
+    return static_cast<std::size_t>(index - 1);
+}
+
+ToolbarButton QtToolbar::Button(int index) const { return buttons_[Slot(index)]; }
+
+void QtToolbar::SetButton(int index, const ToolbarButton& button) {
+    const std::size_t slot = Slot(index);
+    buttons_[slot] = button;
+    if (button.grouped && button.pressed) {
+        for (std::size_t other = 0; other < buttons_.size(); ++other) {
+            if (other != slot && buttons_[other].grouped && buttons_[other].pressed) {
+                buttons_[other].pressed = false;
+                Apply(other);
+            }
+        }
+    }
+    Apply(slot);
+}
+
+void QtToolbar::SetButtonPressed(int index, bool v) {
+    ToolbarButton b = Button(index);
+    b.pressed = v;
+    SetButton(index, b);
+}
+
+QAction* QtToolbar::Action(int index) const { return actions_[Slot(index)]; }
+
+QWidget* QtToolbar::ButtonWidget(int index) const { return widgetForAction(Action(index)); }
+
+void QtToolbar::Apply(std::size_t slot) {
+    const ToolbarButton& b = buttons_[slot];
+    QAction* action = actions_[slot];
+    const QSignalBlocker block(action);
+    action->setIcon(b.image > 0 ? ToolbarImage(b.image) : QIcon());
+    action->setToolTip(Q(b.toolTip));
+    action->setText(Q(b.toolTip.empty() ? b.key : b.toolTip));
+    action->setCheckable(b.grouped || b.pressed);
+    action->setChecked(b.pressed);
+    action->setEnabled(b.enabled);
+    action->setVisible(b.visible);
+}
+
+void QtToolbar::Clicked(std::size_t slot) {
+    if (buttons_[slot].grouped) {
+        // A grouped button stays pressed when clicked again.
+        SetButtonPressed(static_cast<int>(slot) + 1, true);
+    } else {
+        Apply(slot);
+    }
+    if (ButtonClick) ButtonClick(static_cast<int>(slot) + 1);
+}
+
+void QtToolbar::OnPlaced() {
+    // Buttons fill the bar's height; the width follows the 16-pixel pictures.
+    const int h = std::max(16, height());
+    for (QAction* action : actions_) {
+        if (QWidget* w = widgetForAction(action)) w->setFixedSize(std::min(h + 1, 24), h);
+    }
+}
+
+// ---------------------------------------------------------------- Markers
+
+namespace {
+
+// Pixel rows 0..12 of the marker's arrow, columns 0..13: ' ' white,
+// 'B' black outline, 'T' teal (RGB 0, 128, 128).
+constexpr const char* kArrow[13] = {
+    "              ",  //
+    "              ",  //
+    "     BBBBB    ",  // 2: black 5-9
+    "     BTTTB    ",  // 3
+    "     BTTTB    ",  // 4
+    "     BTTTB    ",  // 5
+    "  BBBBTTTBBBB ",  // 6: black 2-5 and 9-12, teal 6-8
+    "   BTTTTTTTB  ",  // 7: black 3 and 11, teal 4-10
+    "    BTTTTTB   ",  // 8
+    "     BTTTB    ",  // 9
+    "      BTB     ",  // 10
+    "       B      ",  // 11
+    "              ",  //
+};
+
+} // namespace
+
+QImage QtMarker::ArrowImage() {
+    QImage image(14, 13, QImage::Format_RGB32);
+    for (int y = 0; y < 13; ++y) {
+        for (int x = 0; x < 14; ++x) {
+            const char p = kArrow[y][x];
+            image.setPixelColor(x, y, p == 'B' ? QColor(0, 0, 0) : p == 'T' ? QColor(0, 128, 128) : QColor(255, 255, 255));
+        }
+    }
+    return image;
+}
+
+QtMarker::QtMarker(QWidget* parent, std::function<void()> click)
+    : QWidget(parent), Placed<Widget>(this), click_(std::move(click)) {
+    setCursor(Qt::PointingHandCursor);
+}
+
+void QtMarker::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    static const QImage arrow = ArrowImage();
+    painter.drawImage(rect(), arrow);
+}
+
+void QtMarker::mousePressEvent(QMouseEvent* e) { pressed_ = e->button() == Qt::LeftButton; }
+
+void QtMarker::mouseReleaseEvent(QMouseEvent* e) {
+    const bool click = pressed_ && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint());
+    pressed_ = false;
+    if (click && click_) click_();
+}
+
+QtMarkerArray::QtMarkerArray(QWidget* parent, Twips left, Twips top, Twips width, Twips height) : parent_(parent) {
+    auto* templ = new QtMarker(parent, nullptr);
+    templ->Place(left, top, width, height);
+    templ->hide();
+    templ->setObjectName(QStringLiteral("btnVorlage0"));
+    elements_.emplace(0, Loaded{templ, {}});
+}
+
+QtMarkerArray::~QtMarkerArray() {
+    // The parent deletes what is left when it goes first.
+    for (auto& [index, element] : elements_) delete element.widget.data();
+}
+
+int QtMarkerArray::Count() const { return elements_.rbegin()->first + 1; }
+
+bool QtMarkerArray::IsLoaded(int index) const { return elements_.count(index) != 0; }
+
+void QtMarkerArray::Load(int index) {
+    if (index <= 0) throw Error(kInvalidCall);
+    if (IsLoaded(index)) throw Error("Objekt bereits geladen");
+    const QtMarker& templ = Marker(0);
+    auto* marker = new QtMarker(parent_, [this, index] {
+        if (Click) Click(index);
+    });
+    marker->Place(templ.Left(), templ.Top(), templ.Width(), templ.Height());
+    marker->hide();
+    marker->setObjectName(QStringLiteral("btnVorlage%1").arg(index));
+    elements_.emplace(index, Loaded{marker, {}});
+}
+
+void QtMarkerArray::Unload(int index) {
+    if (index == 0) throw Error("Zur Entwurfszeit erstellte Steuerelemente können nicht entladen werden.");
+    auto it = elements_.find(index);
+    if (it == elements_.end()) throw Error("Element des Steuerelementdatenfelds existiert nicht");
+    // A marker may be unloaded from inside its own click.
+    if (it->second.widget) {
+        it->second.widget->hide();
+        it->second.widget->deleteLater();
+    }
+    elements_.erase(it);
+}
+
+QtMarker& QtMarkerArray::Marker(int index) const {
+    auto it = elements_.find(index);
+    if (it == elements_.end() || !it->second.widget) throw Error("Element des Steuerelementdatenfelds existiert nicht");
+    return *it->second.widget;
+}
+
+std::string QtMarkerArray::Tag(int index) const {
+    auto it = elements_.find(index);
+    if (it == elements_.end()) throw Error("Element des Steuerelementdatenfelds existiert nicht");
+    return it->second.tag;
+}
+
+void QtMarkerArray::SetTag(int index, const std::string& tag) {
+    auto it = elements_.find(index);
+    if (it == elements_.end()) throw Error("Element des Steuerelementdatenfelds existiert nicht");
+    it->second.tag = tag;
+}
+
+// ---------------------------------------------------------------- PopupMenu
+
+QtPopupMenu::QtPopupMenu(QWidget* owner, std::vector<MenuItem> items)
+    : owner_(owner), menu_(std::make_unique<QMenu>()), items_(std::move(items)) {
+    for (const MenuItem& item : items_) {
+        QAction* action = menu_->addAction(Q(item.caption));
+        action->setSeparator(item.caption == "-");
+        action->setVisible(item.visible);
+        actions_.push_back(action);
+    }
+}
+
+QtPopupMenu::~QtPopupMenu() = default;
+
+std::size_t QtPopupMenu::Slot(int index) const {
+    if (index < 1 || index > ItemCount()) throw Error("Index außerhalb des gültigen Bereichs");
+    return static_cast<std::size_t>(index - 1);
+}
+
+MenuItem QtPopupMenu::Item(int index) const { return items_[Slot(index)]; }
+
+void QtPopupMenu::SetItemVisible(int index, bool visible) {
+    const std::size_t slot = Slot(index);
+    items_[slot].visible = visible;
+    actions_[slot]->setVisible(visible);
+}
+
+void QtPopupMenu::SetItemCaption(int index, const std::string& caption) {
+    const std::size_t slot = Slot(index);
+    items_[slot].caption = caption;
+    actions_[slot]->setSeparator(caption == "-");
+    actions_[slot]->setText(Q(caption));
+}
+
+void QtPopupMenu::Popup(Twips x, Twips y) {
+    ++popups_;
+    int chosen = 0;
+    if (chooser_) {
+        chosen = chooser_(*this);
+    } else {
+        const QPoint at = owner_->mapToGlobal(QPoint(ToPixelsX(owner_, x), ToPixelsY(owner_, y)));
+        // A choice made by keyboard or by code reaches triggered; exec
+        // returns only what the mouse released on.
+        QAction* triggered = nullptr;
+        const auto connection =
+            QObject::connect(menu_.get(), &QMenu::triggered, [&triggered](QAction* a) { triggered = a; });
+        QAction* action = menu_->exec(at);
+        QObject::disconnect(connection);
+        if (!action) action = triggered;
+        auto it = std::find(actions_.begin(), actions_.end(), action);
+        if (it != actions_.end()) chosen = static_cast<int>(it - actions_.begin()) + 1;
+    }
+    if (chosen < 1 || chosen > ItemCount()) return;
+    const MenuItem& item = items_[static_cast<std::size_t>(chosen - 1)];
+    if (!item.visible || item.caption == "-") return;
+    if (ItemClick) ItemClick(chosen);
+}
+
+// ---------------------------------------------------------------- Timer
+
+QtTimer::QtTimer(int intervalMilliseconds) {
+    timer_.setInterval(std::max(0, intervalMilliseconds));
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
+        if (Tick) Tick();
+    });
+}
+
+void QtTimer::SetEnabled(bool enabled) {
+    if (enabled) timer_.start();
+    else timer_.stop();
+}
+
+void QtTimer::SetInterval(int milliseconds) {
+    if (milliseconds < 0) throw Error(kInvalidPropertyValue);
+    const bool running = timer_.isActive();
+    timer_.setInterval(milliseconds);
+    if (running) timer_.start();
+}
+
+} // namespace agendor::qt

@@ -1,0 +1,328 @@
+// The control on the real Qt widgets over a real SQLite file, used as a
+// person uses it: the month sheet with its lines and markers, the day grid
+// opened by a double click or a marker, Esc, the arrow keys, and the
+// events that reach the host.
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "control/agendor.h"
+#include "platform/date_time.h"
+#include "platform/qt/agendor_widget.h"
+#include "platform/qt/qt_surface.h"
+#include "platform/qt/tests/qt_test_support.h"
+#include "platform/sqlite/sqlite_database.h"
+
+namespace agendor::qt {
+namespace {
+
+using testing::DeliverPosted;
+
+class FixedClock final : public Clock {
+public:
+    explicit FixedClock(DateTime now) : now_(now) {}
+    DateTime Now() const override { return now_; }
+
+private:
+    DateTime now_;
+};
+
+struct Appointment {
+    DateTime when;
+    int personId;
+};
+
+// Wednesday, 14 November 2001, 10:00.
+const DateTime kToday = dt::FromYmdHms(2001, 11, 14, 10, 0, 0);
+
+DateTime At(int day, int hour, int minute) { return dt::FromYmdHms(2001, 11, day, hour, minute, 0); }
+
+void Exec(sqlite3* db, const std::string& sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string message = error ? error : "?";
+        sqlite3_free(error);
+        throw std::runtime_error(message);
+    }
+}
+
+// The tables of the sample database, with the given appointments.
+void CreateDatabase(const std::string& path, const std::vector<Appointment>& appointments) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    Exec(db,
+         "CREATE TABLE Personen (PersonID INTEGER PRIMARY KEY, Name TEXT NOT NULL);"
+         "CREATE TABLE Termine (TerminID INTEGER PRIMARY KEY, Datum REAL NOT NULL, PersonID INTEGER NOT NULL, "
+         "Name TEXT NOT NULL);"
+         "INSERT INTO Personen VALUES (1, 'Meier'), (2, 'Müller'), (3, 'Schulz');");
+    const char* names[] = {"", "Meier", "Müller", "Schulz"};
+    int id = 0;
+    for (const Appointment& a : appointments) {
+        char buffer[200];
+        std::snprintf(buffer, sizeof buffer, "INSERT INTO Termine VALUES (%d, %.10f, %d, '%s');", ++id, a.when,
+                      a.personId, names[a.personId]);
+        Exec(db, buffer);
+    }
+    sqlite3_close(db);
+}
+
+std::vector<Appointment> NovemberAppointments() {
+    std::vector<Appointment> list = {
+        {At(5, 9, 5), 1},
+        {At(14, 10, 0), 2},
+        {At(14, 8, 0), 3},
+        {At(24, 11, 30), 1},  // a Saturday
+    };
+    // More than a cell holds on Tuesday the 20th.
+    for (int i = 0; i < 12; ++i) list.push_back({At(20, 8 + i % 10, 5 * i % 60), 1 + i % 3});
+    return list;
+}
+
+// The cell text holds the expected lines, each one whole or cut at the right
+// but never shorter than its time ("09:05").
+void ExpectLines(const std::string& cell, const std::vector<std::string>& expected) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t cr; (cr = cell.find('\r', start)) != std::string::npos; start = cr + 1)
+        lines.push_back(cell.substr(start, cr - start));
+    lines.push_back(cell.substr(start));
+    ASSERT_EQ(lines.size(), expected.size()) << cell;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(expected[i].rfind(lines[i], 0), 0u) << lines[i] << " / " << expected[i];
+        EXPECT_GE(lines[i].size(), std::min<std::size_t>(expected[i].size(), 5)) << lines[i];
+    }
+}
+
+class AgendorWidgetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        path = dir.filePath("termine.db").toStdString();
+        CreateDatabase(path, NovemberAppointments());
+        widget = std::make_unique<AgendorWidget>(nullptr, &clock);
+        widget->resize(545, 479);  // 8175 x 7185 twips
+        surface = &widget->surface();
+        surface->container.SetAnswerer([this](const Message& m) {
+            messages.push_back(m.text);
+            return MessageResult::Ok;
+        });
+        QObject::connect(widget.get(), &AgendorWidget::clicked, [this](double day) { clicks.push_back(day); });
+        QObject::connect(widget.get(), &AgendorWidget::doubleClicked, [this](double day) { doubleClicks.push_back(day); });
+        Agendor& c = widget->control();
+        c.SetDatabase(sqlite::SqliteDatabase::Open(path));
+        c.SetWorkspace(std::make_shared<sqlite::SqliteWorkspace>());
+        c.SetDataSourcePerson("Personen");
+        c.SetFieldSourcePersonID("PersonID");
+        c.SetFieldSourcePerson("Name");
+        c.SetDataSourceDates("Termine");
+        c.SetFieldDatesDateID("TerminID");
+        c.SetFieldDatesDate("Datum");
+        c.SetFieldDatesPerson("Name");
+        testing::ShowActive(*widget);
+        c.SetView(agMonat);
+        DeliverPosted();
+    }
+
+    QtFlexGrid& Grid() { return *surface->Grid; }
+    QtFlexGrid& Zoom() { return *surface->GridZoom; }
+    QPoint CellCentre(int row, int col) { return Grid().CellRect(row, col).center(); }
+
+    FixedClock clock{kToday};
+    QTemporaryDir dir;
+    std::string path;
+    std::unique_ptr<AgendorWidget> widget;
+    QtSurface* surface = nullptr;
+    std::vector<std::string> messages;
+    std::vector<double> clicks, doubleClicks;
+};
+
+TEST_F(AgendorWidgetTest, TheMonthSheetShowsTheLinesAndMarkersOfTheDatabase) {
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(surface->lblMonat->Caption(), "November 2001");
+    EXPECT_EQ(Grid().TextMatrix(0, 0), "Mo");
+    // 1 November 2001 is a Thursday.
+    // Each line is cut to the column: what stands is a beginning of it.
+    ExpectLines(Grid().TextMatrix(1, 3), {"1 Allerheiligen"});
+    ExpectLines(Grid().TextMatrix(2, 0), {"5", "09:05 Meier"});
+    ExpectLines(Grid().TextMatrix(3, 2), {"14", "08:00 Schulz", "10:00 Müller"});
+    ExpectLines(Grid().TextMatrix(4, 5), {"24", "11:30 Meier"});
+    const std::string twentieth = Grid().TextMatrix(4, 1);
+    EXPECT_EQ(twentieth.rfind("20\r08:00 ", 0), 0u) << twentieth;
+
+    QtMarkerArray& markers = *surface->btnVorlage;
+    ASSERT_GT(markers.LoadedCount(), 0);
+    const int shownLines = static_cast<int>(std::count(twentieth.begin(), twentieth.end(), '\r'));
+    EXPECT_EQ(shownLines + markers.LoadedCount(), 12);
+    for (int i = 1; i <= markers.LoadedCount(); ++i) {
+        EXPECT_EQ(markers.Tag(i), "20");
+        EXPECT_TRUE(markers.Marker(i).isVisible());
+        // Top right corner of the cell.
+        const QRect cell = Grid().CellRect(4, 1).translated(Grid().pos());
+        EXPECT_EQ(markers.Marker(i).geometry().right(), cell.right()) << i;
+        EXPECT_EQ(markers.Marker(i).geometry().top(), cell.top()) << i;
+    }
+}
+
+TEST_F(AgendorWidgetTest, DoubleClickOpensTheDayGridInTimeOrderAndReachesTheHost) {
+    testing::DoubleClick(Grid().viewport(), CellCentre(3, 2));
+    DeliverPosted();
+    ASSERT_TRUE(Zoom().isVisible());
+    EXPECT_TRUE(surface->Toolbar1->isVisible());
+    EXPECT_EQ(Zoom().Rows(), 3);
+    EXPECT_EQ(Zoom().TextMatrix(0, 0), "Zeit");
+    EXPECT_EQ(Zoom().TextMatrix(0, 1), "Kontakt");
+    EXPECT_EQ(Zoom().TextMatrix(1, 0), "08:00");
+    EXPECT_EQ(Zoom().TextMatrix(1, 1), "Schulz");
+    EXPECT_EQ(Zoom().TextMatrix(2, 0), "10:00");
+    EXPECT_EQ(Zoom().TextMatrix(2, 1), "Müller");
+    EXPECT_EQ(surface->txtToolbarTag->Text(), "Mi, 14.11.01");
+    ASSERT_EQ(doubleClicks.size(), 1u);
+    EXPECT_DOUBLE_EQ(doubleClicks[0], dt::FromYmd(2001, 11, 14));
+    // The day grid lies beside the day's column and does not cover it.
+    const QRect day = Grid().CellRect(3, 2).translated(Grid().pos());
+    EXPECT_FALSE(Zoom().geometry().intersects(day));
+}
+
+TEST_F(AgendorWidgetTest, AClickSelectsTheDayClosesTheDayGridAndReachesTheHost) {
+    testing::DoubleClick(Grid().viewport(), CellCentre(3, 2));
+    ASSERT_TRUE(Zoom().isVisible());
+    clicks.clear();
+    QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, CellCentre(2, 0));
+    EXPECT_FALSE(Zoom().isVisible());
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_DOUBLE_EQ(clicks[0], dt::FromYmd(2001, 11, 5));
+    EXPECT_DOUBLE_EQ(widget->control().DateValue(), dt::FromYmd(2001, 11, 5));
+    // An empty cell of the month leaves the selected day alone.
+    QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, CellCentre(1, 0));
+    ASSERT_EQ(clicks.size(), 2u);
+    EXPECT_DOUBLE_EQ(clicks[1], dt::FromYmd(2001, 11, 5));
+}
+
+TEST_F(AgendorWidgetTest, AMarkerOpensTheDayGridAndASecondClickClosesIt) {
+    QtMarker& marker = surface->btnVorlage->Marker(1);
+    QTest::mouseClick(&marker, Qt::LeftButton, {}, QPoint(7, 6));
+    DeliverPosted();
+    ASSERT_TRUE(Zoom().isVisible());
+    EXPECT_EQ(Zoom().Rows(), 13);
+    EXPECT_EQ(surface->txtToolbarTag->Text(), "Di, 20.11.01");
+    for (int r = 2; r < Zoom().Rows(); ++r) EXPECT_LE(Zoom().TextMatrix(r - 1, 0), Zoom().TextMatrix(r, 0));
+    // The day grid lies in front of the markers.
+    QtMarker& top = surface->btnVorlage->Marker(surface->btnVorlage->LoadedCount());
+    QTest::mouseClick(&top, Qt::LeftButton, {}, QPoint(7, 6));
+    DeliverPosted();
+    EXPECT_FALSE(Zoom().isVisible());
+}
+
+TEST_F(AgendorWidgetTest, EscClosesTheDayGrid) {
+    testing::DoubleClick(Grid().viewport(), CellCentre(3, 2));
+    ASSERT_TRUE(Zoom().isVisible());
+    Grid().setFocus();
+    QTest::keyClick(&Grid(), Qt::Key_Escape);
+    EXPECT_FALSE(Zoom().isVisible());
+    EXPECT_FALSE(surface->Toolbar1->isVisible());
+}
+
+TEST_F(AgendorWidgetTest, ArrowKeysMoveTheSelectionAndDateValue) {
+    QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, CellCentre(3, 2));
+    Grid().setFocus();
+    QTest::keyClick(&Grid(), Qt::Key_Right);
+    EXPECT_DOUBLE_EQ(widget->control().DateValue(), dt::FromYmd(2001, 11, 15));
+    QTest::keyClick(&Grid(), Qt::Key_Down);
+    EXPECT_DOUBLE_EQ(widget->control().DateValue(), dt::FromYmd(2001, 11, 22));
+    QTest::keyClick(&Grid(), Qt::Key_Up);
+    QTest::keyClick(&Grid(), Qt::Key_Up);
+    QTest::keyClick(&Grid(), Qt::Key_Up);
+    EXPECT_DOUBLE_EQ(widget->control().DateValue(), dt::FromYmd(2001, 11, 1));
+    // Never into the header row.
+    QTest::keyClick(&Grid(), Qt::Key_Up);
+    EXPECT_EQ(Grid().Row(), 1);
+    EXPECT_DOUBLE_EQ(widget->control().DateValue(), dt::FromYmd(2001, 11, 1));
+}
+
+TEST_F(AgendorWidgetTest, TheToolbarPagesAndSwitchesTheView) {
+    QTest::mouseClick(surface->Toolbar2->ButtonWidget(4), Qt::LeftButton);
+    EXPECT_EQ(surface->lblMonat->Caption(), "Dezember 2001");
+    QTest::mouseClick(surface->Toolbar2->ButtonWidget(1), Qt::LeftButton);
+    EXPECT_EQ(widget->control().View(), agWoche);
+    EXPECT_EQ(Grid().Rows(), 2);
+    EXPECT_TRUE(surface->Toolbar2->Button(1).pressed);
+    EXPECT_FALSE(surface->Toolbar2->Button(2).pressed);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(AgendorWidgetTest, TheContextMenuOffersTheCommandsAndSwallowsItsClick) {
+    int offered = 0;
+    surface->Kontextmenu->SetChooser([&](QtPopupMenu& menu) {
+        for (int i = 1; i <= menu.ItemCount(); ++i) offered += menu.Item(i).visible;
+        return 4;  // switch to the other view
+    });
+    clicks.clear();
+    QTest::mouseClick(Grid().viewport(), Qt::RightButton, {}, CellCentre(2, 2));
+    EXPECT_EQ(offered, 7);
+    EXPECT_EQ(widget->control().View(), agWoche);
+    EXPECT_EQ(surface->Kontextmenu->Item(4).caption, "Monatsansicht");
+    EXPECT_TRUE(clicks.empty());
+}
+
+// Pixels where the look is fixed: today's number blue, weekend numbers red,
+// past days on BackcolorPast, the teal marker.
+int Count(const QImage& image, const QRect& rect, const QColor& colour) {
+    return testing::CountLike(image, rect, colour);
+}
+
+TEST_F(AgendorWidgetTest, TheScreenshotShowsTheFixedColours) {
+    // Select another day, so today's cell shows its own background.
+    QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, CellCentre(5, 3));
+    const QImage shot = widget->grab().toImage();
+    const QString out = QStringLiteral(AGENDOR_QT_TEST_OUTPUT);
+    QDir().mkpath(out);
+    shot.save(out + "/month.png");
+
+    auto cell = [&](int row, int col) { return Grid().CellRect(row, col).translated(Grid().pos()); };
+    const QRect today = cell(3, 2);
+    EXPECT_GT(Count(shot, today, QColor(0, 0, 255)), 5);
+    EXPECT_EQ(shot.pixelColor(today.right() - 20, today.bottom() - 3), QColor(255, 255, 255));
+    // Saturday the 17th and Sunday the 18th: red numbers.
+    EXPECT_GT(Count(shot, cell(3, 5), QColor(255, 0, 0)), 5);
+    EXPECT_GT(Count(shot, cell(3, 6), QColor(255, 0, 0)), 5);
+    EXPECT_EQ(Count(shot, cell(3, 4), QColor(255, 0, 0)), 0);
+    // Monday the 5th lies in the past.
+    EXPECT_EQ(shot.pixelColor(cell(2, 0).right() - 5, cell(2, 0).bottom() - 5), QColor(220, 220, 220));
+    EXPECT_EQ(shot.pixelColor(cell(4, 0).right() - 5, cell(4, 0).bottom() - 5), QColor(255, 255, 255));
+    // The marker of the 20th.
+    const QRect marker = surface->btnVorlage->Marker(1).geometry();
+    EXPECT_EQ(shot.pixelColor(marker.left() + 7, marker.top() + 4), QColor(0, 128, 128));
+    // The selected day shows BackColorSel.
+    EXPECT_EQ(shot.pixelColor(cell(5, 3).right() - 5, cell(5, 3).bottom() - 5), QColor(255, 255, 192));
+}
+
+TEST_F(AgendorWidgetTest, AfterAResizeTheSheetIsLoadedAgainForItsNewCells) {
+    widget->SetReloadAfterResize(10);
+    const int markersBefore = surface->btnVorlage->LoadedCount();
+    widget->resize(900, 760);
+    auto markerOnCell = [&] {
+        if (surface->btnVorlage->LoadedCount() == 0) return false;
+        const QRect cell = Grid().CellRect(4, 1).translated(Grid().pos());
+        return surface->btnVorlage->Marker(1).geometry().topRight() == cell.topRight();
+    };
+    EXPECT_TRUE(QTest::qWaitFor(markerOnCell, 2000));
+    // Taller cells hold more lines, so fewer appointments need a marker.
+    EXPECT_LT(surface->btnVorlage->LoadedCount(), markersBefore);
+    ExpectLines(Grid().TextMatrix(3, 2), {"14", "08:00 Schulz", "10:00 Müller"});
+    EXPECT_NE(Grid().TextMatrix(3, 2).find("Schulz"), std::string::npos);  // wide enough now
+}
+
+TEST_F(AgendorWidgetTest, SeveralControlsInOneWindowKeepTheirOwnState) {
+    QWidget window;
+    auto* second = new AgendorWidget(&window, &clock);
+    second->resize(545, 479);
+    second->control().SetDateValue(dt::FromYmd(2002, 2, 3));
+    EXPECT_DOUBLE_EQ(widget->control().DateValue(), kToday - dt::TimeFraction(kToday));
+    EXPECT_NE(&second->surface(), surface);
+}
+
+} // namespace
+} // namespace agendor::qt

@@ -1,0 +1,485 @@
+// The other child widgets on Qt, and the host services: fonts, metrics,
+// the property store and the printer.
+#include <QDir>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include "platform/qt/qt_font.h"
+#include "platform/qt/qt_host.h"
+#include "platform/qt/qt_printer.h"
+#include "platform/qt/qt_widgets.h"
+#include "platform/qt/tests/qt_test_support.h"
+
+namespace agendor::qt {
+namespace {
+
+using testing::DeliverPosted;
+using testing::EventLog;
+
+std::vector<ToolbarButton> SheetButtons() {
+    std::vector<ToolbarButton> buttons(5);
+    const char* tips[] = {"Wochenansicht ", "Monatsansicht", "Zurück", "Vor", "Drucken"};
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        buttons[i].toolTip = tips[i];
+        buttons[i].image = static_cast<int>(i) + 3;
+        buttons[i].grouped = i < 2;
+    }
+    return buttons;
+}
+
+TEST(QtToolbarTest, GroupedButtonsReleaseEachOtherAndClicksReportTheIndex) {
+    QWidget window;
+    auto* bar = new QtToolbar(&window, SheetButtons());
+    bar->Place(45, 150, 1755, 330);
+    testing::ShowActive(window);
+    std::vector<int> clicks;
+    bar->ButtonClick = [&](int index) { clicks.push_back(index); };
+
+    bar->SetButtonPressed(2, true);
+    EXPECT_TRUE(bar->Button(2).pressed);
+    QTest::mouseClick(bar->ButtonWidget(1), Qt::LeftButton);
+    EXPECT_TRUE(bar->Button(1).pressed);
+    EXPECT_FALSE(bar->Button(2).pressed);
+    EXPECT_TRUE(bar->Action(1)->isChecked());
+    // Clicking the pressed one keeps it pressed.
+    QTest::mouseClick(bar->ButtonWidget(1), Qt::LeftButton);
+    EXPECT_TRUE(bar->Button(1).pressed);
+    QTest::mouseClick(bar->ButtonWidget(4), Qt::LeftButton);
+    EXPECT_FALSE(bar->Button(4).pressed);
+    EXPECT_EQ(clicks, (std::vector<int>{1, 1, 4}));
+    EXPECT_EQ(bar->Action(1)->toolTip(), QStringLiteral("Wochenansicht "));
+    EXPECT_EQ(bar->Action(3)->toolTip(), QStringLiteral("Zurück"));
+
+    bar->SetButtonVisible(5, false);
+    EXPECT_FALSE(bar->Action(5)->isVisible());
+    EXPECT_THROW(bar->Button(6), Error);
+    // Five buttons fit into the designed width.
+    for (int i = 1; i <= 4; ++i) EXPECT_LE(bar->ButtonWidget(i)->geometry().right(), bar->width());
+}
+
+TEST(QtToolbarTest, EveryImageIsDrawn) {
+    for (int image = 1; image <= kToolbarImageCount; ++image) {
+        const QImage picture = ToolbarImage(image).pixmap(16, 16).toImage();
+        int painted = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) painted += qAlpha(picture.pixel(x, y)) > 0;
+        EXPECT_GT(painted, 20) << "image " << image;
+    }
+}
+
+class MaskedEditTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        edit = new QtMaskedEdit(&window);
+        edit->Place(0, 0, 1335, 375);
+        edit->SetMask("##:##");
+        edit->SetPromptChar('_');
+        other = new QLineEdit(&window);
+        other->move(0, 50);
+        testing::ShowActive(window);
+        // The window's first activation focuses its first child; start elsewhere.
+        other->setFocus();
+        DeliverPosted();
+    }
+    QWidget window;
+    QtMaskedEdit* edit = nullptr;
+    QLineEdit* other = nullptr;
+    EventLog log;
+};
+
+TEST_F(MaskedEditTest, ShowsPromptsLiteralsAndTypedDigits) {
+    EXPECT_EQ(edit->Text(), "__:__");
+    edit->setFocus();
+    edit->setCursorPosition(0);
+    QTest::keyClicks(edit, "1");
+    EXPECT_EQ(edit->Text(), "1_:__");
+    QTest::keyClicks(edit, "a930");
+    EXPECT_EQ(edit->Text(), "19:30");
+    edit->SetText("08:05");
+    EXPECT_EQ(edit->Text(), "08:05");
+    edit->SetText("1_:__");
+    EXPECT_EQ(edit->Text(), "1_:__");
+    edit->SetText("");
+    EXPECT_EQ(edit->Text(), "__:__");
+    EXPECT_THROW(edit->SetText("8:05"), Error);
+    EXPECT_THROW(edit->SetText("08.05"), Error);
+    EXPECT_EQ(edit->Text(), "__:__");
+}
+
+TEST_F(MaskedEditTest, EnterAndEscDeliverKeyDownThenKeyPress) {
+    edit->events.KeyDown = [&](int code, int shift) { log.Add("KeyDown " + std::to_string(code) + "/" + std::to_string(shift)); };
+    edit->events.KeyPress = [&](int& code) {
+        log.Add("KeyPress " + std::to_string(code));
+        if (code == '5') code = 0;
+    };
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClick(edit, Qt::Key_Escape, Qt::ShiftModifier);
+    QTest::keyClick(edit, '5');
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"KeyDown 13/0", "KeyPress 13", "KeyDown 16/1", "KeyDown 27/1", "KeyPress 27",
+                                                     "KeyDown 53/0", "KeyPress 53"}));
+    EXPECT_EQ(edit->Text(), "__:__");  // the swallowed digit is not typed
+}
+
+TEST_F(MaskedEditTest, FocusNotificationsArePostedValidateFirst) {
+    edit->events.GotFocus = [&] { log.Add("GotFocus"); };
+    edit->events.LostFocus = [&] { log.Add("LostFocus"); };
+    edit->events.Validate = [&](bool&) { log.Add("Validate"); };
+    edit->setFocus();
+    log.Add("focused");
+    DeliverPosted();
+    other->setFocus();
+    log.Add("left");
+    DeliverPosted();
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"focused", "GotFocus", "left", "Validate", "LostFocus"}));
+}
+
+TEST_F(MaskedEditTest, ValidateWithCancelKeepsTheFocus) {
+    edit->events.GotFocus = [&] { log.Add("GotFocus"); };
+    edit->events.LostFocus = [&] { log.Add("LostFocus"); };
+    edit->events.Validate = [&](bool& cancel) {
+        log.Add("Validate");
+        cancel = true;
+    };
+    edit->setFocus();
+    DeliverPosted();
+    other->setFocus();
+    DeliverPosted();
+    EXPECT_TRUE(edit->hasFocus());
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"GotFocus", "Validate"}));
+}
+
+TEST_F(MaskedEditTest, HidingTheFocusedEditorDeliversLostFocusAfterTheHandler) {
+    edit->events.LostFocus = [&] { log.Add("LostFocus"); };
+    edit->events.KeyDown = [&](int code, int) {
+        if (code != 27) return;
+        edit->SetVisible(false);
+        log.Add("hidden");
+    };
+    edit->setFocus();
+    DeliverPosted();
+    QTest::keyClick(edit, Qt::Key_Escape);
+    DeliverPosted();
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"hidden", "LostFocus"}));
+    EXPECT_THROW(edit->SetFocus(), Error);
+}
+
+TEST(QtComboBoxTest, ListIndexFollowsTheTextAndChoicesRaiseClick) {
+    QWidget window;
+    auto* box = new QtComboBox(&window);
+    box->Place(0, 0, 1815, 315);
+    testing::ShowActive(window);
+    int clicks = 0;
+    box->Click = [&] { ++clicks; };
+    box->AddItem("Meier");
+    box->AddItem("Müller");
+    EXPECT_EQ(box->ListCount(), 2);
+    EXPECT_EQ(box->List(1), "Müller");
+    box->SetText("");
+    EXPECT_EQ(box->ListIndex(), -1);
+    box->SetText("Müller");
+    EXPECT_EQ(box->ListIndex(), 1);
+    box->SetListIndex(0);
+    EXPECT_EQ(box->Text(), "Meier");
+    EXPECT_EQ(clicks, 0);  // only the person's choice is a click
+
+    box->setFocus();
+    box->lineEdit()->selectAll();
+    QTest::keyClicks(box->lineEdit(), "Schulz");
+    EXPECT_EQ(box->Text(), "Schulz");
+    EXPECT_EQ(box->ListIndex(), -1);
+    std::vector<int> keys;
+    box->events.KeyPress = [&](int& key) { keys.push_back(key); };
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(keys, (std::vector<int>{13}));
+    EXPECT_EQ(box->ListCount(), 2);  // Enter adds nothing to the list
+
+    box->activated(1);  // what a choice in the drop-down emits
+    emit box->activated(1);
+    EXPECT_EQ(clicks, 2);
+    box->Clear();
+    EXPECT_EQ(box->ListCount(), 0);
+    EXPECT_EQ(box->Text(), "");
+    EXPECT_THROW(box->List(0), Error);
+}
+
+TEST(QtMarkerTest, TheArrowFollowsItsPixelTable) {
+    const QImage arrow = QtMarker::ArrowImage();
+    ASSERT_EQ(arrow.size(), QSize(14, 13));
+    const QColor black(0, 0, 0), teal(0, 128, 128), white(255, 255, 255);
+    EXPECT_EQ(arrow.pixelColor(5, 2), black);
+    EXPECT_EQ(arrow.pixelColor(9, 2), black);
+    EXPECT_EQ(arrow.pixelColor(10, 2), white);
+    EXPECT_EQ(arrow.pixelColor(7, 4), teal);
+    EXPECT_EQ(arrow.pixelColor(2, 6), black);
+    EXPECT_EQ(arrow.pixelColor(12, 6), black);
+    EXPECT_EQ(arrow.pixelColor(13, 6), white);
+    EXPECT_EQ(arrow.pixelColor(4, 7), teal);
+    EXPECT_EQ(arrow.pixelColor(10, 7), teal);
+    EXPECT_EQ(arrow.pixelColor(7, 10), teal);
+    EXPECT_EQ(arrow.pixelColor(7, 11), black);
+    EXPECT_EQ(arrow.pixelColor(7, 12), white);
+    int tealCount = 0, blackCount = 0;
+    for (int y = 0; y < 13; ++y)
+        for (int x = 0; x < 14; ++x) {
+            tealCount += arrow.pixelColor(x, y) == teal;
+            blackCount += arrow.pixelColor(x, y) == black;
+        }
+    EXPECT_EQ(tealCount, 3 * 4 + 7 + 5 + 3 + 1);
+    EXPECT_EQ(blackCount, 5 + 2 * 3 + 8 + 2 + 2 + 2 + 2 + 1);
+}
+
+TEST(QtMarkerTest, ElementsAreCopiesOfTheTemplateAndReportTheirIndexWhenClicked) {
+    QWidget window;
+    window.resize(400, 300);
+    QtMarkerArray markers(&window, 4200, 300, 210, 195);
+    testing::ShowActive(window);
+    std::vector<int> clicks;
+    markers.Click = [&](int index) { clicks.push_back(index); };
+    EXPECT_EQ(markers.Count(), 1);
+    markers.Load(1);
+    markers.Load(3);
+    EXPECT_EQ(markers.Count(), 4);
+    EXPECT_THROW(markers.Load(3), Error);
+    EXPECT_THROW(markers.Load(0), Error);
+    EXPECT_FALSE(markers.Element(3).Visible());
+    EXPECT_EQ(markers.Element(3).Width(), 210);
+    EXPECT_EQ(markers.Marker(3).size(), QSize(14, 13));
+    markers.Element(3).SetLeft(1500);
+    markers.Element(3).SetTop(750);
+    markers.Element(3).SetVisible(true);
+    markers.SetTag(3, "17");
+    EXPECT_EQ(markers.Tag(3), "17");
+
+    const QImage shot = window.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(100 + 7, 50 + 4), QColor(0, 128, 128));
+    QTest::mouseClick(&markers.Marker(3), Qt::LeftButton, {}, QPoint(7, 6));
+    EXPECT_EQ(clicks, (std::vector<int>{3}));
+
+    EXPECT_THROW(markers.Unload(0), Error);
+    markers.Unload(3);
+    EXPECT_EQ(markers.Count(), 2);
+    EXPECT_THROW(markers.Unload(3), Error);
+    EXPECT_THROW(markers.Tag(3), Error);
+}
+
+std::vector<MenuItem> ContextItems() {
+    std::vector<MenuItem> items;
+    for (const char* caption : {"Vor", "Zurück", "-", "Wochenansicht", "-", "Bearbeiten", "Drucken"})
+        items.push_back({caption, true});
+    return items;
+}
+
+TEST(QtPopupMenuTest, ItemsSeparatorsAndTheChosenItem) {
+    QWidget window;
+    QtPopupMenu menu(&window, ContextItems());
+    const QList<QAction*> actions = menu.Menu().actions();
+    ASSERT_EQ(actions.size(), 7);
+    EXPECT_TRUE(actions[2]->isSeparator());
+    EXPECT_EQ(actions[1]->text(), QStringLiteral("Zurück"));
+    menu.SetItemCaption(4, "Monatsansicht");
+    EXPECT_EQ(actions[3]->text(), QStringLiteral("Monatsansicht"));
+    menu.SetItemVisible(6, false);
+    EXPECT_FALSE(actions[5]->isVisible());
+    EXPECT_FALSE(menu.Item(6).visible);
+
+    std::vector<int> chosen;
+    menu.ItemClick = [&](int index) { chosen.push_back(index); };
+    int next = 7;
+    menu.SetChooser([&](QtPopupMenu&) { return next; });
+    menu.Popup(0, 0);
+    next = 6;  // hidden: no choice
+    menu.Popup(0, 0);
+    next = 3;  // a separator
+    menu.Popup(0, 0);
+    EXPECT_EQ(chosen, (std::vector<int>{7}));
+    EXPECT_EQ(menu.PopupCount(), 3);
+}
+
+TEST(QtPopupMenuTest, TheRealMenuRunsItsChoiceBeforePopupReturns) {
+    QWidget window;
+    window.resize(300, 300);
+    testing::ShowActive(window);
+    QtPopupMenu menu(&window, ContextItems());
+    std::vector<std::string> log;
+    menu.ItemClick = [&](int index) { log.push_back("item " + std::to_string(index)); };
+    QTimer::singleShot(50, [&] {
+        QAction* drucken = menu.Menu().actions()[6];
+        drucken->activate(QAction::Trigger);
+        menu.Menu().close();
+    });
+    menu.Popup(300, 300);
+    log.push_back("returned");
+    EXPECT_EQ(log, (std::vector<std::string>{"item 7", "returned"}));
+}
+
+TEST(QtTimerTest, TicksWhileEnabled) {
+    QtTimer timer(100);
+    EXPECT_FALSE(timer.Enabled());
+    EXPECT_EQ(timer.Interval(), 100);
+    int ticks = 0;
+    timer.Tick = [&] {
+        ++ticks;
+        timer.SetEnabled(false);
+    };
+    timer.SetEnabled(true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks > 0; }, 2000));
+    QTest::qWait(250);
+    EXPECT_EQ(ticks, 1);
+    EXPECT_THROW(timer.SetInterval(-1), Error);
+}
+
+TEST(QtFontTest, NamesOfOtherDesktopsShowInAnInstalledFamily) {
+    QtFont arial("Arial", 8.25);
+    EXPECT_EQ(arial.Name(), "Arial");
+    EXPECT_DOUBLE_EQ(arial.Size(), 8.25);
+    EXPECT_FALSE(InstalledFamily("Arial").isEmpty());
+    EXPECT_TRUE(QFontDatabase::hasFamily(arial.qfont().family()));
+    QtFont sans("MS Sans Serif", 9.75, true);
+    EXPECT_TRUE(sans.Bold());
+    EXPECT_TRUE(QFontDatabase::hasFamily(sans.qfont().family()));
+    try {
+        arial.SetName("No Such Font 123");
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Description(), "Schriftart nicht gefunden");
+    }
+    EXPECT_EQ(arial.Name(), "Arial");  // keeps its name
+    EXPECT_THROW(arial.SetSize(0), Error);
+}
+
+TEST(QtTextMetricsTest, MeasuresInTwipsAtTheScreensDpi) {
+    QWidget reference;
+    QtTextMetrics metrics(&reference);
+    ASSERT_EQ(reference.logicalDpiX(), 96);
+    EXPECT_EQ(metrics.TwipsPerPixelX(), 15);
+    EXPECT_EQ(metrics.TwipsPerPixelY(), 15);
+    QtFont font("Arial", 8.25);
+    const Twips one = metrics.TextHeight(font, "09:00 Meier");
+    EXPECT_EQ(one, QFontMetrics(font.qfont()).height() * 15);
+    EXPECT_EQ(metrics.TextHeight(font, "14\r09:00 Meier\r10:00 Kurz"), 3 * one);
+    const Twips wide = metrics.TextWidth(font, "09:00 Meier");
+    EXPECT_NEAR(wide, QFontMetricsF(font.qfont()).horizontalAdvance("09:00 Meier") * 15, 1);
+    EXPECT_EQ(metrics.TextWidth(font, "1\r09:00 Meier"), wide);  // the widest line
+    EXPECT_GT(metrics.TextWidth(QtFont("Arial", 16), "09:00 Meier"), wide);
+}
+
+TEST(QtPropertyStoreTest, ValuesRoundTripAndDefaultsAreNotStored) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("agendor.ini");
+    {
+        QtPropertyStore store(file, "Agendor1");
+        store.Write("AllowEdit", false, true);
+        store.Write("AllowPrint", true, true);
+        store.Write("BackColor", std::int32_t{0xC0FFFF}, std::int32_t{0xFFFFFF});
+        store.Write("DateValue", 37209.5, 0.0);
+        store.Write("Header", std::string("Kontakt für Hörer"), std::string("Kontakt"));
+        store.Write("Font", std::shared_ptr<Font>(std::make_shared<QtFont>("Arial", 10, true)),
+                    std::shared_ptr<Font>(std::make_shared<QtFont>("Arial", 8.25)));
+        store.Sync();
+    }
+    QSettings raw(file, QSettings::IniFormat);
+    EXPECT_FALSE(raw.contains("Agendor1/AllowPrint"));
+    EXPECT_TRUE(raw.contains("Agendor1/AllowEdit"));
+
+    QtPropertyStore store(file, "Agendor1");
+    EXPECT_EQ(std::get<bool>(store.Read("AllowEdit", true)), false);
+    EXPECT_EQ(std::get<bool>(store.Read("AllowPrint", true)), true);
+    EXPECT_EQ(std::get<std::int32_t>(store.Read("BackColor", std::int32_t{0xFFFFFF})), 0xC0FFFF);
+    EXPECT_DOUBLE_EQ(std::get<double>(store.Read("DateValue", 0.0)), 37209.5);
+    EXPECT_EQ(std::get<std::string>(store.Read("Header", std::string("Kontakt"))), "Kontakt für Hörer");
+    EXPECT_EQ(std::get<std::string>(store.Read("Footnote", std::string())), "");
+    auto font = std::get<std::shared_ptr<Font>>(store.Read("Font", std::shared_ptr<Font>()));
+    ASSERT_TRUE(font);
+    EXPECT_EQ(font->Name(), "Arial");
+    EXPECT_DOUBLE_EQ(font->Size(), 10);
+    EXPECT_TRUE(font->Bold());
+    // Another control's group is separate.
+    QtPropertyStore other(file, "Agendor2");
+    EXPECT_EQ(std::get<bool>(other.Read("AllowEdit", true)), true);
+}
+
+TEST(QtPrinterTest, WritesTextAtCentimetrePositionsIntoAPdf) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("sheet.pdf");
+    {
+        QtPrinter printer(file);
+        printer.StartDoc(PageOrientation::Landscape);
+        EXPECT_NEAR(printer.PageWidth(), 29.7, 0.05);
+        EXPECT_NEAR(printer.PageHeight(), 21.0, 0.05);
+        printer.SetFontName("Arial");
+        printer.SetFontSize(12);
+        printer.SetCurrentX(2);
+        printer.SetCurrentY(3);
+        printer.Print("November 2001");
+        EXPECT_DOUBLE_EQ(printer.CurrentX(), 2);
+        EXPECT_NEAR(printer.CurrentY(), 3 + printer.TextHeight("X"), 1e-9);
+        EXPECT_GT(printer.TextWidth("November 2001"), 2.0);
+        EXPECT_LT(printer.TextWidth("November 2001"), 5.0);
+        printer.Print("Grüße");
+        printer.SetDrawWidth(0.05);
+        printer.Line(1, 1, 28.7, 1);
+        printer.EndDoc();
+    }
+    ASSERT_TRUE(QFile::exists(file));
+    QProcess text;
+    text.start("pdftotext", {"-layout", file, "-"});
+    if (!text.waitForFinished(10000) || text.exitCode() != 0) GTEST_SKIP() << "pdftotext not available";
+    const QString out = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(out.contains("November 2001")) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Grüße"))) << out.toStdString();
+}
+
+TEST(QtContainerTest, AnswersMessagesThroughTheAnswererAndKeepsOneAmbientFont) {
+    QWidget window;
+    QtContainer container(&window);
+    std::vector<Message> shown;
+    container.SetAnswerer([&](const Message& m) {
+        shown.push_back(m);
+        return MessageResult::Yes;
+    });
+    Message m;
+    m.text = "Termin löschen?";
+    m.buttons = MessageButtons::YesNo;
+    EXPECT_EQ(container.MessageBox(m), MessageResult::Yes);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Termin löschen?");
+    EXPECT_EQ(container.AmbientFont(), container.AmbientFont());
+}
+
+TEST(QtContainerTest, ShowsACriticalBoxWithTitleAndLineBreak) {
+    QWidget window;
+    testing::ShowActive(window);
+    QtContainer container(&window);
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(50, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                title = box->windowTitle();
+                text = box->text();
+                icon = box->icon();
+                box->accept();
+            }
+        }
+    });
+    Message m;
+    m.text = "Agendor-Fehlercode 2\r\nTabelle fehlt";
+    m.title = "Agendor3.ocx";
+    m.icon = MessageIcon::Critical;
+    EXPECT_EQ(container.MessageBox(m), MessageResult::Ok);
+    EXPECT_EQ(title, QStringLiteral("Agendor3.ocx"));
+    EXPECT_EQ(text, QStringLiteral("Agendor-Fehlercode 2\nTabelle fehlt"));
+    EXPECT_EQ(icon, QMessageBox::Critical);
+}
+
+} // namespace
+} // namespace agendor::qt
