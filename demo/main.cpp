@@ -80,8 +80,8 @@ int main(int argc, char** argv) {
         window.resize(options.width, options.height);
         window.show();
         QApplication::processEvents();
-        if (options.view) control.SetView(*options.view);  // rebuilds the sheet
-        else window.calendar().Refresh();
+        // Assigning the view presses its toolbar button and builds the sheet.
+        control.SetView(options.view.value_or(agendor::agMonat));
         if (!options.screenshot.empty()) {
             QApplication::processEvents();
             if (!window.grab().save(QString::fromStdString(options.screenshot))) {
