@@ -315,6 +315,26 @@ TEST_F(AgendorWidgetTest, AfterAResizeTheSheetIsLoadedAgainForItsNewCells) {
     EXPECT_NE(Grid().TextMatrix(3, 2).find("Schulz"), std::string::npos);  // wide enough now
 }
 
+// Run once more under a real X server (xvfb-run): the events come through
+// the window system there.
+class RealWindow : public AgendorWidgetTest {};
+
+TEST_F(RealWindow, ClicksAndKeysReachTheControlThroughTheWindowSystem) {
+    ASSERT_TRUE(widget->windowHandle());
+    EXPECT_TRUE(widget->windowHandle()->isExposed());
+    QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, CellCentre(2, 0));
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_DOUBLE_EQ(clicks[0], dt::FromYmd(2001, 11, 5));
+    QTest::keyClick(&Grid(), Qt::Key_Down);
+    EXPECT_DOUBLE_EQ(widget->control().DateValue(), dt::FromYmd(2001, 11, 12));
+    testing::DoubleClick(Grid().viewport(), CellCentre(3, 2));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Zoom().isVisible(); }, 2000));
+    const QImage shot = widget->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(Zoom().geometry().center()).isValid(), true);
+    QTest::keyClick(&Grid(), Qt::Key_Escape);
+    EXPECT_FALSE(Zoom().isVisible());
+}
+
 TEST_F(AgendorWidgetTest, SeveralControlsInOneWindowKeepTheirOwnState) {
     QWidget window;
     auto* second = new AgendorWidget(&window, &clock);
