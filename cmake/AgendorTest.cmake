@@ -1,11 +1,16 @@
-# agendor_add_test(name SOURCES files... LIBS targets... [ENV VAR=value...])
+# agendor_add_test(name SOURCES files... LIBS targets... [OWN_MAIN])
 # One GoogleTest executable; each test case becomes its own CTest test so
-# ctest -j runs them in parallel. Every test runs with a pinned time zone.
+# ctest -j runs them in parallel. The time zone and locale are pinned by the
+# test main (tests/support/test_main.cpp), not by CTest's environment, which
+# discovered tests receive only in part. OWN_MAIN: the sources bring their
+# own main (the Qt tests need a QApplication around the run).
 function(agendor_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
-  gtest_discover_tests(${name}
-    PROPERTIES ENVIRONMENT "TZ=Europe/Berlin;LC_ALL=C;${ARG_ENV}"
-    DISCOVERY_TIMEOUT 60)
+  cmake_parse_arguments(ARG "OWN_MAIN" "" "SOURCES;LIBS" ${ARGN})
+  if(ARG_OWN_MAIN)
+    add_executable(${name} ${ARG_SOURCES})
+  else()
+    add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
+  endif()
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()

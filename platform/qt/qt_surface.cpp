@@ -68,6 +68,9 @@ QtSurface::QtSurface(QWidget* p, const Clock* clock)
     GridZoom = Named(new QtFlexGrid(2, 4, parent), "GridZoom");
     GridZoom->Place(4920, 1440, 3000, 2655);
     GridZoom->SetFont(DesignFont("Arial", 8.25));
+    // The day grid lies over the sheet; a line around it keeps the two apart.
+    GridZoom->setFrameShape(QFrame::Box);
+    GridZoom->setLineWidth(1);
     GridZoom->hide();
 
     Toolbar1 = Named(new QtToolbar(parent, DayGridButtons()), "Toolbar1");

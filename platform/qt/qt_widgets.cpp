@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "data/markers.h"
 #include "platform/qt/qt_font.h"
 
 namespace agendor::qt {
@@ -99,10 +100,8 @@ void QtMaskedEdit::SetMask(const std::string& mask) {
 }
 
 void QtMaskedEdit::SetPromptChar(char prompt) {
-    const std::string shown = Text();
     prompt_ = prompt;
     ApplyMask();
-    (void)shown;
 }
 
 std::string QtMaskedEdit::Text() const {
@@ -230,11 +229,6 @@ bool QtComboBox::eventFilter(QObject* watched, QEvent* e) {
     return QComboBox::eventFilter(watched, e);
 }
 
-void QtComboBox::keyPressEvent(QKeyEvent* e) {
-    // Keys that reach the box itself have passed the edit field's filter.
-    QComboBox::keyPressEvent(e);
-}
-
 void QtComboBox::focusInEvent(QFocusEvent* e) {
     QComboBox::focusInEvent(e);
     focus_.FocusIn(e->reason(), [this] {
@@ -342,33 +336,11 @@ void QtToolbar::OnPlaced() {
 
 // ---------------------------------------------------------------- Markers
 
-namespace {
-
-// Pixel rows 0..12 of the marker's arrow, columns 0..13: ' ' white,
-// 'B' black outline, 'T' teal (RGB 0, 128, 128).
-constexpr const char* kArrow[13] = {
-    "              ",  //
-    "              ",  //
-    "     BBBBB    ",  // 2: black 5-9
-    "     BTTTB    ",  // 3
-    "     BTTTB    ",  // 4
-    "     BTTTB    ",  // 5
-    "  BBBBTTTBBBB ",  // 6: black 2-5 and 9-12, teal 6-8
-    "   BTTTTTTTB  ",  // 7: black 3 and 11, teal 4-10
-    "    BTTTTTB   ",  // 8
-    "     BTTTB    ",  // 9
-    "      BTB     ",  // 10
-    "       B      ",  // 11
-    "              ",  //
-};
-
-} // namespace
-
 QImage QtMarker::ArrowImage() {
     QImage image(14, 13, QImage::Format_RGB32);
     for (int y = 0; y < 13; ++y) {
         for (int x = 0; x < 14; ++x) {
-            const char p = kArrow[y][x];
+            const char p = kMarkerArrow[y][x];
             image.setPixelColor(x, y, p == 'B' ? QColor(0, 0, 0) : p == 'T' ? QColor(0, 128, 128) : QColor(255, 255, 255));
         }
     }

@@ -105,7 +105,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     FocusNotifier focus_{this};
