@@ -79,4 +79,23 @@ void FocusNotifier::FocusOut(Qt::FocusReason reason, std::function<bool()> valid
     });
 }
 
+void FocusNotifier::FocusIn(Qt::FocusReason reason, EditEvents& events) {
+    FocusIn(reason, [&events] {
+        if (events.GotFocus) events.GotFocus();
+    });
+}
+
+void FocusNotifier::FocusOut(Qt::FocusReason reason, EditEvents& events) {
+    FocusOut(
+        reason,
+        [&events] {
+            bool cancel = false;
+            if (events.Validate) events.Validate(cancel);
+            return cancel;
+        },
+        [&events] {
+            if (events.LostFocus) events.LostFocus();
+        });
+}
+
 } // namespace agendor::qt

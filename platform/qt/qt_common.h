@@ -121,6 +121,9 @@ public:
     explicit FocusNotifier(QWidget* self) : self_(self) {}
     void FocusIn(Qt::FocusReason reason, std::function<void()> gotFocus);
     void FocusOut(Qt::FocusReason reason, std::function<bool()> validate, std::function<void()> lostFocus);
+    // The same for an edit widget's events (GotFocus; Validate, then LostFocus).
+    void FocusIn(Qt::FocusReason reason, EditEvents& events);
+    void FocusOut(Qt::FocusReason reason, EditEvents& events);
 
 private:
     QWidget* self_;

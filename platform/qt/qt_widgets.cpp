@@ -150,23 +150,12 @@ void QtMaskedEdit::keyPressEvent(QKeyEvent* e) {
 
 void QtMaskedEdit::focusInEvent(QFocusEvent* e) {
     QLineEdit::focusInEvent(e);
-    focus_.FocusIn(e->reason(), [this] {
-        if (events.GotFocus) events.GotFocus();
-    });
+    focus_.FocusIn(e->reason(), events);
 }
 
 void QtMaskedEdit::focusOutEvent(QFocusEvent* e) {
     QLineEdit::focusOutEvent(e);
-    focus_.FocusOut(
-        e->reason(),
-        [this] {
-            bool cancel = false;
-            if (events.Validate) events.Validate(cancel);
-            return cancel;
-        },
-        [this] {
-            if (events.LostFocus) events.LostFocus();
-        });
+    focus_.FocusOut(e->reason(), events);
 }
 
 // ---------------------------------------------------------------- ComboBox
@@ -231,23 +220,12 @@ bool QtComboBox::eventFilter(QObject* watched, QEvent* e) {
 
 void QtComboBox::focusInEvent(QFocusEvent* e) {
     QComboBox::focusInEvent(e);
-    focus_.FocusIn(e->reason(), [this] {
-        if (events.GotFocus) events.GotFocus();
-    });
+    focus_.FocusIn(e->reason(), events);
 }
 
 void QtComboBox::focusOutEvent(QFocusEvent* e) {
     QComboBox::focusOutEvent(e);
-    focus_.FocusOut(
-        e->reason(),
-        [this] {
-            bool cancel = false;
-            if (events.Validate) events.Validate(cancel);
-            return cancel;
-        },
-        [this] {
-            if (events.LostFocus) events.LostFocus();
-        });
+    focus_.FocusOut(e->reason(), events);
 }
 
 // ---------------------------------------------------------------- Toolbar
