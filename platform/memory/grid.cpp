@@ -1,5 +1,7 @@
 #include "platform/memory/grid.h"
 
+#include "platform/memory/utf8.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -196,6 +198,13 @@ void MemoryGrid::UserArrow(int dRow, int dCol) {
 void MemoryGrid::UserLeave() {
     if (HasFocus()) Context().PostFocus(nullptr);
     Context().ProcessEvents();
+}
+
+std::vector<std::string> MemoryGrid::CellLines(int row, int col) const {
+    const std::string text = TextMatrix(row, col);  // the lines are views into it
+    std::vector<std::string> lines;
+    for (std::string_view line : utf8::Lines(text)) lines.emplace_back(line);
+    return lines;
 }
 
 } // namespace agendor::memory

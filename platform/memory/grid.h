@@ -79,6 +79,8 @@ public:
     Colour CellForeColor(int row, int col) const;
     agendor::CellAlignment CellAlignment(int row, int col) const;
     bool CellBold(int row, int col) const;
+    // The text of cell (row, col) split into its lines (at CR).
+    std::vector<std::string> CellLines(int row, int col) const;
     Colour BackColor() const { return backColor_; }
     Colour BackColorSel() const { return backColorSel_; }
     Colour BackColorFixed() const { return backColorFixed_; }

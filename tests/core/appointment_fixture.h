@@ -111,18 +111,7 @@ public:
     std::vector<std::string> queries() const { return database->queries(); }
 
     // The cell text of the sheet's (row, col), its lines split at CR.
-    std::vector<std::string> CellLines(int row, int col) const {
-        std::vector<std::string> lines;
-        const std::string text = surface.Grid.TextMatrix(row, col);
-        std::size_t start = 0;
-        for (;;) {
-            const std::size_t cr = text.find('\r', start);
-            lines.push_back(text.substr(start, cr - start));
-            if (cr == std::string::npos) break;
-            start = cr + 1;
-        }
-        return lines;
-    }
+    std::vector<std::string> CellLines(int row, int col) const { return surface.Grid.CellLines(row, col); }
 
     std::vector<Appointment> appointments;
     std::vector<Person> persons{{1, "Albers"}, {2, "Meier"}};

@@ -98,18 +98,7 @@ protected:
         surface.ProcessEvents();
     }
 
-    std::vector<std::string> CellLines(int row, int col) const {
-        std::vector<std::string> lines;
-        const std::string text = surface.Grid.TextMatrix(row, col);
-        std::size_t start = 0;
-        for (;;) {
-            const std::size_t cr = text.find('\r', start);
-            lines.push_back(text.substr(start, cr - start));
-            if (cr == std::string::npos) break;
-            start = cr + 1;
-        }
-        return lines;
-    }
+    std::vector<std::string> CellLines(int row, int col) const { return surface.Grid.CellLines(row, col); }
 
     // The appointment lines of the cell of day, without the day text.
     std::vector<std::string> LinesOf(DateTime day) const {
