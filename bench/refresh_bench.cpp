@@ -14,12 +14,12 @@
 #include <memory>
 #include <string>
 
-#include "control/agendor.h"
-#include "data/day_grid.h"
-#include "platform/date_time.h"
-#include "platform/memory/surface.h"
-#include "platform/sqlite/sample_database.h"
-#include "platform/sqlite/sqlite_database.h"
+#include "agendor/control/agendor.h"
+#include "agendor/data/day_grid.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/memory/surface.h"
+#include "agendor/platform/sqlite/sample_database.h"
+#include "agendor/platform/sqlite/sqlite_database.h"
 
 namespace agendor {
 namespace {

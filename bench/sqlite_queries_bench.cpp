@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/sqlite/sample_database.h"
-#include "platform/sqlite/sqlite_database.h"
+#include "agendor/platform/sqlite/sample_database.h"
+#include "agendor/platform/sqlite/sqlite_database.h"
 
 namespace {
 

@@ -1,17 +1,17 @@
-#include "control/agendor.h"
+#include "agendor/control/agendor.h"
 
 #include <cmath>
 #include <utility>
 
-#include "control/layout.h"
-#include "control/permissions.h"
-#include "data/day_grid.h"
-#include "data/loaders.h"
-#include "data/markers.h"
-#include "platform/date_time.h"
-#include "printing/print_sheet.h"
-#include "sheet/navigation.h"
-#include "sheet/sheets.h"
+#include "agendor/control/layout.h"
+#include "agendor/control/permissions.h"
+#include "agendor/data/day_grid.h"
+#include "agendor/data/loaders.h"
+#include "agendor/data/markers.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/printing/print_sheet.h"
+#include "agendor/sheet/navigation.h"
+#include "agendor/sheet/sheets.h"
 
 namespace agendor {
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "control/instance.h"
+#include "agendor/control/instance.h"
 
 namespace agendor {
 

@@ -1,4 +1,4 @@
-#include "control/composition.h"
+#include "agendor/control/composition.h"
 
 namespace agendor {
 

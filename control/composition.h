@@ -3,7 +3,7 @@
 // (toolbar buttons with their tool tips and images, the context menu items).
 #include <vector>
 
-#include "platform/widgets.h"
+#include "agendor/platform/widgets.h"
 
 namespace agendor {
 

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/database.h"
-#include "platform/grid.h"
-#include "platform/host.h"
-#include "platform/locale.h"
-#include "platform/printer.h"
-#include "platform/widgets.h"
+#include "agendor/platform/database.h"
+#include "agendor/platform/grid.h"
+#include "agendor/platform/host.h"
+#include "agendor/platform/locale.h"
+#include "agendor/platform/printer.h"
+#include "agendor/platform/widgets.h"
 
 namespace agendor {
 

@@ -1,4 +1,4 @@
-#include "control/layout.h"
+#include "agendor/control/layout.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 #pragma once
-#include "control/instance.h"
+#include "agendor/control/instance.h"
 
 namespace agendor {
 

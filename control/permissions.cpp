@@ -1,11 +1,11 @@
-#include "control/permissions.h"
+#include "agendor/control/permissions.h"
 
-#include "control/agendor.h"
-#include "data/day_grid.h"
-#include "data/loaders.h"
-#include "platform/date_time.h"
-#include "printing/print_sheet.h"
-#include "sheet/sheets.h"
+#include "agendor/control/agendor.h"
+#include "agendor/data/day_grid.h"
+#include "agendor/data/loaders.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/printing/print_sheet.h"
+#include "agendor/sheet/sheets.h"
 
 namespace agendor {
 

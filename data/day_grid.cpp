@@ -1,11 +1,11 @@
-#include "data/day_grid.h"
+#include "agendor/data/day_grid.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "control/agendor.h"
-#include "platform/date_time.h"
-#include "sheet/sheet_model.h"
+#include "agendor/control/agendor.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/sheet/sheet_model.h"
 
 namespace agendor {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "control/instance.h"
+#include "agendor/control/instance.h"
 
 namespace agendor {
 

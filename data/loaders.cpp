@@ -1,11 +1,11 @@
-#include "data/loaders.h"
+#include "agendor/data/loaders.h"
 
 #include <string>
 
-#include "control/agendor.h"
-#include "data/markers.h"
-#include "platform/date_time.h"
-#include "sheet/sheet_model.h"
+#include "agendor/control/agendor.h"
+#include "agendor/data/markers.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/sheet/sheet_model.h"
 
 namespace agendor {
 

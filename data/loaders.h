@@ -2,7 +2,7 @@
 // Reading the sheet's appointments and the persons from the host's database.
 #include <string>
 
-#include "control/instance.h"
+#include "agendor/control/instance.h"
 
 namespace agendor {
 

@@ -1,8 +1,8 @@
-#include "data/markers.h"
+#include "agendor/data/markers.h"
 
-#include "data/day_grid.h"
-#include "platform/date_time.h"
-#include "sheet/sheet_model.h"
+#include "agendor/data/day_grid.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/sheet/sheet_model.h"
 
 namespace agendor {
 

@@ -2,7 +2,7 @@
 // Appointment lines in the sheet cells and the markers of full cells.
 #include <string>
 
-#include "control/instance.h"
+#include "agendor/control/instance.h"
 
 namespace agendor {
 

@@ -1,7 +1,7 @@
 #include "demo/change_handlers.h"
 
-#include "platform/date_time.h"
-#include "platform/locale.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/locale.h"
 
 namespace agendor::demo {
 

@@ -12,10 +12,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "control/agendor.h"
-#include "platform/date_time.h"
-#include "platform/qt/agendor_widget.h"
-#include "platform/sqlite/sqlite_database.h"
+#include "agendor/control/agendor.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/qt/agendor_widget.h"
+#include "agendor/platform/sqlite/sqlite_database.h"
 
 namespace agendor::demo {
 

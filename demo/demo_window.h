@@ -8,7 +8,7 @@
 
 #include "demo/appointment_store.h"
 #include "demo/change_handlers.h"
-#include "platform/sqlite/sample_database.h"
+#include "agendor/platform/sqlite/sample_database.h"
 
 namespace agendor::qt {
 class AgendorWidget;

@@ -10,10 +10,10 @@
 #include <optional>
 #include <string>
 
-#include "control/agendor.h"
+#include "agendor/control/agendor.h"
 #include "demo/demo_window.h"
-#include "platform/date_time.h"
-#include "platform/qt/agendor_widget.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/qt/agendor_widget.h"
 
 namespace {
 

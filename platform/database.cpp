@@ -1,11 +1,11 @@
-#include "platform/database.h"
+#include "agendor/platform/database.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <system_error>
 
-#include "platform/date_time.h"
+#include "agendor/platform/date_time.h"
 
 namespace agendor {
 namespace {

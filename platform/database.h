@@ -9,7 +9,7 @@
 #include <string_view>
 #include <variant>
 
-#include "platform/types.h"
+#include "agendor/platform/types.h"
 
 namespace agendor {
 

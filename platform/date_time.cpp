@@ -1,4 +1,4 @@
-#include "platform/date_time.h"
+#include "agendor/platform/date_time.h"
 
 #include <algorithm>
 #include <chrono>
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/locale.h"
+#include "agendor/platform/locale.h"
 
 namespace agendor::dt {
 namespace {

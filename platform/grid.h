@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/types.h"
-#include "platform/widgets.h"
+#include "agendor/platform/types.h"
+#include "agendor/platform/widgets.h"
 
 namespace agendor {
 

@@ -1,9 +1,9 @@
-#include "platform/locale.h"
+#include "agendor/platform/locale.h"
 
 #include <chrono>
 #include <ctime>
 
-#include "platform/date_time.h"
+#include "agendor/platform/date_time.h"
 
 namespace agendor {
 namespace {

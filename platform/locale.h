@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/types.h"
+#include "agendor/platform/types.h"
 
 namespace agendor {
 

@@ -4,7 +4,7 @@
 // moves below the printed line, fonts and colours. Failures raise Error.
 #include <string>
 
-#include "platform/types.h"
+#include "agendor/platform/types.h"
 
 namespace agendor {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/types.h"
+#include "agendor/platform/types.h"
 
 namespace agendor {
 

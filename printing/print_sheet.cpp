@@ -1,4 +1,4 @@
-#include "printing/print_sheet.h"
+#include "agendor/printing/print_sheet.h"
 
 namespace agendor {
 

@@ -1,8 +1,8 @@
-#include "sheet/holidays.h"
+#include "agendor/sheet/holidays.h"
 
 #include <array>
 
-#include "platform/date_time.h"
+#include "agendor/platform/date_time.h"
 
 namespace agendor {
 namespace {

@@ -4,7 +4,7 @@
 // of remembrance in November, Christmas Eve and New Year's Eve.
 #include <string>
 
-#include "platform/types.h"
+#include "agendor/platform/types.h"
 
 namespace agendor {
 

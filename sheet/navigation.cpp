@@ -1,8 +1,8 @@
-#include "sheet/navigation.h"
+#include "agendor/sheet/navigation.h"
 
-#include "control/agendor.h"
-#include "data/day_grid.h"
-#include "sheet/sheet_model.h"
+#include "agendor/control/agendor.h"
+#include "agendor/data/day_grid.h"
+#include "agendor/sheet/sheet_model.h"
 
 namespace agendor {
 

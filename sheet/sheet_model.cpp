@@ -1,8 +1,8 @@
-#include "sheet/sheet_model.h"
+#include "agendor/sheet/sheet_model.h"
 
 #include <cmath>
 
-#include "platform/date_time.h"
+#include "agendor/platform/date_time.h"
 
 namespace agendor {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "control/instance.h"
+#include "agendor/control/instance.h"
 
 namespace agendor {
 

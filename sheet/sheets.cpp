@@ -1,12 +1,12 @@
-#include "sheet/sheets.h"
+#include "agendor/sheet/sheets.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 
-#include "platform/date_time.h"
-#include "sheet/holidays.h"
-#include "sheet/sheet_model.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/sheet/holidays.h"
+#include "agendor/sheet/sheet_model.h"
 
 namespace agendor {
 

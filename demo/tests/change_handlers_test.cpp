@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "demo/change_handlers.h"
-#include "platform/date_time.h"
-#include "platform/sqlite/sample_database.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/sqlite/sample_database.h"
 
 namespace agendor::demo {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 // A clock that stands still until a test moves it.
-#include "platform/locale.h"
+#include "agendor/platform/locale.h"
 
 namespace agendor::memory {
 

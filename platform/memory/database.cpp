@@ -1,4 +1,4 @@
-#include "platform/memory/database.h"
+#include "agendor/platform/memory/database.h"
 
 #include <algorithm>
 #include <cctype>

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/database.h"
+#include "agendor/platform/database.h"
 
 namespace agendor::memory {
 

@@ -1,4 +1,4 @@
-#include "platform/memory/font.h"
+#include "agendor/platform/memory/font.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,11 +1,11 @@
-#include "platform/memory/grid.h"
+#include "agendor/platform/memory/grid.h"
 
-#include "platform/memory/utf8.h"
+#include "agendor/platform/memory/utf8.h"
 
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/memory/font.h"
+#include "agendor/platform/memory/font.h"
 
 namespace agendor::memory {
 

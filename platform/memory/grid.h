@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/grid.h"
-#include "platform/memory/widgets.h"
+#include "agendor/platform/grid.h"
+#include "agendor/platform/memory/widgets.h"
 
 namespace agendor::memory {
 

@@ -1,8 +1,8 @@
-#include "platform/memory/host.h"
+#include "agendor/platform/memory/host.h"
 
 #include <cmath>
 
-#include "platform/memory/utf8.h"
+#include "agendor/platform/memory/utf8.h"
 
 namespace agendor::memory {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/host.h"
-#include "platform/memory/font.h"
+#include "agendor/platform/host.h"
+#include "agendor/platform/memory/font.h"
 
 namespace agendor::memory {
 

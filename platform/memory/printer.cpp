@@ -1,7 +1,7 @@
-#include "platform/memory/printer.h"
+#include "agendor/platform/memory/printer.h"
 
-#include "platform/memory/font.h"
-#include "platform/memory/utf8.h"
+#include "agendor/platform/memory/font.h"
+#include "agendor/platform/memory/utf8.h"
 
 namespace agendor::memory {
 

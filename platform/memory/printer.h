@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/printer.h"
+#include "agendor/platform/printer.h"
 
 namespace agendor::memory {
 

@@ -1,6 +1,6 @@
-#include "platform/memory/surface.h"
+#include "agendor/platform/memory/surface.h"
 
-#include "control/composition.h"
+#include "agendor/control/composition.h"
 
 namespace agendor::memory {
 

@@ -11,12 +11,12 @@
 #include <optional>
 #include <string>
 
-#include "control/instance.h"
-#include "platform/memory/clock.h"
-#include "platform/memory/grid.h"
-#include "platform/memory/host.h"
-#include "platform/memory/printer.h"
-#include "platform/memory/widgets.h"
+#include "agendor/control/instance.h"
+#include "agendor/platform/memory/clock.h"
+#include "agendor/platform/memory/grid.h"
+#include "agendor/platform/memory/host.h"
+#include "agendor/platform/memory/printer.h"
+#include "agendor/platform/memory/widgets.h"
 
 namespace agendor::memory {
 

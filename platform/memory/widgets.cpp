@@ -1,10 +1,10 @@
-#include "platform/memory/widgets.h"
+#include "agendor/platform/memory/widgets.h"
 
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/memory/font.h"
-#include "platform/memory/utf8.h"
+#include "agendor/platform/memory/font.h"
+#include "agendor/platform/memory/utf8.h"
 
 namespace agendor::memory {
 

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/widgets.h"
+#include "agendor/platform/widgets.h"
 
 namespace agendor::memory {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/agendor_widget.h"
+#include "agendor/platform/qt/agendor_widget.h"
 
 #include <QResizeEvent>
 #include <QTimer>
@@ -6,10 +6,10 @@
 #include <functional>
 #include <utility>
 
-#include "control/agendor.h"
-#include "platform/qt/qt_common.h"
-#include "platform/qt/qt_font.h"
-#include "platform/qt/qt_surface.h"
+#include "agendor/control/agendor.h"
+#include "agendor/platform/qt/qt_common.h"
+#include "agendor/platform/qt/qt_font.h"
+#include "agendor/platform/qt/qt_surface.h"
 
 namespace agendor::qt {
 

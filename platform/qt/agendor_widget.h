@@ -14,7 +14,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/types.h"
+#include "agendor/platform/types.h"
 
 namespace agendor {
 class Agendor;

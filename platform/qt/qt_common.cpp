@@ -1,4 +1,4 @@
-#include "platform/qt/qt_common.h"
+#include "agendor/platform/qt/qt_common.h"
 
 namespace agendor::qt {
 

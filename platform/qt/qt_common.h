@@ -12,8 +12,8 @@
 #include <functional>
 #include <string>
 
-#include "platform/types.h"
-#include "platform/widgets.h"
+#include "agendor/platform/types.h"
+#include "agendor/platform/widgets.h"
 
 namespace agendor::qt {
 

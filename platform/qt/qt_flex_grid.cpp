@@ -1,4 +1,4 @@
-#include "platform/qt/qt_flex_grid.h"
+#include "agendor/platform/qt/qt_flex_grid.h"
 
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -10,7 +10,7 @@
 
 #include <algorithm>
 
-#include "platform/qt/qt_font.h"
+#include "agendor/platform/qt/qt_font.h"
 
 namespace agendor::qt {
 

@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/grid.h"
-#include "platform/qt/qt_common.h"
+#include "agendor/platform/grid.h"
+#include "agendor/platform/qt/qt_common.h"
 
 namespace agendor::qt {
 

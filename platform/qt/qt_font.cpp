@@ -1,11 +1,11 @@
-#include "platform/qt/qt_font.h"
+#include "agendor/platform/qt/qt_font.h"
 
 #include <QFontDatabase>
 
 #include <array>
 #include <utility>
 
-#include "platform/qt/qt_common.h"
+#include "agendor/platform/qt/qt_common.h"
 
 namespace agendor::qt {
 

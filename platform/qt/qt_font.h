@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/widgets.h"
+#include "agendor/platform/widgets.h"
 
 namespace agendor::qt {
 

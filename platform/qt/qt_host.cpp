@@ -1,4 +1,4 @@
-#include "platform/qt/qt_host.h"
+#include "agendor/platform/qt/qt_host.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -6,8 +6,8 @@
 
 #include <cmath>
 
-#include "platform/qt/qt_common.h"
-#include "platform/qt/qt_font.h"
+#include "agendor/platform/qt/qt_common.h"
+#include "agendor/platform/qt/qt_font.h"
 
 namespace agendor::qt {
 

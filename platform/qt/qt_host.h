@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/host.h"
+#include "agendor/platform/host.h"
 
 namespace agendor::qt {
 

@@ -1,11 +1,11 @@
-#include "platform/qt/qt_printer.h"
+#include "agendor/platform/qt/qt_printer.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPrinterInfo>
 
-#include "platform/qt/qt_common.h"
-#include "platform/qt/qt_font.h"
+#include "agendor/platform/qt/qt_common.h"
+#include "agendor/platform/qt/qt_font.h"
 
 namespace agendor::qt {
 

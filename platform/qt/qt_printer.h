@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/printer.h"
+#include "agendor/platform/printer.h"
 
 namespace agendor::qt {
 

@@ -1,8 +1,8 @@
-#include "platform/qt/qt_surface.h"
+#include "agendor/platform/qt/qt_surface.h"
 
-#include "control/composition.h"
-#include "platform/qt/qt_font.h"
-#include "platform/qt/qt_printer.h"
+#include "agendor/control/composition.h"
+#include "agendor/platform/qt/qt_font.h"
+#include "agendor/platform/qt/qt_printer.h"
 
 namespace agendor::qt {
 

@@ -9,11 +9,11 @@
 #include <functional>
 #include <memory>
 
-#include "control/instance.h"
-#include "platform/locale.h"
-#include "platform/qt/qt_flex_grid.h"
-#include "platform/qt/qt_host.h"
-#include "platform/qt/qt_widgets.h"
+#include "agendor/control/instance.h"
+#include "agendor/platform/locale.h"
+#include "agendor/platform/qt/qt_flex_grid.h"
+#include "agendor/platform/qt/qt_host.h"
+#include "agendor/platform/qt/qt_widgets.h"
 
 namespace agendor::qt {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_widgets.h"
+#include "agendor/platform/qt/qt_widgets.h"
 
 #include <QAction>
 #include <QFocusEvent>
@@ -10,8 +10,8 @@
 
 #include <algorithm>
 
-#include "data/markers.h"
-#include "platform/qt/qt_font.h"
+#include "agendor/data/markers.h"
+#include "agendor/platform/qt/qt_font.h"
 
 namespace agendor::qt {
 

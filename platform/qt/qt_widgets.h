@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/qt_common.h"
-#include "platform/widgets.h"
+#include "agendor/platform/qt/qt_common.h"
+#include "agendor/platform/widgets.h"
 
 class QAction;
 

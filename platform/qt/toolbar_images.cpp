@@ -5,7 +5,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-#include "platform/qt/qt_widgets.h"
+#include "agendor/platform/qt/qt_widgets.h"
 
 namespace agendor::qt {
 

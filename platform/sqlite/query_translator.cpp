@@ -1,4 +1,4 @@
-#include "platform/sqlite/query_translator.h"
+#include "agendor/platform/sqlite/query_translator.h"
 
 #include <algorithm>
 #include <array>
@@ -7,8 +7,8 @@
 #include <memory>
 #include <utility>
 
-#include "platform/date_time.h"
-#include "platform/sqlite/sqlite_error.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/sqlite/sqlite_error.h"
 
 namespace agendor::sqlite {
 namespace {

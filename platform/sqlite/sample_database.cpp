@@ -1,4 +1,4 @@
-#include "platform/sqlite/sample_database.h"
+#include "agendor/platform/sqlite/sample_database.h"
 
 #include <algorithm>
 #include <array>
@@ -9,9 +9,9 @@
 #include <string_view>
 #include <system_error>
 
-#include "platform/date_time.h"
-#include "platform/sqlite/sqlite_error.h"
-#include "platform/sqlite/sqlite_handles.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/sqlite/sqlite_error.h"
+#include "agendor/platform/sqlite/sqlite_handles.h"
 
 namespace agendor::sqlite {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sqlite/query_translator.h"
+#include "agendor/platform/sqlite/query_translator.h"
 
 namespace agendor::sqlite {
 

@@ -1,12 +1,12 @@
-#include "platform/sqlite/sqlite_database.h"
+#include "agendor/platform/sqlite/sqlite_database.h"
 
 #include <list>
 #include <unordered_map>
 #include <utility>
 
-#include "platform/sqlite/sqlite_error.h"
-#include "platform/sqlite/sqlite_handles.h"
-#include "platform/sqlite/sqlite_recordset.h"
+#include "agendor/platform/sqlite/sqlite_error.h"
+#include "agendor/platform/sqlite/sqlite_handles.h"
+#include "agendor/platform/sqlite/sqlite_recordset.h"
 
 namespace agendor::sqlite {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/database.h"
-#include "platform/sqlite/query_translator.h"
+#include "agendor/platform/database.h"
+#include "agendor/platform/sqlite/query_translator.h"
 
 struct sqlite3;
 

@@ -4,7 +4,7 @@
 // refuses a file or a statement, the recordset when a value cannot be read.
 #include <string>
 
-#include "platform/types.h"
+#include "agendor/platform/types.h"
 
 namespace agendor::sqlite {
 

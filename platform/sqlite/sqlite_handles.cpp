@@ -1,8 +1,8 @@
-#include "platform/sqlite/sqlite_handles.h"
+#include "agendor/platform/sqlite/sqlite_handles.h"
 
 #include <utility>
 
-#include "platform/sqlite/sqlite_error.h"
+#include "agendor/platform/sqlite/sqlite_error.h"
 
 namespace agendor::sqlite {
 namespace {

@@ -1,13 +1,13 @@
-#include "platform/sqlite/sqlite_recordset.h"
+#include "agendor/platform/sqlite/sqlite_recordset.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 
-#include "platform/date_time.h"
-#include "platform/sqlite/sqlite_error.h"
-#include "platform/sqlite/sqlite_handles.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/sqlite/sqlite_error.h"
+#include "agendor/platform/sqlite/sqlite_handles.h"
 
 namespace agendor::sqlite {
 namespace {

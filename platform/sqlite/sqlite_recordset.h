@@ -7,8 +7,8 @@
 
 #include <sqlite3.h>
 
-#include "platform/database.h"
-#include "platform/sqlite/query_translator.h"
+#include "agendor/platform/database.h"
+#include "agendor/platform/sqlite/query_translator.h"
 
 namespace agendor::sqlite {
 

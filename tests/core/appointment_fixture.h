@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "control/agendor.h"
-#include "platform/date_time.h"
-#include "platform/memory/database.h"
-#include "platform/memory/surface.h"
+#include "agendor/control/agendor.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/memory/database.h"
+#include "agendor/platform/memory/surface.h"
 
 namespace agendor::testing {
 

@@ -4,12 +4,12 @@
 #include <chrono>
 #include <gtest/gtest.h>
 
-#include "control/agendor.h"
-#include "control/permissions.h"
-#include "platform/date_time.h"
-#include "platform/memory/database.h"
-#include "platform/memory/surface.h"
-#include "sheet/sheet_model.h"
+#include "agendor/control/agendor.h"
+#include "agendor/control/permissions.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/memory/database.h"
+#include "agendor/platform/memory/surface.h"
+#include "agendor/sheet/sheet_model.h"
 
 namespace agendor {
 namespace {

@@ -3,11 +3,11 @@
 // is Wednesday 14 November 2001 unless a test says otherwise.
 #include <gtest/gtest.h>
 
-#include "data/day_grid.h"
-#include "data/loaders.h"
-#include "data/markers.h"
-#include "sheet/sheet_model.h"
-#include "sheet/sheets.h"
+#include "agendor/data/day_grid.h"
+#include "agendor/data/loaders.h"
+#include "agendor/data/markers.h"
+#include "agendor/sheet/sheet_model.h"
+#include "agendor/sheet/sheets.h"
 #include "tests/core/appointment_fixture.h"
 
 namespace agendor {

@@ -1,4 +1,4 @@
-#include "platform/database.h"
+#include "agendor/platform/database.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/date_time.h"
-#include "platform/locale.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/locale.h"
 
 namespace agendor {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/date_time.h"
+#include "agendor/platform/date_time.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <ostream>
 #include <string>
 
-#include "platform/locale.h"
+#include "agendor/platform/locale.h"
 
 namespace agendor::dt {
 namespace {

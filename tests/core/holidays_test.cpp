@@ -1,11 +1,11 @@
-#include "sheet/holidays.h"
+#include "agendor/sheet/holidays.h"
 
 #include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>
 
-#include "platform/date_time.h"
+#include "agendor/platform/date_time.h"
 
 namespace agendor {
 namespace {

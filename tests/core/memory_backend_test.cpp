@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory/database.h"
-#include "platform/memory/host.h"
-#include "platform/memory/surface.h"
+#include "agendor/platform/memory/database.h"
+#include "agendor/platform/memory/host.h"
+#include "agendor/platform/memory/surface.h"
 
 namespace agendor::memory {
 namespace {

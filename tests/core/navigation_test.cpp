@@ -5,9 +5,9 @@
 // 14 November 2001.
 #include <gtest/gtest.h>
 
-#include "data/day_grid.h"
-#include "sheet/navigation.h"
-#include "sheet/sheet_model.h"
+#include "agendor/data/day_grid.h"
+#include "agendor/sheet/navigation.h"
+#include "agendor/sheet/sheet_model.h"
 #include "tests/core/appointment_fixture.h"
 
 namespace agendor {

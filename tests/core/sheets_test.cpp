@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "control/agendor.h"
-#include "platform/date_time.h"
-#include "platform/memory/surface.h"
-#include "sheet/sheet_model.h"
-#include "sheet/sheets.h"
+#include "agendor/control/agendor.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/memory/surface.h"
+#include "agendor/sheet/sheet_model.h"
+#include "agendor/sheet/sheets.h"
 
 namespace agendor {
 namespace {

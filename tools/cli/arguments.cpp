@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "platform/date_time.h"
+#include "agendor/platform/date_time.h"
 
 namespace agendor::cli {
 

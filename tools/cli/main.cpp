@@ -12,18 +12,18 @@
 #include <string>
 #include <vector>
 
-#include "control/agendor.h"
-#include "data/day_grid.h"
-#include "platform/date_time.h"
-#include "platform/memory/surface.h"
-#include "sheet/holidays.h"
-#include "sheet/sheets.h"
+#include "agendor/control/agendor.h"
+#include "agendor/data/day_grid.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/memory/surface.h"
+#include "agendor/sheet/holidays.h"
+#include "agendor/sheet/sheets.h"
 #include "tools/cli/arguments.h"
 #include "tools/cli/output.h"
 
 #ifdef AGENDOR_HAVE_SQLITE
-#include "platform/sqlite/sample_database.h"
-#include "platform/sqlite/sqlite_database.h"
+#include "agendor/platform/sqlite/sample_database.h"
+#include "agendor/platform/sqlite/sqlite_database.h"
 #endif
 
 namespace agendor::cli {

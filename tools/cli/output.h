@@ -3,7 +3,7 @@
 // markers and the day grid, all read back from the in-memory widgets.
 #include <string>
 
-#include "platform/memory/surface.h"
+#include "agendor/platform/memory/surface.h"
 
 namespace agendor::cli {
 

@@ -11,12 +11,12 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include "control/agendor.h"
-#include "platform/date_time.h"
-#include "platform/qt/agendor_widget.h"
-#include "platform/qt/qt_surface.h"
-#include "platform/qt/tests/qt_test_support.h"
-#include "platform/sqlite/sqlite_database.h"
+#include "agendor/control/agendor.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/qt/agendor_widget.h"
+#include "agendor/platform/qt/qt_surface.h"
+#include "agendor/platform/qt/tests/qt_test_support.h"
+#include "agendor/platform/sqlite/sqlite_database.h"
 
 namespace agendor::qt {
 namespace {

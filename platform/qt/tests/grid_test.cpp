@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/qt/qt_flex_grid.h"
-#include "platform/qt/qt_font.h"
-#include "platform/qt/tests/qt_test_support.h"
+#include "agendor/platform/qt/qt_flex_grid.h"
+#include "agendor/platform/qt/qt_font.h"
+#include "agendor/platform/qt/tests/qt_test_support.h"
 
 namespace agendor::qt {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/qt_common.h"
+#include "agendor/platform/qt/qt_common.h"
 
 namespace agendor::qt::testing {
 

@@ -12,11 +12,11 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/qt/qt_font.h"
-#include "platform/qt/qt_host.h"
-#include "platform/qt/qt_printer.h"
-#include "platform/qt/qt_widgets.h"
-#include "platform/qt/tests/qt_test_support.h"
+#include "agendor/platform/qt/qt_font.h"
+#include "agendor/platform/qt/qt_host.h"
+#include "agendor/platform/qt/qt_printer.h"
+#include "agendor/platform/qt/qt_widgets.h"
+#include "agendor/platform/qt/tests/qt_test_support.h"
 
 namespace agendor::qt {
 namespace {

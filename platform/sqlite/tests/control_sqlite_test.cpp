@@ -9,13 +9,13 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include "control/agendor.h"
-#include "data/day_grid.h"
-#include "platform/date_time.h"
-#include "platform/memory/surface.h"
-#include "platform/sqlite/sqlite_database.h"
-#include "platform/sqlite/tests/test_files.h"
-#include "sheet/sheet_model.h"
+#include "agendor/control/agendor.h"
+#include "agendor/data/day_grid.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/memory/surface.h"
+#include "agendor/platform/sqlite/sqlite_database.h"
+#include "agendor/platform/sqlite/tests/test_files.h"
+#include "agendor/sheet/sheet_model.h"
 
 namespace agendor {
 namespace {

@@ -1,8 +1,8 @@
-#include "platform/sqlite/query_translator.h"
+#include "agendor/platform/sqlite/query_translator.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/sqlite/sqlite_error.h"
+#include "agendor/platform/sqlite/sqlite_error.h"
 
 namespace agendor::sqlite {
 namespace {

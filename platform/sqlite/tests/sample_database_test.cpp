@@ -1,4 +1,4 @@
-#include "platform/sqlite/sample_database.h"
+#include "agendor/platform/sqlite/sample_database.h"
 
 #include <fstream>
 #include <map>
@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/date_time.h"
-#include "platform/sqlite/sqlite_database.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/sqlite/sqlite_database.h"
 #include "test_files.h"
 
 namespace agendor::sqlite {

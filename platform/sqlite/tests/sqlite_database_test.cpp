@@ -1,4 +1,4 @@
-#include "platform/sqlite/sqlite_database.h"
+#include "agendor/platform/sqlite/sqlite_database.h"
 
 #include <sys/stat.h>
 
@@ -11,9 +11,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/date_time.h"
-#include "platform/sqlite/sqlite_error.h"
-#include "platform/sqlite/sqlite_handles.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/sqlite/sqlite_error.h"
+#include "agendor/platform/sqlite/sqlite_handles.h"
 #include "test_files.h"
 
 namespace agendor::sqlite {
