@@ -283,8 +283,7 @@ void Agendor::SetAllowChangeView(bool v) { s().AllowChangeView = v; ApplyPermiss
 void Agendor::SetAllowScroll(bool v) { s().AllowScroll = v; ApplyPermissions(instance_); Notify("AllowScroll"); }
 
 void Agendor::PrintSheet(std::optional<std::int16_t> intView) {
-    const int effective = intView.value_or(s().View);
-    PrintPage(instance_, s().DateValue, effective == 2 ? 2 : 1);
+    PrintPage(instance_, s().DateValue, PrintView(intView, s().View));
 }
 
 void Agendor::SetFont(std::shared_ptr<agendor::Font> v) {

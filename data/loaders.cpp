@@ -77,20 +77,8 @@ void DayGridToFront(Instance& instance) {
 
 void PlaceAppointments(Instance& instance) {
     const State& s = instance.state;
-    const std::string query = SheetRangeQuery(s, s.DateValue, s.View);
-    std::unique_ptr<QueryDef> definition = RequireDatabase(s).CreateQueryDef("", query);
-    std::unique_ptr<Recordset> records = definition->OpenRecordset(RecordsetType::Snapshot);
-    const std::string& dateField = s.FieldDatesDate;
-    const std::string& personField = s.FieldDatesPerson;
-    while (!records->IsEOF()) {
-        const FieldValue when = records->Field(dateField);
-        // A record without a date has no cell; the others still show.
-        if (!when.IsNull()) {
-            const std::string person = personField.empty() ? std::string() : TextOrEmpty(records->Field(personField));
-            PlaceDate(instance, when.AsDateTime(), person);
-        }
-        records->MoveNext();
-    }
+    ReadSheetAppointments(s, s.DateValue, s.View,
+                          [&](DateTime when, const std::string& person) { PlaceDate(instance, when, person); });
 }
 
 } // namespace
@@ -110,6 +98,24 @@ std::string SheetRangeQuery(const State& state, DateTime dateValue, int view) {
     const std::string& f = state.FieldDatesDate;
     return "SELECT * " + std::string(" From ") + t + " WHERE (((" + t + "." + f + ")>=#" + start + "# And (" + t +
            "." + f + ")<#" + end + "#))" + " ORDER BY " + t + "." + f;
+}
+
+void ReadSheetAppointments(const State& s, DateTime dateValue, int view,
+                           const std::function<void(DateTime when, const std::string& person)>& take) {
+    const std::string query = SheetRangeQuery(s, dateValue, view);
+    std::unique_ptr<QueryDef> definition = RequireDatabase(s).CreateQueryDef("", query);
+    std::unique_ptr<Recordset> records = definition->OpenRecordset(RecordsetType::Snapshot);
+    const std::string& dateField = s.FieldDatesDate;
+    const std::string& personField = s.FieldDatesPerson;
+    while (!records->IsEOF()) {
+        const FieldValue when = records->Field(dateField);
+        // A record without a date has no cell; the others still show.
+        if (!when.IsNull()) {
+            const std::string person = personField.empty() ? std::string() : TextOrEmpty(records->Field(personField));
+            take(when.AsDateTime(), person);
+        }
+        records->MoveNext();
+    }
 }
 
 void LoadDates(Instance& instance) {

@@ -1,7 +1,14 @@
 #pragma once
-// The printer page: centimetre coordinates from the page's top left corner,
-// a current position (CurrentX, CurrentY) at which Print writes and which it
-// moves below the printed line, fonts and colours. Failures raise Error.
+// The printed page of one print run: centimetre coordinates from the top left
+// corner of the printable area, x to the right and y downwards, whatever the
+// device's resolution. Text is written at a current position (CurrentX,
+// CurrentY) in the current font and colour; lines and box outlines in the
+// current colour and line width. Every failure raises Error with a
+// description a person can read.
+//
+// A document runs from StartDoc to EndDoc (sent) or KillDoc (thrown away).
+// Only EndDoc hands anything to the printer or writes the file; a device that
+// is destroyed with its document still open throws the document away.
 #include <string>
 
 #include "agendor/platform/types.h"
@@ -13,27 +20,45 @@ enum class PageOrientation { Portrait, Landscape };
 class Printer {
 public:
     virtual ~Printer() = default;
+
+    // Begins the document on an A4 page in the given orientation. Raises when
+    // the device cannot be opened (no printer, a file that cannot be written).
     virtual void StartDoc(PageOrientation orientation) = 0;
+    // Ends the page and sends the document. Raises when the document cannot
+    // be sent; it is then thrown away, and nothing counts as printed.
     virtual void EndDoc() = 0;
-    virtual void NewPage() = 0;
-    virtual double PageWidth() const = 0;   // cm
-    virtual double PageHeight() const = 0;  // cm
-    virtual double CurrentX() const = 0;
-    virtual double CurrentY() const = 0;
+    // Throws away everything since StartDoc; nothing of it reaches the printer
+    // or the file. Harmless when no document is open.
+    virtual void KillDoc() noexcept = 0;
+
+    virtual double CurrentX() const = 0;  // cm
+    virtual double CurrentY() const = 0;  // cm
     virtual void SetCurrentX(double cm) = 0;
     virtual void SetCurrentY(double cm) = 0;
+
+    // The face of the control's font; raises for a face the device lacks.
     virtual void SetFontName(const std::string& name) = 0;
+    // Points; raises for 0 or less.
     virtual void SetFontSize(double points) = 0;
     virtual void SetFontBold(bool bold) = 0;
     virtual Colour ForeColor() const = 0;
     virtual void SetForeColor(Colour c) = 0;
-    virtual void SetDrawWidth(double cm) = 0;
-    // Writes text at the current position; afterwards CurrentX is back at the
-    // left edge where it started and CurrentY one line lower.
+    // Line width in printer dots of 1/300 inch, so that a frame of 5 is as
+    // bold on every device as on a 300-dpi printer; raises below 1.
+    virtual void SetDrawWidth(int dots) = 0;
+
+    // Writes text with the top of its first line at (CurrentX, CurrentY);
+    // afterwards CurrentX is where it was and CurrentY one line of the
+    // current font lower per line of the text (CR, LF and CR LF break lines).
     virtual void Print(const std::string& text) = 0;
+    // A straight line from (x1, y1) to (x2, y2).
     virtual void Line(double x1, double y1, double x2, double y2) = 0;
-    virtual double TextWidth(const std::string& text) const = 0;   // cm
-    virtual double TextHeight(const std::string& text) const = 0;  // cm
+    // The outline of the box with the corners (x1, y1) and (x2, y2).
+    virtual void Box(double x1, double y1, double x2, double y2) = 0;
+    // The size the text takes in the current font: the width of its longest
+    // line and the height of all its lines, in cm.
+    virtual double TextWidth(const std::string& text) const = 0;
+    virtual double TextHeight(const std::string& text) const = 0;
 };
 
 } // namespace agendor

@@ -7,10 +7,8 @@ namespace agendor::memory {
 
 namespace {
 
-constexpr double kA4Long = 29.7;   // cm
-constexpr double kA4Short = 21.0;  // cm
 constexpr double kCharWidth = 0.19;   // cm per character at 8 points
-constexpr double kLineHeight = 0.42;  // cm per line at 8 points
+constexpr double kLineHeight = 0.45;  // cm per line at 8 points
 
 std::vector<PrinterOperation> OfKind(const std::vector<PrinterOperation>& operations, PrinterOperation::Kind kind) {
     std::vector<PrinterOperation> out;
@@ -22,10 +20,9 @@ std::vector<PrinterOperation> OfKind(const std::vector<PrinterOperation>& operat
 } // namespace
 
 std::vector<PrinterOperation> PrinterLog::Texts() const { return OfKind(operations, PrinterOperation::Text); }
-
 std::vector<PrinterOperation> PrinterLog::Lines() const { return OfKind(operations, PrinterOperation::Line); }
-
-int PrinterLog::Documents() const { return static_cast<int>(OfKind(operations, PrinterOperation::EndDoc).size()); }
+std::vector<PrinterOperation> PrinterLog::Boxes() const { return OfKind(operations, PrinterOperation::Box); }
+int PrinterLog::Count(PrinterOperation::Kind kind) const { return static_cast<int>(OfKind(operations, kind).size()); }
 
 MemoryPrinter::MemoryPrinter(std::shared_ptr<PrinterLog> log) : log_(log ? std::move(log) : std::make_shared<PrinterLog>()) {
     ++log_->printersOpened;
@@ -45,25 +42,32 @@ PrinterOperation MemoryPrinter::Stamp(PrinterOperation::Kind kind) const {
     return op;
 }
 
+void MemoryPrinter::Record(PrinterOperation op) {
+    // Output before StartDoc begins the document, as on the system printer.
+    if (!log_->open) log_->open.emplace();
+    log_->open->push_back(op);
+    log_->operations.push_back(std::move(op));
+}
+
 void MemoryPrinter::StartDoc(PageOrientation orientation) {
     orientation_ = orientation;
     log_->operations.push_back(Stamp(PrinterOperation::StartDoc));
+    if (!log_->open) log_->open.emplace();
 }
 
-void MemoryPrinter::EndDoc() { log_->operations.push_back(Stamp(PrinterOperation::EndDoc)); }
-
-void MemoryPrinter::NewPage() {
-    log_->operations.push_back(Stamp(PrinterOperation::NewPage));
-    x_ = 0;
-    y_ = 0;
+void MemoryPrinter::EndDoc() {
+    log_->operations.push_back(Stamp(PrinterOperation::EndDoc));
+    log_->sent.push_back(log_->open.value_or(std::vector<PrinterOperation>{}));
+    log_->open.reset();
 }
 
-double MemoryPrinter::PageWidth() const { return orientation_ == PageOrientation::Landscape ? kA4Long : kA4Short; }
-
-double MemoryPrinter::PageHeight() const { return orientation_ == PageOrientation::Landscape ? kA4Short : kA4Long; }
+void MemoryPrinter::KillDoc() noexcept {
+    log_->operations.push_back(Stamp(PrinterOperation::KillDoc));
+    log_->open.reset();
+}
 
 void MemoryPrinter::SetFontName(const std::string& name) {
-    if (!MemoryFont::IsKnown(name)) throw Error(kInvalidPropertyValue);
+    if (!MemoryFont::IsKnown(name)) throw Error("Schriftart nicht gefunden: " + name);
     fontName_ = name;
 }
 
@@ -72,15 +76,16 @@ void MemoryPrinter::SetFontSize(double points) {
     fontSize_ = points;
 }
 
-void MemoryPrinter::SetDrawWidth(double width) {
-    if (width < 0) throw Error(kInvalidPropertyValue);
-    drawWidth_ = width;
+void MemoryPrinter::SetDrawWidth(int dots) {
+    if (dots < 1) throw Error(kInvalidPropertyValue);
+    drawWidth_ = dots;
 }
 
 void MemoryPrinter::Print(const std::string& text) {
+    if (log_->failOnText && *log_->failOnText == text) throw Error(log_->failure);
     PrinterOperation op = Stamp(PrinterOperation::Text);
     op.text = text;
-    log_->operations.push_back(std::move(op));
+    Record(std::move(op));
     y_ += TextHeight(text);
 }
 
@@ -90,7 +95,16 @@ void MemoryPrinter::Line(double x1, double y1, double x2, double y2) {
     op.y = y1;
     op.x2 = x2;
     op.y2 = y2;
-    log_->operations.push_back(std::move(op));
+    Record(std::move(op));
+}
+
+void MemoryPrinter::Box(double x1, double y1, double x2, double y2) {
+    PrinterOperation op = Stamp(PrinterOperation::Box);
+    op.x = x1;
+    op.y = y1;
+    op.x2 = x2;
+    op.y2 = y2;
+    Record(std::move(op));
 }
 
 double MemoryPrinter::TextWidth(const std::string& text) const {

@@ -1,16 +1,19 @@
 #pragma once
-// The printer in memory: every call that puts something on paper or changes
-// the document is kept, in order, in a PrinterLog that outlives the printer,
-// so a test reads the page after the print run has ended.
+// The printer in memory. Every operation that puts something on paper or
+// changes the document is kept, in order and with the font, colour and line
+// width of the moment, in a PrinterLog that outlives the printer, so a test
+// reads the page after the print run has ended.
 //
-// The page is A4: 29.7 × 21.0 cm in landscape (the orientation until
-// StartDoc says otherwise), 21.0 × 29.7 cm in portrait. Metrics by a fixed
-// rule, in centimetres:
+// The log stands for the system's one printer: a document that was begun
+// and neither ended nor killed stays open in it, and the next printer opened
+// on the same log carries on with that document, as a system printer object
+// does. Only EndDoc sends a document (PrinterLog::sent).
+//
+// Metrics by a fixed rule, in centimetres:
 //   TextWidth  = 0.19 × code points of the longest line × size / 8
-//   TextHeight = 0.42 × number of lines              × size / 8
-// with CR, LF and CR LF breaking lines as on screen. Print moves CurrentY
-// down by TextHeight of the printed text and puts CurrentX back where the
-// text started. Font names must be known to MemoryFont.
+//   TextHeight = 0.45 × number of lines              × size / 8
+// with CR, LF and CR LF breaking lines. Font names must be known to
+// MemoryFont.
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,26 +24,35 @@
 namespace agendor::memory {
 
 struct PrinterOperation {
-    enum Kind { StartDoc, NewPage, EndDoc, Text, Line } kind = Text;
+    enum Kind { StartDoc, EndDoc, KillDoc, Text, Line, Box } kind = Text;
     std::string text;         // Text
-    double x = 0, y = 0;      // Text: the position written at; Line: start
-    double x2 = 0, y2 = 0;    // Line: end
-    std::string fontName;     // font and colour state at the time
+    double x = 0, y = 0;      // Text: the position written at; Line, Box: first corner
+    double x2 = 0, y2 = 0;    // Line, Box: second corner
+    std::string fontName;     // font, colour and line width at the time
     double fontSize = 0;
     bool bold = false;
     Colour colour = 0;
-    double drawWidth = 1;
+    int drawWidth = 1;
     PageOrientation orientation = PageOrientation::Landscape;  // StartDoc
 };
 
 struct PrinterLog {
+    // Everything every printer on this log did, in order.
     std::vector<PrinterOperation> operations;
+    // The documents sent, each with the texts, lines and boxes on its page.
+    std::vector<std::vector<PrinterOperation>> sent;
+    // The document begun and neither sent nor killed.
+    std::optional<std::vector<PrinterOperation>> open;
     int printersOpened = 0;
+    // Print raises Error(failure) when asked to print this text (a paper jam
+    // in the middle of the page).
+    std::optional<std::string> failOnText;
+    std::string failure = "Papierstau";
 
     std::vector<PrinterOperation> Texts() const;
     std::vector<PrinterOperation> Lines() const;
-    // Documents sent (EndDoc).
-    int Documents() const;
+    std::vector<PrinterOperation> Boxes() const;
+    int Count(PrinterOperation::Kind kind) const;
 };
 
 class MemoryPrinter final : public Printer {
@@ -49,9 +61,7 @@ public:
 
     void StartDoc(PageOrientation orientation) override;
     void EndDoc() override;
-    void NewPage() override;
-    double PageWidth() const override;
-    double PageHeight() const override;
+    void KillDoc() noexcept override;
     double CurrentX() const override { return x_; }
     double CurrentY() const override { return y_; }
     void SetCurrentX(double cm) override { x_ = cm; }
@@ -63,20 +73,20 @@ public:
     void SetFontBold(bool bold) override { bold_ = bold; }
     Colour ForeColor() const override { return colour_; }
     void SetForeColor(Colour c) override { colour_ = c; }
-    // Raises Error for a negative width.
-    void SetDrawWidth(double width) override;
+    // Raises Error below 1.
+    void SetDrawWidth(int dots) override;
     void Print(const std::string& text) override;
     void Line(double x1, double y1, double x2, double y2) override;
+    void Box(double x1, double y1, double x2, double y2) override;
     double TextWidth(const std::string& text) const override;
     double TextHeight(const std::string& text) const override;
 
     std::shared_ptr<PrinterLog> Log() const { return log_; }
-    std::string FontName() const { return fontName_; }
-    double FontSize() const { return fontSize_; }
-    bool FontBold() const { return bold_; }
 
 private:
     PrinterOperation Stamp(PrinterOperation::Kind kind) const;
+    // Keeps op in the log and, when it goes on paper, on the open page.
+    void Record(PrinterOperation op);
 
     std::shared_ptr<PrinterLog> log_;
     PageOrientation orientation_ = PageOrientation::Landscape;
@@ -85,7 +95,7 @@ private:
     double fontSize_ = 8;
     bool bold_ = false;
     Colour colour_ = 0;
-    double drawWidth_ = 1;
+    int drawWidth_ = 1;
 };
 
 } // namespace agendor::memory

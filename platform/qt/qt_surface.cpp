@@ -100,7 +100,8 @@ Surface QtSurface::surface() {
     };
     s.OpenPrinter = [this]() -> std::unique_ptr<Printer> {
         if (printerFactory_) return printerFactory_();
-        return std::make_unique<QtPrinter>(printFile_);
+        if (!printFile_.isEmpty()) return QtPrinter::ToPdf(printFile_);
+        return QtPrinter::DefaultPrinter();
     };
     return s;
 }
