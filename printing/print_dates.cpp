@@ -15,6 +15,9 @@ constexpr const char* kOverflowMarker = "***************************************
 // The first appointment of a cell stands this far below the cell's top line,
 // under the day number, in cm.
 constexpr double kFirstLineOffset = 0.4;
+// Sums of line heights are not exact; a line that ends exactly at the
+// asterisks' top still fits.
+constexpr double kRounding = 1e-9;
 
 } // namespace
 
@@ -41,12 +44,15 @@ void PrintDate(Instance& instance, Printer& printer, DateTime when, const std::s
     if (row == s.LastPrintRow && col == s.LastPrintCol) {
         const double rowHeight = view == agMonat ? page::kMonthRowHeight : page::kWeekRowHeight;
         const double cellBottom = row * rowHeight + page::kHeaderBottom;
-        if (printer.CurrentY() < cellBottom - printer.TextHeight(line)) {
+        // A line goes in only while the asterisks would still fit below it:
+        // set over a line, they would strike that appointment through.
+        const double markerTop = cellBottom - printer.TextHeight("*");
+        if (printer.CurrentY() + printer.TextHeight(line) <= markerTop + kRounding) {
             printer.Print(line);
         } else {
             const Colour colour = printer.ForeColor();
             printer.SetForeColor(kRed);
-            printer.SetCurrentY(cellBottom - printer.TextHeight("*"));
+            printer.SetCurrentY(markerTop);
             printer.SetFontBold(true);
             printer.Print(FitText(printer, kOverflowMarker));
             printer.SetForeColor(colour);

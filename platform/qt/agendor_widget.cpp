@@ -1,5 +1,8 @@
 #include "agendor/platform/qt/agendor_widget.h"
 
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QResizeEvent>
 #include <QTimer>
 
@@ -7,8 +10,10 @@
 #include <utility>
 
 #include "agendor/control/agendor.h"
+#include "agendor/printing/print_sheet.h"
 #include "agendor/platform/qt/qt_common.h"
 #include "agendor/platform/qt/qt_font.h"
+#include "agendor/platform/qt/qt_printer.h"
 #include "agendor/platform/qt/qt_surface.h"
 
 namespace agendor::qt {
@@ -120,6 +125,46 @@ void AgendorWidget::ReadProperties(PropertyStore& store) { d_->control.ReadPrope
 void AgendorWidget::WriteProperties(PropertyStore& store) { d_->control.WriteProperties(store); }
 
 void AgendorWidget::SetPrintFile(const QString& pdfFile) { d_->surface.SetPrintFile(pdfFile); }
+
+bool AgendorWidget::PrintWith(std::function<std::unique_ptr<Printer>()> open, std::optional<std::int16_t> view) {
+    Instance& instance = d_->control.instance();
+    // The control's own printer comes back however the page ends.
+    struct Restore {
+        Surface& ui;
+        std::function<std::unique_ptr<Printer>()> saved;
+        ~Restore() { ui.OpenPrinter = std::move(saved); }
+    } restore{instance.ui, std::exchange(instance.ui.OpenPrinter, std::move(open))};
+    return PrintPage(instance, instance.state.DateValue, PrintView(view, instance.state.View));
+}
+
+bool AgendorWidget::PrintSheetToPdf(const QString& pdfFile, std::optional<std::int16_t> view) {
+    return PrintWith([pdfFile]() -> std::unique_ptr<Printer> { return QtPrinter::ToPdf(pdfFile); }, view);
+}
+
+bool AgendorWidget::PrintSheetOn(QPrinter& printer, std::optional<std::int16_t> view) {
+    return PrintWith([&printer]() -> std::unique_ptr<Printer> { return QtPrinter::On(printer); }, view);
+}
+
+bool AgendorWidget::PrintSheetWithDialog(std::optional<std::int16_t> view) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, window());
+    dialog.setWindowTitle(QStringLiteral("Kalenderblatt drucken"));
+    if (dialog.exec() != QDialog::Accepted) return false;
+    return PrintSheetOn(printer, view);
+}
+
+void AgendorWidget::PrintPreview(std::optional<std::int16_t> view) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintPreviewDialog dialog(&printer, window());
+    dialog.setWindowTitle(QStringLiteral("Druckvorschau"));
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+            [this, view](QPrinter* target) { PrintSheetOn(*target, view); });
+    dialog.exec();
+}
 
 QSize AgendorWidget::sizeHint() const {
     return {ToPixelsX(this, kDesignWidth), ToPixelsY(this, kDesignHeight)};

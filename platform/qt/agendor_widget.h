@@ -10,14 +10,19 @@
 // a critical message box and never reaches Qt's event loop.
 #include <QWidget>
 
+#include <functional>
+
 #include <cstdint>
 #include <memory>
 #include <optional>
 
 #include "agendor/platform/types.h"
 
+class QPrinter;
+
 namespace agendor {
 class Agendor;
+class Printer;
 class Clock;
 class PropertyStore;
 namespace qt {
@@ -51,6 +56,16 @@ public:
     // Prints into a PDF file instead of on the system's printer; empty
     // prints on the printer again.
     void SetPrintFile(const QString& pdfFile);
+    // The page PrintSheet prints (view as PrintSheet takes it), written into
+    // a PDF file or printed on a printer the host has set up. A failure shows
+    // the control's error box; the result tells whether the page was sent.
+    bool PrintSheetToPdf(const QString& pdfFile, std::optional<std::int16_t> view = std::nullopt);
+    bool PrintSheetOn(QPrinter& printer, std::optional<std::int16_t> view = std::nullopt);
+    // Asks for a printer in QPrintDialog and prints the page on it; false
+    // when the person cancels or the page could not be sent.
+    bool PrintSheetWithDialog(std::optional<std::int16_t> view = std::nullopt);
+    // Shows the page in QPrintPreviewDialog, from where the person prints it.
+    void PrintPreview(std::optional<std::int16_t> view = std::nullopt);
 
     QSize sizeHint() const override;
 
@@ -75,6 +90,7 @@ protected:
 
 private:
     void ReloadAfterResize();
+    bool PrintWith(std::function<std::unique_ptr<Printer>()> open, std::optional<std::int16_t> view);
 
 private:
     struct Private;

@@ -21,6 +21,11 @@
 #include "tools/cli/arguments.h"
 #include "tools/cli/output.h"
 
+#ifdef AGENDOR_HAVE_QT
+#include <filesystem>
+
+#include "tools/cli/qt/pdf_printer.h"
+#endif
 #ifdef AGENDOR_HAVE_SQLITE
 #include "agendor/platform/sqlite/sample_database.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
@@ -61,6 +66,15 @@ Commands:
       Refreshes the sheet, then opens the day grid for the date as ShowDay
       fills it: the title line, then one line per day-grid row (row 0 the
       headings), every column (time, person, date-time, id) separated by TAB.
+
+  print --pdf FILE [--view week|month] [--date DD.MM.YYYY] [--today DD.MM.YYYY]
+        [--no-holidays] [--footnote TEXT]
+        [--db FILE [--properties FILE] [--date-storage real|iso]]
+      Prints the sheet as PrintSheet prints it, one A4 landscape page, into
+      the PDF file FILE (replaced when it exists) and prints the file's full
+      path. With --db the appointments of the sheet stand in their cells.
+      Texts are measured in the fonts that are installed, not by the fixed
+      rule below.
 
   sample --db FILE [--persons N] [--appointments N] [--from YYYY] [--to YYYY]
          [--seed S] [--date-storage real|iso] [--replace]
@@ -277,6 +291,28 @@ int Day(const std::vector<std::string>& args) {
     return 0;
 }
 
+#ifdef AGENDOR_HAVE_QT
+int Print(const std::vector<std::string>& args) {
+    std::set<std::string> valued = kSheetValued;
+    valued.insert({"--pdf", "--footnote"});
+    const Options options(args, valued, {"--no-holidays"});
+    const std::optional<std::string> pdf = options.Value("--pdf");
+    if (!pdf || pdf->empty()) throw UsageError("print needs --pdf FILE");
+    const SheetSettings settings = ReadSheetSettings(options);
+    HeadlessControl headless(settings);
+    Agendor& control = headless.control();
+    if (const auto footnote = options.Value("--footnote")) control.SetFootnote(*footnote);
+    control.instance().ui.OpenPrinter = PdfPrinter(*pdf);
+    headless.Run([&] { control.PrintSheet(settings.view); });
+    std::cout << std::filesystem::absolute(*pdf).string() << '\n';
+    return 0;
+}
+#else
+int Print(const std::vector<std::string>&) {
+    throw UsageError("print: this agendor-cli was built without Qt");
+}
+#endif
+
 #ifdef AGENDOR_HAVE_SQLITE
 int Sample(const std::vector<std::string>& args) {
     const Options options(args, {"--db", "--persons", "--appointments", "--from", "--to", "--seed", "--date-storage"},
@@ -325,6 +361,7 @@ int Run(const std::vector<std::string>& args) {
     if (command == "sheet") return Sheet(rest);
     if (command == "day") return Day(rest);
     if (command == "sample") return Sample(rest);
+    if (command == "print") return Print(rest);
     throw UsageError("unknown command \"" + command + "\" (try agendor-cli --help)");
 }
 

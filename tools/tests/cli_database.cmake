@@ -81,6 +81,21 @@ if(NOT sheet_iso STREQUAL sheet)
   message(FATAL_ERROR "the ISO-text sample shows another sheet:\n${sheet_iso}")
 endif()
 
+# The printed week of the same day carries the same appointment lines.
+find_program(PDFTOTEXT pdftotext)
+if(HAVE_PRINT AND PDFTOTEXT)
+  run_cli(0 printed print --db "${db}" --view week --date 10.03.2026 --pdf "${WORK_DIR}/week.pdf")
+  execute_process(COMMAND "${PDFTOTEXT}" -layout "${WORK_DIR}/week.pdf" - OUTPUT_VARIABLE page)
+  expect_match("${page}" "rz 2026, 11\\.KW" "the printed title")
+  list(GET day_lines 0 first_row)
+  string(REGEX REPLACE "^([^\t]+)\t([^\t]+)\t.*" "\\1 \\2" first_line "${first_row}")
+  string(SUBSTRING "${first_line}" 0 11 first_start)
+  string(FIND "${page}" "${first_start}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the printed week lacks '${first_start}' of the day grid:\n${page}")
+  endif()
+endif()
+
 # Failures: a table that does not exist, a missing property, a missing file.
 string(REPLACE "DataSourceDates=Termine" "DataSourceDates=Nichts" bad "${properties}")
 file(WRITE "${WORK_DIR}/bad.properties" "${bad}")
