@@ -97,12 +97,17 @@ DemoWindow::DemoWindow(const std::string& path, const sqlite::DataProperties& pr
     });
 
     QMenu* file = menuBar()->addMenu("&Datei");
+    // The control shows its own box when a page cannot be printed; the
+    // status bar only reports what came out.
+    file->addAction("&Drucken …", QKeySequence::Print, this, [this] {
+        if (calendar_->PrintSheetWithDialog()) statusBar()->showMessage("Das Kalenderblatt wurde gedruckt.", 5000);
+    });
+    file->addAction("Druck&vorschau …", this, [this] { calendar_->PrintPreview(); });
     file->addAction("Als &PDF drucken …", this, [this] {
         const QString target = QFileDialog::getSaveFileName(this, "Kalenderblatt als PDF", "kalender.pdf", "PDF (*.pdf)");
         if (target.isEmpty()) return;
-        calendar_->SetPrintFile(target);
-        calendar_->PrintSheet();
-        calendar_->SetPrintFile(QString());
+        if (calendar_->PrintSheetToPdf(target))
+            statusBar()->showMessage("Das Kalenderblatt steht in " + QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath()));
     });
     file->addSeparator();
     file->addAction("&Beenden", QKeySequence::Quit, this, &QWidget::close);

@@ -1,6 +1,7 @@
 // agendor-demo: a host application for the calendar control.
 //   agendor-demo [--db FILE]
 //   agendor-demo --screenshot FILE.png [--view week|month] [--date DD.MM.YYYY] [--size WxH] [--db FILE]
+//   agendor-demo --print FILE.pdf [--view week|month] [--date DD.MM.YYYY] [--db FILE]
 #include <QApplication>
 #include <QPixmap>
 
@@ -14,12 +15,14 @@
 #include "demo/demo_window.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
+#include "agendor/platform/qt/qt_surface.h"
 
 namespace {
 
 struct Options {
     std::string db;
     std::string screenshot;
+    std::string print;
     std::optional<int> view;
     std::optional<double> date;
     int width = 900, height = 680;
@@ -27,7 +30,7 @@ struct Options {
 
 [[noreturn]] void Usage(const std::string& error) {
     if (!error.empty()) std::cerr << "agendor-demo: " << error << "\n";
-    std::cerr << "usage: agendor-demo [--db FILE] [--screenshot FILE.png] [--view week|month]"
+    std::cerr << "usage: agendor-demo [--db FILE] [--screenshot FILE.png | --print FILE.pdf] [--view week|month]"
                  " [--date DD.MM.YYYY] [--size WxH]\n";
     std::exit(error.empty() ? 0 : 2);
 }
@@ -42,6 +45,10 @@ Options Parse(int argc, char** argv) {
         };
         if (arg == "--db") o.db = value();
         else if (arg == "--screenshot") o.screenshot = value();
+        else if (arg == "--print") {
+            o.print = value();
+            if (o.print.empty()) Usage("--print needs a file name");
+        }
         else if (arg == "--view") {
             const std::string v = value();
             if (v == "week") o.view = agendor::agWoche;
@@ -82,6 +89,20 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
         // Assigning the view presses its toolbar button and builds the sheet.
         control.SetView(options.view.value_or(agendor::agMonat));
+        if (!options.print.empty()) {
+            // Headless: nobody could close a box, so what it says goes to
+            // standard error.
+            bool failed = false;
+            window.calendar().surface().container.SetAnswerer([&failed](const agendor::Message& m) {
+                QString text = QString::fromStdString(m.text);
+                text.replace("\r\n", ": ");
+                std::cerr << "agendor-demo: " << text.toStdString() << "\n";
+                failed = true;
+                return agendor::MessageResult::Ok;
+            });
+            const bool printed = window.calendar().PrintSheetToPdf(QString::fromStdString(options.print));
+            return printed && !failed ? 0 : 1;
+        }
         if (!options.screenshot.empty()) {
             QApplication::processEvents();
             if (!window.grab().save(QString::fromStdString(options.screenshot))) {
