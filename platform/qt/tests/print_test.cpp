@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -167,6 +168,29 @@ TEST_F(PrintTest, AFileThatCannotBeWrittenShowsItsBoxAndAKilledPageLeavesTheOldF
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("das alte Blatt"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"alt.pdf", "termine.db"}));
+}
+
+TEST_F(PrintTest, ThePrintButtonShowsEveryFailureAndTheControlGoesOn) {
+    widget->resize(545, 479);
+    widget->show();
+    QtSurface& s = widget->surface();
+    widget->control().SetView(agMonat);
+    s.SetPrinterFactory([]() -> std::unique_ptr<Printer> { throw Error("Kein Drucker installiert"); });
+    QTest::mouseClick(s.Toolbar2->ButtonWidget(5), Qt::LeftButton);
+    EXPECT_EQ(messages, std::vector<std::string>{"Agendor-Fehlercode 3\r\nKein Drucker installiert"});
+
+    // A database error: its box, and the sheet without appointments still comes out.
+    s.SetPrinterFactory(nullptr);
+    const QString pdf = dir.filePath("ohne-termine.pdf");
+    s.SetPrintFile(pdf);
+    widget->control().SetDataSourceDates("Nichts");
+    QTest::mouseClick(s.Toolbar2->ButtonWidget(5), Qt::LeftButton);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].rfind("Agendor-Fehlercode 5\r\n", 0), 0u) << messages[1];
+    const std::vector<Word> words = WordsOf(pdf);
+    EXPECT_TRUE(Find(words, "November"));
+    EXPECT_FALSE(Find(words, "10:00"));
+    EXPECT_TRUE(widget->isVisible());
 }
 
 TEST_F(PrintTest, PreviewShowsThePage) {
