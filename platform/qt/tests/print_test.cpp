@@ -203,6 +203,9 @@ TEST_F(PrintTest, PreviewShowsThePage) {
                 preview->updatePreview();
                 pages = preview->pageCount();
             }
+            dialog->resize(1000, 760);
+            QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
+            dialog->grab().save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/print-preview.png"));
             dialog->reject();
         }
     });
