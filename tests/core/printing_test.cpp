@@ -275,14 +275,5 @@ TEST_F(PrintFixture, FailuresShowTheirBoxAndNeverSendAHalfPage) {
     EXPECT_EQ(CellTexts(3, 3), std::vector<std::string>{"15"});
 }
 
-TEST(FitText, KeepsTheLongestBeginningUnder36CmInWholeCharacters) {
-    memory::MemoryPrinter printer;
-    printer.SetFontSize(8);
-    EXPECT_EQ(FitText(printer, ""), "");
-    EXPECT_EQ(FitText(printer, std::string(18, 'x')), std::string(18, 'x'));  // 3.42 cm
-    EXPECT_EQ(FitText(printer, std::string(19, 'x')), std::string(18, 'x'));  // 3.61 cm
-    EXPECT_EQ(FitText(printer, "ÄÖÜäöüßÄÖÜäöüßÄÖÜäöüß"), "ÄÖÜäöüßÄÖÜäöüßÄÖÜä");
-}
-
 } // namespace
 } // namespace agendor

@@ -1,11 +1,10 @@
 // The other child widgets on Qt, and the host services: fonts, metrics,
-// the property store and the printer.
+// the property store.
 #include <QDir>
 #include <QFontDatabase>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTimer>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -14,7 +13,6 @@
 
 #include "agendor/platform/qt/qt_font.h"
 #include "agendor/platform/qt/qt_host.h"
-#include "agendor/platform/qt/qt_printer.h"
 #include "agendor/platform/qt/qt_widgets.h"
 #include "agendor/platform/qt/tests/qt_test_support.h"
 
@@ -405,36 +403,6 @@ TEST(QtPropertyStoreTest, ValuesRoundTripAndDefaultsAreNotStored) {
     // Another control's group is separate.
     QtPropertyStore other(file, "Agendor2");
     EXPECT_EQ(std::get<bool>(other.Read("AllowEdit", true)), true);
-}
-
-TEST(QtPrinterTest, WritesTextAtCentimetrePositionsIntoAPdf) {
-    QTemporaryDir dir;
-    const QString file = dir.filePath("sheet.pdf");
-    {
-        auto owned = QtPrinter::ToPdf(file);
-        QtPrinter& printer = *owned;
-        printer.StartDoc(PageOrientation::Landscape);
-        printer.SetFontName("Arial");
-        printer.SetFontSize(12);
-        printer.SetCurrentX(2);
-        printer.SetCurrentY(3);
-        printer.Print("November 2001");
-        EXPECT_DOUBLE_EQ(printer.CurrentX(), 2);
-        EXPECT_NEAR(printer.CurrentY(), 3 + printer.TextHeight("X"), 1e-9);
-        EXPECT_GT(printer.TextWidth("November 2001"), 2.0);
-        EXPECT_LT(printer.TextWidth("November 2001"), 5.0);
-        printer.Print("Grüße");
-        printer.SetDrawWidth(5);
-        printer.Line(1, 1, 28.7, 1);
-        printer.EndDoc();
-    }
-    ASSERT_TRUE(QFile::exists(file));
-    QProcess text;
-    text.start("pdftotext", {"-layout", file, "-"});
-    if (!text.waitForFinished(10000) || text.exitCode() != 0) GTEST_SKIP() << "pdftotext not available";
-    const QString out = QString::fromUtf8(text.readAllStandardOutput());
-    EXPECT_TRUE(out.contains("November 2001")) << out.toStdString();
-    EXPECT_TRUE(out.contains(QStringLiteral("Grüße"))) << out.toStdString();
 }
 
 TEST(QtContainerTest, AnswersMessagesThroughTheAnswererAndKeepsOneAmbientFont) {
