@@ -3,7 +3,7 @@
 // a failing print run leaves behind.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,11 +37,10 @@ struct PrintFixture : AppointmentFixture, ::testing::Test {
             if (op.kind == PrinterOperation::Text) texts.push_back(op);
         return texts;
     }
-    const PrinterOperation* Find(const std::string& text) const {
-        static std::vector<PrinterOperation> page;
-        page = Page();
-        auto it = std::find_if(page.begin(), page.end(), [&](const PrinterOperation& op) { return op.text == text; });
-        return it == page.end() ? nullptr : &*it;
+    std::optional<PrinterOperation> Find(const std::string& text) const {
+        for (const PrinterOperation& op : Page())
+            if (op.text == text) return op;
+        return std::nullopt;
     }
     // The day-number texts (size 10) of a cell, by its top line and column.
     std::vector<std::string> CellTexts(int row, int col) const {
@@ -66,7 +65,7 @@ TEST_F(PrintFixture, MonthPageHasTitleTableWeekdaysAndFootnote) {
     ASSERT_EQ(log->sent.size(), 1u);
     EXPECT_TRUE(Messages().empty());
 
-    const PrinterOperation* title = Find("November 2001");
+    const auto title = Find("November 2001");
     ASSERT_TRUE(title);
     EXPECT_NEAR(title->x, (29.7 - Width("November 2001", 14)) / 2, kEps);
     EXPECT_NEAR(title->y, 1.8, kEps);
@@ -93,7 +92,7 @@ TEST_F(PrintFixture, MonthPageHasTitleTableWeekdaysAndFootnote) {
 
     const char* names[] = {"Mo", "Di", "Mi", "Do", "Fr", "Sa", "So"};
     for (int i = 0; i < 7; ++i) {
-        const PrinterOperation* name = Find(names[i]);
+        const auto name = Find(names[i]);
         ASSERT_TRUE(name) << names[i];
         EXPECT_NEAR(name->x, (3.8 - Width(names[i], 14)) / 2 + 3.8 * i + 1.0, kEps) << names[i];
         EXPECT_NEAR(name->y, 2.7, kEps);
@@ -101,7 +100,7 @@ TEST_F(PrintFixture, MonthPageHasTitleTableWeekdaysAndFootnote) {
         EXPECT_EQ(name->colour, i < 5 ? kBlack : kRed) << names[i];
     }
 
-    const PrinterOperation* footnote = Find("Praxis Dr. Albers");
+    const auto footnote = Find("Praxis Dr. Albers");
     ASSERT_TRUE(footnote);
     EXPECT_NEAR(footnote->x, (30.0 - Width("Praxis Dr. Albers", 8)) / 2, kEps);
     EXPECT_NEAR(footnote->y, 19.0, kEps);
@@ -201,7 +200,7 @@ TEST_F(PrintFixture, AppointmentsStandLineByLineAndOverflowIntoRedAsterisks) {
         EXPECT_NEAR(column3[i].second, expected[i].second, kEps) << i;
     }
     // Midnight has zero hours; a long name is cut after whole characters.
-    const PrinterOperation* midnight = Find("00:00 Müller-Lüden");
+    const auto midnight = Find("00:00 Müller-Lüden");
     ASSERT_TRUE(midnight);
     EXPECT_NEAR(midnight->x, 1.1 + 3.8 * 4, kEps);
     EXPECT_NEAR(midnight->y, top + 0.4, kEps);
