@@ -3,6 +3,7 @@
 // a failing print run leaves behind.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
