@@ -110,6 +110,8 @@ void FillRows(Instance& instance, const std::string& literal) {
             zoom.SetCol(0);
             zoom.SetCellAlignment(CellAlignment::CenterCenter);
             zoom.SetCol(1);
+            // Centred vertically like the time beside it.
+            zoom.SetCellAlignment(CellAlignment::LeftCenter);
             zoom.SetText(person);
             zoom.SetCol(2);
             zoom.SetText(DayGridDateTimeText(value));

@@ -138,7 +138,7 @@ TEST_F(EditingTest, SaveStoresTheTimeTheEditorShowsEvenWhenItWasNotCommitted) {
     ExpectNothingPending();
 }
 
-TEST_F(EditingTest, SaveOrAChoiceWithoutAValidTimeTellsTheHost) {
+TEST_F(EditingTest, SaveWithAnInvalidTimeTellsTheHost) {
     AddWithTime("0930");
     person().UserTypeText("Nolte");
     ASSERT_TRUE(clock().UserFocus());
@@ -281,20 +281,35 @@ TEST_F(EditingTest, AddChangeTheShownDayAddAgainBooksTheNewDayOnce) {
     EXPECT_EQ(f.CellLines(3, 2), (std::vector<std::string>{"14", "09:00 Abel", "11:30 Meier"}));
 }
 
-TEST_F(EditingTest, TheDeferredRefreshKeepsThePendingRowItsPersonAndItsDay) {
-    ASSERT_TRUE(f.surface.Grid.UserDblClickCell(4, 1));  // the 20th
-    AddWithTime("0930");
-    person().UserTypeText("Nolte");
-    ASSERT_TRUE(clock().UserFocus());  // leaving the box starts Timer1
-    // As before the sheet ever lost the focus: the reload leaves the current
-    // cell on today's, the 14th.
-    f.state().SavedRow = f.state().SavedCol = 0;
-    ASSERT_TRUE(f.surface.Timer1.FireTick());
-    EXPECT_EQ(f.surface.Grid.Row(), 3);
+class DeferredRefreshTest : public EditingTest {
+protected:
+    // On the 20th: Add, a time, a person typed, then the focus back to the
+    // time, which starts Timer1; its tick reloads the sheet and the persons.
+    void AddThenTick() {
+        ASSERT_TRUE(f.surface.Grid.UserDblClickCell(4, 1));
+        AddWithTime("0930");
+        person().UserTypeText("Nolte");
+        ASSERT_TRUE(clock().UserFocus());
+        // As before the sheet ever lost the focus: the reload leaves the
+        // current cell on today's, the 14th.
+        f.state().SavedRow = f.state().SavedCol = 0;
+        ASSERT_TRUE(f.surface.Timer1.FireTick());
+        ASSERT_EQ(f.surface.Grid.Row(), 3);
+        ASSERT_TRUE(f.state().NewPending);
+    }
+};
+
+TEST_F(DeferredRefreshTest, KeepsThePersonTyped) {
+    AddThenTick();
     EXPECT_EQ(person().Text(), "Nolte");
-    EXPECT_TRUE(f.state().NewPending);
-    ASSERT_TRUE(Click(kButtonSave));
-    EXPECT_EQ(events, std::vector<std::string>{"DateNew 20.11.2001 09:30:00 -1 Nolte"});
+}
+
+TEST_F(DeferredRefreshTest, TheNewAppointmentIsBookedOnTheDayShown) {
+    AddThenTick();
+    person().UserTypeText("!");
+    person().UserKey(13);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].rfind("DateNew 20.11.2001 09:30:00 -1 ", 0), 0u) << events[0];
 }
 
 TEST_F(EditingTest, AClickAndAnEnterWhileTheHostStoresRaiseDateNewOnce) {
