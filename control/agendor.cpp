@@ -8,6 +8,8 @@
 #include "agendor/data/day_grid.h"
 #include "agendor/data/loaders.h"
 #include "agendor/data/markers.h"
+#include "agendor/editing/commands.h"
+#include "agendor/editing/day_grid_interaction.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/printing/print_sheet.h"
 #include "agendor/sheet/navigation.h"
@@ -102,6 +104,7 @@ Agendor::~Agendor() {
     ui.Timer1->Tick = nullptr;
     ui.Toolbar2->ButtonClick = nullptr;
     ui.Kontextmenu->ItemClick = nullptr;
+    DisconnectEditingEvents(instance_);
 }
 
 void Agendor::Initialize() {
@@ -139,6 +142,7 @@ void Agendor::ConnectChildEvents() {
     in.ui.Timer1->Tick = [&in] { Timer1Tick(in); };
     in.ui.Toolbar2->ButtonClick = [&in](int index) { Toolbar2ButtonClick(in, index); };
     in.ui.Kontextmenu->ItemClick = [&in](int index) { KontextClick(in, index); };
+    ConnectEditingEvents(in);
 }
 
 void Agendor::InitProperties() {
@@ -230,7 +234,11 @@ void Agendor::ApplyFont() {
 }
 
 void Agendor::SetDateValue(DateTime v) { s().DateValue = v; Notify("DateValue"); }
-void Agendor::Refresh() { RefreshControl(instance_); }
+void Agendor::Refresh() {
+    // The host reloads: a new row not stored yet ends without an event.
+    EndPendingAppointment(instance_);
+    RefreshControl(instance_);
+}
 void Agendor::SetFieldSourcePersonID(const std::string& v) { s().FieldSourcePersonID = v; Notify("FieldSourcePersonID"); }
 void Agendor::SetFieldSourcePerson(const std::string& v) { s().FieldSourcePerson = v; Notify("FieldSourcePerson"); }
 void Agendor::SetFieldDatesDateID(const std::string& v) { s().FieldDatesDateID = v; Notify("FieldDatesDateID"); }

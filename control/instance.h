@@ -87,7 +87,13 @@ struct State {
     std::int32_t MarkerCount = 0;
     std::vector<std::int32_t> PersonIds;
     std::unique_ptr<Recordset> PersonRecords;
-    bool NewPending = false;
+    // Editing in the day grid.
+    bool NewPending = false;     // a row added by Add is not stored yet
+    bool DeletePending = false;  // Delete announced while the time editor was open
+    std::int16_t EditRow = 0;    // the day-grid row the time editor edits
+    std::string TimeAtFocus;     // txtClock's text when it last got the focus
+    bool EditCancelled = false;  // Esc in an editor: the next time commit discards
+    bool SkipLostFocus = false;  // the next lost focus of txtClock follows a commit
     // The day the day grid shows since the last ShowDay; what acts on "the
     // shown day" uses it rather than the sheet's current cell, which a reload
     // may have moved.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "agendor/control/agendor.h"
+#include "agendor/editing/commands.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/sheet/sheet_model.h"
 
@@ -17,7 +18,6 @@ constexpr Twips kSheetHeaderHeight = 400;
 // Distance of the title box from the toolbar's left edge (twips), past the
 // three buttons.
 constexpr Twips kTitleOffset = 1080;
-constexpr int kButtonDelete = 1, kButtonAdd = 2, kButtonSave = 3;
 
 std::string DateLiteral(DateTime d) {
     return std::to_string(dt::Month(d)) + "/" + std::to_string(dt::Day(d)) + "/" + std::to_string(dt::Year(d));
@@ -110,6 +110,8 @@ void FillRows(Instance& instance, const std::string& literal) {
             zoom.SetCol(0);
             zoom.SetCellAlignment(CellAlignment::CenterCenter);
             zoom.SetCol(1);
+            // Centred vertically like the time beside it.
+            zoom.SetCellAlignment(CellAlignment::LeftCenter);
             zoom.SetText(person);
             zoom.SetCol(2);
             zoom.SetText(DayGridDateTimeText(value));
@@ -153,6 +155,13 @@ void ShowGroup(Instance& instance) {
 // current cell of the sheet.
 void ShowChosenDay(Instance& instance, DateTime day) {
     State& s = instance.state;
+    // The rows are about to be replaced: a pending new row and an open time
+    // editor belong to the old ones, and left open they would store or
+    // retime on the wrong day.
+    EndPendingAppointment(instance);
+    instance.ui.txtClock->SetVisible(false);
+    s.DeletePending = false;
+    s.EditCancelled = false;
     PlaceGroup(instance);
     if (s.database && !s.database->Name().empty() && !s.DataSourceDates.empty()) FillRows(instance, DateLiteral(day));
     // The title names the day that was queried, and that day is what every
@@ -195,13 +204,14 @@ void ShowDayOf(Instance& instance, DateTime day) {
 }
 
 void HideDayGrid(Instance& instance) {
+    // A pending new row ends without an event.
+    EndPendingAppointment(instance);
     Surface& ui = instance.ui;
     ui.Toolbar1->SetVisible(false);
     ui.txtClock->SetVisible(false);
     ui.GridZoom->SetVisible(false);
     ui.txtToolbarTag->SetVisible(false);
     ui.cboPerson->SetVisible(false);
-    instance.state.NewPending = false;
 }
 
 std::string DayGridDateTimeText(DateTime value) {

@@ -157,6 +157,8 @@ void LoadPersons(Instance& instance) {
         records.MoveFirst();
     }
     ComboBox& box = *instance.ui.cboPerson;
+    // The person typed for a pending new row outlives the reloaded list.
+    const std::string typed = box.Visible() ? box.Text() : std::string();
     box.Clear();
     // Position in the list; entry i of PersonIds is the id of list entry i.
     std::size_t position = 0;
@@ -177,6 +179,7 @@ void LoadPersons(Instance& instance) {
         }
         records.MoveNext();
     }
+    if (!typed.empty()) box.SetText(typed);
 }
 
 } // namespace agendor

@@ -49,4 +49,8 @@ void ChangeHandlers::DateDel(std::int32_t id, DateTime when, const std::string& 
     if (report) report("Termin gelöscht: " + When(when) + " " + person);
 }
 
+void ChangeHandlers::IncorrectTime(const std::string& typed) {
+    if (report) report("Ungültige Uhrzeit: " + typed);
+}
+
 } // namespace agendor::demo

@@ -22,6 +22,8 @@ struct ChangeHandlers {
     void DateNew(DateTime when, std::int32_t personId, const std::string& person, bool& cancel);
     void DateChange(std::int32_t id, DateTime oldWhen, DateTime newWhen, bool& cancel);
     void DateDel(std::int32_t id, DateTime when, const std::string& person, bool& cancel);
+    // A time typed in a wrong form: the user is told what was typed.
+    void IncorrectTime(const std::string& typed);
 };
 
 } // namespace agendor::demo

@@ -89,6 +89,8 @@ DemoWindow::DemoWindow(const std::string& path, const sqlite::DataProperties& pr
             [this](std::int32_t id, double when, const QString& person, bool& cancel) {
                 handlers_->DateDel(id, when, person.toStdString(), cancel);
             });
+    connect(calendar_, &qt::AgendorWidget::incorrectTime, this,
+            [this](const QString& typed) { handlers_->IncorrectTime(typed.toStdString()); });
     connect(calendar_, &qt::AgendorWidget::clicked, this, [this](double day) {
         statusBar()->showMessage("Gewählter Tag: " + Text(dt::Format(day, "dddd, dd.mm.yyyy", DefaultLocale())));
     });

@@ -24,7 +24,8 @@ struct GridEvents {
     std::function<void()> LostFocus;
 };
 
-enum class CellAlignment { LeftTop = 0, CenterCenter = 4 };
+// 0 left-top, 1 left and centred vertically, 4 centred both ways.
+enum class CellAlignment { LeftTop = 0, LeftCenter = 1, CenterCenter = 4 };
 
 class FlexGrid : public virtual Widget {
 public:

@@ -301,7 +301,9 @@ void MemoryComboBox::UserTypeText(const std::string& text) {
     for (const auto& point : utf8::CodePoints(text)) {
         if (OfferKey(events, static_cast<int>(point.value)) == 0) continue;
         text_ += point.bytes;
-        listIndex_ = -1;
+        // A typed name that is a whole entry of the list names that entry.
+        const auto found = std::find(list_.begin(), list_.end(), text_);
+        listIndex_ = found == list_.end() ? -1 : static_cast<int>(found - list_.begin());
         if (events.Change) events.Change();
     }
     Context().ProcessEvents();

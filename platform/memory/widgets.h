@@ -250,7 +250,8 @@ public:
     // entry's text and index, then Click.
     void UserChoose(int index);
     // Types text at the end of the edit field: KeyPress per character (0
-    // swallows it), Change after each accepted one; ListIndex becomes -1.
+    // swallows it), Change after each accepted one; ListIndex becomes the
+    // entry the text now equals, else -1.
     void UserTypeText(const std::string& text);
     void UserKey(int keyCode, int shift = 0);
 

@@ -263,7 +263,8 @@ int QtFlexGrid::FirstShownRow() const {
 Twips QtFlexGrid::RowPos(int row) const {
     CheckRow(row);
     const int first = FirstShownRow();
-    Twips top = 0;
+    // Relative to the grid's outer edge: a frame around it comes first.
+    Twips top = ToTwipsY(this, frameWidth());
     if (row >= first) {
         for (int r = first; r < row; ++r) top += EffectiveRowHeight(r);
     } else {
@@ -274,7 +275,7 @@ Twips QtFlexGrid::RowPos(int row) const {
 
 Twips QtFlexGrid::ColPos(int col) const {
     CheckCol(col);
-    Twips left = 0;
+    Twips left = ToTwipsX(this, frameWidth());
     for (int c = 0; c < col; ++c) left += colWidths_[static_cast<std::size_t>(c)];
     return left;
 }
@@ -352,12 +353,13 @@ void QtFlexGrid::PaintCell(QPainter& painter, const QRect& rect, int row, int co
     const QStringList lines = LinesOf(cell.text);
     const QRect inner = rect.adjusted(kTextPadding, 1, -kTextPadding, -1);
     painter.setClipRect(rect.adjusted(0, 0, -1, -1));
-    if (cell.alignment == CellAlignment::CenterCenter) {
+    if (cell.alignment != CellAlignment::LeftTop) {
         const int total = metrics.height() * static_cast<int>(lines.size());
         int y = inner.top() + (inner.height() - total) / 2;
+        const Qt::Alignment across = cell.alignment == CellAlignment::CenterCenter ? Qt::AlignHCenter : Qt::AlignLeft;
         for (const QString& line : lines) {
             painter.drawText(QRect(inner.left(), y, inner.width(), metrics.height()),
-                             Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, line);
+                             across | Qt::AlignTop | Qt::TextSingleLine, line);
             y += metrics.height();
         }
     } else {
@@ -382,16 +384,48 @@ void QtFlexGrid::PaintCell(QPainter& painter, const QRect& rect, int row, int co
     painter.restore();
 }
 
+bool QtFlexGrid::OnFixedRow(QPoint viewportPos) const {
+    return FirstShownRow() > 0 && viewportPos.y() < rowHeight(0);
+}
+
+void QtFlexGrid::paintEvent(QPaintEvent* e) {
+    QTableView::paintEvent(e);
+    if (FirstShownRow() == 0) return;
+    QPainter painter(viewport());
+    for (int col = 0; col < cols_; ++col) {
+        if (isColumnHidden(col)) continue;
+        PaintCell(painter, QRect(columnViewportPosition(col), 0, columnWidth(col), rowHeight(0)), 0, col);
+    }
+}
+
+void QtFlexGrid::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    // Scrolling moves the painted pixels along, the fixed row with them.
+    viewport()->update();
+}
+
+void QtFlexGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    QTableView::scrollTo(index, hint);
+    const int first = FirstShownRow();
+    if (index.isValid() && index.row() >= 1 && first > 0 && index.row() <= first)
+        verticalScrollBar()->setValue(index.row() - 1);
+}
+
 void QtFlexGrid::mousePressEvent(QMouseEvent* e) {
     doubleClick_ = false;
     pressed_ = e->button();
     if (focusPolicy() & Qt::ClickFocus) setFocus(Qt::MouseFocusReason);
+    if (OnFixedRow(e->position().toPoint())) {
+        pressed_ = Qt::NoButton;
+        return;
+    }
     if (e->button() != Qt::LeftButton) return;
     const auto cell = CellAt(e->position().toPoint());
     if (cell && cell->first >= 1) MoveTo(cell->first, cell->second);
 }
 
 void QtFlexGrid::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (OnFixedRow(e->position().toPoint())) return;
     pressed_ = e->button();
     doubleClick_ = true;
     if (e->button() == Qt::LeftButton && events.DblClick) events.DblClick();

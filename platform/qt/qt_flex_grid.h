@@ -105,6 +105,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+    // Row 0 stays at the top while the rows scroll: it is painted over the
+    // first row shown, which therefore counts as scrolled out.
+    void paintEvent(QPaintEvent* e) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
     void keyPressEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
@@ -136,6 +141,8 @@ private:
     // each edge rounded from its twips position.
     void ApplySizes(int firstRow, int firstCol);
     int FirstShownRow() const;
+    // Whether a viewport position lies on row 0 kept at the top.
+    bool OnFixedRow(QPoint viewportPos) const;
 
     int cols_;
     std::vector<std::vector<Cell>> cells_;  // [row][col]

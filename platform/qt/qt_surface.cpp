@@ -63,6 +63,8 @@ QtSurface::QtSurface(QWidget* p, const Clock* clock)
     txtClock->SetFormat("hh:mm");
     txtClock->SetPromptChar('_');
     txtClock->setFont(ToQFont(*DesignFont("Arial", 8.25)));
+    // Centred like the time in the cell it lies over.
+    txtClock->setAlignment(Qt::AlignCenter);
     txtClock->hide();
 
     cboPerson = Named(new QtComboBox(parent), "cboPerson");

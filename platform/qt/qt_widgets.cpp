@@ -1,6 +1,7 @@
 #include "agendor/platform/qt/qt_widgets.h"
 
 #include <QAction>
+#include <QCompleter>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLayout>
@@ -42,6 +43,87 @@ void QtTextBox::focusInEvent(QFocusEvent* e) {
     focus_.FocusIn(e->reason(), [this] {
         if (GotFocus) GotFocus();
     });
+}
+
+// ---------------------------------------------------------------- Validate
+
+ValidateGate::ValidateGate(QWidget* owner, EditEvents& events) : QObject(owner), owner_(owner), events_(events) {}
+
+void ValidateGate::Arm() {
+    Disarm();
+    validated_ = false;
+    window_ = owner_->window()->windowHandle();
+    if (window_) window_->installEventFilter(this);
+}
+
+void ValidateGate::Disarm() {
+    if (window_) window_->removeEventFilter(this);
+    window_ = nullptr;
+}
+
+bool ValidateGate::Ask() {
+    bool cancel = false;
+    if (events_.Validate) events_.Validate(cancel);
+    return cancel;
+}
+
+bool ValidateGate::Refuses() {
+    if (Ask()) return true;
+    validated_ = true;
+    return false;
+}
+
+bool ValidateGate::ValidateFocusOut() {
+    if (validated_) {
+        validated_ = false;
+        return false;
+    }
+    // A widget hidden under the focus is not asked: nothing it showed is
+    // left to check.
+    if (owner_->isHidden()) return false;
+    return Ask();
+}
+
+// The widget a press at position would give the focus to, as Qt picks it:
+// the first enabled widget up from the one under the mouse that takes the
+// focus by click, within the window.
+QWidget* ValidateGate::FocusTargetAt(QWindow* window, QPointF position) const {
+    QWidget* top = owner_->window();
+    if (!top || top->windowHandle() != window) return nullptr;
+    QWidget* under = top->childAt(position.toPoint());
+    if (!under) under = top;
+    for (QWidget* w = under; w; w = w->parentWidget()) {
+        if (w->isEnabled() && (w->focusPolicy() & Qt::ClickFocus)) {
+            while (w->focusProxy()) w = w->focusProxy();
+            return w;
+        }
+        if (w->isWindow()) break;
+    }
+    return nullptr;
+}
+
+bool ValidateGate::eventFilter(QObject* watched, QEvent* e) {
+    const QEvent::Type type = e->type();
+    if (type == QEvent::MouseButtonRelease && swallowRelease_) {
+        swallowRelease_ = false;
+        return true;
+    }
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick) return false;
+    auto* window = qobject_cast<QWindow*>(watched);
+    if (!window || !owner_->hasFocus()) return false;
+    QWidget* target = FocusTargetAt(window, static_cast<QMouseEvent*>(e)->position());
+    if (!target || target == owner_ || owner_->isAncestorOf(target)) return false;
+    if (Ask()) {
+        swallowRelease_ = true;
+        return true;
+    }
+    validated_ = true;
+    return false;
+}
+
+bool IsTabKey(const QKeyEvent* e) {
+    return (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) &&
+           !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
 }
 
 // ---------------------------------------------------------------- keys
@@ -137,6 +219,14 @@ void QtMaskedEdit::SetText(const std::string& text) {
     setCursorPosition(0);
 }
 
+bool QtMaskedEdit::event(QEvent* e) {
+    if (e->type() == QEvent::KeyPress && IsTabKey(static_cast<QKeyEvent*>(e)) && gate_.Refuses()) {
+        e->accept();
+        return true;
+    }
+    return QLineEdit::event(e);
+}
+
 void QtMaskedEdit::keyPressEvent(QKeyEvent* e) {
     if (!DeliverKey(this, events, e)) return;
     const int key = e->key();
@@ -150,12 +240,18 @@ void QtMaskedEdit::keyPressEvent(QKeyEvent* e) {
 
 void QtMaskedEdit::focusInEvent(QFocusEvent* e) {
     QLineEdit::focusInEvent(e);
+    gate_.Arm();
     focus_.FocusIn(e->reason(), events);
 }
 
 void QtMaskedEdit::focusOutEvent(QFocusEvent* e) {
     QLineEdit::focusOutEvent(e);
-    focus_.FocusOut(e->reason(), events);
+    if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason) return;
+    gate_.Disarm();
+    focus_.FocusOut(e->reason(), [this] { return gate_.ValidateFocusOut(); },
+                    [this] {
+                        if (events.LostFocus) events.LostFocus();
+                    });
 }
 
 // ---------------------------------------------------------------- ComboBox
@@ -163,8 +259,11 @@ void QtMaskedEdit::focusOutEvent(QFocusEvent* e) {
 QtComboBox::QtComboBox(QWidget* parent) : QComboBox(parent), Placed<ComboBox>(this) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
-    // The completer would pick an entry while the person types.
-    setCompleter(nullptr);
+    // Typing completes from the list, in place.
+    if (QCompleter* completer = this->completer()) {
+        completer->setCompletionMode(QCompleter::InlineCompletion);
+        completer->setCaseSensitivity(Qt::CaseInsensitive);
+    }
     lineEdit()->installEventFilter(this);
     connect(this, &QComboBox::activated, this, [this] {
         if (Click) Click();
@@ -193,8 +292,9 @@ std::string QtComboBox::List(int index) const {
 
 int QtComboBox::ListIndex() const {
     const int index = currentIndex();
-    if (index < 0 || itemText(index) != currentText()) return -1;
-    return index;
+    if (index >= 0 && itemText(index) == currentText()) return index;
+    // A name typed (or completed) in full names that entry.
+    return findText(currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
 }
 
 void QtComboBox::SetListIndex(int index) {
@@ -208,9 +308,18 @@ void QtComboBox::SetListIndex(int index) {
     setCurrentIndex(index);
 }
 
+bool QtComboBox::event(QEvent* e) {
+    if (e->type() == QEvent::KeyPress && IsTabKey(static_cast<QKeyEvent*>(e)) && gate_.Refuses()) {
+        e->accept();
+        return true;
+    }
+    return QComboBox::event(e);
+}
+
 bool QtComboBox::eventFilter(QObject* watched, QEvent* e) {
     if (watched == lineEdit() && e->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(e);
+        if (IsTabKey(key) && gate_.Refuses()) return true;
         if (!DeliverKey(this, events, key)) return true;
         const int k = key->key();
         if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape) return true;
@@ -220,12 +329,18 @@ bool QtComboBox::eventFilter(QObject* watched, QEvent* e) {
 
 void QtComboBox::focusInEvent(QFocusEvent* e) {
     QComboBox::focusInEvent(e);
+    gate_.Arm();
     focus_.FocusIn(e->reason(), events);
 }
 
 void QtComboBox::focusOutEvent(QFocusEvent* e) {
     QComboBox::focusOutEvent(e);
-    focus_.FocusOut(e->reason(), events);
+    if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason) return;
+    gate_.Disarm();
+    focus_.FocusOut(e->reason(), [this] { return gate_.ValidateFocusOut(); },
+                    [this] {
+                        if (events.LostFocus) events.LostFocus();
+                    });
 }
 
 // ---------------------------------------------------------------- Toolbar

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 #include <map>
 #include <memory>
@@ -52,6 +53,41 @@ private:
     FocusNotifier focus_{this};
 };
 
+// Validate before the focus leaves an edit widget. Qt moves the focus first
+// and tells afterwards, so a click elsewhere would already have acted (a
+// cell of the day grid opened, a button pressed) by the time a posted
+// Validate could refuse. While the widget holds the focus the gate sees the
+// mouse presses of its window before Qt does: one that would move the focus
+// to another widget asks Validate at once, and a refusal swallows the press
+// and its release, so the focus really stays. Tab is asked the same way by
+// the widget itself (Refuses). A focus move the gate let pass is not asked
+// again when the focus-out notification arrives.
+class ValidateGate final : public QObject {
+public:
+    ValidateGate(QWidget* owner, EditEvents& events);
+    void Arm();
+    void Disarm();
+    // For a Tab or Backtab key: true when Validate refuses (swallow the key).
+    bool Refuses();
+    // The posted Validate of a focus-out: whether it keeps the focus.
+    bool ValidateFocusOut();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    bool Ask();
+    QWidget* FocusTargetAt(QWindow* window, QPointF position) const;
+
+    QWidget* owner_;
+    EditEvents& events_;
+    QPointer<QWindow> window_;
+    bool validated_ = false;
+    bool swallowRelease_ = false;
+};
+
+bool IsTabKey(const QKeyEvent* e);
+
 // Shared key handling of the edit widgets: KeyDown with the virtual key
 // code, then KeyPress with the character code (0 swallows the key). Returns
 // false when the widget should not see the key any more.
@@ -74,6 +110,7 @@ public:
     const std::string& Mask() const { return mask_; }
 
 protected:
+    bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
@@ -84,10 +121,12 @@ private:
     std::string format_;
     char prompt_ = '_';
     FocusNotifier focus_{this};
+    ValidateGate gate_{this, events};
 };
 
-// The editable combo box. ListIndex is the chosen entry while the text still
-// is that entry's text, else -1. Click follows the user's choice of an entry
+// The editable combo box. ListIndex is the entry whose text the box holds
+// (the chosen one, else the first with that exact text), else -1. Typing
+// completes from the list. Click follows the user's choice of an entry
 // (also by the arrow keys); typing Enter adds nothing to the list.
 class QtComboBox final : public QComboBox, public Placed<ComboBox> {
 public:
@@ -102,12 +141,14 @@ public:
     void SetListIndex(int index) override;
 
 protected:
+    bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
 
 private:
     FocusNotifier focus_{this};
+    ValidateGate gate_{this, events};
 };
 
 // The 16 x 16 pictures of ImageList1 (1 delete, 2 add, 3 week, 4 month,

@@ -1,6 +1,7 @@
 // The flex grid on Qt, driven as the control drives it and clicked and
 // typed at as a person does.
 #include <QPainter>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -284,6 +285,40 @@ TEST_F(GridTest, PaintsCellColoursTheCurrentCellAndLinesBrokenAtCr) {
     const QRect header = grid->CellRect(0, 0);
     EXPECT_EQ(CountColour(image, QRect(header.left(), header.top(), 30, header.height()), Qt::black), 0);
     EXPECT_GT(CountColour(image, header, Qt::black), 0);
+}
+
+} // namespace
+} // namespace agendor::qt
+
+namespace agendor::qt {
+namespace {
+
+TEST(GridFixedRow, StaysAtTheTopWhileTheRowsScrollAndTakesNoClick) {
+    QWidget window;
+    window.resize(300, 200);
+    auto* grid = new QtFlexGrid(1, 2, &window);
+    grid->Place(0, 0, 3000, 6 * 315);  // the header and five rows fit
+    grid->SetRowHeightMin(315);
+    grid->SetBackColorFixed(RGB(0, 0, 255));
+    grid->SetTextMatrix(0, 0, "Zeit");
+    for (int r = 1; r <= 20; ++r) grid->AddItem(std::to_string(r));
+    testing::ShowActive(window);
+    int clicks = 0;
+    grid->events.Click = [&] { ++clicks; };
+    grid->SetRow(20);  // scrolls the last row into view
+    DeliverPosted();
+    ASSERT_GT(grid->verticalScrollBar()->value(), 0);
+    const QImage shot = grid->grab().toImage();
+    // The top strip shows row 0's colour, not a data row's white.
+    EXPECT_GT(testing::CountLike(shot, QRect(2, 2, 100, 15), QColor(0, 0, 255)), 1000);
+    EXPECT_LE(grid->CellRect(20, 0).bottom(), grid->viewport()->height());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+    EXPECT_EQ(grid->Row(), 20);
+    EXPECT_EQ(clicks, 0);
+    // Moving up to a row hidden under it scrolls that row below it.
+    grid->SetRow(grid->verticalScrollBar()->value());
+    EXPECT_LT(grid->verticalScrollBar()->value(), grid->Row());
+    grid->grab().save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/fixed-row.png"));
 }
 
 } // namespace

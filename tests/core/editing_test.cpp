@@ -1,0 +1,408 @@
+// Editing appointments in the day grid as a person does it on the in-memory
+// widgets: each scenario is a sequence of clicks and keys, and what is
+// checked is what the host receives (type, every argument, order) and what
+// the control shows afterwards. The host stores what it accepts in the
+// fixture's appointment list, which the queries then read back. "Today" is
+// Wednesday 14 November 2001; the month sheet shows November 2001 (the 1st
+// is a Thursday: the 14th is row 3, column 2, the 20th row 4, column 1).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "agendor/data/day_grid.h"
+#include "agendor/editing/commands.h"
+#include "agendor/editing/time_entry.h"
+#include "tests/core/appointment_fixture.h"
+
+namespace agendor {
+namespace {
+
+using testing::AppointmentFixture;
+using testing::At;
+
+std::string When(DateTime value) { return DayGridDateTimeText(value); }
+
+class EditingTest : public ::testing::Test {
+protected:
+    EditingTest() {
+        f.appointments = {{7, At(2001, 11, 14, 9), "Abel"}, {8, At(2001, 11, 14, 11, 30), "Meier"}};
+        f.persons = {{1, "Abel"}, {2, "Meier"}};
+        AgendorEvents& e = f.control.Events();
+        e.DateNew = [this](DateTime when, std::int32_t personId, const std::string& person, bool& cancel) {
+            events.push_back("DateNew " + When(when) + " " + std::to_string(personId) + " " + person);
+            if (onDateNew) onDateNew();
+            cancel = refuse;
+            if (!cancel) f.appointments.push_back({nextId++, when, person});
+        };
+        e.DateChange = [this](std::int32_t id, DateTime oldWhen, DateTime newWhen, bool& cancel) {
+            events.push_back("DateChange " + std::to_string(id) + " " + When(oldWhen) + " " + When(newWhen));
+            cancel = refuse;
+            for (auto& a : f.appointments)
+                if (!cancel && a.id == id && a.when == oldWhen) a.when = newWhen;
+        };
+        e.DateDel = [this](std::int32_t id, DateTime when, const std::string& person, bool& cancel) {
+            events.push_back("DateDel " + std::to_string(id) + " " + When(when) + " " + person);
+            cancel = refuse;
+            if (!cancel) std::erase_if(f.appointments, [id](const auto& a) { return a.id == id; });
+        };
+        e.IncorrectTime = [this](const std::string& text) { events.push_back("IncorrectTime " + text); };
+        f.control.Refresh();
+        f.surface.ProcessEvents();
+        // The day grid of the 14th, opened by a double click.
+        EXPECT_TRUE(f.surface.Grid.UserDblClickCell(3, 2));
+        f.surface.container.ClearRecords();
+    }
+
+    memory::MemoryGrid& zoom() { return f.surface.GridZoom; }
+    memory::MemoryMaskedEdit& clock() { return f.surface.txtClock; }
+    memory::MemoryComboBox& person() { return f.surface.cboPerson; }
+    bool Click(int button) { return f.surface.Toolbar1.UserClickButton(button); }
+    bool ButtonEnabled(int button) { return f.surface.Toolbar1.Button(button).enabled; }
+
+    // Add, type a time into the new row's editor and press Enter.
+    void AddWithTime(const std::string& digits) {
+        ASSERT_TRUE(Click(kButtonAdd));
+        clock().UserType(digits);
+        clock().UserKey(13);
+    }
+
+    // Opens the time editor over row's time, types digits from the start
+    // and presses Enter.
+    void Retime(int row, const std::string& digits) {
+        ASSERT_TRUE(zoom().UserClickCell(row, 0));
+        clock().UserType(digits);
+        clock().UserKey(13);
+    }
+
+    std::vector<std::string> DayRows() {
+        std::vector<std::string> rows;
+        for (int r = 1; r < zoom().Rows(); ++r) rows.push_back(zoom().TextMatrix(r, 0) + " " + zoom().TextMatrix(r, 1));
+        return rows;
+    }
+
+    void ExpectNothingPending() {
+        EXPECT_FALSE(f.state().NewPending);
+        EXPECT_FALSE(f.state().DeletePending);
+        EXPECT_FALSE(f.state().EditCancelled);
+        EXPECT_FALSE(person().Visible());
+    }
+
+    AppointmentFixture f;
+    std::vector<std::string> events;
+    std::function<void()> onDateNew;
+    bool refuse = false;
+    std::int64_t nextId = 100;
+};
+
+TEST_F(EditingTest, AddThenChoosingAPersonStoresItAndShowsItAtOnce) {
+    AddWithTime("0930");
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(zoom().TextMatrix(3, 0), "09:30");
+    EXPECT_TRUE(person().HasFocus());
+    person().UserChoose(1);
+    EXPECT_EQ(events, std::vector<std::string>{"DateNew 14.11.2001 09:30:00 2 Meier"});
+    EXPECT_EQ(DayRows(), (std::vector<std::string>{"09:00 Abel", "09:30 Meier", "11:30 Meier"}));
+    EXPECT_EQ(zoom().TextMatrix(2, 3), "100");
+    // The sheet shows it without waiting for the deferred refresh.
+    EXPECT_EQ(f.CellLines(3, 2), (std::vector<std::string>{"14", "09:00 Abel", "09:30 Meier", "11:30 Meier"}));
+    ExpectNothingPending();
+    EXPECT_FALSE(clock().Visible());
+    EXPECT_TRUE(ButtonEnabled(kButtonAdd));
+    EXPECT_TRUE(f.messages().empty());
+}
+
+TEST_F(EditingTest, AddThenEnterWithANameNotInTheListPassesPersonIdMinusOne) {
+    AddWithTime("1605");
+    person().UserTypeText("Nolte");
+    EXPECT_TRUE(ButtonEnabled(kButtonSave));
+    person().UserKey(13);
+    EXPECT_EQ(events, std::vector<std::string>{"DateNew 14.11.2001 16:05:00 -1 Nolte"});
+    EXPECT_EQ(f.CellLines(3, 2).back(), "16:05 Nolte");
+    // A typed name that is a whole entry of the list books that person.
+    AddWithTime("1700");
+    person().UserTypeText("Abel");
+    person().UserKey(13);
+    EXPECT_EQ(events.back(), "DateNew 14.11.2001 17:00:00 1 Abel");
+}
+
+TEST_F(EditingTest, SaveStoresTheTimeTheEditorShowsEvenWhenItWasNotCommitted) {
+    AddWithTime("0930");
+    person().UserTypeText("Nolte");
+    // Back into the time, typed over from the start, no Enter: the toolbar
+    // takes no focus, so the editor's text never reached the row.
+    ASSERT_TRUE(clock().UserFocus());
+    clock().SetCaret(0);
+    clock().UserType("1015");
+    ASSERT_TRUE(Click(kButtonSave));
+    EXPECT_EQ(events, std::vector<std::string>{"DateNew 14.11.2001 10:15:00 -1 Nolte"});
+    ExpectNothingPending();
+}
+
+TEST_F(EditingTest, SaveWithAnInvalidTimeTellsTheHost) {
+    AddWithTime("0930");
+    person().UserTypeText("Nolte");
+    ASSERT_TRUE(clock().UserFocus());
+    clock().SetCaret(0);
+    clock().UserType("2");  // "29:30"
+    ASSERT_TRUE(Click(kButtonSave));
+    EXPECT_EQ(events, std::vector<std::string>{"IncorrectTime 29:30"});
+    EXPECT_TRUE(f.state().NewPending);
+    EXPECT_TRUE(clock().HasFocus());
+    EXPECT_TRUE(f.messages().empty());
+}
+
+TEST_F(EditingTest, EscInTheTimeEditorDropsTheNewRow) {
+    ASSERT_TRUE(Click(kButtonAdd));
+    EXPECT_EQ(zoom().Rows(), 4);
+    EXPECT_EQ(zoom().TextMatrix(3, 2), "14.11.2001");
+    clock().UserKey(27);
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(DayRows(), (std::vector<std::string>{"09:00 Abel", "11:30 Meier"}));
+    EXPECT_TRUE(zoom().HasFocus());
+    ExpectNothingPending();
+    EXPECT_FALSE(clock().Visible());
+    EXPECT_TRUE(ButtonEnabled(kButtonAdd));
+}
+
+TEST_F(EditingTest, EscInThePersonBoxDropsTheNewRowAndLeavesNoFlagBehind) {
+    AddWithTime("0930");
+    person().UserTypeText("Nie");
+    person().UserKey(27);
+    EXPECT_EQ(DayRows(), (std::vector<std::string>{"09:00 Abel", "11:30 Meier"}));
+    EXPECT_TRUE(zoom().HasFocus());
+    ExpectNothingPending();
+    EXPECT_FALSE(clock().Visible());
+    // The next time change is stored, not dropped.
+    Retime(1, "0945");
+    EXPECT_EQ(events, std::vector<std::string>{"DateChange 7 14.11.2001 09:00:00 14.11.2001 09:45:00"});
+}
+
+TEST_F(EditingTest, RetimeAcceptedMovesTheRowAndASecondRetimeStartsFromIt) {
+    ASSERT_TRUE(zoom().UserClickCell(1, 0));
+    // The editor lies exactly over the time cell and shows its time.
+    EXPECT_EQ(clock().Left(), zoom().Left() + zoom().ColPos(0));
+    EXPECT_EQ(clock().Top(), zoom().Top() + zoom().RowPos(1));
+    EXPECT_EQ(clock().Width(), zoom().ColWidth(0));
+    EXPECT_EQ(clock().Height(), person().Height());
+    EXPECT_EQ(clock().Text(), "09:00");
+    EXPECT_EQ(clock().Caret(), 0u);
+    clock().UserType("1015");
+    clock().UserKey(13);
+    EXPECT_EQ(DayRows()[0], "10:15 Abel");
+    EXPECT_EQ(f.CellLines(3, 2), (std::vector<std::string>{"14", "10:15 Abel", "11:30 Meier"}));
+    EXPECT_FALSE(clock().Visible());
+    Retime(1, "1045");
+    EXPECT_EQ(events, (std::vector<std::string>{"DateChange 7 14.11.2001 09:00:00 14.11.2001 10:15:00",
+                                                "DateChange 7 14.11.2001 10:15:00 14.11.2001 10:45:00"}));
+    // The host found the stored time each time, so both changes are stored.
+    EXPECT_EQ(f.appointments[0].when, At(2001, 11, 14, 10, 45));
+}
+
+TEST_F(EditingTest, RetimeCancelledShowsTheStoredTimeAgain) {
+    refuse = true;
+    Retime(2, "1200");
+    EXPECT_EQ(events, std::vector<std::string>{"DateChange 8 14.11.2001 11:30:00 14.11.2001 12:00:00"});
+    EXPECT_EQ(DayRows()[1], "11:30 Meier");
+    EXPECT_FALSE(ButtonEnabled(kButtonDelete));
+    EXPECT_TRUE(ButtonEnabled(kButtonAdd));
+}
+
+TEST_F(EditingTest, RetimeToTheSameTimeRaisesNothing) {
+    Retime(2, "1130");
+    EXPECT_TRUE(events.empty());
+    EXPECT_FALSE(clock().Visible());
+}
+
+TEST_F(EditingTest, RetimeByClickingAnotherControlCommitsExactlyOnce) {
+    ASSERT_TRUE(zoom().UserClickCell(1, 0));
+    clock().UserType("0815");
+    zoom().UserClickCell(2, 1);
+    EXPECT_EQ(events, std::vector<std::string>{"DateChange 7 14.11.2001 09:00:00 14.11.2001 08:15:00"});
+}
+
+TEST_F(EditingTest, DeleteAcceptedRemovesTheRow) {
+    ASSERT_TRUE(zoom().UserClickCell(2, 1));
+    ASSERT_TRUE(Click(kButtonDelete));
+    EXPECT_EQ(events, std::vector<std::string>{"DateDel 8 14.11.2001 11:30:00 Meier"});
+    EXPECT_EQ(DayRows(), std::vector<std::string>{"09:00 Abel"});
+    EXPECT_EQ(f.CellLines(3, 2), (std::vector<std::string>{"14", "09:00 Abel"}));
+    EXPECT_FALSE(f.state().DeletePending);
+}
+
+TEST_F(EditingTest, DeleteCancelledLeavesNoFlagThatDropsTheNextRetime) {
+    refuse = true;
+    ASSERT_TRUE(zoom().UserClickCell(2, 1));
+    ASSERT_TRUE(Click(kButtonDelete));
+    EXPECT_EQ(zoom().Col(), 3);
+    refuse = false;
+    Retime(2, "1200");
+    // With the editor open, Delete refused: what was typed is still committed.
+    ASSERT_TRUE(zoom().UserClickCell(1, 0));
+    clock().UserType("0700");
+    refuse = true;
+    ASSERT_TRUE(Click(kButtonDelete));
+    refuse = false;
+    clock().UserKey(13);
+    EXPECT_EQ(events, (std::vector<std::string>{"DateDel 8 14.11.2001 11:30:00 Meier",
+                                                "DateChange 8 14.11.2001 11:30:00 14.11.2001 12:00:00",
+                                                "DateDel 7 14.11.2001 09:00:00 Abel",
+                                                "DateChange 7 14.11.2001 09:00:00 14.11.2001 07:00:00"}));
+    EXPECT_TRUE(f.messages().empty());
+}
+
+TEST_F(EditingTest, DeleteWithTheEditorOpenDropsItsText) {
+    ASSERT_TRUE(zoom().UserClickCell(1, 0));
+    clock().UserType("0700");
+    ASSERT_TRUE(Click(kButtonDelete));
+    EXPECT_EQ(events, std::vector<std::string>{"DateDel 7 14.11.2001 09:00:00 Abel"});
+    EXPECT_FALSE(clock().Visible());
+    EXPECT_EQ(DayRows(), std::vector<std::string>{"11:30 Meier"});
+    ExpectNothingPending();
+}
+
+TEST_F(EditingTest, DeleteOnThePendingRowEndsIt) {
+    AddWithTime("0930");
+    Toolbar1ButtonClick(f.in(), kButtonDelete);
+    EXPECT_TRUE(events.empty());
+    EXPECT_TRUE(f.messages().empty());
+    EXPECT_EQ(DayRows(), (std::vector<std::string>{"09:00 Abel", "11:30 Meier"}));
+    ExpectNothingPending();
+}
+
+TEST_F(EditingTest, AddChangeTheShownDayAddAgainBooksTheNewDayOnce) {
+    AddWithTime("0930");
+    ASSERT_TRUE(f.surface.Grid.UserDblClickCell(4, 1));  // the 20th
+    ExpectNothingPending();
+    EXPECT_FALSE(clock().Visible());
+    AddWithTime("1100");
+    person().UserChoose(0);
+    EXPECT_EQ(events, std::vector<std::string>{"DateNew 20.11.2001 11:00:00 1 Abel"});
+    EXPECT_EQ(f.CellLines(4, 1), (std::vector<std::string>{"20", "11:00 Abel"}));
+    EXPECT_EQ(f.CellLines(3, 2), (std::vector<std::string>{"14", "09:00 Abel", "11:30 Meier"}));
+}
+
+class DeferredRefreshTest : public EditingTest {
+protected:
+    // On the 20th: Add, a time, a person typed, then the focus back to the
+    // time, which starts Timer1; its tick reloads the sheet and the persons.
+    void AddThenTick() {
+        ASSERT_TRUE(f.surface.Grid.UserDblClickCell(4, 1));
+        AddWithTime("0930");
+        person().UserTypeText("Nolte");
+        ASSERT_TRUE(clock().UserFocus());
+        // As before the sheet ever lost the focus: the reload leaves the
+        // current cell on today's, the 14th.
+        f.state().SavedRow = f.state().SavedCol = 0;
+        ASSERT_TRUE(f.surface.Timer1.FireTick());
+        ASSERT_EQ(f.surface.Grid.Row(), 3);
+        ASSERT_TRUE(f.state().NewPending);
+    }
+};
+
+TEST_F(DeferredRefreshTest, KeepsThePersonTyped) {
+    AddThenTick();
+    EXPECT_EQ(person().Text(), "Nolte");
+}
+
+TEST_F(DeferredRefreshTest, TheNewAppointmentIsBookedOnTheDayShown) {
+    AddThenTick();
+    person().UserTypeText("!");
+    person().UserKey(13);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].rfind("DateNew 20.11.2001 09:30:00 -1 ", 0), 0u) << events[0];
+}
+
+TEST_F(EditingTest, AClickAndAnEnterWhileTheHostStoresRaiseDateNewOnce) {
+    AddWithTime("0930");
+    // The host's modal box delivers the Enter that was typed meanwhile.
+    onDateNew = [this] {
+        onDateNew = nullptr;
+        person().UserKey(13);
+        Toolbar1ButtonClick(f.in(), kButtonSave);
+    };
+    person().UserChoose(1);
+    EXPECT_EQ(events, std::vector<std::string>{"DateNew 14.11.2001 09:30:00 2 Meier"});
+}
+
+TEST_F(EditingTest, DateNewCancelledHidesTheDayGrid) {
+    refuse = true;
+    AddWithTime("0930");
+    person().UserChoose(0);
+    EXPECT_EQ(events.size(), 1u);
+    EXPECT_FALSE(zoom().Visible());
+    ExpectNothingPending();
+}
+
+// Whatever ends the day grid's day while a new row is pending (with the
+// focus in the time editor) ends the row without an event or a box.
+struct Ending {
+    const char* name;
+    std::function<void(EditingTest&, AppointmentFixture&)> act;
+};
+
+class PendingRowEndTest : public EditingTest, public ::testing::WithParamInterface<Ending> {};
+
+TEST_P(PendingRowEndTest, EndsWithoutEventOrError) {
+    ASSERT_TRUE(Click(kButtonAdd));
+    clock().UserType("0930");
+    GetParam().act(*this, f);
+    f.surface.ProcessEvents();
+    EXPECT_TRUE(events.empty());
+    EXPECT_TRUE(f.messages().empty());
+    ExpectNothingPending();
+    EXPECT_FALSE(clock().Visible());
+    if (zoom().Visible()) {
+        EXPECT_EQ(DayRows(), (std::vector<std::string>{"09:00 Abel", "11:30 Meier"}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Editing, PendingRowEndTest,
+    ::testing::Values(Ending{"SwitchView", [](EditingTest&, AppointmentFixture& f) { f.surface.Toolbar2.UserClickButton(1); }},
+                      Ending{"Page", [](EditingTest&, AppointmentFixture& f) { f.surface.Toolbar2.UserClickButton(4); }},
+                      Ending{"Refresh", [](EditingTest&, AppointmentFixture& f) { f.control.Refresh(); }},
+                      Ending{"ShowAnotherDay", [](EditingTest&, AppointmentFixture& f) { ShowDay(f.in()); }},
+                      Ending{"Close", [](EditingTest&, AppointmentFixture& f) { HideDayGrid(f.in()); }}),
+    [](const ::testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
+
+struct MalformedTime {
+    const char* name;
+    const char* digits;
+    const char* digitsFromMinutes;  // typed after a click before the minutes
+    const char* shown;
+};
+
+class MalformedTimeTest : public EditingTest, public ::testing::WithParamInterface<MalformedTime> {};
+
+TEST_P(MalformedTimeTest, EnterRaisesIncorrectTimeAndKeepsTheEditorOpen) {
+    ASSERT_TRUE(Click(kButtonAdd));
+    clock().UserType(GetParam().digits);
+    clock().SetCaret(3);
+    clock().UserType(GetParam().digitsFromMinutes);
+    ASSERT_EQ(clock().Text(), GetParam().shown);
+    clock().UserKey(13);
+    EXPECT_EQ(events, std::vector<std::string>{std::string("IncorrectTime ") + GetParam().shown});
+    EXPECT_TRUE(clock().HasFocus());
+    EXPECT_EQ(zoom().TextMatrix(3, 0), "__:__");
+    // Nor can the focus leave with it.
+    EXPECT_FALSE(zoom().UserClickCell(1, 1));
+    EXPECT_EQ(events.size(), 2u);
+    EXPECT_EQ(ParseClockTime(GetParam().shown).has_value(), false);
+}
+
+INSTANTIATE_TEST_SUITE_P(Editing, MalformedTimeTest,
+                         ::testing::Values(MalformedTime{"Hour24", "24", "00", "24:00"},
+                                           MalformedTime{"Minute60", "12", "60", "12:60"},
+                                           MalformedTime{"PartlyTyped", "1", "3", "1_:3_"},
+                                           MalformedTime{"Empty", "", "", "__:__"}),
+                         [](const ::testing::TestParamInfo<MalformedTime>& info) { return std::string(info.param.name); });
+
+TEST_F(EditingTest, AllowEditOffLeavesTimeCellsClosed) {
+    f.control.SetAllowEdit(false);
+    ShowDay(f.in());
+    ASSERT_TRUE(zoom().UserClickCell(1, 0));
+    EXPECT_FALSE(clock().Visible());
+}
+
+} // namespace
+} // namespace agendor
