@@ -15,6 +15,7 @@
 #include "agendor/platform/qt/qt_font.h"
 #include "agendor/platform/qt/qt_host.h"
 #include "agendor/platform/qt/qt_printer.h"
+#include "agendor/platform/qt/qt_markers.h"
 #include "agendor/platform/qt/qt_widgets.h"
 #include "agendor/platform/qt/tests/qt_test_support.h"
 
