@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 #include "agendor/data/markers.h"
 
@@ -55,7 +56,7 @@ void QtMarker::mouseReleaseEvent(QMouseEvent* e) {
 // the widget of its spot.
 class QtMarkerArray::Item final : public Widget {
 public:
-    Item(QtMarkerArray& array, int index) : index(index), array_(array) {}
+    explicit Item(QtMarkerArray& array) : array_(array) {}
 
     Twips Left() const override { return left; }
     Twips Top() const override { return top; }
@@ -93,7 +94,7 @@ public:
         array_.Moved(*this);
     }
 
-    const int index;
+    int index = 0;
     Twips left = 0, top = 0, width = 0, height = 0;  // twips in the parent
     bool visible = false;
     // On a spot: drawn there once visible, and stacked there.
@@ -110,9 +111,9 @@ private:
 // ---------------------------------------------------------------- array
 
 QtMarkerArray::QtMarkerArray(QWidget* parent, Twips left, Twips top, Twips width, Twips height) : parent_(parent) {
-    auto templ = std::make_unique<Item>(*this, 0);
+    auto templ = std::make_unique<Item>(*this);
     templ->Place(left, top, width, height);
-    elements_.emplace(0, std::move(templ));
+    elements_.push_back(std::move(templ));
 }
 
 QtMarkerArray::~QtMarkerArray() {
@@ -121,14 +122,21 @@ QtMarkerArray::~QtMarkerArray() {
 }
 
 QtMarkerArray::Item& QtMarkerArray::At(int index) const {
-    auto it = elements_.find(index);
-    if (it == elements_.end()) throw Error(kNotLoaded);
-    return *it->second;
+    if (!IsLoaded(index)) throw Error(kNotLoaded);
+    return *elements_[static_cast<std::size_t>(index)];
 }
 
-int QtMarkerArray::Count() const { return elements_.rbegin()->first + 1; }
+// Unload drops the empty slots at the end, so the last slot is loaded.
+int QtMarkerArray::Count() const { return static_cast<int>(elements_.size()); }
 
-bool QtMarkerArray::IsLoaded(int index) const { return elements_.count(index) != 0; }
+bool QtMarkerArray::IsLoaded(int index) const {
+    return index >= 0 && static_cast<std::size_t>(index) < elements_.size() &&
+           elements_[static_cast<std::size_t>(index)] != nullptr;
+}
+
+int QtMarkerArray::LoadedCount() const {
+    return static_cast<int>(std::count_if(elements_.begin() + 1, elements_.end(), [](const auto& e) { return e != nullptr; }));
+}
 
 Widget& QtMarkerArray::Element(int index) { return At(index); }
 
@@ -136,23 +144,36 @@ void QtMarkerArray::Load(int index) {
     if (index <= 0) throw Error(kInvalidCall);
     if (IsLoaded(index)) throw Error("Objekt bereits geladen");
     const Item& templ = At(0);
-    auto element = std::make_unique<Item>(*this, index);
+    const auto slot = static_cast<std::size_t>(index);
+    if (slot >= elements_.size()) elements_.resize(slot + 1);
+    // A sheet build unloads thousands of elements and loads as many again:
+    // the spare ones are reused.
+    std::unique_ptr<Item> element;
+    if (spare_.empty()) {
+        element = std::make_unique<Item>(*this);
+    } else {
+        element = std::move(spare_.back());
+        spare_.pop_back();
+    }
+    element->index = index;
+    element->visible = false;
+    element->tag.clear();
     element->left = templ.left;
     element->top = templ.top;
     element->width = templ.width;
     element->height = templ.height;
     element->stacking = ++stacking_;
-    elements_.emplace(index, std::move(element));
+    elements_[slot] = std::move(element);
 }
 
 void QtMarkerArray::Unload(int index) {
     if (index == 0) throw Error("Zur Entwurfszeit erstellte Steuerelemente können nicht entladen werden.");
-    auto it = elements_.find(index);
-    if (it == elements_.end()) throw Error(kNotLoaded);
+    Item& e = At(index);
     // A marker may be unloaded from inside its own click: its widget is
     // only hidden and kept, never deleted here.
-    if (it->second->attached) Detach(*it->second);
-    elements_.erase(it);
+    if (e.attached) Detach(e);
+    spare_.push_back(std::move(elements_[static_cast<std::size_t>(index)]));
+    while (elements_.size() > 1 && !elements_.back()) elements_.pop_back();
 }
 
 std::string QtMarkerArray::Tag(int index) const { return At(index).tag; }
@@ -174,8 +195,10 @@ std::vector<int> QtMarkerArray::ElementsOn(const QtMarker* widget) const {
 
 QtMarkerArray::SpotKey QtMarkerArray::KeyOf(const Item& e) const {
     // Edges rounded from their twips positions, as every placed widget.
-    const int x0 = ToPixelsX(parent_, e.left), y0 = ToPixelsY(parent_, e.top);
-    const int x1 = ToPixelsX(parent_, e.left + e.width), y1 = ToPixelsY(parent_, e.top + e.height);
+    const double px = PixelsPerTwipX(parent_), py = PixelsPerTwipY(parent_);
+    const auto pixels = [](Twips t, double perTwip) { return static_cast<int>(std::lround(t * perTwip)); };
+    const int x0 = pixels(e.left, px), y0 = pixels(e.top, py);
+    const int x1 = pixels(e.left + e.width, px), y1 = pixels(e.top + e.height, py);
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
@@ -227,7 +250,8 @@ void QtMarkerArray::Detach(Item& e) {
     e.attached = false;
     if (it == spots_.end()) return;
     Spot& spot = it->second;
-    spot.members.erase(std::find(spot.members.begin(), spot.members.end(), e.index));
+    // Elements go highest first, and the highest lies in front: search from there.
+    spot.members.erase(std::find(spot.members.rbegin(), spot.members.rend(), e.index).base() - 1);
     if (e.visible && --spot.shown == 0) spot.widget->hide();
     if (spot.members.empty()) {
         spot.widget->hide();

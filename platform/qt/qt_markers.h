@@ -55,7 +55,7 @@ public:
     void SetTag(int index, const std::string& tag) override;
 
     bool IsLoaded(int index) const;
-    int LoadedCount() const { return static_cast<int>(elements_.size()) - 1; }
+    int LoadedCount() const;
     // The widget that shows element index, nullptr while it is hidden.
     QtMarker* ShownOn(int index) const;
     // The elements a widget shows, back to front; the last one takes its
@@ -91,7 +91,8 @@ private:
     QtMarker* TakeWidget(const QRect& rect);
 
     QWidget* parent_;
-    std::map<int, std::unique_ptr<Item>> elements_;
+    std::vector<std::unique_ptr<Item>> elements_;  // by index; empty where not loaded
+    std::vector<std::unique_ptr<Item>> spare_;
     std::map<SpotKey, Spot> spots_;
     std::vector<QPointer<QtMarker>> widgets_;
     std::vector<QtMarker*> idle_;
