@@ -392,11 +392,14 @@ void QtFlexGrid::PaintCell(QPainter& painter, const QRect& rect, int row, int co
             y += metrics.height();
         }
     } else {
+        // A sheet cell holds a dozen lines: drawn at their baselines and
+        // clipped to the padded cell they look as drawn in a box each, but
+        // no text layout is built per line.
+        painter.setClipRect(QRect(inner.left(), rect.top(), std::max(0, inner.width()), rect.height() - 1));
         int y = inner.top();
         for (const QString& line : lines) {
             if (y > rect.bottom()) break;
-            painter.drawText(QRect(inner.left(), y, std::max(0, inner.width()), metrics.height()),
-                             Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, line);
+            painter.drawText(QPoint(inner.left(), y + metrics.ascent()), line);
             y += metrics.height();
         }
     }
