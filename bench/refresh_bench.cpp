@@ -9,43 +9,18 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
+#include "bench/bench_sample.h"
 #include "agendor/control/agendor.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/memory/surface.h"
-#include "agendor/platform/sqlite/sample_database.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
 
 namespace agendor {
 namespace {
-
-// The sample is built once and kept beside the benchmark, with the data
-// properties it was made for in a file of "Name=Value" lines next to it.
-const sqlite::DataProperties& Sample(std::string& path) {
-    static const std::string file = std::string(AGENDOR_BENCH_DATA_DIR) + "/refresh-sample-1m.db";
-    static const sqlite::DataProperties properties = [] {
-        const std::string propertiesFile = file + ".properties";
-        if (!std::filesystem::exists(file) || !std::filesystem::exists(propertiesFile)) {
-            sqlite::SampleOptions options;
-            options.persons = 1000;
-            options.appointments = 1'000'000;
-            options.fromYear = 2010;
-            options.toYear = 2029;
-            options.seed = 6;
-            options.replaceExisting = true;
-            std::ofstream(propertiesFile) << sqlite::FormatDataProperties(sqlite::CreateSampleDatabase(file, options));
-        }
-        std::ifstream input(propertiesFile);
-        return sqlite::ReadDataProperties(input);
-    }();
-    path = file;
-    return properties;
-}
 
 class CountingDatabase final : public Database {
 public:
@@ -96,21 +71,13 @@ struct Bench {
     explicit Bench(bool forceScan)
         : surface(dt::FromYmd(2020, 6, 17) + 0.4), metrics(surface.metrics), control(Wire(surface, metrics)) {
         std::string path;
-        const sqlite::DataProperties& properties = Sample(path);
+        const sqlite::DataProperties& properties = bench::Sample(path);
         sqlite::SqliteOptions options;
         options.forceTableScan = forceScan;
         database = std::make_shared<CountingDatabase>(sqlite::SqliteDatabase::Open(path, options));
         control.InitProperties();
         control.Resize(8175, 7185);
-        for (const sqlite::DataProperty& p : properties) {
-            if (p.name == "DataSourcePerson") control.SetDataSourcePerson(p.value);
-            else if (p.name == "FieldSourcePersonID") control.SetFieldSourcePersonID(p.value);
-            else if (p.name == "FieldSourcePerson") control.SetFieldSourcePerson(p.value);
-            else if (p.name == "DataSourceDates") control.SetDataSourceDates(p.value);
-            else if (p.name == "FieldDatesDateID") control.SetFieldDatesDateID(p.value);
-            else if (p.name == "FieldDatesDate") control.SetFieldDatesDate(p.value);
-            else if (p.name == "FieldDatesPerson") control.SetFieldDatesPerson(p.value);
-        }
+        bench::SetSampleProperties(control, properties);
         control.SetWorkspace(std::make_shared<sqlite::SqliteWorkspace>());
         control.SetDatabase(database);
         control.SetDateValue(dt::FromYmd(2020, 6, 17));

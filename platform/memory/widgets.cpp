@@ -364,10 +364,11 @@ MemoryMarkerArray::MemoryMarkerArray(std::shared_ptr<WidgetContext> context, std
 }
 
 int MemoryMarkerArray::Count() const {
-    int count = 1;
-    for (std::size_t i = 0; i < elements_.size(); ++i)
-        if (elements_[i].widget) count = static_cast<int>(i) + 1;
-    return count;
+    // Unload drops the empty slots at the end, so the last slot is loaded;
+    // counting from the back keeps the control's unload loop linear.
+    for (std::size_t i = elements_.size(); i-- > 1;)
+        if (elements_[i].widget) return static_cast<int>(i) + 1;
+    return 1;
 }
 
 bool MemoryMarkerArray::IsLoaded(int index) const {

@@ -121,9 +121,17 @@ void QtFlexGrid::UpdateCell(int row, int col) {
 }
 
 void QtFlexGrid::SyncView() {
+    viewStale_ = false;
     syncing_ = true;
     selectionModel()->setCurrentIndex(shape_->index(row_, col_), QItemSelectionModel::NoUpdate);
     syncing_ = false;
+}
+
+void QtFlexGrid::Flush() const {
+    // The view's sizes and current index only mirror the grid's own state.
+    auto* self = const_cast<QtFlexGrid*>(this);
+    if (sizesStale_) self->ApplySizes(0, 0);
+    if (viewStale_) self->SyncView();
 }
 
 void QtFlexGrid::MoveTo(int row, int col) {
@@ -131,7 +139,10 @@ void QtFlexGrid::MoveTo(int row, int col) {
     const int oldRow = row_, oldCol = col_;
     row_ = row;
     col_ = col;
-    SyncView();
+    // While Redraw is off the control moves the current cell once or twice
+    // per appointment; the view follows once Redraw is back on.
+    if (redraw_) SyncView();
+    else viewStale_ = true;
     UpdateCell(oldRow, oldCol);
     UpdateCell(row_, col_);
     if (events.EnterCell) events.EnterCell();
@@ -143,6 +154,8 @@ void QtFlexGrid::SetRows(int rows) {
     if (rows == old) return;
     const auto count = static_cast<std::size_t>(rows);
     const bool cutsCurrent = row_ >= rows;
+    // The view's own current index must not lie in rows that go away either.
+    if (viewStale_) SyncView();
     // The view must not hold an index into rows that go away.
     if (cutsCurrent) {
         syncing_ = true;
@@ -257,6 +270,7 @@ Twips QtFlexGrid::EffectiveRowHeight(int row) const {
 
 int QtFlexGrid::FirstShownRow() const {
     // Scrolling goes by whole rows, so the scroll bar's value is the first row shown.
+    Flush();
     return std::clamp(verticalScrollBar()->value(), 0, std::max(0, Rows() - 1));
 }
 
@@ -281,6 +295,16 @@ Twips QtFlexGrid::ColPos(int col) const {
 }
 
 void QtFlexGrid::ApplySizes(int firstRow, int firstCol) {
+    // Each section resized lays the view out anew: while Redraw is off the
+    // sizes wait for it to come back on, or for someone who needs pixels.
+    if (!redraw_) {
+        sizesStale_ = true;
+        return;
+    }
+    if (sizesStale_) {
+        sizesStale_ = false;
+        firstRow = firstCol = 0;
+    }
     QHeaderView* rows = verticalHeader();
     Twips top = 0;
     for (int r = 0; r < Rows(); ++r) {
@@ -303,8 +327,13 @@ void QtFlexGrid::ApplySizes(int firstRow, int firstCol) {
 void QtFlexGrid::SetRedraw(bool redraw) {
     if (redraw == redraw_) return;
     redraw_ = redraw;
-    setUpdatesEnabled(redraw);
-    if (redraw) viewport()->update();
+    if (redraw) {
+        Flush();
+        setUpdatesEnabled(true);
+        viewport()->update();
+    } else {
+        setUpdatesEnabled(false);
+    }
 }
 
 void QtFlexGrid::AddItem(const std::string& text) {
@@ -329,10 +358,12 @@ Colour QtFlexGrid::CellBackColor(int row, int col) const {
 Colour QtFlexGrid::CellForeColor(int row, int col) const { return At(row, col).fore.value_or(0); }
 
 QRect QtFlexGrid::CellRect(int row, int col) const {
+    Flush();
     return visualRect(shape_->index(row, col));
 }
 
 std::optional<std::pair<int, int>> QtFlexGrid::CellAt(QPoint viewportPos) const {
+    Flush();
     const QModelIndex index = indexAt(viewportPos);
     if (!index.isValid()) return std::nullopt;
     return std::make_pair(index.row(), index.column());
@@ -363,11 +394,14 @@ void QtFlexGrid::PaintCell(QPainter& painter, const QRect& rect, int row, int co
             y += metrics.height();
         }
     } else {
+        // A sheet cell holds a dozen lines: drawn at their baselines and
+        // clipped to the padded cell they look as drawn in a box each, but
+        // no text layout is built per line.
+        painter.setClipRect(QRect(inner.left(), rect.top(), std::max(0, inner.width()), rect.height() - 1));
         int y = inner.top();
         for (const QString& line : lines) {
             if (y > rect.bottom()) break;
-            painter.drawText(QRect(inner.left(), y, std::max(0, inner.width()), metrics.height()),
-                             Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, line);
+            painter.drawText(QPoint(inner.left(), y + metrics.ascent()), line);
             y += metrics.height();
         }
     }
@@ -451,6 +485,8 @@ void QtFlexGrid::mouseMoveEvent(QMouseEvent*) {
 }
 
 void QtFlexGrid::keyPressEvent(QKeyEvent* e) {
+    // A host may leave Redraw off; the keys still move from the current cell.
+    Flush();
     int code = CharacterCode(e->key(), e->text());
     if (code != 0 && events.KeyPress) {
         QPointer<QtFlexGrid> self(this);

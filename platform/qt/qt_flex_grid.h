@@ -12,6 +12,10 @@
 // then move the current cell within the data rows, skipping hidden columns.
 // SetRow and SetCol raise EnterCell from inside the call whenever the cell
 // really moves, whatever Redraw says. LostFocus is posted.
+//
+// While Redraw is off, texts, colours, sizes and moves of the current cell
+// only change the grid's own state; the view is laid out and painted once
+// when Redraw comes back on (or earlier, when pixels are asked for).
 #include <QAbstractTableModel>
 #include <QTableView>
 
@@ -135,6 +139,8 @@ private:
     void MoveTo(int row, int col);
     // Brings the view's current index in line with (row_, col_).
     void SyncView();
+    // Applies what waited for Redraw: the pixel sizes, the view's current index.
+    void Flush() const;
     void UpdateCell(int row, int col);
     Twips EffectiveRowHeight(int row) const;
     // Pixel sizes of the rows from firstRow and the columns from firstCol on,
@@ -153,6 +159,9 @@ private:
     int col_ = 0;
     bool redraw_ = true;
     bool syncing_ = false;
+    // Set while Redraw is off and the view lags behind the grid.
+    bool viewStale_ = false;
+    bool sizesStale_ = false;
     // The press of this click landed on the grid (a release alone is no click).
     Qt::MouseButton pressed_ = Qt::NoButton;
     bool doubleClick_ = false;

@@ -13,6 +13,7 @@
 #include "agendor/platform/locale.h"
 #include "agendor/platform/qt/qt_flex_grid.h"
 #include "agendor/platform/qt/qt_host.h"
+#include "agendor/platform/qt/qt_markers.h"
 #include "agendor/platform/qt/qt_widgets.h"
 
 namespace agendor::qt {

@@ -158,11 +158,12 @@ TEST_F(AgendorWidgetTest, TheMonthSheetShowsTheLinesAndMarkersOfTheDatabase) {
     EXPECT_EQ(shownLines + markers.LoadedCount(), 12);
     for (int i = 1; i <= markers.LoadedCount(); ++i) {
         EXPECT_EQ(markers.Tag(i), "20");
-        EXPECT_TRUE(markers.Marker(i).isVisible());
+        ASSERT_NE(markers.ShownOn(i), nullptr);
+        EXPECT_TRUE(markers.ShownOn(i)->isVisible());
         // Top right corner of the cell.
         const QRect cell = Grid().CellRect(4, 1).translated(Grid().pos());
-        EXPECT_EQ(markers.Marker(i).geometry().right(), cell.right()) << i;
-        EXPECT_EQ(markers.Marker(i).geometry().top(), cell.top()) << i;
+        EXPECT_EQ(markers.ShownOn(i)->geometry().right(), cell.right()) << i;
+        EXPECT_EQ(markers.ShownOn(i)->geometry().top(), cell.top()) << i;
     }
 }
 
@@ -204,16 +205,18 @@ TEST_F(AgendorWidgetTest, AClickSelectsTheDayClosesTheDayGridAndReachesTheHost) 
 }
 
 TEST_F(AgendorWidgetTest, AMarkerOpensTheDayGridAndASecondClickClosesIt) {
-    QtMarker& marker = surface->btnVorlage->Marker(1);
-    QTest::mouseClick(&marker, Qt::LeftButton, {}, QPoint(7, 6));
+    QtMarker* marker = surface->btnVorlage->ShownOn(1);
+    ASSERT_NE(marker, nullptr);
+    QTest::mouseClick(marker, Qt::LeftButton, {}, QPoint(7, 6));
     DeliverPosted();
     ASSERT_TRUE(Zoom().isVisible());
     EXPECT_EQ(Zoom().Rows(), 13);
     EXPECT_EQ(surface->txtToolbarTag->Text(), "Di, 20.11.01");
     for (int r = 2; r < Zoom().Rows(); ++r) EXPECT_LE(Zoom().TextMatrix(r - 1, 0), Zoom().TextMatrix(r, 0));
     // The day grid lies in front of the markers.
-    QtMarker& top = surface->btnVorlage->Marker(surface->btnVorlage->LoadedCount());
-    QTest::mouseClick(&top, Qt::LeftButton, {}, QPoint(7, 6));
+    QtMarker* top = surface->btnVorlage->ShownOn(surface->btnVorlage->LoadedCount());
+    ASSERT_NE(top, nullptr);
+    QTest::mouseClick(top, Qt::LeftButton, {}, QPoint(7, 6));
     DeliverPosted();
     EXPECT_FALSE(Zoom().isVisible());
 }
@@ -295,7 +298,8 @@ TEST_F(AgendorWidgetTest, TheScreenshotShowsTheFixedColours) {
     EXPECT_EQ(shot.pixelColor(cell(2, 0).right() - 5, cell(2, 0).bottom() - 5), QColor(220, 220, 220));
     EXPECT_EQ(shot.pixelColor(cell(4, 0).right() - 5, cell(4, 0).bottom() - 5), QColor(255, 255, 255));
     // The marker of the 20th.
-    const QRect marker = surface->btnVorlage->Marker(1).geometry();
+    ASSERT_NE(surface->btnVorlage->ShownOn(1), nullptr);
+    const QRect marker = surface->btnVorlage->ShownOn(1)->geometry();
     EXPECT_EQ(shot.pixelColor(marker.left() + 7, marker.top() + 4), QColor(0, 128, 128));
     // The selected day shows BackColorSel.
     EXPECT_EQ(shot.pixelColor(cell(5, 3).right() - 5, cell(5, 3).bottom() - 5), QColor(255, 255, 192));
@@ -308,7 +312,8 @@ TEST_F(AgendorWidgetTest, AfterAResizeTheSheetIsLoadedAgainForItsNewCells) {
     auto markerOnCell = [&] {
         if (surface->btnVorlage->LoadedCount() == 0) return false;
         const QRect cell = Grid().CellRect(4, 1).translated(Grid().pos());
-        return surface->btnVorlage->Marker(1).geometry().topRight() == cell.topRight();
+        const QtMarker* marker = surface->btnVorlage->ShownOn(1);
+        return marker && marker->geometry().topRight() == cell.topRight();
     };
     EXPECT_TRUE(QTest::qWaitFor(markerOnCell, 2000));
     // Taller cells hold more lines, so fewer appointments need a marker.

@@ -1,5 +1,7 @@
 // The flex grid on Qt, driven as the control drives it and clicked and
 // typed at as a person does.
+#include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTest>
@@ -69,6 +71,44 @@ TEST_F(GridTest, EnterCellIsRaisedWhileRedrawIsOffAndPaintingIsSuppressed) {
     grid->SetRedraw(true);
     EXPECT_TRUE(grid->updatesEnabled());
     EXPECT_EQ(log.entries, (std::vector<std::string>{"EnterCell 5,0"}));
+}
+
+// A sheet build moves the current cell and sets texts and heights thousands
+// of times with Redraw off: the view must not be laid out or moved per call,
+// only once when Redraw comes back on.
+TEST_F(GridTest, WhileRedrawIsOffTheViewCatchesUpOnceWhenItComesBackOn) {
+    int resized = 0, moved = 0;
+    QObject::connect(grid->verticalHeader(), &QHeaderView::sectionResized, [&] { ++resized; });
+    QObject::connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, [&] { ++moved; });
+    grid->SetRedraw(false);
+    for (int pass = 0; pass < 3; ++pass) {
+        for (int r = 1; r < 7; ++r) {
+            grid->SetRowHeight(r, 900 + 100 * pass);
+            for (int c = 0; c < 7; ++c) {
+                grid->SetRow(r);
+                grid->SetCol(c);
+                grid->SetText(std::to_string(pass));
+            }
+        }
+    }
+    EXPECT_EQ(resized, 0);
+    EXPECT_EQ(moved, 0);
+    ASSERT_FALSE(log.entries.empty());
+    EXPECT_EQ(log.entries.back(), "EnterCell 6,6");
+    grid->SetRedraw(true);
+    EXPECT_EQ(resized, 6);
+    EXPECT_EQ(moved, 1);
+    EXPECT_EQ(grid->currentIndex(), grid->model()->index(6, 6));
+    // Edges at 400 + 1100 and 400 + 2 * 1100 twips.
+    EXPECT_EQ(grid->CellRect(2, 0).top(), 100);
+    EXPECT_EQ(grid->CellRect(2, 0).height(), 73);
+
+    // A host that leaves Redraw off still has the keys move from the current cell.
+    grid->SetRedraw(false);
+    grid->SetRow(3);
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(grid->Row(), 4);
+    EXPECT_EQ(grid->Col(), 6);
 }
 
 TEST_F(GridTest, AHandlerThatMovesTheCellAgainReentersTheGrid) {

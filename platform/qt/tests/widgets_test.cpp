@@ -13,6 +13,7 @@
 
 #include "agendor/platform/qt/qt_font.h"
 #include "agendor/platform/qt/qt_host.h"
+#include "agendor/platform/qt/qt_markers.h"
 #include "agendor/platform/qt/qt_widgets.h"
 #include "agendor/platform/qt/tests/qt_test_support.h"
 
@@ -250,16 +251,19 @@ TEST(QtMarkerTest, ElementsAreCopiesOfTheTemplateAndReportTheirIndexWhenClicked)
     EXPECT_THROW(markers.Load(0), Error);
     EXPECT_FALSE(markers.Element(3).Visible());
     EXPECT_EQ(markers.Element(3).Width(), 210);
-    EXPECT_EQ(markers.Marker(3).size(), QSize(14, 13));
+    EXPECT_EQ(markers.ShownOn(3), nullptr);
+    EXPECT_THROW(markers.Element(3).SetFocus(), Error);
     markers.Element(3).SetLeft(1500);
     markers.Element(3).SetTop(750);
     markers.Element(3).SetVisible(true);
     markers.SetTag(3, "17");
     EXPECT_EQ(markers.Tag(3), "17");
+    ASSERT_NE(markers.ShownOn(3), nullptr);
+    EXPECT_EQ(markers.ShownOn(3)->geometry(), QRect(100, 50, 14, 13));
 
     const QImage shot = window.grab().toImage();
     EXPECT_EQ(shot.pixelColor(100 + 7, 50 + 4), QColor(0, 128, 128));
-    QTest::mouseClick(&markers.Marker(3), Qt::LeftButton, {}, QPoint(7, 6));
+    QTest::mouseClick(markers.ShownOn(3), Qt::LeftButton, {}, QPoint(7, 6));
     EXPECT_EQ(clicks, (std::vector<int>{3}));
 
     EXPECT_THROW(markers.Unload(0), Error);
@@ -267,6 +271,46 @@ TEST(QtMarkerTest, ElementsAreCopiesOfTheTemplateAndReportTheirIndexWhenClicked)
     EXPECT_EQ(markers.Count(), 2);
     EXPECT_THROW(markers.Unload(3), Error);
     EXPECT_THROW(markers.Tag(3), Error);
+    EXPECT_EQ(window.grab().toImage().pixelColor(100 + 7, 50 + 4), window.palette().window().color());
+}
+
+// The markers of a full day lie on one spot: one widget shows them all, a
+// click there is the click of the frontmost shown, and the widgets are
+// reused when the sheet is built again.
+TEST(QtMarkerTest, MarkersOnOneSpotShareAWidgetAndTheFrontmostTakesTheClick) {
+    QWidget window;
+    window.resize(400, 300);
+    QtMarkerArray markers(&window, 4200, 300, 210, 195);
+    testing::ShowActive(window);
+    std::vector<int> clicks;
+    markers.Click = [&](int index) { clicks.push_back(index); };
+    const auto place = [&](int index, Twips left, Twips top) {
+        markers.Load(index);
+        markers.Element(index).SetLeft(left);
+        markers.Element(index).SetTop(top);
+        markers.SetTag(index, std::to_string(left));
+        markers.Element(index).ZOrder();
+        markers.Element(index).SetVisible(true);
+    };
+    for (int build = 0; build < 2; ++build) {
+        for (int i = 1; i <= 40; ++i) place(i, i % 2 ? 1500 : 3000, 750);
+        EXPECT_EQ(markers.WidgetCount(), 2);
+        QtMarker* odd = markers.ShownOn(1);
+        ASSERT_NE(odd, nullptr);
+        EXPECT_EQ(markers.ShownOn(39), odd);
+        EXPECT_NE(markers.ShownOn(40), odd);
+        EXPECT_EQ(markers.ElementsOn(odd).size(), 20u);
+        clicks.clear();
+        QTest::mouseClick(odd, Qt::LeftButton, {}, QPoint(7, 6));
+        // Raising an element brings it (and its spot) to the front.
+        markers.Element(5).ZOrder();
+        QTest::mouseClick(odd, Qt::LeftButton, {}, QPoint(7, 6));
+        markers.Element(5).SetVisible(false);
+        QTest::mouseClick(odd, Qt::LeftButton, {}, QPoint(7, 6));
+        EXPECT_EQ(clicks, (std::vector<int>{39, 5, 39}));
+        for (int i = 40; i >= 1; --i) markers.Unload(i);
+        EXPECT_FALSE(odd->isVisible());
+    }
 }
 
 std::vector<MenuItem> ContextItems() {
