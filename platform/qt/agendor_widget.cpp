@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "agendor/control/agendor.h"
+#include "agendor/control/layout.h"
 #include "agendor/platform/qt/qt_common.h"
 #include "agendor/platform/qt/qt_font.h"
 #include "agendor/platform/qt/qt_surface.h"
@@ -48,6 +49,9 @@ struct AgendorWidget::Private {
     Agendor control;
     QTimer reload;
     bool reloadOnResize = true;
+    // The highlighted cell before the first resize of a burst; the control's
+    // layout moves the current cell, the reload puts it back.
+    int keptRow = 0, keptCol = 0;
 };
 
 AgendorWidget::AgendorWidget(QWidget* parent, const Clock* clock) : QWidget(parent) {
@@ -141,9 +145,9 @@ bool SheetLoaded(const QtSurface& s) { return s.lblMonat->Caption() != "Monat Ja
 
 void AgendorWidget::ReloadAfterResize() {
     QtSurface& s = d_->surface;
-    if (!SheetLoaded(s) || s.GridZoom->Visible()) return;
+    if (!SheetLoaded(s)) return;
     try {
-        d_->control.Refresh();
+        ReloadForNewSize(d_->control.instance(), d_->keptRow, d_->keptCol);
     } catch (const std::exception& e) {
         Message message;
         message.text = e.what();
@@ -155,6 +159,10 @@ void AgendorWidget::ReloadAfterResize() {
 
 void AgendorWidget::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
+    if (!d_->reload.isActive()) {
+        d_->keptRow = d_->surface.Grid->Row();
+        d_->keptCol = d_->surface.Grid->Col();
+    }
     try {
         d_->control.Resize(ToTwipsX(this, e->size().width()), ToTwipsY(this, e->size().height()));
     } catch (const std::exception&) {

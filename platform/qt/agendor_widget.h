@@ -57,7 +57,8 @@ public:
     // A sheet is laid out for the size it was loaded at: its lines are cut
     // to the columns and its markers sit on the cells of that size. So once
     // the size has settled after a change (delay in milliseconds; negative:
-    // never), a loaded sheet is loaded again, unless the day grid is open.
+    // never), a loaded sheet is loaded again; the selected day, its
+    // highlighted cell and an open day grid stay as they were.
     void SetReloadAfterResize(int delayMilliseconds);
 
 signals:

@@ -7,6 +7,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -337,6 +340,147 @@ TEST_F(AgendorWidgetTest, PrintSheetWritesTheMonthWithItsAppointments) {
     const QString out = QString::fromUtf8(text.readAllStandardOutput());
     EXPECT_TRUE(out.contains(QStringLiteral("November 2001"))) << out.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("Meier"))) << out.toStdString();
+}
+
+// A resize, once the size has settled, cuts the lines for the new width and
+// keeps what the person was looking at: the selected day, its highlighted
+// cell and an open day grid next to its day's column.
+TEST_F(AgendorWidgetTest, AResizeKeepsTheSelectedDayItsCellAndTheOpenDayGrid) {
+    widget->SetReloadAfterResize(10);
+    const QString out = QStringLiteral(AGENDOR_QT_TEST_OUTPUT);
+    QDir().mkpath(out);
+    testing::DoubleClick(Grid().viewport(), CellCentre(4, 5));  // Saturday 24 November
+    ASSERT_TRUE(Zoom().isVisible());
+    ASSERT_DOUBLE_EQ(widget->control().DateValue(), dt::FromYmd(2001, 11, 24));
+    widget->grab().save(out + "/resize-before.png");
+    const int markersBefore = surface->btnVorlage->LoadedCount();
+
+    widget->resize(900, 760);
+    // The sheet is loaded again: taller cells need fewer markers.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return surface->btnVorlage->LoadedCount() < markersBefore; }, 3000));
+    DeliverPosted();
+    widget->grab().save(out + "/resize-after.png");
+    EXPECT_DOUBLE_EQ(widget->control().DateValue(), dt::FromYmd(2001, 11, 24));
+    EXPECT_EQ(Grid().Row(), 4);
+    EXPECT_EQ(Grid().Col(), 5);
+    EXPECT_NE(Grid().TextMatrix(3, 2).find("Schulz"), std::string::npos);  // cut for the wider column
+    ASSERT_TRUE(Zoom().isVisible());
+    // Friday to Sunday: the day grid stands two columns to the left of its day.
+    const QRect column3 = Grid().CellRect(1, 3).translated(Grid().pos());
+    EXPECT_LE(std::abs(Zoom().x() - column3.left()), 1);
+    EXPECT_LE(std::abs(surface->Toolbar1->x() - column3.left()), 1);
+    EXPECT_EQ(surface->Toolbar1->width(), Zoom().width());
+    EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : messages[0]);
+
+    // A day grid showing a day is placed next to its day even when the
+    // highlighted cell moved on with the arrow keys.
+    widget->resize(700, 600);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::abs(Zoom().x() - Grid().CellRect(1, 3).translated(Grid().pos()).left()) <= 1; }, 3000));
+    EXPECT_DOUBLE_EQ(widget->control().DateValue(), dt::FromYmd(2001, 11, 24));
+}
+
+// Every way in from Qt (a click, a double click, a marker, a toolbar
+// button, the timer, a reload after a resize) ends in a box when what it
+// calls fails, and the control stays usable.
+TEST_F(AgendorWidgetTest, NoErrorFromAnyEntryPointReachesQt) {
+    widget->SetReloadAfterResize(10);
+    auto breakDatabase = [this] {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        Exec(db, "ALTER TABLE Termine RENAME TO Weg; ALTER TABLE Personen RENAME TO Fort;");
+        sqlite3_close(db);
+    };
+    auto mendDatabase = [this] {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        Exec(db, "ALTER TABLE Weg RENAME TO Termine; ALTER TABLE Fort RENAME TO Personen;");
+        sqlite3_close(db);
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> fail, act;
+    };
+    QMetaObject::Connection hostHandler;
+    const Case cases[] = {
+        {"host's click handler",
+         [&] {
+             hostHandler = QObject::connect(widget.get(), &AgendorWidget::clicked,
+                                            [](double) { throw std::runtime_error("Fehler im Host"); });
+         },
+         [&] { QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, CellCentre(4, 1)); }},
+        {"host's double-click handler",
+         [&] {
+             hostHandler = QObject::connect(widget.get(), &AgendorWidget::doubleClicked,
+                                            [](double) { throw std::runtime_error("Fehler im Host"); });
+         },
+         [&] { testing::DoubleClick(Grid().viewport(), CellCentre(4, 1)); }},
+        {"double click on a broken database", breakDatabase,
+         [&] { testing::DoubleClick(Grid().viewport(), CellCentre(2, 0)); }},
+        {"marker on a broken database", breakDatabase,
+         [&] { QTest::mouseClick(&surface->btnVorlage->Marker(1), Qt::LeftButton); }},
+        {"page forward on a broken database", breakDatabase,
+         [&] { QTest::mouseClick(surface->Toolbar2->ButtonWidget(4), Qt::LeftButton); }},
+        {"view switch on a broken database", breakDatabase,
+         [&] { QTest::mouseClick(surface->Toolbar2->ButtonWidget(1), Qt::LeftButton); }},
+        {"printer that fails",
+         [&] { surface->SetPrinterFactory([]() -> std::unique_ptr<Printer> { throw Error("Drucker fehlt"); }); },
+         [&] { QTest::mouseClick(surface->Toolbar2->ButtonWidget(5), Qt::LeftButton); }},
+        {"timer on a broken database", breakDatabase,
+         [&] { surface->Timer1->SetEnabled(true); QTest::qWait(300); }},
+        {"reload after a resize on a broken database", breakDatabase,
+         [&] { widget->resize(widget->width() + 40, widget->height()); QTest::qWait(300); }},
+    };
+    for (const Case& c : cases) {
+        messages.clear();
+        c.fail();
+        EXPECT_NO_THROW(c.act()) << c.name;
+        DeliverPosted();
+        EXPECT_FALSE(messages.empty()) << c.name;
+        QObject::disconnect(hostHandler);
+        surface->SetPrinterFactory(nullptr);
+        if (!QFile::exists(QString::fromStdString(path))) continue;
+        sqlite3* db = nullptr;
+        sqlite3_open(path.c_str(), &db);
+        const bool broken = sqlite3_exec(db, "SELECT 1 FROM Weg", nullptr, nullptr, nullptr) == SQLITE_OK;
+        sqlite3_close(db);
+        if (broken) mendDatabase();
+        // Still usable: the sheet loads again without a word.
+        messages.clear();
+        EXPECT_NO_THROW(widget->control().SetView(agMonat)) << c.name;
+        EXPECT_TRUE(messages.empty()) << c.name << ": " << (messages.empty() ? "" : messages[0]);
+    }
+}
+
+// Without a display nobody could answer a box: it goes to standard error,
+// takes its default answer at once, and is counted so that a run can end
+// with an error.
+TEST(HeadlessMessageBox, GoesToStandardErrorAndTakesItsDefaultAnswer) {
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("offscreen"));
+    QWidget owner;
+    QtContainer container(&owner);
+    // Should a box open after all, close it, so that the test fails instead
+    // of waiting for ever.
+    bool boxOpened = false;
+    QTimer rescue;
+    QObject::connect(&rescue, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            boxOpened = true;
+            modal->close();
+        }
+    });
+    rescue.start(200);
+    const int errorsBefore = CriticalBoxesShown();
+    Message question{"Termin löschen?", "", MessageIcon::Question, MessageButtons::YesNo};
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(container.MessageBox(question), MessageResult::Yes);
+    EXPECT_EQ(CriticalBoxesShown(), errorsBefore);
+    Message error{"Agendor-Fehlercode 4\r\nTabelle fehlt", "Agendor3.ocx", MessageIcon::Critical, MessageButtons::Ok};
+    EXPECT_EQ(container.MessageBox(error), MessageResult::Ok);
+    const std::string written = ::testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(boxOpened);
+    EXPECT_EQ(CriticalBoxesShown(), errorsBefore + 1);
+    EXPECT_NE(written.find("Agendor3: Termin löschen?"), std::string::npos) << written;
+    EXPECT_NE(written.find("Agendor3.ocx: Agendor-Fehlercode 4\nTabelle fehlt"), std::string::npos) << written;
 }
 
 // Run once more under a real X server (xvfb-run): the events come through
