@@ -70,6 +70,9 @@ signals:
     void incorrectTime(const QString& time);
     // A property changed (the container's PropertyChanged).
     void propertyChanged(const QString& name);
+    // DateValue changed, by the person (a click, the arrow keys, a marker,
+    // a menu command, paging) or by the host.
+    void selectedDayChanged(double day);
 
 protected:
     void resizeEvent(QResizeEvent* e) override;

@@ -233,6 +233,9 @@ TEST_F(AgendorWidgetTest, EscClosesTheDayGrid) {
 }
 
 TEST_F(AgendorWidgetTest, ArrowKeysMoveTheSelectionAndDateValue) {
+    // The host hears of every new day (its status bar shows it).
+    std::vector<double> reported;
+    QObject::connect(widget.get(), &AgendorWidget::selectedDayChanged, [&](double day) { reported.push_back(day); });
     QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, CellCentre(3, 2));
     Grid().setFocus();
     QTest::keyClick(&Grid(), Qt::Key_Right);
@@ -247,6 +250,12 @@ TEST_F(AgendorWidgetTest, ArrowKeysMoveTheSelectionAndDateValue) {
     QTest::keyClick(&Grid(), Qt::Key_Up);
     EXPECT_EQ(Grid().Row(), 1);
     EXPECT_DOUBLE_EQ(widget->control().DateValue(), dt::FromYmd(2001, 11, 1));
+    ASSERT_FALSE(reported.empty());
+    EXPECT_DOUBLE_EQ(reported.back(), dt::FromYmd(2001, 11, 1));
+    EXPECT_DOUBLE_EQ(reported.front(), dt::FromYmd(2001, 11, 15));  // 14 November, today, was selected already
+    // Paging from the toolbar changes the day, too.
+    QTest::mouseClick(surface->Toolbar2->ButtonWidget(4), Qt::LeftButton);
+    EXPECT_DOUBLE_EQ(reported.back(), dt::FromYmd(2001, 12, 1));
 }
 
 TEST_F(AgendorWidgetTest, TheToolbarPagesAndSwitchesTheView) {
