@@ -88,6 +88,7 @@ void PlaceAppointments(Instance& instance) {
         if (!when.IsNull()) {
             const std::string person = personField.empty() ? std::string() : TextOrEmpty(records->Field(personField));
             PlaceDate(instance, when.AsDateTime(), person);
+            ++instance.state.AppointmentsPerDay[dt::DayNumber(when.AsDateTime())];
         }
         records->MoveNext();
     }

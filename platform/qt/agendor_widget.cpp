@@ -8,6 +8,7 @@
 
 #include "agendor/control/agendor.h"
 #include "agendor/control/layout.h"
+#include "agendor/platform/qt/qt_accessibility.h"
 #include "agendor/platform/qt/qt_common.h"
 #include "agendor/platform/qt/qt_font.h"
 #include "agendor/platform/qt/qt_surface.h"
@@ -122,6 +123,7 @@ AgendorWidget::AgendorWidget(QWidget* parent, const Clock* clock) : QWidget(pare
     events.IncorrectTime = [this](const std::string& time) { emit incorrectTime(Q(time)); };
 
     d_->control.InitProperties();
+    InstallAccess(d_->control.instance(), s);
     setFocusProxy(s.Grid);
     connect(&d_->reload, &QTimer::timeout, this, &AgendorWidget::ReloadAfterResize);
 }
@@ -129,6 +131,7 @@ AgendorWidget::AgendorWidget(QWidget* parent, const Clock* clock) : QWidget(pare
 AgendorWidget::~AgendorWidget() {
     // The control first: it unhooks itself from the child widgets, which
     // QWidget deletes only after this body.
+    d_->surface.Grid->accessibleCellName = nullptr;
     d_.reset();
 }
 

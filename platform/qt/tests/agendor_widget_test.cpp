@@ -2,6 +2,7 @@
 // person uses it: the month sheet with its lines and markers, the day grid
 // opened by a double click or a marker, Esc, the arrow keys, and the
 // events that reach the host.
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -492,6 +493,34 @@ TEST(HeadlessMessageBox, GoesToStandardErrorAndTakesItsDefaultAnswer) {
     EXPECT_NE(written.find("Agendor3.ocx: Agendor-Fehlercode 4\nTabelle fehlt"), std::string::npos) << written;
 }
 
+// A screen reader hears each day with its named day and its appointments,
+// each marker the day it stands for and each button its tool tip.
+TEST_F(AgendorWidgetTest, CellsMarkersAndButtonsHaveAccessibleNames) {
+    QAccessibleInterface* sheet = QAccessible::queryAccessibleInterface(&Grid());
+    ASSERT_TRUE(sheet && sheet->tableInterface());
+    auto cellName = [&](int row, int col) {
+        QAccessibleInterface* cell = sheet->tableInterface()->cellAt(row, col);
+        return cell ? cell->text(QAccessible::Name) : QStringLiteral("(no cell)");
+    };
+    EXPECT_EQ(cellName(3, 2), QStringLiteral("Mittwoch, 14. November 2001, 2 Termine"));
+    EXPECT_EQ(cellName(4, 1), QStringLiteral("Dienstag, 20. November 2001, 12 Termine"));
+    EXPECT_EQ(cellName(3, 6), QStringLiteral("Sonntag, 18. November 2001, Volkstrauertag, keine Termine"));
+    EXPECT_EQ(cellName(4, 5), QStringLiteral("Samstag, 24. November 2001, 1 Termin"));
+    EXPECT_EQ(cellName(1, 0), QString());  // an empty cell before the 1st says nothing
+
+    ASSERT_GE(surface->btnVorlage->LoadedCount(), 1);
+    QAccessibleInterface* marker = QAccessible::queryAccessibleInterface(&surface->btnVorlage->Marker(1));
+    ASSERT_TRUE(marker);
+    EXPECT_EQ(marker->text(QAccessible::Name), QStringLiteral("Weitere Termine am 20. November"));
+
+    const char* tips[] = {"Wochenansicht", "Monatsansicht", "Zurück", "Vor", "Drucken"};
+    for (int b = 1; b <= 5; ++b) {
+        QAccessibleInterface* button = QAccessible::queryAccessibleInterface(surface->Toolbar2->ButtonWidget(b));
+        ASSERT_TRUE(button);
+        EXPECT_EQ(button->text(QAccessible::Name), QString::fromUtf8(tips[b - 1]));
+    }
+}
+
 // Run once more under a real X server (xvfb-run): the events come through
 // the window system there.
 class RealWindow : public AgendorWidgetTest {};
@@ -510,6 +539,44 @@ TEST_F(RealWindow, ClicksAndKeysReachTheControlThroughTheWindowSystem) {
     EXPECT_EQ(shot.pixelColor(Zoom().geometry().center()).isValid(), true);
     QTest::keyClick(&Grid(), Qt::Key_Escape);
     EXPECT_FALSE(Zoom().isVisible());
+}
+
+// Nobody needs a mouse: into the day grid and back with the keys alone, the
+// focus always on a part that shows it.
+TEST_F(RealWindow, TheKeyboardAloneOpensTheDayGridGoesRoundAndCloses) {
+    auto focused = [] { return QApplication::focusWidget(); };
+    Grid().setFocus();
+    DeliverPosted();
+    QTest::keyClick(&Grid(), Qt::Key_Right);  // Thursday 15 November
+    QTest::keyClick(&Grid(), Qt::Key_Return);
+    ASSERT_TRUE(Zoom().isVisible());
+    EXPECT_EQ(surface->txtToolbarTag->Text(), "Do, 15.11.01");
+    EXPECT_EQ(focused(), &Zoom());
+    QTest::keyClick(focused(), Qt::Key_Escape);
+    EXPECT_FALSE(Zoom().isVisible());
+    EXPECT_EQ(focused(), &Grid());
+
+    QTest::keyClick(&Grid(), Qt::Key_F2);
+    ASSERT_TRUE(Zoom().isVisible());
+    // Tab: the day grid's toolbar (its add button, the one enabled), then the
+    // sheet, the sheet's five buttons, the day grid.
+    std::vector<QWidget*> expected{surface->Toolbar1->ButtonWidget(2), &Grid()};
+    for (int b = 1; b <= 5; ++b) expected.push_back(surface->Toolbar2->ButtonWidget(b));
+    expected.push_back(&Zoom());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(focused(), Qt::Key_Tab);
+        EXPECT_EQ(focused(), expected[i]) << "Tab " << i + 1;
+        if (i == 3) {
+            QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
+            widget->grab().save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/keyboard-focus.png"));
+        }
+    }
+    QTest::keyClick(focused(), Qt::Key_Backtab);
+    EXPECT_EQ(focused(), surface->Toolbar2->ButtonWidget(5));
+    // Space on a focused button runs it: back one month.
+    QTest::keyClick(surface->Toolbar2->ButtonWidget(3), Qt::Key_Space);
+    EXPECT_EQ(surface->lblMonat->Caption(), "Oktober 2001");
+    EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : messages[0]);
 }
 
 TEST_F(AgendorWidgetTest, SeveralControlsInOneWindowKeepTheirOwnState) {
