@@ -331,6 +331,10 @@ TEST_F(ControlFixture, PermissionsHideTheCommandsTheyGovern) {
     control.SetAllowPrint(false);
     EXPECT_FALSE(in().state.MenuEnabled);
     for (int b = 1; b <= 5; ++b) EXPECT_FALSE(ui.Toolbar2.Button(b).visible);
+    // With nothing to offer the items keep what the last flag left them:
+    // "Drucken" was still allowed then.
+    EXPECT_TRUE(ui.Kontextmenu.Item(7).visible);
+    for (int i = 1; i <= 6; ++i) EXPECT_FALSE(ui.Kontextmenu.Item(i).visible) << i;
     ui.Grid.UserRightClick(100, 100);
     EXPECT_EQ(ui.Kontextmenu.PopupCount(), 0);
 }
