@@ -197,10 +197,6 @@ TEST_F(ControlFixture, ViewOutsideOneToFiveIsRefusedBeforeAnythingChanges) {
     EXPECT_EQ(changes().front(), "View");
 }
 
-TEST_F(ControlFixture, PrintSheetWithoutAPrinterSaysSo) {
-    EXPECT_THROW(control.PrintSheet(), Error);
-}
-
 // The week sheet 26 Feb ... 4 Mar 2001 and 29 Dec 2003 ... 4 Jan 2004, written
 // directly so that only the date model is under test.
 struct CellDateCase {

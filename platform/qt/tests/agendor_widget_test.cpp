@@ -316,22 +316,6 @@ TEST_F(AgendorWidgetTest, TheScreenshotShowsTheFixedColours) {
     EXPECT_EQ(shot.pixelColor(cell(5, 3).right() - 5, cell(5, 3).bottom() - 5), QColor(255, 255, 192));
 }
 
-TEST_F(AgendorWidgetTest, AfterAResizeTheSheetIsLoadedAgainForItsNewCells) {
-    widget->SetReloadAfterResize(10);
-    const int markersBefore = surface->btnVorlage->LoadedCount();
-    widget->resize(900, 760);
-    auto markerOnCell = [&] {
-        if (surface->btnVorlage->LoadedCount() == 0) return false;
-        const QRect cell = Grid().CellRect(4, 1).translated(Grid().pos());
-        return surface->btnVorlage->Marker(1).geometry().topRight() == cell.topRight();
-    };
-    EXPECT_TRUE(QTest::qWaitFor(markerOnCell, 2000));
-    // Taller cells hold more lines, so fewer appointments need a marker.
-    EXPECT_LT(surface->btnVorlage->LoadedCount(), markersBefore);
-    ExpectLines(Grid().TextMatrix(3, 2), {"14", "08:00 Schulz", "10:00 Müller"});
-    EXPECT_NE(Grid().TextMatrix(3, 2).find("Schulz"), std::string::npos);  // wide enough now
-}
-
 TEST_F(AgendorWidgetTest, PrintSheetWritesTheMonthWithItsAppointments) {
     const QString pdf = dir.filePath("blatt.pdf");
     widget->SetPrintFile(pdf);
