@@ -39,6 +39,22 @@ T Get(const PropertyValue& value) {
     throw Error("Typen unverträglich");
 }
 
+// A selected day has a sheet only within the calendar: NaN, infinities and
+// days outside 1 Jan 100 .. 31 Dec 9999 are refused where they come in,
+// before the control holds them.
+DateTime CheckedDateValue(DateTime value) {
+    dt::ToYmd(value);
+    return value;
+}
+
+// The font the control keeps: its own copy of the container's ambient font,
+// so that Fontsize and Fontname change neither the host's font nor the
+// default WriteProperties compares with.
+std::shared_ptr<Font> OwnCopy(std::shared_ptr<Font> font, const std::shared_ptr<Font>& ambient) {
+    if (!font || font == ambient) return ambient ? ambient->Clone() : nullptr;
+    return font;
+}
+
 } // namespace
 
 void ShowErrorBox(Instance& instance, int code, const std::string& description) {
@@ -152,7 +168,7 @@ void Agendor::InitProperties() {
     s().BackColorSel = 0xC0FFFF;
     s().BackColorFixed = 0xC0C0C0;
     s().BackcolorPast = 0xDCDCDC;
-    s().font = instance_.ui.container->AmbientFont();
+    s().font = OwnCopy(nullptr, instance_.ui.container->AmbientFont());
     s().Fontname = s().font->Name();
     s().Fontsize = RoundedSize(s().font->Size());
     s().View = agMonat;
@@ -160,7 +176,10 @@ void Agendor::InitProperties() {
 }
 
 void Agendor::ReadProperties(PropertyStore& store) {
-    State& st = s();
+    // Read into a fresh state first: a value that is refused leaves the
+    // instance as Initialize made it.
+    State read;
+    State& st = read;
     auto readBool = [&](const char* key, bool& target) { target = Get<bool>(store.Read(key, true)); };
     auto readText = [&](const char* key, std::string& target, const char* def = "") {
         target = Get<std::string>(store.Read(key, std::string(def)));
@@ -188,15 +207,40 @@ void Agendor::ReadProperties(PropertyStore& store) {
     if (view < -32768 || view > 32767) throw Error("Überlauf");
     st.View = static_cast<std::int16_t>(view);
     st.PublicHoliday = Get<bool>(store.Read("PublicHoliday", true));
-    st.DateValue = Get<double>(store.Read("DateValue", instance_.Today()));
+    st.DateValue = CheckedDateValue(Get<double>(store.Read("DateValue", instance_.Today())));
     readText("Footnote", st.Footnote);
     std::shared_ptr<agendor::Font> ambient = instance_.ui.container->AmbientFont();
-    st.font = Get<std::shared_ptr<agendor::Font>>(store.Read("Font", ambient));
-    if (!st.font) st.font = ambient;
+    st.font = OwnCopy(Get<std::shared_ptr<agendor::Font>>(store.Read("Font", ambient)), ambient);
+
+    State& to = s();
+    to.AllowPrint = read.AllowPrint;
+    to.AllowEdit = read.AllowEdit;
+    to.AllowChangeView = read.AllowChangeView;
+    to.AllowScroll = read.AllowScroll;
+    to.DataSourcePerson = std::move(read.DataSourcePerson);
+    to.FieldSourcePersonID = std::move(read.FieldSourcePersonID);
+    to.FieldSourcePerson = std::move(read.FieldSourcePerson);
+    to.Header = std::move(read.Header);
+    to.DataSourceDates = std::move(read.DataSourceDates);
+    to.FieldDatesDateID = std::move(read.FieldDatesDateID);
+    to.FieldDatesDate = std::move(read.FieldDatesDate);
+    to.FieldDatesPerson = std::move(read.FieldDatesPerson);
+    to.BackColor = read.BackColor;
+    to.BackColorSel = read.BackColorSel;
+    to.BackColorFixed = read.BackColorFixed;
+    to.BackcolorPast = read.BackcolorPast;
+    to.View = read.View;
+    to.PublicHoliday = read.PublicHoliday;
+    to.DateValue = read.DateValue;
+    to.Footnote = std::move(read.Footnote);
+    to.font = std::move(read.font);
     ApplyFont();
-    st.Fontname = st.font->Name();
-    st.Fontsize = RoundedSize(st.font->Size());
+    to.Fontname = to.font->Name();
+    to.Fontsize = RoundedSize(to.font->Size());
     ApplyPermissions(instance_);
+    // A form stored in the week view shows the week's button pressed and
+    // offers the month in the menu.
+    ShowViewCommands(instance_);
 }
 
 void Agendor::WriteProperties(PropertyStore& store) {
@@ -233,7 +277,7 @@ void Agendor::ApplyFont() {
     instance_.ui.Grid->SetFont(s().font);
 }
 
-void Agendor::SetDateValue(DateTime v) { s().DateValue = v; Notify("DateValue"); }
+void Agendor::SetDateValue(DateTime v) { s().DateValue = CheckedDateValue(v); Notify("DateValue"); }
 void Agendor::Refresh() {
     // The host reloads: a new row not stored yet ends without an event.
     EndPendingAppointment(instance_);
@@ -278,7 +322,7 @@ void Agendor::SetView(std::int32_t v) {
     // stored, so the control never holds a view it cannot show.
     if (v < 1 || v > 5) throw Error("Ungültiger Wert für View: " + std::to_string(v) + " (erlaubt sind 1 bis 5)");
     s().View = static_cast<std::int16_t>(v);
-    instance_.ui.Toolbar2->SetButtonPressed(v, true);
+    ShowViewCommands(instance_);
     Notify("View");
     Refresh();
 }

@@ -4,6 +4,7 @@
 // The subsystems (sheet/, data/, editing/, printing/) are free functions on it.
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -85,6 +86,9 @@ struct State {
     std::int32_t SheetColWidth = 0;
     // 32-bit: a day with tens of thousands of appointments must not overflow.
     std::int32_t MarkerCount = 0;
+    // Appointments of each day of the sheet by serial day number, counted
+    // while the sheet loads; what a screen reader tells of a cell.
+    std::map<long, int> AppointmentsPerDay;
     std::vector<std::int32_t> PersonIds;
     std::unique_ptr<Recordset> PersonRecords;
     // Editing in the day grid.

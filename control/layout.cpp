@@ -3,6 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "agendor/data/day_grid.h"
+#include "agendor/data/loaders.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/sheet/sheet_model.h"
+#include "agendor/sheet/sheets.h"
+
 namespace agendor {
 
 namespace {
@@ -68,6 +74,70 @@ void ResizeLayout(Instance& instance, Twips width, Twips height) {
 
     Step([&] { ui.Frame1->SetWidth(width); });
     Step([&] { grid.SetColWidth(0, Nearest(W / 7)); });
+}
+
+namespace {
+
+bool IsDayCellOf(const FlexGrid& grid, int row, int col, int day) {
+    if (row < 1 || row >= grid.Rows() || col < 0 || col > 6) return false;
+    const int shown = DayNumberOfText(grid.TextMatrix(row, col));
+    return day == 0 ? shown >= 1 : shown == day;
+}
+
+// Moves a child by (dx, dy), as the day grid it belongs to moved.
+void Shift(Widget& widget, Twips dx, Twips dy) {
+    Step([&] { widget.SetLeft(widget.Left() + dx); });
+    Step([&] { widget.SetTop(widget.Top() + dy); });
+}
+
+} // namespace
+
+void ReloadForNewSize(Instance& instance, int row, int col) {
+    Surface& ui = instance.ui;
+    State& s = instance.state;
+    FlexGrid& grid = *ui.Grid;
+    const bool dayGridOpen = ui.GridZoom->Visible() && s.ShownDay.has_value();
+    const bool entering = ui.txtClock->Visible() || ui.cboPerson->Visible();
+    const DateTime selected = s.DateValue;
+    if (!entering) {
+        BuildSheet(instance);
+        LoadDates(instance);
+    }
+    s.DateValue = selected;
+
+    // The control's own moves: Redraw off, so DateValue stays.
+    grid.SetRedraw(false);
+    try {
+        if (dayGridOpen) {
+            const DateTime day = *s.ShownDay;
+            const SheetCell cell = s.View == agMonat ? MonthCellOf(day) : SheetCell{1, dt::Weekday(day) - 1};
+            if (IsDayCellOf(grid, cell.row, cell.col, dt::Day(day))) {
+                grid.SetRow(cell.row);
+                grid.SetCol(cell.col);
+                const Twips left = ui.GridZoom->Left(), top = ui.GridZoom->Top();
+                PlaceDayGroup(instance);
+                const Twips dx = ui.GridZoom->Left() - left, dy = ui.GridZoom->Top() - top;
+                Shift(*ui.txtClock, dx, dy);
+                Shift(*ui.cboPerson, dx, dy);
+            }
+        }
+        if (IsDayCellOf(grid, row, col, 0)) {
+            grid.SetRow(row);
+            grid.SetCol(col);
+        }
+    } catch (...) {
+        grid.SetRedraw(true);
+        throw;
+    }
+    grid.SetRedraw(true);
+    if (dayGridOpen) {
+        // Above the markers just set.
+        ui.GridZoom->ZOrder();
+        ui.Toolbar1->ZOrder();
+        ui.txtToolbarTag->ZOrder();
+        ui.txtClock->ZOrder();
+        ui.cboPerson->ZOrder();
+    }
 }
 
 } // namespace agendor

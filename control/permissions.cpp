@@ -5,6 +5,7 @@
 #include "agendor/data/loaders.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/printing/print_sheet.h"
+#include "agendor/sheet/sheet_model.h"
 #include "agendor/sheet/sheets.h"
 
 namespace agendor {
@@ -33,26 +34,58 @@ void ApplyPermissions(Instance& instance) {
     menu.SetItemVisible(5, (s.AllowScroll || s.AllowChangeView) && (s.AllowEdit || s.AllowPrint));
 }
 
+void ShowViewCommands(Instance& instance) {
+    const bool month = instance.state.View == agMonat;
+    instance.ui.Toolbar2->SetButtonPressed(month ? 2 : 1, true);
+    instance.ui.Kontextmenu->SetItemCaption(4, month ? "Wochenansicht" : "Monatsansicht");
+}
+
+bool SheetFitsCalendar(DateTime date, int view) {
+    try {
+        // The sheet's first and last day; a week reaches from Monday to
+        // Sunday, a month's range query up to the first of the next month.
+        if (view == agMonat) {
+            if (dt::Year(date) == dt::kMaxYear && dt::Month(date) == 12) return true;
+            dt::AddMonths(date, 1);
+        } else {
+            const DateTime monday = MondayOf(date);
+            dt::AddDays(monday, 6);
+        }
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
 namespace {
 
-void SwitchView(Instance& instance, std::int16_t view, const char* otherCaption) {
+const char* const kOutsideCalendar = "Datum außerhalb des gültigen Bereichs (1.1.100 bis 31.12.9999)";
+
+void SwitchView(Instance& instance, std::int16_t view) {
     if (instance.state.View == view) return;
+    // A week at the very edge of the calendar has days outside it.
+    if (!SheetFitsCalendar(instance.state.DateValue, view)) throw Error(kOutsideCalendar);
     HideDayGrid(instance);
     instance.state.View = view;
-    instance.ui.Kontextmenu->SetItemCaption(4, otherCaption);
+    ShowViewCommands(instance);
     RefreshControl(instance);
 }
 
 void Page(Instance& instance, int direction) {
     State& s = instance.state;
-    HideDayGrid(instance);
-    if (s.View == agMonat) {
-        s.DateValue = dt::AddMonths(s.DateValue, direction);
-        BuildMonthSheet(instance, s.DateValue);
-    } else {
-        s.DateValue = dt::AddDays(s.DateValue, 7L * direction);
-        BuildWeekSheet(instance, s.DateValue);
+    // The step is worked out before anything changes: a sheet beyond the
+    // calendar's first or last day is refused and the shown one stays.
+    DateTime target = 0;
+    try {
+        target = s.View == agMonat ? dt::AddMonths(s.DateValue, direction) : dt::AddDays(s.DateValue, 7L * direction);
+    } catch (const Error&) {
+        throw Error(kOutsideCalendar);
     }
+    if (!SheetFitsCalendar(target, s.View)) throw Error(kOutsideCalendar);
+    HideDayGrid(instance);
+    s.DateValue = target;
+    if (s.View == agMonat) BuildMonthSheet(instance, s.DateValue);
+    else BuildWeekSheet(instance, s.DateValue);
     LoadDates(instance);
     if (s.TodayOnSheet) instance.ui.Grid->SetFocus();
 }
@@ -62,8 +95,8 @@ void Page(Instance& instance, int direction) {
 void SheetCommand(Instance& instance, std::int16_t command) {
     WithErrorBox(instance, 2, [&] {
         switch (command) {
-        case 1: SwitchView(instance, agWoche, "Monatsansicht"); break;
-        case 2: SwitchView(instance, agMonat, "Wochenansicht"); break;
+        case 1: SwitchView(instance, agWoche); break;
+        case 2: SwitchView(instance, agMonat); break;
         case 3: Page(instance, -1); break;
         case 4: Page(instance, +1); break;
         case 5:

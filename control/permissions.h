@@ -8,6 +8,12 @@
 namespace agendor {
 
 void ApplyPermissions(Instance& instance);
+// Presses the Toolbar2 button of the view View shows (month for 2, week
+// otherwise) and names the other view in item 4 of the context menu.
+void ShowViewCommands(Instance& instance);
+// Whether the sheet of view for date lies wholly inside the calendar
+// (1 Jan 100 .. 31 Dec 9999), so that it can be built and loaded.
+bool SheetFitsCalendar(DateTime date, int view);
 void SheetCommand(Instance& instance, std::int16_t command);
 void KontextClick(Instance& instance, int index);
 void Toolbar2ButtonClick(Instance& instance, int index);

@@ -196,6 +196,8 @@ void ShowDay(Instance& instance, std::optional<int> markerIndex) {
     ShowChosenDay(instance, dt::DateOnly(CellDate(instance)));
 }
 
+void PlaceDayGroup(Instance& instance) { PlaceGroup(instance); }
+
 void ShowDayOf(Instance& instance, DateTime day) {
     if (!CheckRequiredProperties(instance)) return;
     day = dt::DateOnly(day);

@@ -11,6 +11,9 @@ namespace agendor {
 std::string OneDayQuery(const State& state, const std::string& dateLiteral);
 void ShowDay(Instance& instance, std::optional<int> markerIndex = std::nullopt);
 void HideDayGrid(Instance& instance);
+// Puts the day grid, its toolbar and title next to the sheet's current
+// column (after a resize changed the columns).
+void PlaceDayGroup(Instance& instance);
 
 // The day grid for a given day, normally State::ShownDay after a reload that
 // may have moved the sheet's current cell (to today's cell, say): selects the

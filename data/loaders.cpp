@@ -77,8 +77,10 @@ void DayGridToFront(Instance& instance) {
 
 void PlaceAppointments(Instance& instance) {
     const State& s = instance.state;
-    ReadSheetAppointments(s, s.DateValue, s.View,
-                          [&](DateTime when, const std::string& person) { PlaceDate(instance, when, person); });
+    ReadSheetAppointments(s, s.DateValue, s.View, [&](DateTime when, const std::string& person) {
+        PlaceDate(instance, when, person);
+        ++instance.state.AppointmentsPerDay[dt::DayNumber(when)];
+    });
 }
 
 } // namespace
@@ -86,9 +88,13 @@ void PlaceAppointments(Instance& instance) {
 std::string SheetRangeQuery(const State& state, DateTime dateValue, int view) {
     std::string start, end;
     if (view == agMonat) {
-        const DateTime next = dt::AddMonths(dateValue, 1);
         start = DateLiteral(dt::Month(dateValue), "01", dt::Year(dateValue));
-        end = DateLiteral(dt::Month(next), "01", dt::Year(next));
+        // December 9999 is the last month of the calendar: no date lies after
+        // it, and the first of the next month cannot be written.
+        if (dt::Year(dateValue) < dt::kMaxYear || dt::Month(dateValue) < 12) {
+            const DateTime next = dt::AddMonths(dateValue, 1);
+            end = DateLiteral(dt::Month(next), "01", dt::Year(next));
+        }
     } else {
         const DateTime monday = MondayOf(dateValue);
         start = DateLiteral(monday);
@@ -96,8 +102,9 @@ std::string SheetRangeQuery(const State& state, DateTime dateValue, int view) {
     }
     const std::string& t = state.DataSourceDates;
     const std::string& f = state.FieldDatesDate;
-    return "SELECT * " + std::string(" From ") + t + " WHERE (((" + t + "." + f + ")>=#" + start + "# And (" + t +
-           "." + f + ")<#" + end + "#))" + " ORDER BY " + t + "." + f;
+    const std::string upTo = end.empty() ? std::string() : " And (" + t + "." + f + ")<#" + end + "#";
+    return "SELECT * " + std::string(" From ") + t + " WHERE (((" + t + "." + f + ")>=#" + start + "#" + upTo + "))" +
+           " ORDER BY " + t + "." + f;
 }
 
 void ReadSheetAppointments(const State& s, DateTime dateValue, int view,

@@ -4,17 +4,22 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QStandardPaths>
 #include <QStatusBar>
 
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "agendor/control/agendor.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
+#include "agendor/platform/qt/qt_host.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
 
 namespace agendor::demo {
@@ -29,7 +34,61 @@ std::string PropertyValue(const sqlite::DataProperties& properties, const std::s
 
 QString Text(const std::string& s) { return QString::fromStdString(s); }
 
+std::string Quoted(const std::string& s) { return "„" + s + "“"; }
+
+bool Writable(const std::filesystem::path& path) { return ::access(path.c_str(), W_OK) == 0; }
+
 } // namespace
+
+std::optional<std::string> PathProblem(const std::string& path) {
+    namespace fs = std::filesystem;
+    if (path.empty()) return std::string("Es wurde kein Pfad zur Datenbank angegeben (--db \"\").");
+    std::error_code error;
+    const fs::path file(path);
+    if (fs::is_directory(file, error))
+        return Quoted(path) + " ist ein Ordner. Bitte den Pfad einer Datenbankdatei angeben.";
+    if (fs::exists(file, error)) {
+        if (!Writable(file)) return "Die Datenbank " + Quoted(path) + " ist schreibgeschützt; Termine könnten nicht gespeichert werden.";
+        return std::nullopt;
+    }
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, error))
+        return "Die Datenbank " + Quoted(path) + " gibt es nicht, und der Ordner " + Quoted(folder.string()) +
+               " existiert nicht.";
+    if (!Writable(folder))
+        return "Die Datenbank " + Quoted(path) + " gibt es nicht und kann im Ordner " + Quoted(folder.string()) +
+               " nicht angelegt werden (keine Schreibrechte).";
+    return std::nullopt;
+}
+
+std::optional<std::string> DatabaseProblem(const std::string& path, const std::string& appointmentsTable) {
+    // Every SQLite database starts with this header; an empty file is an
+    // empty database.
+    static const char kHeader[] = "SQLite format 3";
+    char header[sizeof kHeader] = {};
+    std::ifstream file(path, std::ios::binary);
+    file.read(header, sizeof header);
+    if (file.gcount() > 0 && (file.gcount() < static_cast<std::streamsize>(sizeof header) ||
+                              std::memcmp(header, kHeader, sizeof header) != 0))
+        return Quoted(path) + " ist keine SQLite-Datenbank.";
+    sqlite3* db = nullptr;
+    bool found = false;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        const char* sql = "SELECT 1 FROM sqlite_master WHERE type IN ('table', 'view') AND name = ?1 COLLATE NOCASE";
+        if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
+            sqlite3_bind_text(statement, 1, appointmentsTable.c_str(), -1, SQLITE_TRANSIENT);
+            found = sqlite3_step(statement) == SQLITE_ROW;
+        } else {
+            sqlite3_close(db);
+            return Quoted(path) + " ist keine SQLite-Datenbank.";
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    if (!found) return "Die Datenbank " + Quoted(path) + " enthält keine Tabelle " + Quoted(appointmentsTable) + ".";
+    return std::nullopt;
+}
 
 std::string DefaultDatabasePath() {
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -72,9 +131,12 @@ DemoWindow::DemoWindow(const std::string& path, const sqlite::DataProperties& pr
     handlers_ = std::make_unique<ChangeHandlers>(ChangeHandlers{
         *store_,
         [this](const std::string& question) {
-            return QMessageBox::question(this, "Agendor", Text(question)) == QMessageBox::Yes;
+            return qt::ShowMessage(this, {question, "Agendor", MessageIcon::Question, MessageButtons::YesNo}) ==
+                   MessageResult::Yes;
         },
-        [this](const std::string& reason) { QMessageBox::warning(this, "Agendor", Text(reason)); },
+        [this](const std::string& reason) {
+            qt::ShowMessage(this, {reason, "Agendor", MessageIcon::Exclamation, MessageButtons::Ok});
+        },
         [this](const std::string& text) { statusBar()->showMessage(Text(text), 5000); }});
 
     connect(calendar_, &qt::AgendorWidget::dateNew, this,
@@ -91,40 +153,68 @@ DemoWindow::DemoWindow(const std::string& path, const sqlite::DataProperties& pr
             });
     connect(calendar_, &qt::AgendorWidget::incorrectTime, this,
             [this](const QString& typed) { handlers_->IncorrectTime(typed.toStdString()); });
-    connect(calendar_, &qt::AgendorWidget::clicked, this, [this](double day) {
-        statusBar()->showMessage("Gewählter Tag: " + Text(dt::Format(day, "dddd, dd.mm.yyyy", DefaultLocale())));
-    });
+    // The status bar's fixed part: the selected day and the database; the
+    // reports of stored changes come and go beside them.
+    selectedDay_ = new QLabel(this);
+    statusBar()->addPermanentWidget(selectedDay_);
+    statusBar()->addPermanentWidget(new QLabel("Datenbank: " + Text(path), this));
+    ShowSelectedDay(control.DateValue());
+    connect(calendar_, &qt::AgendorWidget::selectedDayChanged, this, [this](double day) { ShowSelectedDay(day); });
     connect(calendar_, &qt::AgendorWidget::doubleClicked, this, [this](double day) {
-        statusBar()->showMessage("Termine am " + Text(dt::Format(day, "dd.mm.yyyy", DefaultLocale())));
+        statusBar()->showMessage("Termine am " + Text(dt::Format(day, "dd.mm.yyyy", DefaultLocale())), 5000);
     });
 
     QMenu* file = menuBar()->addMenu("&Datei");
     // The control shows its own box when a page cannot be printed; the
     // status bar only reports what came out.
     file->addAction("&Drucken …", QKeySequence::Print, this, [this] {
-        if (calendar_->PrintSheetWithDialog()) statusBar()->showMessage("Das Kalenderblatt wurde gedruckt.", 5000);
+        Run([this] {
+            if (calendar_->PrintSheetWithDialog())
+                statusBar()->showMessage("Das Kalenderblatt wurde gedruckt.", 5000);
+        });
     });
-    file->addAction("Druck&vorschau …", this, [this] { calendar_->PrintPreview(); });
+    file->addAction("Druck&vorschau …", this, [this] { Run([this] { calendar_->PrintPreview(); }); });
     file->addAction("Als &PDF drucken …", this, [this] {
-        const QString target = QFileDialog::getSaveFileName(this, "Kalenderblatt als PDF", "kalender.pdf", "PDF (*.pdf)");
-        if (target.isEmpty()) return;
-        if (calendar_->PrintSheetToPdf(target))
-            statusBar()->showMessage("Das Kalenderblatt steht in " + QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath()));
+        Run([this] {
+            const QString target =
+                QFileDialog::getSaveFileName(this, "Kalenderblatt als PDF", "kalender.pdf", "PDF (*.pdf)");
+            if (target.isEmpty()) return;
+            if (calendar_->PrintSheetToPdf(target))
+                statusBar()->showMessage("Das Kalenderblatt steht in " +
+                                         QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath()));
+        });
     });
     file->addSeparator();
     file->addAction("&Beenden", QKeySequence::Quit, this, &QWidget::close);
 
     QMenu* view = menuBar()->addMenu("&Ansicht");
-    view->addAction("&Woche", this, [this] { calendar_->control().SetView(agWoche); });
-    view->addAction("&Monat", this, [this] { calendar_->control().SetView(agMonat); });
+    view->addAction("&Woche", this, [this] { Run([this] { calendar_->control().SetView(agWoche); }); });
+    view->addAction("&Monat", this, [this] { Run([this] { calendar_->control().SetView(agMonat); }); });
     view->addAction("&Heute", this, [this] {
-        calendar_->control().SetDateValue(SystemClock().Today());
-        calendar_->Refresh();
+        Run([this] {
+            calendar_->control().SetDateValue(SystemClock().Today());
+            calendar_->Refresh();
+        });
     });
-    view->addAction("&Aktualisieren", QKeySequence::Refresh, this, [this] { calendar_->Refresh(); });
+    view->addAction("&Aktualisieren", QKeySequence::Refresh, this, [this] { Run([this] { calendar_->Refresh(); }); });
 
-    statusBar()->showMessage("Datenbank: " + Text(path));
     resize(900, 680);
+}
+
+void DemoWindow::Run(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const std::exception& e) {
+        qt::ShowMessage(this, {e.what(), "Agendor", MessageIcon::Critical, MessageButtons::Ok});
+    }
+}
+
+void DemoWindow::ShowSelectedDay(double day) {
+    try {
+        selectedDay_->setText("Gewählter Tag: " + Text(dt::Format(day, "dddd, dd.mm.yyyy", DefaultLocale())));
+    } catch (const std::exception&) {
+        selectedDay_->clear();
+    }
 }
 
 DemoWindow::~DemoWindow() = default;

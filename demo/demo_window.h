@@ -1,9 +1,12 @@
 #pragma once
 // The demo's main window: the control on a SQLite database, a menu for the
 // sheet commands and a status bar that tells what happened.
+#include <QLabel>
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "demo/appointment_store.h"
@@ -28,7 +31,13 @@ public:
     qt::AgendorWidget& calendar() { return *calendar_; }
 
 private:
+    // Runs a menu command or a slot; an error it raises is shown in a box
+    // and the window keeps running.
+    void Run(const std::function<void()>& command);
+    void ShowSelectedDay(double day);
+
     qt::AgendorWidget* calendar_ = nullptr;
+    QLabel* selectedDay_ = nullptr;
     std::unique_ptr<AppointmentStore> store_;
     std::unique_ptr<ChangeHandlers> handlers_;
 };
@@ -39,5 +48,14 @@ std::string DefaultDatabasePath();
 // Creates the sample at path unless a file is there; returns its properties
 // (read from path + ".properties" for a database of the host's own).
 sqlite::DataProperties PrepareDatabase(const std::string& path);
+
+// What is wrong with the database path a user gave, in German, before
+// anything is created there: empty, a folder, in a folder that does not
+// exist, a file or folder that may not be written. nullopt when the demo can
+// use or create it.
+std::optional<std::string> PathProblem(const std::string& path);
+// What is wrong with the database file at path, once it exists: not an
+// SQLite file, or without the appointments table. nullopt when it is fine.
+std::optional<std::string> DatabaseProblem(const std::string& path, const std::string& appointmentsTable);
 
 } // namespace agendor::demo

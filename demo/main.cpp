@@ -3,7 +3,10 @@
 //   agendor-demo --screenshot FILE.png [--view week|month] [--date DD.MM.YYYY] [--size WxH] [--db FILE]
 //   agendor-demo --print FILE.pdf [--view week|month] [--date DD.MM.YYYY] [--db FILE]
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPixmap>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,11 +19,13 @@
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_surface.h"
+#include "agendor/platform/qt/qt_host.h"
 
 namespace {
 
 struct Options {
     std::string db;
+    bool dbGiven = false;
     std::string screenshot;
     std::string print;
     std::optional<int> view;
@@ -43,7 +48,10 @@ Options Parse(int argc, char** argv) {
             if (i + 1 >= argc) Usage(arg + " needs a value");
             return argv[++i];
         };
-        if (arg == "--db") o.db = value();
+        if (arg == "--db") {
+            o.db = value();
+            o.dbGiven = true;
+        }
         else if (arg == "--screenshot") o.screenshot = value();
         else if (arg == "--print") {
             o.print = value();
@@ -69,6 +77,22 @@ Options Parse(int argc, char** argv) {
     return o;
 }
 
+// A failure that ends the demo: on standard error and, when a person can
+// see it, in a box; the exit code is 1.
+int Fail(const std::string& message) {
+    std::cerr << "agendor-demo: " << message << std::endl;
+    if (!agendor::qt::Headless()) {
+        agendor::qt::ShowMessage(nullptr, {message, "Agendor", agendor::MessageIcon::Critical, agendor::MessageButtons::Ok});
+    }
+    return 1;
+}
+
+std::string AppointmentsTable(const agendor::sqlite::DataProperties& properties) {
+    for (const auto& p : properties)
+        if (p.name == "DataSourceDates") return p.value;
+    return "Termine";
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -79,9 +103,24 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName("agendor-demo");
+    // Qt's own dialogs (the file dialog, the buttons of a box) in German,
+    // as the rest of the program.
+    QTranslator qtGerman;
+    if (qtGerman.load(QLocale(QLocale::German, QLocale::Germany), "qtbase", "_",
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtGerman);
     try {
-        const std::string path = options.db.empty() ? agendor::demo::DefaultDatabasePath() : options.db;
-        agendor::demo::DemoWindow window(path, agendor::demo::PrepareDatabase(path));
+        const std::string path = options.dbGiven ? options.db : agendor::demo::DefaultDatabasePath();
+        if (const auto problem = agendor::demo::PathProblem(path)) return Fail(*problem);
+        agendor::sqlite::DataProperties properties;
+        try {
+            properties = agendor::demo::PrepareDatabase(path);
+        } catch (const std::exception& e) {
+            return Fail("Die Datenbank „" + path + "“ kann nicht angelegt werden: " + e.what());
+        }
+        if (const auto problem = agendor::demo::DatabaseProblem(path, AppointmentsTable(properties)))
+            return Fail(*problem);
+        agendor::demo::DemoWindow window(path, properties);
         agendor::Agendor& control = window.calendar().control();
         if (options.date) control.SetDateValue(*options.date);
         window.resize(options.width, options.height);
@@ -109,11 +148,11 @@ int main(int argc, char** argv) {
                 std::cerr << "agendor-demo: cannot write " << options.screenshot << "\n";
                 return 1;
             }
-            return 0;
+            // An error box nobody saw still makes the run fail.
+            return agendor::qt::CriticalBoxesShown() > 0 ? 1 : 0;
         }
         return QApplication::exec();
     } catch (const std::exception& e) {
-        std::cerr << "agendor-demo: " << e.what() << "\n";
-        return 1;
+        return Fail(e.what());
     }
 }

@@ -25,6 +25,8 @@ public:
     virtual void SetSize(double points) = 0;
     virtual bool Bold() const = 0;
     virtual void SetBold(bool bold) = 0;
+    // A new font object with the same name, size and bold state.
+    virtual std::shared_ptr<Font> Clone() const = 0;
 };
 
 class Widget {

@@ -108,6 +108,7 @@ void RemoveMarkers(Instance& instance) {
     // also copes with elements that were never loaded in between.
     while (markers.Count() > 1) markers.Unload(markers.Count() - 1);
     instance.state.MarkerCount = 0;
+    instance.state.AppointmentsPerDay.clear();
 }
 
 void BuildWeekSheet(Instance& instance, DateTime d) {

@@ -23,6 +23,7 @@ public:
     void SetSize(double points) override;
     bool Bold() const override { return bold_; }
     void SetBold(bool bold) override { bold_ = bold; }
+    std::shared_ptr<Font> Clone() const override { return CopyOf(*this); }
 
     // Makes name acceptable for every MemoryFont and MemoryPrinter from now on.
     static void AddKnown(const std::string& name);

@@ -11,6 +11,8 @@
 
 #include "agendor/control/agendor.h"
 #include "agendor/printing/print_sheet.h"
+#include "agendor/control/layout.h"
+#include "agendor/platform/qt/qt_accessibility.h"
 #include "agendor/platform/qt/qt_common.h"
 #include "agendor/platform/qt/qt_font.h"
 #include "agendor/platform/qt/qt_printer.h"
@@ -24,20 +26,30 @@ namespace {
 constexpr Twips kDesignWidth = 8175;
 constexpr Twips kDesignHeight = 7185;
 
+void ShowError(Container& container, const std::exception& e) {
+    Message message;
+    message.text = e.what();
+    message.title = "Agendor3.ocx";
+    message.icon = MessageIcon::Critical;
+    container.MessageBox(message);
+}
+
 // Wraps a handler the control installed into a widget, so that an error it
-// lets through is shown to the person instead of unwinding into Qt.
+// lets through is shown to the person instead of unwinding into Qt; after
+// it, `after` tells the host what the handler changed.
 template <class... Args>
-void Guard(std::function<void(Args...)>& handler, Container& container) {
+void Guard(std::function<void(Args...)>& handler, Container& container, const std::function<void()>& after) {
     if (!handler) return;
-    handler = [inner = std::move(handler), &container](Args... args) {
+    handler = [inner = std::move(handler), &container, after](Args... args) {
         try {
             inner(std::forward<Args>(args)...);
         } catch (const std::exception& e) {
-            Message message;
-            message.text = e.what();
-            message.title = "Agendor3.ocx";
-            message.icon = MessageIcon::Critical;
-            container.MessageBox(message);
+            ShowError(container, e);
+        }
+        try {
+            after();
+        } catch (const std::exception& e) {
+            ShowError(container, e);
         }
     };
 }
@@ -53,6 +65,11 @@ struct AgendorWidget::Private {
     Agendor control;
     QTimer reload;
     bool reloadOnResize = true;
+    // DateValue as last reported by selectedDayChanged.
+    DateTime reportedDay = 0;
+    // The highlighted cell before the first resize of a burst; the control's
+    // layout moves the current cell, the reload puts it back.
+    int keptRow = 0, keptCol = 0;
 };
 
 AgendorWidget::AgendorWidget(QWidget* parent, const Clock* clock) : QWidget(parent) {
@@ -60,32 +77,41 @@ AgendorWidget::AgendorWidget(QWidget* parent, const Clock* clock) : QWidget(pare
     setFont(ToQFont(*DesignFont("Arial", 8.25)));
     d_ = std::make_unique<Private>(this, clock);
     QtSurface& s = d_->surface;
-    s.container.SetPropertyChanged([this](const std::string& name) { emit propertyChanged(Q(name)); });
+    d_->reportedDay = d_->control.DateValue();
+    const std::function<void()> reportDay = [this] {
+        const DateTime day = d_->control.DateValue();
+        if (day == d_->reportedDay) return;
+        d_->reportedDay = day;
+        emit selectedDayChanged(day);
+    };
+    s.container.SetPropertyChanged([this, reportDay](const std::string& name) {
+        emit propertyChanged(Q(name));
+        if (name == "DateValue") reportDay();
+    });
 
-    Container& c = s.container;
     for (QtFlexGrid* grid : {s.Grid, s.GridZoom}) {
-        Guard(grid->events.EnterCell, c);
-        Guard(grid->events.Click, c);
-        Guard(grid->events.DblClick, c);
-        Guard(grid->events.KeyPress, c);
-        Guard(grid->events.MouseUp, c);
-        Guard(grid->events.LostFocus, c);
+        Guard(grid->events.EnterCell, s.container, reportDay);
+        Guard(grid->events.Click, s.container, reportDay);
+        Guard(grid->events.DblClick, s.container, reportDay);
+        Guard(grid->events.KeyPress, s.container, reportDay);
+        Guard(grid->events.MouseUp, s.container, reportDay);
+        Guard(grid->events.LostFocus, s.container, reportDay);
     }
     for (EditEvents* edit : {&s.txtClock->events, &s.cboPerson->events}) {
-        Guard(edit->Change, c);
-        Guard(edit->KeyPress, c);
-        Guard(edit->KeyDown, c);
-        Guard(edit->GotFocus, c);
-        Guard(edit->LostFocus, c);
-        Guard(edit->Validate, c);
+        Guard(edit->Change, s.container, reportDay);
+        Guard(edit->KeyPress, s.container, reportDay);
+        Guard(edit->KeyDown, s.container, reportDay);
+        Guard(edit->GotFocus, s.container, reportDay);
+        Guard(edit->LostFocus, s.container, reportDay);
+        Guard(edit->Validate, s.container, reportDay);
     }
-    Guard(s.cboPerson->Click, c);
-    Guard(s.txtToolbarTag->GotFocus, c);
-    Guard(s.Toolbar1->ButtonClick, c);
-    Guard(s.Toolbar2->ButtonClick, c);
-    Guard(s.btnVorlage->Click, c);
-    Guard(s.Kontextmenu->ItemClick, c);
-    Guard(s.Timer1->Tick, c);
+    Guard(s.cboPerson->Click, s.container, reportDay);
+    Guard(s.txtToolbarTag->GotFocus, s.container, reportDay);
+    Guard(s.Toolbar1->ButtonClick, s.container, reportDay);
+    Guard(s.Toolbar2->ButtonClick, s.container, reportDay);
+    Guard(s.btnVorlage->Click, s.container, reportDay);
+    Guard(s.Kontextmenu->ItemClick, s.container, reportDay);
+    Guard(s.Timer1->Tick, s.container, reportDay);
 
     AgendorEvents& events = d_->control.Events();
     events.DateChange = [this](std::int32_t id, DateTime oldDate, DateTime newDate, bool& cancel) {
@@ -102,6 +128,7 @@ AgendorWidget::AgendorWidget(QWidget* parent, const Clock* clock) : QWidget(pare
     events.IncorrectTime = [this](const std::string& time) { emit incorrectTime(Q(time)); };
 
     d_->control.InitProperties();
+    InstallAccess(d_->control.instance(), s);
     setFocusProxy(s.Grid);
     connect(&d_->reload, &QTimer::timeout, this, &AgendorWidget::ReloadAfterResize);
 }
@@ -109,6 +136,7 @@ AgendorWidget::AgendorWidget(QWidget* parent, const Clock* clock) : QWidget(pare
 AgendorWidget::~AgendorWidget() {
     // The control first: it unhooks itself from the child widgets, which
     // QWidget deletes only after this body.
+    d_->surface.Grid->accessibleCellName = nullptr;
     d_.reset();
 }
 
@@ -186,9 +214,9 @@ bool SheetLoaded(const QtSurface& s) { return s.lblMonat->Caption() != "Monat Ja
 
 void AgendorWidget::ReloadAfterResize() {
     QtSurface& s = d_->surface;
-    if (!SheetLoaded(s) || s.GridZoom->Visible()) return;
+    if (!SheetLoaded(s)) return;
     try {
-        d_->control.Refresh();
+        ReloadForNewSize(d_->control.instance(), d_->keptRow, d_->keptCol);
     } catch (const std::exception& e) {
         Message message;
         message.text = e.what();
@@ -200,6 +228,10 @@ void AgendorWidget::ReloadAfterResize() {
 
 void AgendorWidget::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
+    if (!d_->reload.isActive()) {
+        d_->keptRow = d_->surface.Grid->Row();
+        d_->keptCol = d_->surface.Grid->Col();
+    }
     try {
         d_->control.Resize(ToTwipsX(this, e->size().width()), ToTwipsY(this, e->size().height()));
     } catch (const std::exception&) {

@@ -72,7 +72,8 @@ public:
     // A sheet is laid out for the size it was loaded at: its lines are cut
     // to the columns and its markers sit on the cells of that size. So once
     // the size has settled after a change (delay in milliseconds; negative:
-    // never), a loaded sheet is loaded again, unless the day grid is open.
+    // never), a loaded sheet is loaded again; the selected day, its
+    // highlighted cell and an open day grid stay as they were.
     void SetReloadAfterResize(int delayMilliseconds);
 
 signals:
@@ -84,6 +85,9 @@ signals:
     void incorrectTime(const QString& time);
     // A property changed (the container's PropertyChanged).
     void propertyChanged(const QString& name);
+    // DateValue changed, by the person (a click, the arrow keys, a marker,
+    // a menu command, paging) or by the host.
+    void selectedDayChanged(double day);
 
 protected:
     void resizeEvent(QResizeEvent* e) override;

@@ -50,6 +50,10 @@ int GridShape::columnCount(const QModelIndex& parent) const { return parent.isVa
 
 QVariant GridShape::data(const QModelIndex& index, int role) const {
     // The text for accessibility and tests; the painting is the grid's own.
+    if (role == Qt::AccessibleTextRole && index.isValid() && grid_.accessibleCellName) {
+        const QString name = grid_.accessibleCellName(index.row(), index.column());
+        if (!name.isEmpty()) return name;
+    }
     if (role != Qt::DisplayRole || !index.isValid()) return {};
     QString text = Q(grid_.TextMatrix(index.row(), index.column()));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));

@@ -46,6 +46,10 @@ private:
 
 class QtFlexGrid : public QTableView, public Placed<FlexGrid> {
 public:
+    // What a screen reader says of a cell; an empty answer (or none) reads
+    // the cell's text.
+    std::function<QString(int row, int col)> accessibleCellName;
+
     static constexpr Twips kDefaultRowHeight = 240;
     static constexpr Twips kDefaultColWidth = 960;
 

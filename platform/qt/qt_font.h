@@ -29,6 +29,7 @@ public:
     void SetSize(double points) override;
     bool Bold() const override { return qfont_.bold(); }
     void SetBold(bool bold) override { qfont_.setBold(bold); }
+    std::shared_ptr<Font> Clone() const override { return std::make_shared<QtFont>(*this); }
 
     const QFont& qfont() const { return qfont_; }
 

@@ -2,30 +2,48 @@
 
 #include <QApplication>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QMessageBox>
 
 #include <cmath>
+#include <iostream>
 
 #include "agendor/platform/qt/qt_common.h"
 #include "agendor/platform/qt/qt_font.h"
 
 namespace agendor::qt {
 
-QtContainer::QtContainer(QWidget* owner) : owner_(owner) {}
+namespace {
 
-void QtContainer::PropertyChanged(const std::string& name) {
-    if (propertyChanged_) propertyChanged_(name);
+int criticalBoxes = 0;
+
+MessageResult DefaultAnswer(MessageButtons buttons) {
+    return buttons == MessageButtons::YesNo ? MessageResult::Yes : MessageResult::Ok;
 }
 
-MessageResult QtContainer::MessageBox(const Message& message) {
-    if (answerer_) return answerer_(message);
-    QMessageBox box(owner_ ? owner_->window() : nullptr);
+} // namespace
+
+int CriticalBoxesShown() { return criticalBoxes; }
+
+bool Headless() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+MessageResult ShowMessage(QWidget* owner, const Message& message) {
+    if (message.icon == MessageIcon::Critical) ++criticalBoxes;
     QString text = Q(message.text);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QString title = message.title.empty() ? QStringLiteral("Agendor3") : Q(message.title);
+    if (Headless()) {
+        std::cerr << S(title) << ": " << S(text) << std::endl;
+        return DefaultAnswer(message.buttons);
+    }
+    QMessageBox box(owner ? owner->window() : nullptr);
     box.setText(text);
     box.setTextFormat(Qt::PlainText);
-    box.setWindowTitle(message.title.empty() ? QStringLiteral("Agendor3") : Q(message.title));
+    box.setWindowTitle(title);
     switch (message.icon) {
     case MessageIcon::Critical: box.setIcon(QMessageBox::Critical); break;
     case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
@@ -48,6 +66,20 @@ MessageResult QtContainer::MessageBox(const Message& message) {
     // Closing the box by its window button answers with its escape button.
     if (message.buttons == MessageButtons::YesNo && box.clickedButton() == nullptr) return MessageResult::No;
     return MessageResult::Ok;
+}
+
+QtContainer::QtContainer(QWidget* owner) : owner_(owner) {}
+
+void QtContainer::PropertyChanged(const std::string& name) {
+    if (propertyChanged_) propertyChanged_(name);
+}
+
+MessageResult QtContainer::MessageBox(const Message& message) {
+    if (answerer_) {
+        if (message.icon == MessageIcon::Critical) ++criticalBoxes;
+        return answerer_(message);
+    }
+    return ShowMessage(owner_, message);
 }
 
 std::shared_ptr<Font> QtContainer::AmbientFont() {

@@ -20,8 +20,8 @@ public:
     explicit QtContainer(QWidget* owner);
 
     void PropertyChanged(const std::string& name) override;
-    // A QMessageBox with the message's icon, title and buttons; an empty
-    // title shows "Agendor3". With an answerer set, it answers instead.
+    // ShowMessage with the owner's window; an empty title shows "Agendor3".
+    // With an answerer set, it answers instead.
     MessageResult MessageBox(const Message& message) override;
     // One font object per container, taken from the owner's font when first
     // asked for.
@@ -40,6 +40,16 @@ private:
     std::function<void(const std::string&)> propertyChanged_;
     std::function<MessageResult(const Message&)> answerer_;
 };
+
+// How many boxes with the critical icon were shown (or, without a display,
+// written) in this process: a run without a person ends with an error then.
+int CriticalBoxesShown();
+// True when no person can see a window: Qt draws off screen or nowhere.
+bool Headless();
+// A modal message box, owned by owner's window. Without a display it is
+// written to standard error as "title: text" and takes its default answer
+// (the first button: Ok or Yes) at once, so nothing waits for a person.
+MessageResult ShowMessage(QWidget* owner, const Message& message);
 
 // Measures with QFontMetricsF at the reference widget's logical DPI, the
 // same metrics the grid paints with: a text's width is its widest line, its

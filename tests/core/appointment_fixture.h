@@ -89,6 +89,10 @@ public:
         } else if (dates.size() == 2) {
             from = dates[0];
             to = dates[1];
+        } else if (dates.size() == 1) {
+            // The last sheet of the calendar has no end to name.
+            from = dates[0];
+            to = 1e9;
         } else {
             throw Error("Unbekannte Abfrage: " + text);
         }

@@ -2,6 +2,7 @@
 // check, initialization, the resize layout, the sheet date model helpers,
 // permissions and persistence.
 #include <chrono>
+#include <cmath>
 #include <gtest/gtest.h>
 
 #include "agendor/control/agendor.h"
@@ -326,6 +327,10 @@ TEST_F(ControlFixture, PermissionsHideTheCommandsTheyGovern) {
     control.SetAllowPrint(false);
     EXPECT_FALSE(in().state.MenuEnabled);
     for (int b = 1; b <= 5; ++b) EXPECT_FALSE(ui.Toolbar2.Button(b).visible);
+    // With nothing to offer the items keep what the last flag left them:
+    // "Drucken" was still allowed then.
+    EXPECT_TRUE(ui.Kontextmenu.Item(7).visible);
+    for (int i = 1; i <= 6; ++i) EXPECT_FALSE(ui.Kontextmenu.Item(i).visible) << i;
     ui.Grid.UserRightClick(100, 100);
     EXPECT_EQ(ui.Kontextmenu.PopupCount(), 0);
 }
@@ -387,6 +392,88 @@ TEST_F(ControlFixture, AnEmptyStoreGivesTheDefaultsAndAppliesFontAndPermissions)
     EXPECT_EQ(restored.DateValue(), dt::DateOnly(memory::kDefaultNow));
     EXPECT_NE(ui2.Grid.GridFont(), nullptr);
     EXPECT_TRUE(restored.instance().state.MenuEnabled);
+}
+
+} // namespace
+} // namespace agendor
+
+namespace agendor {
+namespace {
+
+TEST_F(ControlFixture, FontsizeAndFontnameSurviveSaveAndReloadAndLeaveTheAmbientFont) {
+    const std::shared_ptr<Font> ambient = ui.container.AmbientFont();
+    control.SetFontsize(12);
+    control.SetFontname("Courier New");
+    EXPECT_EQ(ambient->Size(), 8.25);
+    EXPECT_EQ(ambient->Name(), "Arial");
+    memory::MemoryPropertyStore store;
+    control.WriteProperties(store);
+    MemorySurface ui2;
+    Agendor restored(ui2.surface());
+    restored.ReadProperties(store);
+    EXPECT_EQ(restored.Fontsize(), 12);
+    EXPECT_EQ(restored.Fontname(), "Courier New");
+    // A reloaded instance without a stored font must not share the ambient
+    // object either.
+    MemorySurface ui3;
+    Agendor plain(ui3.surface());
+    memory::MemoryPropertyStore empty;
+    plain.ReadProperties(empty);
+    plain.SetFontsize(14);
+    EXPECT_EQ(ui3.container.AmbientFont()->Size(), 8.25);
+}
+
+TEST_F(ControlFixture, DateValueOutsideTheCalendarIsRefusedWhereItComesIn) {
+    const DateTime before = control.DateValue();
+    const DateTime bad[] = {std::nan(""), INFINITY, -INFINITY, dt::FromYmd(100, 1, 1) - 1,
+                            dt::FromYmd(9999, 12, 31) + 1, dt::FromYmd(9999, 12, 31) + 0.9999999999};
+    for (DateTime v : bad) {
+        ui.container.ClearRecords();
+        EXPECT_THROW(control.SetDateValue(v), Error) << v;
+        EXPECT_EQ(control.DateValue(), before);
+        EXPECT_TRUE(changes().empty());
+
+        memory::MemoryPropertyStore store;
+        store.Set("DateValue", v);
+        store.Set("Header", std::string("Kunde"));
+        MemorySurface ui2;
+        Agendor restored(ui2.surface());
+        EXPECT_THROW(restored.ReadProperties(store), Error) << v;
+        EXPECT_EQ(restored.Header(), "Kontakt");
+        EXPECT_EQ(restored.DateValue(), dt::DateOnly(memory::kDefaultNow));
+    }
+    control.SetDateValue(dt::FromYmd(100, 1, 1));
+    control.SetDateValue(dt::FromYmd(9999, 12, 31) + 0.5);
+    EXPECT_EQ(control.DateValue(), dt::FromYmd(9999, 12, 31) + 0.5);
+}
+
+// Item 4 of the menu and the pressed button of Toolbar2 always name and show
+// the view on screen, however View was set.
+TEST_F(ControlFixture, MenuItemFourAndToolbarFollowViewWhereverItIsSet) {
+    auto expectShows = [&](int view, const std::string& where) {
+        EXPECT_EQ(ui.Kontextmenu.Item(4).caption, view == 2 ? "Wochenansicht" : "Monatsansicht") << where;
+        EXPECT_EQ(ui.Toolbar2.Button(1).pressed, view != 2) << where;
+        EXPECT_EQ(ui.Toolbar2.Button(2).pressed, view == 2) << where;
+    };
+    control.Resize(8175, 7185);
+    control.SetView(1);
+    expectShows(1, "setter");
+    KontextClick(in(), 4);
+    expectShows(2, "menu");
+    EXPECT_EQ(control.View(), 2);
+
+    memory::MemoryPropertyStore store;
+    store.Set("View", std::int32_t{1});
+    MemorySurface ui2;
+    Agendor restored(ui2.surface());
+    restored.ReadProperties(store);
+    EXPECT_EQ(ui2.Kontextmenu.Item(4).caption, "Monatsansicht");
+    EXPECT_TRUE(ui2.Toolbar2.Button(1).pressed);
+    EXPECT_FALSE(ui2.Toolbar2.Button(2).pressed);
+    // Choosing item 4 in the restored week view switches to the month.
+    restored.Resize(8175, 7185);
+    KontextClick(restored.instance(), 4);
+    EXPECT_EQ(restored.View(), 2);
 }
 
 } // namespace

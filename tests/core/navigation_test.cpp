@@ -3,8 +3,11 @@
 // refresh. The user's actions come from the in-memory grid, which raises its
 // notifications in the order a desktop grid does. "Today" is Wednesday
 // 14 November 2001.
+#include <functional>
+
 #include <gtest/gtest.h>
 
+#include "agendor/control/permissions.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/sheet/navigation.h"
 #include "agendor/sheet/sheet_model.h"
@@ -246,6 +249,105 @@ TEST_F(NavigationTest, AFailingDeferredRefreshShowsTheBoxOnceAndStops) {
     ASSERT_EQ(f.messages().size(), 1u);
     EXPECT_EQ(f.messages()[0].text, "Agendor-Fehlercode 4\r\nTabelle gesperrt");
     EXPECT_FALSE(f.surface.Timer1.Enabled());
+}
+
+// The first and last weeks and months of the calendar (1 Jan 100 is a
+// Friday, 31 Dec 9999 a Friday): they build and load like any other, and a
+// page step to a sheet that would reach beyond them is refused with nothing
+// changed.
+TEST_F(NavigationTest, TheEdgesOfTheCalendarBuildAndLoadAndPagingStopsThere) {
+    f.appointments = {{1, At(9999, 12, 31, 9), "Meier"}, {2, At(100, 1, 4, 9), "Albers"}};
+    struct Case {
+        DateTime date;
+        int view;
+        const char* label;
+        int row, col;  // the cell of the appointment
+    };
+    const Case shown[] = {
+        {At(9999, 12, 15), agMonat, "Dezember 9999", 5, 4},
+        {At(100, 1, 20), agMonat, "Januar 0100", 2, 0},
+        {At(9999, 12, 22), agWoche, "Dezember 9999, 51.KW", 1, 0},
+        {At(100, 1, 6), agWoche, "Januar 0100, 1.KW", 1, 0},
+    };
+    for (const Case& c : shown) {
+        Load(c.date, c.view);
+        EXPECT_EQ(f.surface.lblMonat.Caption(), c.label);
+        EXPECT_TRUE(f.messages().empty()) << c.label << ": " << (f.messages().empty() ? "" : f.messages()[0].text);
+        EXPECT_EQ(DayNumberOfText(grid().TextMatrix(grid().Row(), grid().Col())), dt::Day(c.date)) << c.label;
+    }
+    Load(At(9999, 12, 15), agMonat);
+    EXPECT_EQ(f.CellLines(5, 4).size(), 2u);  // 31 December 9999
+    Load(At(100, 1, 20), agMonat);
+    EXPECT_EQ(f.CellLines(2, 0).size(), 2u);  // 4 January 100
+
+    struct Step {
+        DateTime date;
+        int view, command;
+    };
+    const Step refused[] = {
+        {At(9999, 12, 20, 10), agWoche, 4}, {At(9999, 12, 24), agWoche, 4}, {At(100, 1, 8, 10), agWoche, 3},
+        {At(100, 1, 10), agWoche, 3},       {At(9999, 12, 31), agMonat, 4}, {At(100, 1, 31), agMonat, 3},
+    };
+    for (const Step& s : refused) {
+        Load(s.date, s.view);
+        const std::string label = f.surface.lblMonat.Caption();
+        SheetCommand(f.in(), static_cast<std::int16_t>(s.command));
+        EXPECT_EQ(f.state().DateValue, s.date) << label;
+        EXPECT_EQ(f.surface.lblMonat.Caption(), label);
+        ASSERT_EQ(f.messages().size(), 1u) << label;
+        EXPECT_EQ(f.messages()[0].text,
+                  "Agendor-Fehlercode 2\r\nDatum außerhalb des gültigen Bereichs (1.1.100 bis 31.12.9999)");
+        f.surface.container.ClearRecords();
+        // The sheet shown still is the sheet of DateValue.
+        EXPECT_NO_THROW(f.control.Refresh());
+        EXPECT_EQ(f.surface.lblMonat.Caption(), label);
+        EXPECT_TRUE(f.messages().empty());
+    }
+}
+
+TEST_F(NavigationTest, MenuItemsAndToolbarButtonsRunTheirCommands) {
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        int view;
+        DateTime date;
+    };
+    auto menu = [&](int item) { return [this, item] { KontextClick(f.in(), item); }; };
+    auto button = [&](int b) { return [this, b] { f.surface.Toolbar2.UserClickButton(b); }; };
+    const Case cases[] = {
+        {"Vor", menu(1), agMonat, At(2001, 12, 14)},
+        {"Zurück", menu(2), agMonat, At(2001, 10, 14)},
+        {"separator 3", menu(3), agMonat, At(2001, 11, 14)},
+        {"separator 5", menu(5), agMonat, At(2001, 11, 14)},
+        {"Drucken", menu(7), agMonat, At(2001, 11, 14)},
+        {"button Woche", button(1), agWoche, At(2001, 11, 14)},
+        {"button Monat", button(2), agMonat, At(2001, 11, 14)},
+        {"button Zurück", button(3), agMonat, At(2001, 10, 14)},
+        {"button Vor", button(4), agMonat, At(2001, 12, 14)},
+        {"button Drucken", button(5), agMonat, At(2001, 11, 14)},
+    };
+    for (const Case& c : cases) {
+        Load(At(2001, 11, 14));
+        ShowDay(f.in());
+        c.act();
+        EXPECT_EQ(f.state().View, c.view) << c.name;
+        EXPECT_EQ(f.state().DateValue, c.date) << c.name;
+        // Every command but a separator closes the day grid first.
+        const bool separator = std::string(c.name).rfind("separator", 0) == 0;
+        EXPECT_EQ(f.surface.GridZoom.Visible(), separator || std::string(c.name) == "button Monat") << c.name;
+        // Commands 1 and 2 store the view without telling the container.
+        for (const std::string& changed : f.surface.container.PropertyChanges()) EXPECT_NE(changed, "View") << c.name;
+    }
+}
+
+TEST_F(NavigationTest, ACommandThatFailsShowsTheSheetCommandsBox) {
+    Load(At(2001, 11, 14));
+    f.database->SetFailure("SELECT Personen.Name,Personen.PersonID From Personen ORDER BY Personen.Name", "Tabelle gesperrt");
+    EXPECT_NO_THROW(KontextClick(f.in(), 4));
+    ASSERT_EQ(f.messages().size(), 1u);
+    EXPECT_EQ(f.messages()[0].text, "Agendor-Fehlercode 2\r\nTabelle gesperrt");
+    EXPECT_EQ(f.messages()[0].title, "Agendor3.ocx");
+    EXPECT_EQ(f.messages()[0].icon, MessageIcon::Critical);
 }
 
 } // namespace

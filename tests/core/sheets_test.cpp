@@ -178,124 +178,66 @@ TEST_F(SheetFixture, WeekRowFillsTheGridButForOnePixel) {
 
 // --- Colours ----------------------------------------------------------------
 
-TEST_F(SheetFixture, WeekColoursPastDaysWeekendAndTodayOnASaturday) {
-    SetToday(Date(2001, 3, 17));  // Saturday
-    Week(Date(2001, 3, 14));
-    for (int col = 0; col < 5; ++col) {
-        EXPECT_EQ(Back(1, col), kPast) << col;
-        EXPECT_EQ(Fore(1, col), kBlack) << col;
-    }
-    EXPECT_EQ(Back(1, 5), kBack);
-    EXPECT_EQ(Fore(1, 5), kBlue);
-    EXPECT_EQ(Back(1, 6), kBack);
-    EXPECT_EQ(Fore(1, 6), kRed);
-    EXPECT_TRUE(s().TodayOnSheet);
-    EXPECT_EQ(s().TodayRow, 1);
-    EXPECT_EQ(s().TodayCol, 5);
-}
+// The backgrounds of a built sheet, one string per row from row 1: 'P' a
+// past day's background, '.' the normal one, 'T' today (normal background,
+// blue text). Every other cell has black text, red on Saturday and Sunday.
+struct Backgrounds {
+    const char* name;
+    DateTime today;
+    int view;
+    DateTime date;
+    std::vector<std::string> rows;
+};
 
-TEST_F(SheetFixture, AWeekWhollyPastClearsTodayOnSheet) {
-    SetToday(Date(2001, 3, 14));
-    Week(Date(2001, 3, 14));
-    ASSERT_TRUE(s().TodayOnSheet);
-    Week(Date(2001, 3, 5));
-    EXPECT_FALSE(s().TodayOnSheet);
-    for (int col = 0; col < 7; ++col) {
-        EXPECT_EQ(Back(1, col), kPast) << col;
-        EXPECT_EQ(Fore(1, col), WeekdayFore(col)) << col;
-    }
-}
+void PrintTo(const Backgrounds& b, std::ostream* os) { *os << b.name; }
 
-TEST_F(SheetFixture, AFutureWeekKeepsTheNormalBackground) {
-    SetToday(Date(2001, 3, 11));  // the Sunday before
-    Week(Date(2001, 3, 14));
-    EXPECT_FALSE(s().TodayOnSheet);
-    for (int col = 0; col < 7; ++col) {
-        EXPECT_EQ(Back(1, col), kBack) << col;
-        EXPECT_EQ(Fore(1, col), WeekdayFore(col)) << col;
-    }
-}
+class SheetColours : public SheetFixture, public ::testing::WithParamInterface<Backgrounds> {};
 
-TEST_F(SheetFixture, MonthColoursInTheCurrentMonth) {
-    SetToday(Date(2001, 11, 14));
-    Month(Date(2001, 11, 14));
-    // November 2001 begins on a Thursday: leading cells (1, 0 ... 2) are
-    // past because the month has begun.
-    for (int col = 0; col < 3; ++col) EXPECT_EQ(Back(1, col), kPast) << col;
-    EXPECT_EQ(Back(1, 3), kPast);  // 1 November
-    EXPECT_EQ(Back(3, 1), kPast);  // 13 November
-    EXPECT_EQ(Back(3, 2), kBack);  // 14 November, today
-    EXPECT_EQ(Fore(3, 2), kBlue);
-    EXPECT_EQ(Fore(3, 5), kRed);   // 17 November, a future Saturday
-    EXPECT_TRUE(s().TodayOnSheet);
-    EXPECT_EQ(s().TodayRow, 3);
-    EXPECT_EQ(s().TodayCol, 2);
-    // Trailing cells after 30 November (5, 4) keep the normal background.
-    for (int col = 5; col < 7; ++col) EXPECT_EQ(Back(5, col), kBack) << col;
-    for (int col = 0; col < 7; ++col) {
-        EXPECT_EQ(Back(6, col), kBack) << col;
-        EXPECT_EQ(Fore(6, col), WeekdayFore(col)) << col;
-    }
-}
-
-TEST_F(SheetFixture, MonthWhollyInTheFutureKeepsEveryBackground) {
-    SetToday(Date(2001, 10, 31));
-    Month(Date(2001, 11, 1));
-    EXPECT_FALSE(s().TodayOnSheet);
-    for (int row = 1; row <= 6; ++row)
-        for (int col = 0; col < 7; ++col) EXPECT_EQ(Back(row, col), kBack) << row << ", " << col;
-}
-
-TEST_F(SheetFixture, MonthEndedBeforeYesterdayColoursTheTrailingRows) {
-    SetToday(Date(2001, 11, 14));
-    Month(Date(2001, 10, 1));
-    // October 2001: day 31 in (5, 2); the rest of row 5 and all of row 6.
-    for (int row = 1; row <= 6; ++row)
-        for (int col = 0; col < 7; ++col) EXPECT_EQ(Back(row, col), kPast) << row << ", " << col;
-    EXPECT_FALSE(s().TodayOnSheet);
-}
-
-TEST_F(SheetFixture, TodayTheFirstOfTheNextMonthLeavesTheTrailingCells) {
-    SetToday(Date(2001, 12, 1));
-    Month(Date(2001, 11, 1));
-    for (int k = 1; k <= 30; ++k) {
-        const SheetCell cell = MonthCellOf(Date(2001, 11, k));
-        EXPECT_EQ(Back(cell.row, cell.col), kPast) << k;
-    }
-    // The last day is yesterday, not before yesterday.
-    EXPECT_EQ(Back(5, 5), kBack);
-    EXPECT_EQ(Back(5, 6), kBack);
-    for (int col = 0; col < 7; ++col) EXPECT_EQ(Back(6, col), kBack) << col;
-    EXPECT_FALSE(s().TodayOnSheet);
-}
-
-TEST_F(SheetFixture, PastFebruaryFillingFourRowsColoursRowsFiveAndSix) {
-    SetToday(Date(2010, 3, 2));
-    Month(Date(2010, 2, 1));
-    for (int row = 5; row <= 6; ++row)
+TEST_P(SheetColours, PastDaysWeekendsAndToday) {
+    const Backgrounds& c = GetParam();
+    SetToday(c.today);
+    // A sheet with today on it first: a later build must clear TodayOnSheet.
+    Week(c.today);
+    if (c.view == agMonat) Month(c.date);
+    else Week(c.date);
+    bool today = false;
+    for (int row = 1; row <= static_cast<int>(c.rows.size()); ++row) {
         for (int col = 0; col < 7; ++col) {
-            EXPECT_EQ(Cell(row, col), "");
-            EXPECT_EQ(Back(row, col), kPast) << row << ", " << col;
+            const char expected = c.rows[row - 1][col];
+            EXPECT_EQ(Back(row, col), expected == 'P' ? kPast : kBack) << row << ", " << col;
+            EXPECT_EQ(Fore(row, col), expected == 'T' ? kBlue : WeekdayFore(col)) << row << ", " << col;
+            if (expected != 'T') continue;
+            today = true;
+            EXPECT_EQ(s().TodayRow, row);
+            EXPECT_EQ(s().TodayCol, col);
         }
+    }
+    EXPECT_EQ(s().TodayOnSheet, today);
 }
 
-TEST_F(SheetFixture, PastMonthReachingRowSixColoursOnlyRowSix) {
-    SetToday(Date(2004, 7, 1));
-    Month(Date(2004, 5, 1));
-    // May 2004 begins on a Saturday: leading (1, 0 ... 4), day 31 in (6, 0).
-    for (int col = 0; col < 5; ++col) EXPECT_EQ(Back(1, col), kPast) << col;
-    EXPECT_EQ(DayNumberOfText(Cell(6, 0)), 31);
-    for (int col = 1; col < 7; ++col) EXPECT_EQ(Back(6, col), kPast) << col;
-}
-
-TEST_F(SheetFixture, TodaysCellOnASundayInTheMonth) {
-    SetToday(Date(2001, 11, 25));
-    Month(Date(2001, 11, 1));
-    EXPECT_EQ(Fore(4, 6), kBlue);
-    EXPECT_EQ(Back(4, 6), kBack);
-    EXPECT_EQ(s().TodayRow, 4);
-    EXPECT_EQ(s().TodayCol, 6);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Sheets, SheetColours,
+    ::testing::Values(
+        Backgrounds{"WeekWithTodayOnASaturday", Date(2001, 3, 17), agWoche, Date(2001, 3, 14), {"PPPPPT."}},
+        Backgrounds{"WeekWhollyPast", Date(2001, 3, 14), agWoche, Date(2001, 3, 5), {"PPPPPPP"}},
+        Backgrounds{"WeekInTheFuture", Date(2001, 3, 11), agWoche, Date(2001, 3, 14), {"......."}},
+        // November 2001 begins on a Thursday; its leading cells are past
+        // once the month has begun, its trailing ones once 1 December is.
+        Backgrounds{"CurrentMonth", Date(2001, 11, 14), agMonat, Date(2001, 11, 14),
+                    {"PPPPPPP", "PPPPPPP", "PPT....", ".......", ".......", "......."}},
+        Backgrounds{"TodayOnASundayInTheMonth", Date(2001, 11, 25), agMonat, Date(2001, 11, 1),
+                    {"PPPPPPP", "PPPPPPP", "PPPPPPP", "PPPPPPT", ".......", "......."}},
+        Backgrounds{"MonthWhollyInTheFuture", Date(2001, 10, 31), agMonat, Date(2001, 11, 1),
+                    {".......", ".......", ".......", ".......", ".......", "......."}},
+        Backgrounds{"MonthEndedBeforeYesterday", Date(2001, 11, 14), agMonat, Date(2001, 10, 1),
+                    {"PPPPPPP", "PPPPPPP", "PPPPPPP", "PPPPPPP", "PPPPPPP", "PPPPPPP"}},
+        Backgrounds{"TodayTheFirstOfTheNextMonth", Date(2001, 12, 1), agMonat, Date(2001, 11, 1),
+                    {"PPPPPPP", "PPPPPPP", "PPPPPPP", "PPPPPPP", "PPPPP..", "......."}},
+        Backgrounds{"PastFebruaryInFourRows", Date(2010, 3, 2), agMonat, Date(2010, 2, 1),
+                    {"PPPPPPP", "PPPPPPP", "PPPPPPP", "PPPPPPP", "PPPPPPP", "PPPPPPP"}},
+        Backgrounds{"PastMonthReachingRowSix", Date(2004, 7, 1), agMonat, Date(2004, 5, 1),
+                    {"PPPPPPP", "PPPPPPP", "PPPPPPP", "PPPPPPP", "PPPPPPP", "PPPPPPP"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // --- Named days ---------------------------------------------------------------
 

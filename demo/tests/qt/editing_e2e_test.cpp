@@ -21,6 +21,7 @@
 #include "agendor/control/agendor.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
+#include "agendor/platform/qt/qt_host.h"
 #include "agendor/platform/qt/qt_surface.h"
 #include "agendor/platform/qt/tests/qt_test_support.h"
 #include "agendor/platform/sqlite/sample_database.h"
@@ -174,7 +175,12 @@ TEST_F(EditingEndToEnd, AddRetimeAndDeleteReachTheFile) {
         question = box->text().toStdString();
         box->button(QMessageBox::Yes)->click();
     });
+    // Without a display the question goes to standard error and takes its
+    // default answer (Yes); on a display the timer above answers the box.
+    ::testing::internal::CaptureStderr();
     ClickButton(1);
+    const std::string written = ::testing::internal::GetCapturedStderr();
+    if (qt::Headless()) question = written.find("Agendor: Termin löschen?") != std::string::npos ? "Termin löschen?" : written;
     EXPECT_EQ(question, "Termin löschen?");
     EXPECT_TRUE(Stored().empty());
     EXPECT_EQ(Zoom().Rows(), 1);

@@ -2,9 +2,13 @@
 // person uses it: the month sheet with its lines and markers, the day grid
 // opened by a double click or a marker, Esc, the arrow keys, and the
 // events that reach the host.
+#include <QAccessible>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -231,6 +235,9 @@ TEST_F(AgendorWidgetTest, EscClosesTheDayGrid) {
 }
 
 TEST_F(AgendorWidgetTest, ArrowKeysMoveTheSelectionAndDateValue) {
+    // The host hears of every new day (its status bar shows it).
+    std::vector<double> reported;
+    QObject::connect(widget.get(), &AgendorWidget::selectedDayChanged, [&](double day) { reported.push_back(day); });
     QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, CellCentre(3, 2));
     Grid().setFocus();
     QTest::keyClick(&Grid(), Qt::Key_Right);
@@ -245,6 +252,12 @@ TEST_F(AgendorWidgetTest, ArrowKeysMoveTheSelectionAndDateValue) {
     QTest::keyClick(&Grid(), Qt::Key_Up);
     EXPECT_EQ(Grid().Row(), 1);
     EXPECT_DOUBLE_EQ(widget->control().DateValue(), dt::FromYmd(2001, 11, 1));
+    ASSERT_FALSE(reported.empty());
+    EXPECT_DOUBLE_EQ(reported.back(), dt::FromYmd(2001, 11, 1));
+    EXPECT_DOUBLE_EQ(reported.front(), dt::FromYmd(2001, 11, 15));  // 14 November, today, was selected already
+    // Paging from the toolbar changes the day, too.
+    QTest::mouseClick(surface->Toolbar2->ButtonWidget(4), Qt::LeftButton);
+    EXPECT_DOUBLE_EQ(reported.back(), dt::FromYmd(2001, 12, 1));
 }
 
 TEST_F(AgendorWidgetTest, TheToolbarPagesAndSwitchesTheView) {
@@ -305,21 +318,173 @@ TEST_F(AgendorWidgetTest, TheScreenshotShowsTheFixedColours) {
     EXPECT_EQ(shot.pixelColor(cell(5, 3).right() - 5, cell(5, 3).bottom() - 5), QColor(255, 255, 192));
 }
 
-TEST_F(AgendorWidgetTest, AfterAResizeTheSheetIsLoadedAgainForItsNewCells) {
+// A resize, once the size has settled, cuts the lines for the new width and
+// keeps what the person was looking at: the selected day, its highlighted
+// cell and an open day grid next to its day's column.
+TEST_F(AgendorWidgetTest, AResizeKeepsTheSelectedDayItsCellAndTheOpenDayGrid) {
     widget->SetReloadAfterResize(10);
+    const QString out = QStringLiteral(AGENDOR_QT_TEST_OUTPUT);
+    QDir().mkpath(out);
+    testing::DoubleClick(Grid().viewport(), CellCentre(4, 5));  // Saturday 24 November
+    ASSERT_TRUE(Zoom().isVisible());
+    ASSERT_DOUBLE_EQ(widget->control().DateValue(), dt::FromYmd(2001, 11, 24));
+    widget->grab().save(out + "/resize-before.png");
     const int markersBefore = surface->btnVorlage->LoadedCount();
+
     widget->resize(900, 760);
-    auto markerOnCell = [&] {
-        if (surface->btnVorlage->LoadedCount() == 0) return false;
-        const QRect cell = Grid().CellRect(4, 1).translated(Grid().pos());
-        const QtMarker* marker = surface->btnVorlage->ShownOn(1);
-        return marker && marker->geometry().topRight() == cell.topRight();
+    // The sheet is loaded again: taller cells need fewer markers.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return surface->btnVorlage->LoadedCount() < markersBefore; }, 3000));
+    DeliverPosted();
+    widget->grab().save(out + "/resize-after.png");
+    EXPECT_DOUBLE_EQ(widget->control().DateValue(), dt::FromYmd(2001, 11, 24));
+    EXPECT_EQ(Grid().Row(), 4);
+    EXPECT_EQ(Grid().Col(), 5);
+    EXPECT_NE(Grid().TextMatrix(3, 2).find("Schulz"), std::string::npos);  // cut for the wider column
+    ASSERT_TRUE(Zoom().isVisible());
+    // Friday to Sunday: the day grid stands two columns to the left of its day.
+    const QRect column3 = Grid().CellRect(1, 3).translated(Grid().pos());
+    EXPECT_LE(std::abs(Zoom().x() - column3.left()), 1);
+    EXPECT_LE(std::abs(surface->Toolbar1->x() - column3.left()), 1);
+    EXPECT_EQ(surface->Toolbar1->width(), Zoom().width());
+    EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : messages[0]);
+
+    // A day grid showing a day is placed next to its day even when the
+    // highlighted cell moved on with the arrow keys.
+    widget->resize(700, 600);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::abs(Zoom().x() - Grid().CellRect(1, 3).translated(Grid().pos()).left()) <= 1; }, 3000));
+    EXPECT_DOUBLE_EQ(widget->control().DateValue(), dt::FromYmd(2001, 11, 24));
+}
+
+// Every way in from Qt (a click, a double click, a marker, a toolbar
+// button, the timer, a reload after a resize) ends in a box when what it
+// calls fails, and the control stays usable.
+TEST_F(AgendorWidgetTest, NoErrorFromAnyEntryPointReachesQt) {
+    widget->SetReloadAfterResize(10);
+    auto breakDatabase = [this] {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        Exec(db, "ALTER TABLE Termine RENAME TO Weg; ALTER TABLE Personen RENAME TO Fort;");
+        sqlite3_close(db);
     };
-    EXPECT_TRUE(QTest::qWaitFor(markerOnCell, 2000));
-    // Taller cells hold more lines, so fewer appointments need a marker.
-    EXPECT_LT(surface->btnVorlage->LoadedCount(), markersBefore);
-    ExpectLines(Grid().TextMatrix(3, 2), {"14", "08:00 Schulz", "10:00 Müller"});
-    EXPECT_NE(Grid().TextMatrix(3, 2).find("Schulz"), std::string::npos);  // wide enough now
+    auto mendDatabase = [this] {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        Exec(db, "ALTER TABLE Weg RENAME TO Termine; ALTER TABLE Fort RENAME TO Personen;");
+        sqlite3_close(db);
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> fail, act;
+    };
+    QMetaObject::Connection hostHandler;
+    const Case cases[] = {
+        {"host's click handler",
+         [&] {
+             hostHandler = QObject::connect(widget.get(), &AgendorWidget::clicked,
+                                            [](double) { throw std::runtime_error("Fehler im Host"); });
+         },
+         [&] { QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, CellCentre(4, 1)); }},
+        {"host's double-click handler",
+         [&] {
+             hostHandler = QObject::connect(widget.get(), &AgendorWidget::doubleClicked,
+                                            [](double) { throw std::runtime_error("Fehler im Host"); });
+         },
+         [&] { testing::DoubleClick(Grid().viewport(), CellCentre(4, 1)); }},
+        {"double click on a broken database", breakDatabase,
+         [&] { testing::DoubleClick(Grid().viewport(), CellCentre(2, 0)); }},
+        {"marker on a broken database", breakDatabase,
+         [&] { QTest::mouseClick(surface->btnVorlage->ShownOn(1), Qt::LeftButton); }},
+        {"page forward on a broken database", breakDatabase,
+         [&] { QTest::mouseClick(surface->Toolbar2->ButtonWidget(4), Qt::LeftButton); }},
+        {"view switch on a broken database", breakDatabase,
+         [&] { QTest::mouseClick(surface->Toolbar2->ButtonWidget(1), Qt::LeftButton); }},
+        {"printer that fails",
+         [&] { surface->SetPrinterFactory([]() -> std::unique_ptr<Printer> { throw Error("Drucker fehlt"); }); },
+         [&] { QTest::mouseClick(surface->Toolbar2->ButtonWidget(5), Qt::LeftButton); }},
+        {"timer on a broken database", breakDatabase,
+         [&] { surface->Timer1->SetEnabled(true); QTest::qWait(300); }},
+        {"reload after a resize on a broken database", breakDatabase,
+         [&] { widget->resize(widget->width() + 40, widget->height()); QTest::qWait(300); }},
+    };
+    for (const Case& c : cases) {
+        messages.clear();
+        c.fail();
+        EXPECT_NO_THROW(c.act()) << c.name;
+        DeliverPosted();
+        EXPECT_FALSE(messages.empty()) << c.name;
+        QObject::disconnect(hostHandler);
+        surface->SetPrinterFactory(nullptr);
+        if (!QFile::exists(QString::fromStdString(path))) continue;
+        sqlite3* db = nullptr;
+        sqlite3_open(path.c_str(), &db);
+        const bool broken = sqlite3_exec(db, "SELECT 1 FROM Weg", nullptr, nullptr, nullptr) == SQLITE_OK;
+        sqlite3_close(db);
+        if (broken) mendDatabase();
+        // Still usable: the sheet loads again without a word.
+        messages.clear();
+        EXPECT_NO_THROW(widget->control().SetView(agMonat)) << c.name;
+        EXPECT_TRUE(messages.empty()) << c.name << ": " << (messages.empty() ? "" : messages[0]);
+    }
+}
+
+// Without a display nobody could answer a box: it goes to standard error,
+// takes its default answer at once, and is counted so that a run can end
+// with an error.
+TEST(HeadlessMessageBox, GoesToStandardErrorAndTakesItsDefaultAnswer) {
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("offscreen"));
+    QWidget owner;
+    QtContainer container(&owner);
+    // Should a box open after all, close it, so that the test fails instead
+    // of waiting for ever.
+    bool boxOpened = false;
+    QTimer rescue;
+    QObject::connect(&rescue, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            boxOpened = true;
+            modal->close();
+        }
+    });
+    rescue.start(200);
+    const int errorsBefore = CriticalBoxesShown();
+    Message question{"Termin löschen?", "", MessageIcon::Question, MessageButtons::YesNo};
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(container.MessageBox(question), MessageResult::Yes);
+    EXPECT_EQ(CriticalBoxesShown(), errorsBefore);
+    Message error{"Agendor-Fehlercode 4\r\nTabelle fehlt", "Agendor3.ocx", MessageIcon::Critical, MessageButtons::Ok};
+    EXPECT_EQ(container.MessageBox(error), MessageResult::Ok);
+    const std::string written = ::testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(boxOpened);
+    EXPECT_EQ(CriticalBoxesShown(), errorsBefore + 1);
+    EXPECT_NE(written.find("Agendor3: Termin löschen?"), std::string::npos) << written;
+    EXPECT_NE(written.find("Agendor3.ocx: Agendor-Fehlercode 4\nTabelle fehlt"), std::string::npos) << written;
+}
+
+// A screen reader hears each day with its named day and its appointments,
+// each marker the day it stands for and each button its tool tip.
+TEST_F(AgendorWidgetTest, CellsMarkersAndButtonsHaveAccessibleNames) {
+    QAccessibleInterface* sheet = QAccessible::queryAccessibleInterface(&Grid());
+    ASSERT_TRUE(sheet && sheet->tableInterface());
+    auto cellName = [&](int row, int col) {
+        QAccessibleInterface* cell = sheet->tableInterface()->cellAt(row, col);
+        return cell ? cell->text(QAccessible::Name) : QStringLiteral("(no cell)");
+    };
+    EXPECT_EQ(cellName(3, 2), QStringLiteral("Mittwoch, 14. November 2001, 2 Termine"));
+    EXPECT_EQ(cellName(4, 1), QStringLiteral("Dienstag, 20. November 2001, 12 Termine"));
+    EXPECT_EQ(cellName(3, 6), QStringLiteral("Sonntag, 18. November 2001, Volkstrauertag, keine Termine"));
+    EXPECT_EQ(cellName(4, 5), QStringLiteral("Samstag, 24. November 2001, 1 Termin"));
+    EXPECT_EQ(cellName(1, 0), QString());  // an empty cell before the 1st says nothing
+
+    ASSERT_GE(surface->btnVorlage->LoadedCount(), 1);
+    QAccessibleInterface* marker = QAccessible::queryAccessibleInterface(surface->btnVorlage->ShownOn(1));
+    ASSERT_TRUE(marker);
+    EXPECT_EQ(marker->text(QAccessible::Name), QStringLiteral("Weitere Termine am 20. November"));
+
+    const char* tips[] = {"Wochenansicht", "Monatsansicht", "Zurück", "Vor", "Drucken"};
+    for (int b = 1; b <= 5; ++b) {
+        QAccessibleInterface* button = QAccessible::queryAccessibleInterface(surface->Toolbar2->ButtonWidget(b));
+        ASSERT_TRUE(button);
+        EXPECT_EQ(button->text(QAccessible::Name), QString::fromUtf8(tips[b - 1]));
+    }
 }
 
 // Run once more under a real X server (xvfb-run): the events come through
@@ -340,6 +505,44 @@ TEST_F(RealWindow, ClicksAndKeysReachTheControlThroughTheWindowSystem) {
     EXPECT_EQ(shot.pixelColor(Zoom().geometry().center()).isValid(), true);
     QTest::keyClick(&Grid(), Qt::Key_Escape);
     EXPECT_FALSE(Zoom().isVisible());
+}
+
+// Nobody needs a mouse: into the day grid and back with the keys alone, the
+// focus always on a part that shows it.
+TEST_F(RealWindow, TheKeyboardAloneOpensTheDayGridGoesRoundAndCloses) {
+    auto focused = [] { return QApplication::focusWidget(); };
+    Grid().setFocus();
+    DeliverPosted();
+    QTest::keyClick(&Grid(), Qt::Key_Right);  // Thursday 15 November
+    QTest::keyClick(&Grid(), Qt::Key_Return);
+    ASSERT_TRUE(Zoom().isVisible());
+    EXPECT_EQ(surface->txtToolbarTag->Text(), "Do, 15.11.01");
+    EXPECT_EQ(focused(), &Zoom());
+    QTest::keyClick(focused(), Qt::Key_Escape);
+    EXPECT_FALSE(Zoom().isVisible());
+    EXPECT_EQ(focused(), &Grid());
+
+    QTest::keyClick(&Grid(), Qt::Key_F2);
+    ASSERT_TRUE(Zoom().isVisible());
+    // Tab: the day grid's toolbar (its add button, the one enabled), then the
+    // sheet, the sheet's five buttons, the day grid.
+    std::vector<QWidget*> expected{surface->Toolbar1->ButtonWidget(2), &Grid()};
+    for (int b = 1; b <= 5; ++b) expected.push_back(surface->Toolbar2->ButtonWidget(b));
+    expected.push_back(&Zoom());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(focused(), Qt::Key_Tab);
+        EXPECT_EQ(focused(), expected[i]) << "Tab " << i + 1;
+        if (i == 3) {
+            QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
+            widget->grab().save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/keyboard-focus.png"));
+        }
+    }
+    QTest::keyClick(focused(), Qt::Key_Backtab);
+    EXPECT_EQ(focused(), surface->Toolbar2->ButtonWidget(5));
+    // Space on a focused button runs it: back one month.
+    QTest::keyClick(surface->Toolbar2->ButtonWidget(3), Qt::Key_Space);
+    EXPECT_EQ(surface->lblMonat->Caption(), "Oktober 2001");
+    EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : messages[0]);
 }
 
 TEST_F(AgendorWidgetTest, SeveralControlsInOneWindowKeepTheirOwnState) {

@@ -210,32 +210,6 @@ TEST(QtComboBoxTest, ListIndexFollowsTheTextAndChoicesRaiseClick) {
     EXPECT_THROW(box->List(0), Error);
 }
 
-TEST(QtMarkerTest, TheArrowFollowsItsPixelTable) {
-    const QImage arrow = QtMarker::ArrowImage();
-    ASSERT_EQ(arrow.size(), QSize(14, 13));
-    const QColor black(0, 0, 0), teal(0, 128, 128), white(255, 255, 255);
-    EXPECT_EQ(arrow.pixelColor(5, 2), black);
-    EXPECT_EQ(arrow.pixelColor(9, 2), black);
-    EXPECT_EQ(arrow.pixelColor(10, 2), white);
-    EXPECT_EQ(arrow.pixelColor(7, 4), teal);
-    EXPECT_EQ(arrow.pixelColor(2, 6), black);
-    EXPECT_EQ(arrow.pixelColor(12, 6), black);
-    EXPECT_EQ(arrow.pixelColor(13, 6), white);
-    EXPECT_EQ(arrow.pixelColor(4, 7), teal);
-    EXPECT_EQ(arrow.pixelColor(10, 7), teal);
-    EXPECT_EQ(arrow.pixelColor(7, 10), teal);
-    EXPECT_EQ(arrow.pixelColor(7, 11), black);
-    EXPECT_EQ(arrow.pixelColor(7, 12), white);
-    int tealCount = 0, blackCount = 0;
-    for (int y = 0; y < 13; ++y)
-        for (int x = 0; x < 14; ++x) {
-            tealCount += arrow.pixelColor(x, y) == teal;
-            blackCount += arrow.pixelColor(x, y) == black;
-        }
-    EXPECT_EQ(tealCount, 3 * 4 + 7 + 5 + 3 + 1);
-    EXPECT_EQ(blackCount, 5 + 2 * 3 + 8 + 2 + 2 + 2 + 2 + 1);
-}
-
 TEST(QtMarkerTest, ElementsAreCopiesOfTheTemplateAndReportTheirIndexWhenClicked) {
     QWidget window;
     window.resize(400, 300);
@@ -363,22 +337,6 @@ TEST(QtPopupMenuTest, TheRealMenuRunsItsChoiceBeforePopupReturns) {
     EXPECT_EQ(log, (std::vector<std::string>{"item 7", "returned"}));
 }
 
-TEST(QtTimerTest, TicksWhileEnabled) {
-    QtTimer timer(100);
-    EXPECT_FALSE(timer.Enabled());
-    EXPECT_EQ(timer.Interval(), 100);
-    int ticks = 0;
-    timer.Tick = [&] {
-        ++ticks;
-        timer.SetEnabled(false);
-    };
-    timer.SetEnabled(true);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks > 0; }, 2000));
-    QTest::qWait(250);
-    EXPECT_EQ(ticks, 1);
-    EXPECT_THROW(timer.SetInterval(-1), Error);
-}
-
 TEST(QtFontTest, NamesOfOtherDesktopsShowInAnInstalledFamily) {
     QtFont arial("Arial", 8.25);
     EXPECT_EQ(arial.Name(), "Arial");
@@ -449,24 +407,9 @@ TEST(QtPropertyStoreTest, ValuesRoundTripAndDefaultsAreNotStored) {
     EXPECT_EQ(std::get<bool>(other.Read("AllowEdit", true)), true);
 }
 
-TEST(QtContainerTest, AnswersMessagesThroughTheAnswererAndKeepsOneAmbientFont) {
-    QWidget window;
-    QtContainer container(&window);
-    std::vector<Message> shown;
-    container.SetAnswerer([&](const Message& m) {
-        shown.push_back(m);
-        return MessageResult::Yes;
-    });
-    Message m;
-    m.text = "Termin löschen?";
-    m.buttons = MessageButtons::YesNo;
-    EXPECT_EQ(container.MessageBox(m), MessageResult::Yes);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "Termin löschen?");
-    EXPECT_EQ(container.AmbientFont(), container.AmbientFont());
-}
-
-TEST(QtContainerTest, ShowsACriticalBoxWithTitleAndLineBreak) {
+// On a display the box is a real one (run under xvfb-run).
+TEST(RealWindowMessageBox, ShowsACriticalBoxWithTitleAndLineBreak) {
+    if (Headless()) GTEST_SKIP() << "no display: boxes go to standard error";
     QWidget window;
     testing::ShowActive(window);
     QtContainer container(&window);

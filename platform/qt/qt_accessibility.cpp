@@ -1,0 +1,160 @@
+#include "agendor/platform/qt/qt_accessibility.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QToolButton>
+
+#include <vector>
+
+#include "agendor/control/agendor.h"
+#include "agendor/data/day_grid.h"
+#include "agendor/platform/qt/qt_common.h"
+#include "agendor/platform/qt/qt_surface.h"
+#include "agendor/sheet/descriptions.h"
+
+namespace agendor::qt {
+
+namespace {
+
+// Sheet commands' error code: opening the day grid is one of them.
+constexpr int kSheetErrorCode = 2;
+
+// A marker knows the control it belongs to and finds its own index there.
+class MarkerAccessible final : public QAccessibleWidget {
+public:
+    MarkerAccessible(QWidget* marker, const Instance& instance, const QtMarkerArray& markers)
+        : QAccessibleWidget(marker, QAccessible::Button), instance_(instance), markers_(markers) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t != QAccessible::Name) return QAccessibleWidget::text(t);
+        // One widget shows every marker on its spot; the frontmost one is
+        // what a click opens, so it is what the widget is called.
+        const std::vector<int> elements = markers_.ElementsOn(static_cast<const QtMarker*>(widget()));
+        if (elements.empty()) return {};
+        return Q(MarkerDescription(instance_, elements.back()));
+    }
+
+private:
+    const Instance& instance_;
+    const QtMarkerArray& markers_;
+};
+
+// Which control a marker widget belongs to, by its surface.
+struct MarkerOwner {
+    const Instance* instance;
+    const QtSurface* surface;
+};
+std::vector<MarkerOwner>& MarkerOwners() {
+    static std::vector<MarkerOwner> owners;
+    return owners;
+}
+
+QAccessibleInterface* MarkerFactory(const QString& className, QObject* object) {
+    // QtMarker has no meta object of its own: it is asked for as a QWidget.
+    if (className != QLatin1String("QWidget")) return nullptr;
+    auto* marker = dynamic_cast<QtMarker*>(object);
+    if (!marker) return nullptr;
+    for (const MarkerOwner& owner : MarkerOwners()) {
+        if (marker->parentWidget() == owner.surface->parent)
+            return new MarkerAccessible(marker, *owner.instance, *owner.surface->btnVorlage);
+    }
+    return nullptr;
+}
+
+class KeyboardPath final : public QObject {
+public:
+    KeyboardPath(Instance& instance, QtSurface& surface) : QObject(surface.parent), instance_(instance), s_(surface) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool editing = s_.txtClock->isVisible() || s_.cboPerson->isVisible();
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            if (editing) return false;
+            return Step(watched, key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier) ? 1 : -1);
+        }
+        if (watched == s_.Grid && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                                   key->key() == Qt::Key_F2)) {
+            WithErrorBox(instance_, kSheetErrorCode, [&] { ShowDay(instance_); });
+            if (s_.GridZoom->isVisible()) s_.GridZoom->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape && watched != s_.Grid && !editing && s_.GridZoom->isVisible()) {
+            HideDayGrid(instance_);
+            s_.Grid->setFocus(Qt::OtherFocusReason);
+            return true;
+        }
+        return false;
+    }
+
+private:
+    // The parts in Tab order, as far as they are shown.
+    std::vector<QWidget*> Chain() const {
+        std::vector<QWidget*> chain{s_.Grid};
+        auto buttons = [&](QtToolbar& bar) {
+            if (!bar.isVisible()) return;
+            for (int i = 1; i <= bar.ButtonCount(); ++i) {
+                QWidget* button = bar.ButtonWidget(i);
+                if (button && button->isVisible() && button->isEnabled()) chain.push_back(button);
+            }
+        };
+        buttons(*s_.Toolbar2);
+        if (s_.GridZoom->isVisible()) chain.push_back(s_.GridZoom);
+        buttons(*s_.Toolbar1);
+        return chain;
+    }
+
+    bool Step(QObject* from, int direction) {
+        const std::vector<QWidget*> chain = Chain();
+        const int n = static_cast<int>(chain.size());
+        for (int i = 0; i < n; ++i) {
+            if (chain[i] != from) continue;
+            chain[(i + direction + n) % n]->setFocus(direction > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+        return false;
+    }
+
+    Instance& instance_;
+    QtSurface& s_;
+};
+
+} // namespace
+
+void InstallAccess(Instance& instance, QtSurface& surface) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(MarkerFactory);
+        return true;
+    }();
+    (void)factoryInstalled;
+    MarkerOwners().push_back({&instance, &surface});
+    QObject::connect(surface.parent, &QObject::destroyed, [owner = &surface] {
+        auto& owners = MarkerOwners();
+        std::erase_if(owners, [owner](const MarkerOwner& o) { return o.surface == owner; });
+    });
+
+    const Instance* reader = &instance;
+    surface.Grid->accessibleCellName = [reader](int row, int col) {
+        return Q(DayCellDescription(*reader, row, col));
+    };
+
+    auto* keys = new KeyboardPath(instance, surface);
+    surface.Grid->installEventFilter(keys);
+    surface.GridZoom->installEventFilter(keys);
+    for (QtToolbar* bar : {surface.Toolbar1, surface.Toolbar2}) {
+        for (int i = 1; i <= bar->ButtonCount(); ++i) {
+            QWidget* button = bar->ButtonWidget(i);
+            if (!button) continue;
+            // Reached by Tab only: a click keeps the focus where it was.
+            button->setFocusPolicy(Qt::TabFocus);
+            button->installEventFilter(keys);
+            button->setAccessibleName(Q(bar->Button(i).toolTip).trimmed());
+            button->setStyleSheet(QStringLiteral("QToolButton:focus { border: 2px solid palette(highlight); "
+                                                 "border-radius: 3px; }"));
+        }
+    }
+}
+
+} // namespace agendor::qt
