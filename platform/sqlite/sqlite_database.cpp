@@ -54,7 +54,7 @@ private:
         translate.storage = options_.dateStorage;
         translate.rewriteDateValue = options_.rewriteDateValue;
         translate.forceTableScan = options_.forceTableScan;
-        Translation translation = TranslateQuery(text, translate);
+        sql::Translation translation = TranslateQuery(text, translate);
         Statement statement = PrepareReadOnly(connection_.Handle(), translation.sql, text, true);
 
         while (cache_.size() >= options_.statementCacheSize) {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "agendor/platform/database.h"
-#include "agendor/platform/sqlite/query_translator.h"
+#include "agendor/platform/sqlite/sqlite_dialect.h"
 
 struct sqlite3;
 

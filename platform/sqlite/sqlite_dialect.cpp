@@ -1,0 +1,102 @@
+#include "agendor/platform/sqlite/sqlite_dialect.h"
+
+#include <charconv>
+#include <cstdio>
+
+#include "agendor/platform/date_time.h"
+
+namespace agendor::sqlite {
+namespace {
+
+std::string NumberText(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string IsoDate(int year, int month, int day) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year, month, day);
+    return buffer;
+}
+
+// The ISO text of a day; the day after 31 Dec 9999 becomes a text that
+// sorts after every text of that last day.
+std::string IsoDay(long day) {
+    static const long kLastDay = static_cast<long>(dt::FromYmd(dt::kMaxYear, 12, 31));
+    if (day > kLastDay) return "9999-12-32";
+    const dt::Ymd ymd = dt::ToYmd(static_cast<double>(day));
+    return IsoDate(ymd.year, ymd.month, ymd.day);
+}
+
+} // namespace
+
+std::string SqliteDialect::QuoteName(const std::string& name) const { return "[" + name + "]"; }
+
+std::string SqliteDialect::TableReference(const std::string& name) const {
+    return options_.forceTableScan ? QuoteName(name) + " NOT INDEXED" : QuoteName(name);
+}
+
+std::string SqliteDialect::Divide(const std::string& a, const std::string& b) const {
+    return "(CAST(" + a + " AS REAL) / " + b + ")";
+}
+
+std::string SqliteDialect::DayValue(long day) const {
+    if (options_.storage == DateStorage::IsoText) return TextLiteral(IsoDay(day));
+    return std::to_string(day);
+}
+
+std::string SqliteDialect::DateTimeLiteral(const sql::DateLiteral& date) const {
+    if (!date.hasTime || date.IsMidnight()) return DayValue(date.DayNumber());
+    if (options_.storage == DateStorage::IsoText) {
+        char time[16];
+        std::snprintf(time, sizeof time, " %02d:%02d:%02d", date.hour, date.minute, date.second);
+        return TextLiteral(IsoDate(date.year, date.month, date.day) + time);
+    }
+    return NumberText(dt::FromYmdHms(date.year, date.month, date.day, date.hour, date.minute, date.second));
+}
+
+std::string SqliteDialect::DatePart(const std::string& expression, const sql::FieldRef*) const {
+    // The integral part of the day count (towards zero, as days before 1899
+    // count their fraction backwards), or the first ten characters of an
+    // ISO text.
+    if (options_.storage == DateStorage::Real) return "CAST(" + expression + " AS INTEGER)";
+    return "date(" + expression + ")";
+}
+
+// Days before 30 Dec 1899 count their fraction backwards from midnight
+// (-1.25 is 29 Dec 06:00), so day d < 0 holds the values (d - 1, d], day 0
+// the values (-1, 1) and day d > 0 the values [d, d + 1). The two bounds
+// below are "at or after midnight of day d" and "before midnight of day d"
+// in calendar order, each a single comparison an index can serve.
+std::string SqliteDialect::DayAtOrAfter(const sql::DateField& field, long day) const {
+    if (options_.storage == DateStorage::IsoText) return field.written + " >= " + TextLiteral(IsoDay(day));
+    if (day >= 1) return field.written + " >= " + std::to_string(day);
+    return field.written + " > " + std::to_string(day - 1);
+}
+
+std::string SqliteDialect::DayBefore(const sql::DateField& field, long day) const {
+    if (options_.storage == DateStorage::IsoText) return field.written + " < " + TextLiteral(IsoDay(day));
+    if (day >= 1) return field.written + " < " + std::to_string(day);
+    return field.written + " <= " + std::to_string(day - 1);
+}
+
+std::string SqliteDialect::CompareWithDate(const sql::DateField& field, const std::string& op,
+                                           const sql::DateLiteral& date) const {
+    if (!date.IsMidnight()) return "(" + field.written + " " + op + " " + DateTimeLiteral(date) + ")";
+    const long day = date.DayNumber();
+    if (op == ">=") return "(" + DayAtOrAfter(field, day) + ")";
+    if (op == "<") return "(" + DayBefore(field, day) + ")";
+    const std::string value = DayValue(day);
+    if (options_.storage == DateStorage::Real && day <= 0) {
+        if (op == ">") return "(" + DayAtOrAfter(field, day) + " AND " + field.written + " <> " + value + ")";
+        if (op == "<=") return "(" + DayBefore(field, day) + " OR " + field.written + " = " + value + ")";
+    }
+    return "(" + field.written + " " + op + " " + value + ")";
+}
+
+sql::Translation TranslateQuery(std::string_view text, const TranslateOptions& options) {
+    return sql::TranslateQuery(text, SqliteDialect(options));
+}
+
+} // namespace agendor::sqlite
