@@ -28,8 +28,6 @@ std::string SqlTarget::TextOrderKey(const std::string& expression, const FieldRe
 
 namespace {
 
-FieldRef RefOf(const Node& column) { return FieldRef{column.table, column.text}; }
-
 class Writer {
 public:
     Writer(const ParsedQuery& query, const SqlTarget& target) : query_(query), target_(target) {}
@@ -53,6 +51,9 @@ public:
     }
 
 private:
+    // Every field belongs to the one table after FROM.
+    FieldRef RefOf(const Node& column) const { return FieldRef{query_.table, column.text}; }
+
     std::string Column(const Node& node) const {
         const std::string field = target_.QuoteName(node.text);
         return node.table.empty() ? field : target_.QuoteName(node.table) + "." + field;

@@ -10,9 +10,11 @@
 
 namespace agendor::sql {
 
-// A field of the query's table as the query names it.
+// A field as the query names it (without brackets). A query reads one
+// table, so table is the name after FROM also where the field stands
+// unqualified.
 struct FieldRef {
-    std::string table;  // empty when the query left it unqualified
+    std::string table;
     std::string field;
 };
 
