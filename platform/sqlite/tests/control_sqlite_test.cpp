@@ -131,6 +131,11 @@ TEST_F(ControlOnSqlite, MidnightOfTheEndIsNotLoadedAndTheLastMinuteIs) {
     Show(At(2001, 11, 28), agWoche);
     EXPECT_EQ(LinesOf(At(2001, 12, 2)), Lines{"23:59 Sonnt"});
     EXPECT_EQ(LinesOf(At(2001, 12, 1)), Lines{"00:00 Dezem"});
+    // A step short of midnight: inside the range of its Sunday, and shown there.
+    Insert({{36961.99999999999, "Nacht"}});
+    Show(At(2001, 3, 7), agWoche);
+    EXPECT_EQ(LinesOf(At(2001, 3, 11)), Lines{"23:59 Nacht"});
+    EXPECT_EQ(LinesOf(At(2001, 3, 5)), Lines{});
     EXPECT_TRUE(messages().empty());
 }
 
