@@ -292,13 +292,15 @@ TEST(LoadDates, SelectsTodaysCellAndKeepsDateValue) {
 
 TEST(LoadDates, WithoutTodaySelectsTheCellOfTheSelectedDayNumber) {
     AppointmentFixture f;
-    f.control.SetDateValue(At(2001, 3, 5, 12));
+    f.control.SetDateValue(At(2001, 8, 5, 12));
     f.control.Refresh();
-    // March 2001 begins on a Thursday: the 5th is row 2, column 0 (15 and
-    // 25 stand in the same column and must not match).
-    EXPECT_EQ(f.surface.Grid.Row(), 2);
-    EXPECT_EQ(f.surface.Grid.Col(), 0);
-    EXPECT_EQ(f.state().DateValue, At(2001, 3, 5, 12));
+    // August 2001 begins on a Wednesday: the 5th is row 1, column 6. The
+    // search runs column by column, so the 15th (column 2, "15
+    // Mariä Himmelfahrt") and the 25th (column 5) come first and must not
+    // match.
+    EXPECT_EQ(f.surface.Grid.Row(), 1);
+    EXPECT_EQ(f.surface.Grid.Col(), 6);
+    EXPECT_EQ(f.state().DateValue, At(2001, 8, 5, 12));
 }
 
 TEST(LoadDates, GivesTheDayGridsToolbarTheFocusOnlyWhenItIsShown) {
