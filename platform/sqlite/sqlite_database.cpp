@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "agendor/platform/sqlite/german_collation.h"
 #include "agendor/platform/sqlite/sqlite_error.h"
 #include "agendor/platform/sqlite/sqlite_handles.h"
 #include "agendor/platform/sqlite/sqlite_recordset.h"
@@ -18,6 +19,7 @@ public:
     Session(Connection connection, std::string name, const SqliteOptions& options)
         : connection_(std::move(connection)), name_(std::move(name)), options_(options) {
         if (options_.statementCacheSize == 0) options_.statementCacheSize = 1;
+        RegisterGermanCollation(connection_.Handle());
     }
 
     ~Session() {
@@ -54,6 +56,7 @@ private:
         translate.storage = options_.dateStorage;
         translate.rewriteDateValue = options_.rewriteDateValue;
         translate.forceTableScan = options_.forceTableScan;
+        translate.germanTextOrder = options_.germanTextOrder;
         sql::Translation translation = TranslateQuery(text, translate);
         Statement statement = PrepareReadOnly(connection_.Handle(), translation.sql, text, true);
 
