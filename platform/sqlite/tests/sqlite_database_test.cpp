@@ -332,6 +332,21 @@ TEST_F(SqliteDatabaseTest, IsoTextInEveryFormTheReaderTakesIsOrderedAndBoundedBy
               (std::vector<std::string>{"08:00", "08:30"}));
 }
 
+// SQLite prepares a cached statement anew inside its first step when the
+// host has changed the table since; the rows then have the new layout.
+TEST_F(SqliteDatabaseTest, ACachedQueryReadsTheLayoutTheTableHasNow) {
+    host.InsertDate("Termine", kMarch5 + 0.5, "Koch");
+    auto db = Open();
+    const std::string text = RangeText("Termine", "Datum", "3/5/2001", "3/12/2001");
+    EXPECT_EQ(db->OpenRecordset(text)->Field("Name").AsText(), "Koch");
+    host.Execute("ALTER TABLE Termine ADD COLUMN Ort TEXT; UPDATE Termine SET Ort = 'Bonn';"
+                 "ALTER TABLE Termine DROP COLUMN Name");
+    auto records = db->OpenRecordset(text);
+    EXPECT_EQ(ErrorOf([&] { records->Field("Name").AsText(); }), "Das Feld Name gibt es in der Abfrage nicht.");
+    EXPECT_EQ(records->Field("Ort").AsText(), "Bonn");
+    EXPECT_EQ(records->Field("Datum").AsDateTime(), kMarch5 + 0.5);
+}
+
 TEST_F(SqliteDatabaseTest, EngineErrorsCarrySqlitesMessageAndTheQueryText) {
     auto db = Open();
     const std::string wrongTable = RangeText("Terminee", "Datum", "3/5/2001", "3/12/2001");
