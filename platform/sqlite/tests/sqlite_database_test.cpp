@@ -347,6 +347,28 @@ TEST_F(SqliteDatabaseTest, ACachedQueryReadsTheLayoutTheTableHasNow) {
     EXPECT_EQ(records->Field("Datum").AsDateTime(), kMarch5 + 0.5);
 }
 
+// Opened with the wrong storage, every bound would miss every value and the
+// sheet would stay empty without a word.
+TEST_F(SqliteDatabaseTest, TheDateFieldsStorageIsFoundOnFirstUse) {
+    host.Execute("CREATE TABLE Text (ID INTEGER PRIMARY KEY, Datum TEXT, Name TEXT);"
+                 "INSERT INTO Text (Datum, Name) VALUES ('2001-03-06T10:00', 'b'), ('2001-03-05 09:00:00', 'a'),"
+                 "('2001-03-12 00:00:00', 'danach')");
+    host.InsertDate("Termine", kMarch5 + 0.5, "Zahl");
+    auto numbers = Open();
+    EXPECT_EQ(ReadDates(*numbers->OpenRecordset(RangeText("Text", "Datum", "3/5/2001", "3/12/2001"))),
+              (std::vector<double>{dt::FromYmdHms(2001, 3, 5, 9, 0, 0), dt::FromYmdHms(2001, 3, 6, 10, 0, 0)}));
+    SqliteOptions iso;
+    iso.dateStorage = DateStorage::IsoText;
+    EXPECT_EQ(ReadDates(*Open(iso)->OpenRecordset(DayText("Termine", "Datum", "3/5/2001"))),
+              std::vector<double>{kMarch5 + 0.5});
+
+    host.Execute("CREATE TABLE Deutsch (ID INTEGER PRIMARY KEY, Datum TEXT, Name TEXT);"
+                 "INSERT INTO Deutsch (Datum, Name) VALUES ('5.3.2001', 'a'), ('6.3.2001', 'b')");
+    EXPECT_EQ(ErrorOf([&] { numbers->OpenRecordset(RangeText("Deutsch", "Datum", "3/5/2001", "3/12/2001")); }),
+              "Das Datumsfeld Deutsch.Datum enthält Texte wie '5.3.2001': weder Datumswerte (Tage seit dem "
+              "30.12.1899) noch Datumstexte der Form JJJJ-MM-TT hh:mm:ss.");
+}
+
 TEST_F(SqliteDatabaseTest, EngineErrorsCarrySqlitesMessageAndTheQueryText) {
     auto db = Open();
     const std::string wrongTable = RangeText("Terminee", "Datum", "3/5/2001", "3/12/2001");
