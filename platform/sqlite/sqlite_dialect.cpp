@@ -10,6 +10,15 @@
 namespace agendor::sqlite {
 namespace {
 
+// Pieces appended in order. Used where a piece is a temporary: GCC 12 at
+// -O3 warns that "(" + temporary may copy overlapping memory.
+template <typename... Pieces>
+std::string Cat(const Pieces&... pieces) {
+    std::string result;
+    (result.append(pieces), ...);
+    return result;
+}
+
 std::string NumberText(double value) {
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -113,23 +122,23 @@ std::string SqliteDialect::DayBefore(const sql::DateField& field, long day) cons
 std::string SqliteDialect::CompareWithDate(const sql::DateField& field, const std::string& op,
                                            const sql::DateLiteral& date) const {
     const long day = date.DayNumber();
-    if (date.IsMidnight() && op == ">=") return "(" + DayAtOrAfter(field, day) + ")";
-    if (date.IsMidnight() && op == "<") return "(" + DayBefore(field, day) + ")";
+    if (date.IsMidnight() && op == ">=") return Cat("(", DayAtOrAfter(field, day), ")");
+    if (date.IsMidnight() && op == "<") return Cat("(", DayBefore(field, day), ")");
     if (options_.storage == DateStorage::IsoText)
-        return "(" + NormalisedIso(field.written) + " " + op + " " + NormalisedIsoLiteral(date) + ")";
+        return Cat("(", NormalisedIso(field.written), " ", op, " ", NormalisedIsoLiteral(date), ")");
     if (date.IsMidnight()) {
         const std::string value = DayValue(day);
         if (day <= 0) {
-            if (op == ">") return "(" + DayAtOrAfter(field, day) + " AND " + field.written + " <> " + value + ")";
-            if (op == "<=") return "(" + DayBefore(field, day) + " OR " + field.written + " = " + value + ")";
+            if (op == ">") return Cat("(", DayAtOrAfter(field, day), " AND ", field.written, " <> ", value, ")");
+            if (op == "<=") return Cat("(", DayBefore(field, day), " OR ", field.written, " = ", value, ")");
         }
         return "(" + field.written + " " + op + " " + value + ")";
     }
     // From day 1 on, every negative value lies before the literal both as a
     // number and in the calendar, so the stored value compares directly.
-    if (day >= 1) return "(" + field.written + " " + op + " " + DateTimeLiteral(date) + ")";
+    if (day >= 1) return Cat("(", field.written, " ", op, " ", DateTimeLiteral(date), ")");
     const double value = dt::FromYmdHms(date.year, date.month, date.day, date.hour, date.minute, date.second);
-    return "(" + CalendarKey(field.written) + " " + op + " " + NumberText(CalendarKeyOf(value)) + ")";
+    return Cat("(", CalendarKey(field.written), " ", op, " ", NumberText(CalendarKeyOf(value)), ")");
 }
 
 std::string SqliteDialect::DateOrderKey(const sql::DateField& field, std::optional<long> firstDay) const {
