@@ -38,12 +38,15 @@ void RegisterGermanCollation(sqlite3* connection) {
     UCollator* collator = ucol_open("de", &status);
     if (U_FAILURE(status) || collator == nullptr)
         throw SqliteError(std::string("Die deutsche Sortierfolge ist nicht verfügbar: ") + u_errorName(status));
-    // SQLite closes the collator through Close, also when registering fails.
+    // Once registered, SQLite closes the collator through Close; when
+    // registering fails, it stays ours.
     const int rc = sqlite3_create_collation_v2(connection, kGermanCollation, SQLITE_UTF8, collator, Compare, Close);
-    if (rc != SQLITE_OK)
+    if (rc != SQLITE_OK) {
+        ucol_close(collator);
         throw SqliteError(std::string("Die deutsche Sortierfolge lässt sich nicht einrichten: ") +
                               sqlite3_errmsg(connection),
                           {}, rc);
+    }
 }
 
 } // namespace agendor::sqlite
