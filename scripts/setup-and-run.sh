@@ -10,7 +10,7 @@ shift || true
 
 PACKAGES=(build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libsqlite3-dev sqlite3
+  libsqlite3-dev sqlite3 libicu-dev
   qt6-base-dev qt6-translations-l10n libgl-dev fonts-dejavu-core fonts-dejavu-extra xvfb xauth poppler-utils)
 
 install_packages() {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "agendor/platform/sqlite/query_translator.h"
+#include "agendor/platform/sqlite/sqlite_dialect.h"
 
 namespace agendor::sqlite {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "agendor/platform/database.h"
-#include "agendor/platform/sqlite/query_translator.h"
+#include "agendor/platform/sqlite/sqlite_dialect.h"
 
 struct sqlite3;
 
@@ -25,6 +25,7 @@ struct SqliteOptions {
     // Measurement switches, see TranslateOptions.
     bool rewriteDateValue = true;
     bool forceTableScan = false;
+    bool germanTextOrder = true;
 };
 
 class SqliteDatabase final : public Database {

@@ -8,7 +8,7 @@
 #include <sqlite3.h>
 
 #include "agendor/platform/database.h"
-#include "agendor/platform/sqlite/query_translator.h"
+#include "agendor/platform/sqlite/sqlite_dialect.h"
 
 namespace agendor::sqlite {
 

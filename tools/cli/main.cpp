@@ -76,6 +76,11 @@ Commands:
       Texts are measured in the fonts that are installed, not by the fixed
       rule below.
 
+  persons --db FILE [--properties FILE] [--date-storage real|iso]
+      Refreshes the control and prints the person list as it loaded it, in
+      its order, one line per entry: id<TAB>name (the id empty when
+      FieldSourcePersonID is not set).
+
   sample --db FILE [--persons N] [--appointments N] [--from YYYY] [--to YYYY]
          [--seed S] [--date-storage real|iso] [--replace]
       Creates a sample SQLite database (persons with German names,
@@ -313,6 +318,25 @@ int Print(const std::vector<std::string>&) {
 }
 #endif
 
+int Persons(const std::vector<std::string>& args) {
+    const Options options(args, kSheetValued, {});
+    const SheetSettings settings = ReadSheetSettings(options);
+    if (!settings.databasePath) throw UsageError("persons needs --db FILE");
+    HeadlessControl headless(settings);
+    headless.Build(settings);
+    const State& state = headless.control().instance().state;
+    const ComboBox& box = headless.ui().cboPerson;
+    std::string out;
+    for (int k = 0; k < box.ListCount(); ++k) {
+        const auto position = static_cast<std::size_t>(k);
+        if (!state.FieldSourcePersonID.empty() && position < state.PersonIds.size())
+            out += std::to_string(state.PersonIds[position]);
+        out += '\t' + box.List(k) + '\n';
+    }
+    std::cout << out;
+    return 0;
+}
+
 #ifdef AGENDOR_HAVE_SQLITE
 int Sample(const std::vector<std::string>& args) {
     const Options options(args, {"--db", "--persons", "--appointments", "--from", "--to", "--seed", "--date-storage"},
@@ -360,6 +384,7 @@ int Run(const std::vector<std::string>& args) {
     if (command == "holidays") return Holidays(rest);
     if (command == "sheet") return Sheet(rest);
     if (command == "day") return Day(rest);
+    if (command == "persons") return Persons(rest);
     if (command == "sample") return Sample(rest);
     if (command == "print") return Print(rest);
     throw UsageError("unknown command \"" + command + "\" (try agendor-cli --help)");

@@ -1,33 +1,47 @@
-#include "agendor/platform/sqlite/query_translator.h"
+#include "agendor/platform/sql/query_syntax.h"
 
 #include <algorithm>
 #include <array>
-#include <charconv>
-#include <cstdio>
-#include <memory>
 #include <utility>
 
 #include "agendor/platform/date_time.h"
-#include "agendor/platform/sqlite/sqlite_error.h"
+#include "agendor/platform/sql/query_error.h"
 
-namespace agendor::sqlite {
+namespace agendor::sql {
+
+long DateLiteral::DayNumber() const { return static_cast<long>(dt::FromYmd(year, month, day)); }
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+        if (upper(a[k]) != upper(b[k])) return false;
+    }
+    return true;
+}
+
+bool IsComparison(std::string_view op) {
+    return op == "=" || op == "<>" || op == "<" || op == "<=" || op == ">" || op == ">=";
+}
+
+std::string Mirrored(const std::string& op) {
+    if (op == "<") return ">";
+    if (op == ">") return "<";
+    if (op == "<=") return ">=";
+    if (op == ">=") return "<=";
+    return op;
+}
+
+bool ParsedQuery::IsDateField(std::string_view field) const {
+    return std::any_of(dateFields.begin(), dateFields.end(),
+                       [&](const std::string& known) { return EqualsIgnoringCase(known, field); });
+}
+
 namespace {
 
 // ---------------------------------------------------------------- tokens
 
 enum class TokenKind { Word, Name, Number, String, Date, Symbol, End };
-
-struct DateLiteral {
-    int year = 0;    // [100, 9999]
-    int month = 0;   // [1, 12]
-    int day = 0;     // [1, 31]
-    int hour = 0;    // [0, 23]
-    int minute = 0;  // [0, 59]
-    int second = 0;  // [0, 59]
-    bool hasTime = false;
-
-    bool IsMidnight() const { return hour == 0 && minute == 0 && second == 0; }
-};
 
 struct Token {
     TokenKind kind = TokenKind::End;
@@ -65,8 +79,6 @@ std::string Upper(std::string_view text) {
     return result;
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) { return Upper(a) == Upper(b); }
-
 class Lexer {
 public:
     explicit Lexer(std::string_view text) : text_(text) {}
@@ -80,7 +92,7 @@ public:
     }
 
 private:
-    [[noreturn]] void Fail(const std::string& message) const { throw SqliteError(message, std::string(text_)); }
+    [[noreturn]] void Fail(const std::string& message) const { throw QueryError(message, std::string(text_)); }
 
     Token Next() {
         while (i_ < text_.size() && IsBlank(text_[i_])) ++i_;
@@ -231,33 +243,6 @@ private:
     std::size_t i_ = 0;
 };
 
-// ---------------------------------------------------------------- syntax tree
-
-struct Node {
-    enum class Kind { Column, Number, String, Date, Null, DateValue, Negate, Not, Binary, IsNull };
-    Kind kind;
-    std::string table;  // Column: empty when unqualified
-    std::string text;   // Column: field; Number: digits; String: content; Binary: operator
-    DateLiteral date;
-    bool negated = false;  // IsNull: IS NOT NULL
-    std::vector<std::unique_ptr<Node>> operands;
-
-    explicit Node(Kind k) : kind(k) {}
-};
-using NodePtr = std::unique_ptr<Node>;
-
-bool IsComparison(std::string_view op) {
-    return op == "=" || op == "<>" || op == "<" || op == "<=" || op == ">" || op == ">=";
-}
-
-std::string Mirrored(const std::string& op) {
-    if (op == "<") return ">";
-    if (op == ">") return "<";
-    if (op == "<=") return ">=";
-    if (op == ">=") return "<=";
-    return op;
-}
-
 bool IsReserved(std::string_view word) {
     static constexpr std::array<std::string_view, 14> kReserved = {
         "SELECT", "FROM", "WHERE", "ORDER", "BY", "AND", "OR", "NOT", "IS", "NULL", "AS", "ASC", "DESC", "INTO"};
@@ -265,216 +250,36 @@ bool IsReserved(std::string_view word) {
     return std::find(kReserved.begin(), kReserved.end(), upper) != kReserved.end();
 }
 
-// ---------------------------------------------------------------- emitting
-
-std::string Bracketed(const std::string& name) { return "[" + name + "]"; }
-
-std::string SqlString(const std::string& text) {
-    std::string result = "'";
-    for (const char c : text) {
-        result += c;
-        if (c == '\'') result += '\'';
-    }
-    return result + "'";
-}
-
-std::string NumberText(double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
-std::string IsoDate(int year, int month, int day) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year, month, day);
-    return buffer;
-}
-
-class Emitter {
-public:
-    explicit Emitter(const TranslateOptions& options) : options_(options) {}
-
-    std::vector<std::string> TakeDateFields() { return std::move(dateFields_); }
-
-    std::string Emit(const Node& node) {
-        switch (node.kind) {
-        case Node::Kind::Column:
-            return node.table.empty() ? Bracketed(node.text) : Bracketed(node.table) + "." + Bracketed(node.text);
-        case Node::Kind::Number: return node.text;
-        case Node::Kind::String: return SqlString(node.text);
-        case Node::Kind::Date: return LiteralValue(node.date);
-        case Node::Kind::Null: return "NULL";
-        case Node::Kind::DateValue: {
-            const Node& argument = *node.operands[0];
-            if (argument.kind == Node::Kind::Column) MarkDateField(argument);
-            // The date part: the integral part of the day count (towards
-            // zero, as days before 1899 count their fraction backwards), or
-            // the first ten characters of an ISO text.
-            if (options_.storage == DateStorage::Real) return "CAST(" + Emit(argument) + " AS INTEGER)";
-            return "date(" + Emit(argument) + ")";
-        }
-        case Node::Kind::Negate: return "(- " + Emit(*node.operands[0]) + ")";
-        case Node::Kind::Not: return "(NOT " + Emit(*node.operands[0]) + ")";
-        case Node::Kind::IsNull:
-            return "(" + Emit(*node.operands[0]) + (node.negated ? " IS NOT NULL)" : " IS NULL)");
-        case Node::Kind::Binary: return Binary(node);
-        }
-        return {};
-    }
-
-    // A select-list item: a bare column keeps its own name as the field name.
-    std::string EmitSelected(const Node& node) {
-        const std::string emitted = Emit(node);
-        if (node.kind == Node::Kind::Column && !node.table.empty()) return emitted + " AS " + Bracketed(node.text);
-        return emitted;
-    }
-
-private:
-    std::string Binary(const Node& node) {
-        const Node& left = *node.operands[0];
-        const Node& right = *node.operands[1];
-        if (IsComparison(node.text)) return Comparison(node.text, left, right);
-        // Left before right, so the date fields are listed in text order.
-        const std::string first = Emit(left);
-        const std::string second = Emit(right);
-        if (node.text == "&") return "(" + first + " || " + second + ")";
-        // The dialect divides without truncating, also for two integers.
-        if (node.text == "/") return "(CAST(" + first + " AS REAL) / " + second + ")";
-        return "(" + first + " " + node.text + " " + second + ")";
-    }
-
-    std::string Comparison(std::string op, const Node& leftNode, const Node& rightNode) {
-        const Node* left = &leftNode;
-        const Node* right = &rightNode;
-        if (left->kind == Node::Kind::Date && right->kind != Node::Kind::Date) {
-            std::swap(left, right);
-            op = Mirrored(op);
-        }
-        if (right->kind == Node::Kind::Date) {
-            const DateLiteral& date = right->date;
-            if (left->kind == Node::Kind::Column) {
-                MarkDateField(*left);
-                if (date.IsMidnight()) return FieldVersusMidnight(Emit(*left), op, DayNumber(date));
-            } else if (left->kind == Node::Kind::DateValue && left->operands[0]->kind == Node::Kind::Column &&
-                       options_.rewriteDateValue && date.IsMidnight()) {
-                const Node& field = *left->operands[0];
-                MarkDateField(field);
-                return DayVersusMidnight(Emit(field), op, DayNumber(date));
-            }
-        }
-        const std::string first = Emit(*left);
-        const std::string second = Emit(*right);
-        return "(" + first + " " + op + " " + second + ")";
-    }
-
-    // Days before 30 Dec 1899 count their fraction backwards from midnight
-    // (-1.25 is 29 Dec 06:00), so day d < 0 holds the values (d - 1, d], day 0
-    // the values (-1, 1) and day d > 0 the values [d, d + 1). The two bounds
-    // below are "at or after midnight of day d" and "before midnight of day
-    // d" in calendar order, each a single comparison an index can serve.
-    std::string AtOrAfter(const std::string& field, long day) const {
-        if (options_.storage == DateStorage::IsoText) return field + " >= " + SqlString(IsoDay(day));
-        if (day >= 1) return field + " >= " + std::to_string(day);
-        return field + " > " + std::to_string(day - 1);
-    }
-
-    std::string Before(const std::string& field, long day) const {
-        if (options_.storage == DateStorage::IsoText) return field + " < " + SqlString(IsoDay(day));
-        if (day >= 1) return field + " < " + std::to_string(day);
-        return field + " <= " + std::to_string(day - 1);
-    }
-
-    // field op #d#, the literal at midnight, in calendar order.
-    std::string FieldVersusMidnight(const std::string& field, const std::string& op, long day) const {
-        if (op == ">=") return "(" + AtOrAfter(field, day) + ")";
-        if (op == "<") return "(" + Before(field, day) + ")";
-        const std::string value = LiteralValue(day);
-        if (options_.storage == DateStorage::Real && day <= 0) {
-            if (op == ">") return "(" + AtOrAfter(field, day) + " AND " + field + " <> " + value + ")";
-            if (op == "<=") return "(" + Before(field, day) + " OR " + field + " = " + value + ")";
-        }
-        return "(" + field + " " + op + " " + value + ")";
-    }
-
-    // DateValue(field) op #d#: which days the field may lie on.
-    std::string DayVersusMidnight(const std::string& field, const std::string& op, long day) const {
-        if (op == "=") return "(" + AtOrAfter(field, day) + " AND " + Before(field, day + 1) + ")";
-        if (op == "<>") return "(" + Before(field, day) + " OR " + AtOrAfter(field, day + 1) + ")";
-        if (op == ">=") return "(" + AtOrAfter(field, day) + ")";
-        if (op == "<") return "(" + Before(field, day) + ")";
-        if (op == ">") return "(" + AtOrAfter(field, day + 1) + ")";
-        return "(" + Before(field, day + 1) + ")";  // <=
-    }
-
-    static long DayNumber(const DateLiteral& date) {
-        return static_cast<long>(dt::FromYmd(date.year, date.month, date.day));
-    }
-
-    // The ISO text of a day; the day after 31 Dec 9999 becomes a text that
-    // sorts after every text of that last day.
-    static std::string IsoDay(long day) {
-        static const long kLastDay = static_cast<long>(dt::FromYmd(dt::kMaxYear, 12, 31));
-        if (day > kLastDay) return "9999-12-32";
-        const dt::Ymd ymd = dt::ToYmd(static_cast<double>(day));
-        return IsoDate(ymd.year, ymd.month, ymd.day);
-    }
-
-    std::string LiteralValue(long day) const {
-        if (options_.storage == DateStorage::IsoText) return SqlString(IsoDay(day));
-        return std::to_string(day);
-    }
-
-    std::string LiteralValue(const DateLiteral& date) const {
-        if (!date.hasTime || date.IsMidnight()) return LiteralValue(DayNumber(date));
-        if (options_.storage == DateStorage::IsoText) {
-            char time[16];
-            std::snprintf(time, sizeof time, " %02d:%02d:%02d", date.hour, date.minute, date.second);
-            return SqlString(IsoDate(date.year, date.month, date.day) + time);
-        }
-        return NumberText(dt::FromYmdHms(date.year, date.month, date.day, date.hour, date.minute, date.second));
-    }
-
-    void MarkDateField(const Node& column) {
-        const bool known = std::any_of(dateFields_.begin(), dateFields_.end(),
-                                       [&](const std::string& f) { return EqualsIgnoringCase(f, column.text); });
-        if (!known) dateFields_.push_back(column.text);
-    }
-
-    const TranslateOptions& options_;
-    std::vector<std::string> dateFields_;
-};
-
 // ---------------------------------------------------------------- parsing
 
 class Parser {
 public:
-    Parser(std::string_view text, const TranslateOptions& options)
-        : text_(text), tokens_(Lexer(text).Tokens()), options_(options), emitter_(options) {}
+    explicit Parser(std::string_view text) : text_(text), tokens_(Lexer(text).Tokens()) {}
 
-    Translation Query() {
+    ParsedQuery Query() {
+        ParsedQuery query;
+        query.text = std::string(text_);
         if (Peek().kind == TokenKind::End || IsSymbol(Peek(), ";")) Fail("Die Abfrage ist leer.");
         if (!IsKeyword(Peek(), "SELECT"))
             Fail("Nur Abfragen mit SELECT sind erlaubt: der Kalender liest nur und ändert keine Daten.");
         ++pos_;
-        std::string sql = "SELECT " + SelectList();
+        query.select = SelectList();
         if (IsKeyword(Peek(), "INTO"))
             Fail("Nur Abfragen mit SELECT sind erlaubt: der Kalender liest nur und ändert keine Daten.");
         ExpectKeyword("FROM");
-        sql += " FROM " + Bracketed(TakeName("ein Tabellenname"));
-        if (options_.forceTableScan) sql += " NOT INDEXED";
+        query.table = TakeName("ein Tabellenname");
         const bool filtered = AcceptKeyword("WHERE");
-        if (filtered) sql += " WHERE " + emitter_.Emit(*Expression());
+        if (filtered) query.where = Expression();
         const bool ordered = AcceptKeyword("ORDER");
         if (ordered) {
             ExpectKeyword("BY");
-            sql += " ORDER BY ";
-            for (bool first = true;; first = false) {
-                if (!first) sql += ", ";
-                sql += emitter_.Emit(*Expression());
-                if (AcceptKeyword("DESC")) sql += " DESC";
-                else if (AcceptKeyword("ASC")) sql += " ASC";
-                if (!AcceptSymbol(",")) break;
-            }
+            do {
+                OrderItem item;
+                item.expression = Expression();
+                if (AcceptKeyword("DESC")) item.direction = OrderItem::Direction::Descending;
+                else if (AcceptKeyword("ASC")) item.direction = OrderItem::Direction::Ascending;
+                query.orderBy.push_back(std::move(item));
+            } while (AcceptSymbol(","));
         }
         if (AcceptSymbol(";") && Peek().kind != TokenKind::End)
             Fail("Die Abfrage enthält mehr als eine Anweisung.");
@@ -482,11 +287,12 @@ public:
             Unexpected(ordered    ? "das Ende der Abfrage"
                        : filtered ? "Order By oder das Ende der Abfrage"
                                   : "Where, Order By oder das Ende der Abfrage");
-        return Translation{sql, emitter_.TakeDateFields()};
+        query.dateFields = std::move(dateFields_);
+        return query;
     }
 
 private:
-    [[noreturn]] void Fail(const std::string& message) const { throw SqliteError(message, std::string(text_)); }
+    [[noreturn]] void Fail(const std::string& message) const { throw QueryError(message, std::string(text_)); }
 
     [[noreturn]] void Unexpected(const std::string& expected) const {
         const Token& token = Peek();
@@ -535,24 +341,25 @@ private:
         return tokens_[pos_++].text;
     }
 
-    std::string SelectList() {
-        if (AcceptSymbol("*")) return "*";
-        std::string list;
-        for (bool first = true;; first = false) {
-            if (!first) list += ", ";
+    std::vector<SelectItem> SelectList() {
+        std::vector<SelectItem> list;
+        if (AcceptSymbol("*")) {
+            list.emplace_back();
+            return list;
+        }
+        do {
+            SelectItem& item = list.emplace_back();
             if (IsNameToken(Peek()) && IsSymbol(Peek(1), ".") && IsSymbol(Peek(2), "*")) {
-                list += Bracketed(Peek().text) + ".*";
+                item.kind = SelectItem::Kind::TableAll;
+                item.table = Peek().text;
                 pos_ += 3;
             } else {
-                const NodePtr item = Expression();
-                if (AcceptKeyword("AS")) {
-                    list += emitter_.Emit(*item) + " AS " + Bracketed(TakeName("ein Name"));
-                } else {
-                    list += emitter_.EmitSelected(*item);
-                }
+                item.kind = SelectItem::Kind::Expression;
+                item.expression = Expression();
+                if (AcceptKeyword("AS")) item.alias = TakeName("ein Name");
             }
-            if (!AcceptSymbol(",")) return list;
-        }
+        } while (AcceptSymbol(","));
+        return list;
     }
 
     NodePtr Expression() { return Or(); }
@@ -588,7 +395,11 @@ private:
         NodePtr left = Additive();
         if (Peek().kind == TokenKind::Symbol && IsComparison(Peek().text)) {
             std::string op = tokens_[pos_++].text;
-            return MakeBinary(std::move(op), std::move(left), Additive());
+            NodePtr right = Additive();
+            // A field compared with a date literal holds date-time values.
+            if (left->kind == Node::Kind::Column && right->kind == Node::Kind::Date) MarkDateField(*left);
+            if (right->kind == Node::Kind::Column && left->kind == Node::Kind::Date) MarkDateField(*right);
+            return MakeBinary(std::move(op), std::move(left), std::move(right));
         }
         if (AcceptKeyword("IS")) {
             auto node = std::make_unique<Node>(Node::Kind::IsNull);
@@ -674,20 +485,24 @@ private:
         node->operands.push_back(Expression());
         if (!IsSymbol(Peek(), ")")) Fail("DateValue erwartet genau ein Argument (" + Position(name.offset) + ").");
         ++pos_;
+        if (node->operands[0]->kind == Node::Kind::Column) MarkDateField(*node->operands[0]);
         return node;
+    }
+
+    void MarkDateField(const Node& column) {
+        const bool known = std::any_of(dateFields_.begin(), dateFields_.end(),
+                                       [&](const std::string& f) { return EqualsIgnoringCase(f, column.text); });
+        if (!known) dateFields_.push_back(column.text);
     }
 
     std::string_view text_;
     std::vector<Token> tokens_;
     std::size_t pos_ = 0;
-    const TranslateOptions& options_;
-    Emitter emitter_;
+    std::vector<std::string> dateFields_;
 };
 
 } // namespace
 
-Translation TranslateQuery(std::string_view text, const TranslateOptions& options) {
-    return Parser(text, options).Query();
-}
+ParsedQuery ParseQuery(std::string_view text) { return Parser(text).Query(); }
 
-} // namespace agendor::sqlite
+} // namespace agendor::sql
