@@ -11,7 +11,7 @@ shift || true
 PACKAGES=(build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsqlite3-dev sqlite3
-  qt6-base-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra xvfb xauth poppler-utils)
+  qt6-base-dev qt6-tools-dev libqt6opengl6-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra xvfb xauth poppler-utils)
 
 install_packages() {
   local missing=()

@@ -97,6 +97,7 @@ AgendorWidget::AgendorWidget(QWidget* parent, const Clock* clock) : QWidget(pare
     events.IncorrectTime = [this](const std::string& time) { emit incorrectTime(Q(time)); };
 
     d_->control.InitProperties();
+    ConnectPropertySignals();
     setFocusProxy(s.Grid);
     connect(&d_->reload, &QTimer::timeout, this, &AgendorWidget::ReloadAfterResize);
 }

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "agendor/sqlite_export.h"
+
 namespace agendor::sqlite {
 
 // How date-time fields are stored in the database.
@@ -47,6 +49,6 @@ struct Translation {
     std::vector<std::string> dateFields;
 };
 
-Translation TranslateQuery(std::string_view text, const TranslateOptions& options = {});
+AGENDOR_SQLITE_EXPORT Translation TranslateQuery(std::string_view text, const TranslateOptions& options = {});
 
 } // namespace agendor::sqlite

@@ -5,10 +5,11 @@
 #include <string>
 
 #include "agendor/platform/types.h"
+#include "agendor/sqlite_export.h"
 
 namespace agendor::sqlite {
 
-class SqliteError : public Error {
+class AGENDOR_SQLITE_EXPORT SqliteError : public Error {
 public:
     // description: what a person reads in the control's message box (German
     // lead-in, then SQLite's own message where SQLite gave one).
