@@ -2,7 +2,9 @@
 # One entry point for a fresh Debian 12 machine:
 #   scripts/setup-and-run.sh demo   installs what is needed, builds, starts the demo
 #   scripts/setup-and-run.sh test   installs what is needed, builds twice (normal and
-#                                   with AddressSanitizer + UBSan) and runs every test
+#                                   with AddressSanitizer + UBSan) and runs every test;
+#                                   builds the minimal host against the installed
+#                                   package, static and shared
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-demo}
@@ -47,6 +49,11 @@ case "$mode" in
   test)
     build build
     run_tests build normal
+    bash scripts/check-package.sh build static
+    # The shared libraries alone (no tests, tools or benchmarks) for the same check.
+    cmake -S . -B build-shared -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
+    cmake --build build-shared -j "$(nproc)"
+    bash scripts/check-package.sh build-shared shared
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp"
     build build-asan -DAGENDOR_SANITIZE=ON -DAGENDOR_WITH_BENCH=OFF
