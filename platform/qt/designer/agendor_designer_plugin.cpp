@@ -17,8 +17,9 @@ QString AgendorDesignerPlugin::toolTip() const { return QStringLiteral("Terminka
 QString AgendorDesignerPlugin::whatsThis() const {
     return QStringLiteral("Terminkalender mit Wochen- und Monatsblatt; Termine aus der Datenbank des Programms");
 }
-// What a host writes: the headers are installed under include/agendor/.
-QString AgendorDesignerPlugin::includeFile() const { return QStringLiteral("agendor/platform/qt/agendor_widget.h"); }
+// What a host writes: the headers are installed under include/agendor/; the
+// angle brackets make Designer write a global include into the form.
+QString AgendorDesignerPlugin::includeFile() const { return QStringLiteral("<agendor/platform/qt/agendor_widget.h>"); }
 
 QIcon AgendorDesignerPlugin::icon() const {
     // A calendar leaf: a blue top strip over a page with its day grid.

@@ -27,6 +27,17 @@
 #ifdef AGENDOR_HAVE_FORM_BUILDER
 #include <QtDesigner/QFormBuilder>
 #endif
+#ifdef AGENDOR_HAVE_DESIGNER_COMPONENTS
+#include <QtDesigner/QDesignerComponents>
+#include <QtDesigner/QDesignerFormEditorInterface>
+#include <QtDesigner/QDesignerFormWindowCursorInterface>
+#include <QtDesigner/QDesignerFormWindowInterface>
+#include <QtDesigner/QDesignerFormWindowManagerInterface>
+#include <QtDesigner/QDesignerIntegration>
+#include <QtDesigner/QDesignerWidgetBoxInterface>
+#include <QtDesigner/QDesignerWidgetDataBaseInterface>
+#include <QtDesigner/QDesignerWidgetFactoryInterface>
+#endif
 #ifdef AGENDOR_HAVE_SQLITE
 #include <QTemporaryDir>
 #include <sqlite3.h>
@@ -87,7 +98,7 @@ TEST(DesignerPlugin, OffersTheControlThatShowsTodaysMonthAndTakesItsProperties) 
     ASSERT_NE(plugin, nullptr);
     EXPECT_EQ(plugin->group(), "Agendor");
     EXPECT_EQ(plugin->name(), "agendor::qt::AgendorWidget");
-    EXPECT_EQ(plugin->includeFile(), "agendor/platform/qt/agendor_widget.h");
+    EXPECT_EQ(plugin->includeFile(), "<agendor/platform/qt/agendor_widget.h>");
     EXPECT_FALSE(plugin->isContainer());
     EXPECT_TRUE(plugin->domXml().contains(R"(<widget class="agendor::qt::AgendorWidget")"));
 
@@ -150,6 +161,54 @@ TEST(DesignerPlugin, RestoresTheControlWithItsPropertiesFromAUiFile) {
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->text(), "März 2027, 11.KW");
     EXPECT_TRUE(watcher.texts.empty()) << watcher.texts.front();
+}
+#endif
+
+#ifdef AGENDOR_HAVE_DESIGNER_COMPONENTS
+// Designer's own form editor, without its windows: it finds the plugin in a
+// "designer" folder of its library path, offers the control under
+// "Agendor", and writes what the property editor set into the form.
+TEST(DesignerPlugin, DesignersFormEditorKeepsTheSetPropertiesInTheUiFile) {
+    QCoreApplication::addLibraryPath(QStringLiteral(AGENDOR_DESIGNER_PLUGIN_PARENT));
+    ModalWatcher watcher;
+    std::unique_ptr<QDesignerFormEditorInterface> core(QDesignerComponents::createFormEditor(nullptr));
+    QDesignerComponents::initializeResources();
+    std::unique_ptr<QDesignerWidgetBoxInterface> widgetBox(QDesignerComponents::createWidgetBox(core.get(), nullptr));
+    core->setWidgetBox(widgetBox.get());
+    QDesignerComponents::initializePlugins(core.get());
+    QDesignerIntegration integration(core.get());
+
+    QDesignerWidgetDataBaseInterface* widgets = core->widgetDataBase();
+    const int entry = widgets->indexOfClassName(QStringLiteral("agendor::qt::AgendorWidget"));
+    ASSERT_GE(entry, 0);
+    EXPECT_EQ(widgets->item(entry)->group(), "Agendor");
+
+    std::unique_ptr<QDesignerFormWindowInterface> form(core->formWindowManager()->createFormWindow(nullptr));
+    form->setContents(QStringLiteral(R"(<ui version="4.0"><class>Form</class>)"
+                                     R"(<widget class="QWidget" name="Form"/></ui>)"));
+    QWidget* calendar = core->widgetFactory()->createWidget(QStringLiteral("agendor::qt::AgendorWidget"),
+                                                            form->mainContainer());
+    ASSERT_NE(calendar, nullptr);
+    calendar->setObjectName(QStringLiteral("agendor"));
+    form->manageWidget(calendar);
+    form->cursor()->setWidgetProperty(calendar, QStringLiteral("Header"), QStringLiteral("Patient"));
+    form->cursor()->setWidgetProperty(calendar, QStringLiteral("View"), int(AgendorWidget::agWoche));
+    form->cursor()->setWidgetProperty(calendar, QStringLiteral("BackColorSel"), QColor(255, 0, 0));
+    EXPECT_EQ(calendar->property("Header").toString(), "Patient");
+
+    const QString ui = form->contents();
+    EXPECT_TRUE(ui.contains(QStringLiteral(R"(<widget class="agendor::qt::AgendorWidget" name="agendor">)"))) << ui.toStdString();
+    EXPECT_TRUE(ui.contains(QStringLiteral("<string>Patient</string>"))) << ui.toStdString();
+    EXPECT_TRUE(ui.contains(QStringLiteral("<enum>agendor::qt::AgendorWidget::agWoche</enum>"))) << ui.toStdString();
+    EXPECT_TRUE(ui.contains(QStringLiteral("<red>255</red>"))) << ui.toStdString();
+    EXPECT_TRUE(ui.contains(QStringLiteral(R"(<header location="global">agendor/platform/qt/agendor_widget.h</header>)")))
+        << ui.toStdString();
+    // Only what was set is kept; the views of the font never are.
+    EXPECT_FALSE(ui.contains(QStringLiteral(R"(name="DataSourcePerson")"))) << ui.toStdString();
+    EXPECT_FALSE(ui.contains(QStringLiteral(R"(name="Fontsize")"))) << ui.toStdString();
+    EXPECT_TRUE(watcher.texts.empty()) << watcher.texts.front();
+    form.reset();
+    core->setWidgetBox(nullptr);
 }
 #endif
 
