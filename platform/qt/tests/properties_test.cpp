@@ -13,6 +13,7 @@
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_date_time.h"
+#include "agendor/platform/qt/qt_font.h"
 #include "agendor/platform/qt/qt_surface.h"
 
 namespace agendor::qt {
@@ -109,9 +110,16 @@ TEST_F(PropertiesTest, TheWidgetsFontIsTheControlsFont) {
     widget.setFontsize(9);
     EXPECT_EQ(widget.font().pointSize(), 9);
     EXPECT_EQ(widget.property("Fontsize").toInt(), 9);
+    // A font object the host hands over stays the control's Font, though
+    // the widget's font follows it.
+    const auto own = std::make_shared<QtFont>("Arial", 12);
+    widget.control().SetFont(own);
+    EXPECT_EQ(widget.control().Font(), own);
+    EXPECT_EQ(widget.font().pointSize(), 12);
+
     // Out of the control's 16-bit range: refused with its box.
     widget.setFontsize(40000);
-    EXPECT_EQ(widget.Fontsize(), 9);
+    EXPECT_EQ(widget.Fontsize(), 12);
     ASSERT_EQ(boxes.size(), 1u);
 }
 
