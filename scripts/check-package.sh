@@ -43,10 +43,11 @@ cmake --build "$work/host" > "$work/host-build.log"
 QT_QPA_PLATFORM=offscreen "$work/host/minimal-host" "$work/termine.sqlite" --screenshot "$work/minimal-host.png"
 [ -s "$work/minimal-host.png" ] || fail "the minimal host wrote no screenshot"
 
-# pkg-config for hosts without CMake.
+# pkg-config for hosts without CMake; this host opens the file the first
+# one created.
 c++ -std=c++20 -fPIC -o "$work/minimal-host-pc" examples/minimal-host/main.cpp \
   $(pkg-config --cflags --libs agendor-qt agendor-sqlite) -Wl,-rpath,"$prefix/lib"
-QT_QPA_PLATFORM=offscreen "$work/minimal-host-pc" "$work/termine-pc.sqlite" --screenshot "$work/minimal-host-pc.png"
+QT_QPA_PLATFORM=offscreen "$work/minimal-host-pc" "$work/termine.sqlite" --screenshot "$work/minimal-host-pc.png"
 [ -s "$work/minimal-host-pc.png" ] || fail "the host built with pkg-config wrote no screenshot"
 
 echo "[$label] package: the minimal host built from $prefix shows $work/minimal-host.png"

@@ -59,8 +59,9 @@ bool CreateTables(sqlite3* db) {
                    " PersonID INTEGER NOT NULL REFERENCES Personen (PersonID), Name TEXT NOT NULL)") &&
            Execute(db, "CREATE INDEX IF NOT EXISTS Termine_Datum ON Termine (Datum, PersonID, Name)") &&
            Execute(db,
-                   "INSERT INTO Personen (PersonID, Name) SELECT 1, 'Meier' UNION ALL SELECT 2, 'Schulz'"
-                   " UNION ALL SELECT 3, 'Weber' WHERE NOT EXISTS (SELECT 1 FROM Personen)");
+                   "INSERT INTO Personen (PersonID, Name)"
+                   " SELECT * FROM (VALUES (1, 'Meier'), (2, 'Schulz'), (3, 'Weber'))"
+                   " WHERE NOT EXISTS (SELECT 1 FROM Personen)");
 }
 
 // Refuses a change that could not be stored, and says so.
