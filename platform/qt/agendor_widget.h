@@ -72,7 +72,9 @@ class AGENDOR_QT_EXPORT AgendorWidget : public QWidget {
 public:
     // agAnsicht: the sheet shows one week or one month. View keeps any value
     // from 1 to 5 (the buttons of the sheet toolbar); all but 2 show a week.
-    enum agAnsicht { agWoche = 1, agMonat = 2 };
+    // The fixed underlying type makes every int a value of the enum, so
+    // those and a refused 7 pass through Qt's property system well-defined.
+    enum agAnsicht : int { agWoche = 1, agMonat = 2 };
     Q_ENUM(agAnsicht)
 
     QDate DateValue() const;
