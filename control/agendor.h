@@ -13,7 +13,7 @@
 
 namespace agendor {
 
-class Agendor {
+class AGENDOR_CORE_EXPORT Agendor {
 public:
     // Composes the control over the widgets of surface and runs Initialize.
     explicit Agendor(const Surface& surface);
@@ -104,7 +104,7 @@ private:
 // Sets one of the seven data properties by its name ("DataSourcePerson",
 // "FieldSourcePersonID", ...), as hosts read them from a settings file.
 // Raises Error for a name that is no data property.
-void SetDataProperty(Agendor& control, const std::string& name, const std::string& value);
+AGENDOR_CORE_EXPORT void SetDataProperty(Agendor& control, const std::string& name, const std::string& value);
 
 // True when loading may go ahead; otherwise shows "Set Property <name> first!".
 bool CheckRequiredProperties(Instance& instance);

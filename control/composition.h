@@ -8,10 +8,10 @@
 namespace agendor {
 
 // Toolbar1: delete, add, save.
-std::vector<ToolbarButton> DayGridButtons();
+AGENDOR_CORE_EXPORT std::vector<ToolbarButton> DayGridButtons();
 // Toolbar2: week and month (a group), back, forward, print.
-std::vector<ToolbarButton> SheetButtons();
+AGENDOR_CORE_EXPORT std::vector<ToolbarButton> SheetButtons();
 // Kontext, items 1 to 7.
-std::vector<MenuItem> ContextItems();
+AGENDOR_CORE_EXPORT std::vector<MenuItem> ContextItems();
 
 } // namespace agendor

@@ -11,6 +11,6 @@ void MarkerClick(Instance& instance, int index);
 
 // The 14 x 13 pixel arrow of the markers, row by row from the top: ' ' white,
 // 'B' black, 'T' teal (RGB 0, 128, 128). Backends draw the picture from it.
-extern const char* const kMarkerArrow[13];
+extern AGENDOR_CORE_EXPORT const char* const kMarkerArrow[13];
 
 } // namespace agendor

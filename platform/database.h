@@ -15,7 +15,7 @@ namespace agendor {
 
 // A field value of the current row. Null is an empty value; converting null
 // to text, a date-time or a number fails with an Error.
-class FieldValue {
+class AGENDOR_CORE_EXPORT FieldValue {
 public:
     struct Null {};
     using Storage = std::variant<Null, std::int64_t, double, std::string>;

@@ -42,41 +42,41 @@ constexpr int kMinYear = 100;
 constexpr int kMaxYear = 9999;
 
 // Serial day number of a whole day (0 = 30 Dec 1899, negative before).
-long DayNumber(DateTime value);
+AGENDOR_CORE_EXPORT long DayNumber(DateTime value);
 // Time of day as a fraction in [0, 1), counted forward from midnight also for
 // days before 30 Dec 1899.
-double TimeFraction(DateTime value);
+AGENDOR_CORE_EXPORT double TimeFraction(DateTime value);
 // Puts a day number and a time fraction together (the inverse of the two above).
-DateTime Compose(long dayNumber, double timeFraction);
+AGENDOR_CORE_EXPORT DateTime Compose(long dayNumber, double timeFraction);
 // The whole day of value, at midnight.
-DateTime DateOnly(DateTime value);
+AGENDOR_CORE_EXPORT DateTime DateOnly(DateTime value);
 
 // A date from year, month and day. Months below 1 or above 12 and day numbers
 // below 1 or beyond the month's end run into the neighbouring months and
 // years (month 13 of 2001 is January 2002; day 0 is the last day of the
 // month before). Raises Error when the result lies outside 100..9999.
-DateTime FromYmd(int year, int month, int day);
+AGENDOR_CORE_EXPORT DateTime FromYmd(int year, int month, int day);
 // Hours, minutes and seconds outside their ranges run into the neighbouring
 // days the same way.
-DateTime FromYmdHms(int year, int month, int day, int hour, int minute, double second);
+AGENDOR_CORE_EXPORT DateTime FromYmdHms(int year, int month, int day, int hour, int minute, double second);
 
-Ymd ToYmd(DateTime value);
-int Year(DateTime value);
-int Month(DateTime value);
-int Day(DateTime value);
+AGENDOR_CORE_EXPORT Ymd ToYmd(DateTime value);
+AGENDOR_CORE_EXPORT int Year(DateTime value);
+AGENDOR_CORE_EXPORT int Month(DateTime value);
+AGENDOR_CORE_EXPORT int Day(DateTime value);
 // Monday = 1 ... Sunday = 7.
-int Weekday(DateTime value);
+AGENDOR_CORE_EXPORT int Weekday(DateTime value);
 // Time of day rounded to the millisecond first, so 10:15 stored as a binary
 // fraction never shows as 10:14.
-Hms TimeOf(DateTime value);
+AGENDOR_CORE_EXPORT Hms TimeOf(DateTime value);
 
-DateTime AddDays(DateTime value, long days);
+AGENDOR_CORE_EXPORT DateTime AddDays(DateTime value, long days);
 // A month step keeps the day of the month or takes the last day of a shorter
 // target month; the time of day stays.
-DateTime AddMonths(DateTime value, int months);
+AGENDOR_CORE_EXPORT DateTime AddMonths(DateTime value, int months);
 // Raises Error for a month outside [1, 12].
-int DaysInMonth(int year, int month);
-bool IsValidYmd(int year, int month, int day);
+AGENDOR_CORE_EXPORT int DaysInMonth(int year, int month);
+AGENDOR_CORE_EXPORT bool IsValidYmd(int year, int month, int day);
 
 // Format patterns: d, dd, ddd (abbreviated weekday), dddd (full weekday),
 // m, mm, mmm, mmmm (month; "mm"/"m" right after an hour and ':' mean
@@ -84,11 +84,11 @@ bool IsValidYmd(int year, int month, int day);
 // themselves. Single h, n and s give the number without a leading zero;
 // yyyy always has four digits (0100); a lone y stands for itself; longer
 // runs of a letter are read from the left (ddddd is dddd, then d).
-std::string Format(DateTime value, std::string_view pattern, const Locale& locale);
+AGENDOR_CORE_EXPORT std::string Format(DateTime value, std::string_view pattern, const Locale& locale);
 
 // "d.m.yyyy" or "dd.mm.yyyy" with a four-digit year; nullopt for anything
 // that is not a real date from 1 Jan 100 to 31 Dec 9999.
-std::optional<DateTime> ParseDayMonthYear(std::string_view text);
+AGENDOR_CORE_EXPORT std::optional<DateTime> ParseDayMonthYear(std::string_view text);
 
 } // namespace dt
 } // namespace agendor

@@ -22,16 +22,16 @@ public:
 };
 
 // The German names the control shows by default.
-class GermanLocale final : public Locale {
+class AGENDOR_CORE_EXPORT GermanLocale final : public Locale {
 public:
     std::string MonthName(int month, bool abbreviated) const override;
     std::string WeekdayName(int weekday, bool abbreviated) const override;
     std::optional<DateTime> ParseDate(std::string_view text) const override;
 };
 
-const Locale& DefaultLocale();
+AGENDOR_CORE_EXPORT const Locale& DefaultLocale();
 
-class Clock {
+class AGENDOR_CORE_EXPORT Clock {
 public:
     virtual ~Clock() = default;
     // The local date and time now.
@@ -41,7 +41,7 @@ public:
 };
 
 // The system's local time.
-class SystemClock final : public Clock {
+class AGENDOR_CORE_EXPORT SystemClock final : public Clock {
 public:
     DateTime Now() const override;
 };

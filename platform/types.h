@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "agendor/core_export.h"
+
 namespace agendor {
 
 // Days since 30 Dec 1899 00:00; the integral part is the day, the fraction the
@@ -23,7 +25,7 @@ using Twips = std::int32_t;
 
 // Every failure a platform component or the control reports. The description
 // is what the control's message boxes show to a person.
-class Error : public std::runtime_error {
+class AGENDOR_CORE_EXPORT Error : public std::runtime_error {
 public:
     explicit Error(const std::string& description) : std::runtime_error(description) {}
     std::string Description() const { return what(); }

@@ -2,7 +2,9 @@
 # One entry point for a fresh Debian 12 machine:
 #   scripts/setup-and-run.sh demo   installs what is needed, builds, starts the demo
 #   scripts/setup-and-run.sh test   installs what is needed, builds twice (normal and
-#                                   with AddressSanitizer + UBSan) and runs every test
+#                                   with AddressSanitizer + UBSan) and runs every test;
+#                                   builds the minimal host against the installed
+#                                   package, static and shared
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-demo}
@@ -11,7 +13,7 @@ shift || true
 PACKAGES=(build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsqlite3-dev sqlite3 libicu-dev
-  qt6-base-dev qt6-translations-l10n libgl-dev fonts-dejavu-core fonts-dejavu-extra xvfb xauth poppler-utils)
+  qt6-base-dev qt6-tools-dev libqt6opengl6-dev qt6-translations-l10n libgl-dev fonts-dejavu-core fonts-dejavu-extra xvfb xauth poppler-utils)
 
 install_packages() {
   local missing=()
@@ -47,6 +49,11 @@ case "$mode" in
   test)
     build build
     run_tests build normal
+    bash scripts/check-package.sh build static
+    # The shared libraries alone (no tests, tools or benchmarks) for the same check.
+    cmake -S . -B build-shared -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
+    cmake --build build-shared -j "$(nproc)"
+    bash scripts/check-package.sh build-shared shared
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp"
     build build-asan -DAGENDOR_SANITIZE=ON -DAGENDOR_WITH_BENCH=OFF

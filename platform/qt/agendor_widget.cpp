@@ -129,6 +129,7 @@ AgendorWidget::AgendorWidget(QWidget* parent, const Clock* clock) : QWidget(pare
 
     d_->control.InitProperties();
     InstallAccess(d_->control.instance(), s);
+    ConnectPropertySignals();
     setFocusProxy(s.Grid);
     connect(&d_->reload, &QTimer::timeout, this, &AgendorWidget::ReloadAfterResize);
 }

@@ -8,6 +8,10 @@
 // An error that a handler of the control lets through (a database that
 // fails while the day grid opens, a host handler that throws) is shown as
 // a critical message box and never reaches Qt's event loop.
+#include <QColor>
+#include <QDate>
+#include <QFont>
+#include <QString>
 #include <QWidget>
 
 #include <functional>
@@ -17,6 +21,7 @@
 #include <optional>
 
 #include "agendor/platform/types.h"
+#include "agendor/qt_export.h"
 
 class QPrinter;
 
@@ -32,8 +37,108 @@ class QtSurface;
 
 namespace agendor::qt {
 
-class AgendorWidget : public QWidget {
+class AGENDOR_QT_EXPORT AgendorWidget : public QWidget {
     Q_OBJECT
+
+    // Qt properties (agendor_widget_properties.cpp) -----------------------
+    // The control's public properties under the control's own names, in Qt
+    // types, so that Qt Designer shows them and keeps them in the .ui file.
+    // Each setter is named set<Name>, as uic calls it, and each property
+    // notifies <Name>Changed when the control reports PropertyChanged.
+    // Database and Workspace are objects that a host hands over at run time
+    // through control(). The control's font is the widget's own: the Qt
+    // property font (QWidget::setFont from any caller, or a .ui file) sets
+    // it, and Font, Fontname and Fontsize follow.
+    Q_PROPERTY(QDate DateValue READ DateValue WRITE setDateValue NOTIFY DateValueChanged)
+    Q_PROPERTY(QString FieldSourcePersonID READ FieldSourcePersonID WRITE setFieldSourcePersonID NOTIFY FieldSourcePersonIDChanged)
+    Q_PROPERTY(QString FieldSourcePerson READ FieldSourcePerson WRITE setFieldSourcePerson NOTIFY FieldSourcePersonChanged)
+    Q_PROPERTY(QString FieldDatesDateID READ FieldDatesDateID WRITE setFieldDatesDateID NOTIFY FieldDatesDateIDChanged)
+    Q_PROPERTY(QString FieldDatesDate READ FieldDatesDate WRITE setFieldDatesDate NOTIFY FieldDatesDateChanged)
+    Q_PROPERTY(QString FieldDatesPerson READ FieldDatesPerson WRITE setFieldDatesPerson NOTIFY FieldDatesPersonChanged)
+    Q_PROPERTY(QString DataSourcePerson READ DataSourcePerson WRITE setDataSourcePerson NOTIFY DataSourcePersonChanged)
+    Q_PROPERTY(QString DataSourceDates READ DataSourceDates WRITE setDataSourceDates NOTIFY DataSourceDatesChanged)
+    Q_PROPERTY(QString Header READ Header WRITE setHeader NOTIFY HeaderChanged)
+    Q_PROPERTY(QColor BackColor READ BackColor WRITE setBackColor NOTIFY BackColorChanged)
+    Q_PROPERTY(QColor BackColorSel READ BackColorSel WRITE setBackColorSel NOTIFY BackColorSelChanged)
+    Q_PROPERTY(QColor BackColorFixed READ BackColorFixed WRITE setBackColorFixed NOTIFY BackColorFixedChanged)
+    Q_PROPERTY(QColor BackcolorPast READ BackcolorPast WRITE setBackcolorPast NOTIFY BackcolorPastChanged)
+    Q_PROPERTY(agAnsicht View READ View WRITE setView NOTIFY ViewChanged)
+    Q_PROPERTY(bool PublicHoliday READ PublicHoliday WRITE setPublicHoliday NOTIFY PublicHolidayChanged)
+    Q_PROPERTY(QString Footnote READ Footnote WRITE setFootnote NOTIFY FootnoteChanged)
+    Q_PROPERTY(bool AllowPrint READ AllowPrint WRITE setAllowPrint NOTIFY AllowPrintChanged)
+    Q_PROPERTY(bool AllowEdit READ AllowEdit WRITE setAllowEdit NOTIFY AllowEditChanged)
+    Q_PROPERTY(bool AllowChangeView READ AllowChangeView WRITE setAllowChangeView NOTIFY AllowChangeViewChanged)
+    Q_PROPERTY(bool AllowScroll READ AllowScroll WRITE setAllowScroll NOTIFY AllowScrollChanged)
+    // Views of the widget's font: Designer edits and stores it as font.
+    Q_PROPERTY(QFont Font READ Font WRITE setFont NOTIFY FontChanged DESIGNABLE false STORED false)
+    Q_PROPERTY(QString Fontname READ Fontname WRITE setFontname NOTIFY FontnameChanged DESIGNABLE false STORED false)
+    Q_PROPERTY(int Fontsize READ Fontsize WRITE setFontsize NOTIFY FontsizeChanged DESIGNABLE false STORED false)
+
+public:
+    // agAnsicht: the sheet shows one week or one month. View keeps any value
+    // from 1 to 5 (the buttons of the sheet toolbar); all but 2 show a week.
+    // The fixed underlying type makes every int a value of the enum, so
+    // those and a refused 7 pass through Qt's property system well-defined.
+    enum agAnsicht : int { agWoche = 1, agMonat = 2 };
+    Q_ENUM(agAnsicht)
+
+    QDate DateValue() const;
+    void setDateValue(const QDate& day);
+    QString FieldSourcePersonID() const;
+    void setFieldSourcePersonID(const QString& v);
+    QString FieldSourcePerson() const;
+    void setFieldSourcePerson(const QString& v);
+    QString FieldDatesDateID() const;
+    void setFieldDatesDateID(const QString& v);
+    QString FieldDatesDate() const;
+    void setFieldDatesDate(const QString& v);
+    QString FieldDatesPerson() const;
+    void setFieldDatesPerson(const QString& v);
+    QString DataSourcePerson() const;
+    void setDataSourcePerson(const QString& v);
+    QString DataSourceDates() const;
+    void setDataSourceDates(const QString& v);
+    QString Header() const;
+    void setHeader(const QString& v);
+    QColor BackColor() const;
+    void setBackColor(const QColor& v);
+    QColor BackColorSel() const;
+    void setBackColorSel(const QColor& v);
+    QColor BackColorFixed() const;
+    void setBackColorFixed(const QColor& v);
+    QColor BackcolorPast() const;
+    void setBackcolorPast(const QColor& v);
+    agAnsicht View() const;
+    // Rebuilds the sheet like the control's View, except before the first
+    // sheet is built (a form being set up from its .ui file): then the view
+    // is only kept, as a restored form keeps it, and the host's Refresh
+    // builds it.
+    void setView(agAnsicht v);
+    bool PublicHoliday() const;
+    void setPublicHoliday(bool v);
+    QString Footnote() const;
+    void setFootnote(const QString& v);
+    bool AllowPrint() const;
+    void setAllowPrint(bool v);
+    bool AllowEdit() const;
+    void setAllowEdit(bool v);
+    bool AllowChangeView() const;
+    void setAllowChangeView(bool v);
+    bool AllowScroll() const;
+    void setAllowScroll(bool v);
+    QFont Font() const;
+    QString Fontname() const;
+    void setFontname(const QString& v);
+    int Fontsize() const;
+    // Sizes outside 1 to 32767 points are refused.
+    void setFontsize(int points);
+
+    // At design time (a form designer) the control shows the sheet of
+    // DateValue over an empty database, asks for no property and rebuilds
+    // the sheet after every property change.
+    void SetDesignMode(bool designMode);
+    bool DesignMode() const;
+    // ----------------------------------------------------------------------
 
 public:
     // clock: today's date; nullptr is the system's clock. The new control
@@ -89,12 +194,45 @@ signals:
     // a menu command, paging) or by the host.
     void selectedDayChanged(double day);
 
+    // The NOTIFY signals of the Qt properties.
+    void DateValueChanged();
+    void FieldSourcePersonIDChanged();
+    void FieldSourcePersonChanged();
+    void FieldDatesDateIDChanged();
+    void FieldDatesDateChanged();
+    void FieldDatesPersonChanged();
+    void DataSourcePersonChanged();
+    void DataSourceDatesChanged();
+    void HeaderChanged();
+    void BackColorChanged();
+    void BackColorSelChanged();
+    void BackColorFixedChanged();
+    void BackcolorPastChanged();
+    void ViewChanged();
+    void PublicHolidayChanged();
+    void FootnoteChanged();
+    void AllowPrintChanged();
+    void AllowEditChanged();
+    void AllowChangeViewChanged();
+    void AllowScrollChanged();
+    void FontChanged();
+    void FontnameChanged();
+    void FontsizeChanged();
+
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    // A new font of the widget becomes the control's Font.
+    void changeEvent(QEvent* e) override;
 
 private:
     void ReloadAfterResize();
     bool PrintWith(std::function<std::unique_ptr<Printer>()> open, std::optional<std::int16_t> view);
+    // Qt properties: PropertyChanged to the NOTIFY signals, and the setters'
+    // error box and design-time rebuild.
+    void ConnectPropertySignals();
+    void EmitPropertyNotify(const QString& name);
+    template <class Assign>
+    void AssignProperty(Assign assign);
 
 private:
     struct Private;

@@ -11,10 +11,11 @@
 #include <string>
 
 #include "agendor/platform/host.h"
+#include "agendor/qt_export.h"
 
 namespace agendor::qt {
 
-class QtContainer final : public Container {
+class AGENDOR_QT_EXPORT QtContainer final : public Container {
 public:
     // owner: the control's widget; message boxes are modal to its window.
     explicit QtContainer(QWidget* owner);
@@ -54,7 +55,7 @@ MessageResult ShowMessage(QWidget* owner, const Message& message);
 // Measures with QFontMetricsF at the reference widget's logical DPI, the
 // same metrics the grid paints with: a text's width is its widest line, its
 // height one font height per line.
-class QtTextMetrics final : public TextMetrics {
+class AGENDOR_QT_EXPORT QtTextMetrics final : public TextMetrics {
 public:
     explicit QtTextMetrics(const QWidget* reference) : reference_(reference) {}
     Twips TextWidth(const Font& font, const std::string& text) const override;
@@ -69,7 +70,7 @@ private:
 // Properties in an INI file, one group per control. Values are written
 // with their type (booleans, 32-bit integers, doubles, texts, fonts as name,
 // size and weight); a value equal to its default removes the key.
-class QtPropertyStore final : public PropertyStore {
+class AGENDOR_QT_EXPORT QtPropertyStore final : public PropertyStore {
 public:
     QtPropertyStore(const QString& fileName, const QString& group);
     PropertyValue Read(const std::string& key, const PropertyValue& defaultValue) override;

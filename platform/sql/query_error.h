@@ -6,10 +6,11 @@
 #include <utility>
 
 #include "agendor/platform/types.h"
+#include "agendor/sql_export.h"
 
 namespace agendor::sql {
 
-class QueryError : public Error {
+class AGENDOR_SQL_EXPORT QueryError : public Error {
 public:
     // description: what a person reads in the control's message box (German
     // lead-in, then the engine's own message where it gave one).

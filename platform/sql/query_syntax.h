@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "agendor/sql_export.h"
 
 namespace agendor::sql {
 
@@ -76,11 +77,11 @@ struct ParsedQuery {
 };
 
 // Raises QueryError (no result code) for a text outside the dialect.
-ParsedQuery ParseQuery(std::string_view text);
+AGENDOR_SQL_EXPORT ParsedQuery ParseQuery(std::string_view text);
 
-bool IsComparison(std::string_view op);
+AGENDOR_SQL_EXPORT bool IsComparison(std::string_view op);
 // The operator that keeps the meaning when the operands swap sides (< to >).
-std::string Mirrored(const std::string& op);
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+AGENDOR_SQL_EXPORT std::string Mirrored(const std::string& op);
+AGENDOR_SQL_EXPORT bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 } // namespace agendor::sql

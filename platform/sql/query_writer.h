@@ -6,6 +6,7 @@
 
 #include "agendor/platform/sql/query_syntax.h"
 #include "agendor/platform/sql/sql_target.h"
+#include "agendor/sql_export.h"
 
 namespace agendor::sql {
 
@@ -15,9 +16,9 @@ struct Translation {
     std::vector<std::string> dateFields;
 };
 
-std::string WriteQuery(const ParsedQuery& query, const SqlTarget& target);
+AGENDOR_SQL_EXPORT std::string WriteQuery(const ParsedQuery& query, const SqlTarget& target);
 
 // ParseQuery, then WriteQuery. Raises QueryError for a text outside the dialect.
-Translation TranslateQuery(std::string_view text, const SqlTarget& target);
+AGENDOR_SQL_EXPORT Translation TranslateQuery(std::string_view text, const SqlTarget& target);
 
 } // namespace agendor::sql

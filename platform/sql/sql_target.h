@@ -7,6 +7,7 @@
 #include <string>
 
 #include "agendor/platform/sql/query_syntax.h"
+#include "agendor/sql_export.h"
 
 namespace agendor::sql {
 
@@ -25,7 +26,7 @@ struct DateField {
     std::string written;
 };
 
-class SqlTarget {
+class AGENDOR_SQL_EXPORT SqlTarget {
 public:
     virtual ~SqlTarget() = default;
 

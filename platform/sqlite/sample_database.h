@@ -33,25 +33,25 @@ struct DataProperty {
 using DataProperties = std::vector<DataProperty>;
 
 // The seven data properties in the order a host sets them.
-const std::vector<std::string>& DataPropertyNames();
+AGENDOR_SQLITE_EXPORT const std::vector<std::string>& DataPropertyNames();
 
 // Creates the file (written to a temporary file beside it and renamed at
 // the end, so an interrupted run leaves no half-filled database) and
 // returns the seven data properties for it. Raises agendor::Error on bad
 // options or an existing file, SqliteError when SQLite fails.
 // The seven data properties of every sample database, in this order.
-DataProperties SampleDataProperties();
+AGENDOR_SQLITE_EXPORT DataProperties SampleDataProperties();
 
-DataProperties CreateSampleDatabase(const std::string& path, const SampleOptions& options = {});
+AGENDOR_SQLITE_EXPORT DataProperties CreateSampleDatabase(const std::string& path, const SampleOptions& options = {});
 
 // One line "Name=Value" per property, each ended by a line feed.
-std::string FormatDataProperties(const DataProperties& properties);
+AGENDOR_SQLITE_EXPORT std::string FormatDataProperties(const DataProperties& properties);
 
 // Reads "Name=Value" lines back. Blank lines and lines starting with '#'
 // are skipped, blanks around name and value and a trailing CR are dropped,
 // and the value runs to the end of the line (it may hold '='). Raises
 // agendor::Error naming the line for a line without '=', a name that is not
 // one of the seven data properties, or a property given twice.
-DataProperties ReadDataProperties(std::istream& input);
+AGENDOR_SQLITE_EXPORT DataProperties ReadDataProperties(std::istream& input);
 
 } // namespace agendor::sqlite

@@ -28,7 +28,7 @@ struct SqliteOptions {
     bool germanTextOrder = true;
 };
 
-class SqliteDatabase final : public Database {
+class AGENDOR_SQLITE_EXPORT SqliteDatabase final : public Database {
 public:
     // Opens the file read-only. Raises SqliteError when the file is missing,
     // is no SQLite database or is locked by a writer for longer than the
@@ -65,6 +65,6 @@ private:
 
 // The workspace a SqliteDatabase belongs to. The control only checks that
 // one is set.
-class SqliteWorkspace final : public Workspace {};
+class AGENDOR_SQLITE_EXPORT SqliteWorkspace final : public Workspace {};
 
 } // namespace agendor::sqlite

@@ -8,6 +8,7 @@
 
 #include "agendor/platform/sql/query_writer.h"
 #include "agendor/platform/sql/sql_target.h"
+#include "agendor/sqlite_export.h"
 
 namespace agendor::sqlite {
 
@@ -34,7 +35,7 @@ struct TranslateOptions {
     bool germanTextOrder = true;
 };
 
-class SqliteDialect final : public sql::SqlTarget {
+class AGENDOR_SQLITE_EXPORT SqliteDialect final : public sql::SqlTarget {
 public:
     explicit SqliteDialect(const TranslateOptions& options = {}) : options_(options) {}
 
@@ -57,6 +58,6 @@ private:
     TranslateOptions options_;
 };
 
-sql::Translation TranslateQuery(std::string_view text, const TranslateOptions& options = {});
+AGENDOR_SQLITE_EXPORT sql::Translation TranslateQuery(std::string_view text, const TranslateOptions& options = {});
 
 } // namespace agendor::sqlite

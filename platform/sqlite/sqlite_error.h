@@ -5,10 +5,11 @@
 #include <string>
 
 #include "agendor/platform/sql/query_error.h"
+#include "agendor/sqlite_export.h"
 
 namespace agendor::sqlite {
 
-class SqliteError : public sql::QueryError {
+class AGENDOR_SQLITE_EXPORT SqliteError : public sql::QueryError {
 public:
     // resultCode: SQLite's extended result code, 0 for faults found before
     // SQLite saw anything.
