@@ -16,6 +16,7 @@
 #include "agendor/platform/locale.h"
 #include "agendor/platform/printer.h"
 #include "agendor/platform/widgets.h"
+#include "agendor/core_export.h"
 
 namespace agendor {
 
@@ -118,6 +119,6 @@ struct Instance {
 // "Agendor-Fehlercode N", CR LF and the description.
 void ShowErrorBox(Instance& instance, int code, const std::string& description);
 // Runs body; an error it raises is shown as the error box with code.
-void WithErrorBox(Instance& instance, int code, const std::function<void()>& body);
+AGENDOR_CORE_EXPORT void WithErrorBox(Instance& instance, int code, const std::function<void()>& body);
 
 } // namespace agendor

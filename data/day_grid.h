@@ -5,12 +5,13 @@
 #include <string_view>
 
 #include "agendor/control/instance.h"
+#include "agendor/core_export.h"
 
 namespace agendor {
 
 std::string OneDayQuery(const State& state, const std::string& dateLiteral);
-void ShowDay(Instance& instance, std::optional<int> markerIndex = std::nullopt);
-void HideDayGrid(Instance& instance);
+AGENDOR_CORE_EXPORT void ShowDay(Instance& instance, std::optional<int> markerIndex = std::nullopt);
+AGENDOR_CORE_EXPORT void HideDayGrid(Instance& instance);
 // Puts the day grid, its toolbar and title next to the sheet's current
 // column (after a resize changed the columns).
 void PlaceDayGroup(Instance& instance);

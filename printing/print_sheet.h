@@ -8,6 +8,7 @@
 #include <string>
 
 #include "agendor/control/instance.h"
+#include "agendor/core_export.h"
 
 namespace agendor {
 
@@ -31,7 +32,7 @@ inline constexpr Colour kRed = RGB(255, 0, 0);
 
 // The view PrintSheet prints: 2 (month) when the effective view (intView when
 // given, else View) is 2, and 1 (week) for every other value.
-int PrintView(std::optional<std::int16_t> intView, std::int16_t View);
+AGENDOR_CORE_EXPORT int PrintView(std::optional<std::int16_t> intView, std::int16_t View);
 
 // The longest beginning of text, in whole characters, whose width in the
 // printer's current font is less than 3.6 cm; the text whole when it fits.
@@ -41,6 +42,6 @@ std::string FitText(const Printer& printer, const std::string& text);
 // printer and sends the page. Any failure shows the error box with code 3
 // and throws the begun page away, so that it neither reaches the printer nor
 // joins the next print run. Returns whether the page was sent.
-bool PrintPage(Instance& instance, DateTime day, int view);
+AGENDOR_CORE_EXPORT bool PrintPage(Instance& instance, DateTime day, int view);
 
 } // namespace agendor

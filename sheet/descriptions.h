@@ -5,6 +5,7 @@
 #include <string>
 
 #include "agendor/control/instance.h"
+#include "agendor/core_export.h"
 
 namespace agendor {
 
@@ -15,9 +16,9 @@ std::optional<DateTime> DateOfSheetCell(const Instance& instance, int row, int c
 // "Sonntag, 6. Dezember 2026, 2. Advent, 3 Termine"; the named day only
 // while PublicHoliday is on, "1 Termin", "keine Termine". Empty for a cell
 // that shows no day.
-std::string DayCellDescription(const Instance& instance, int row, int col);
+AGENDOR_CORE_EXPORT std::string DayCellDescription(const Instance& instance, int row, int col);
 // "Weitere Termine am 6. Dezember" for the marker with that index; empty
 // when the marker stands for no day of the sheet.
-std::string MarkerDescription(const Instance& instance, int markerIndex);
+AGENDOR_CORE_EXPORT std::string MarkerDescription(const Instance& instance, int markerIndex);
 
 } // namespace agendor

@@ -21,7 +21,7 @@
 
 namespace agendor::sql {
 
-struct DateLiteral {
+struct AGENDOR_SQL_EXPORT DateLiteral {
     int year = 0;    // [100, 9999]
     int month = 0;   // [1, 12]
     int day = 0;     // [1, 31]
