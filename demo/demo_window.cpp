@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -15,7 +16,12 @@
 #include "agendor/control/agendor.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
+#include "agendor/platform/postgres/pg_database.h"
+#include "agendor/platform/postgres/pg_error.h"
+#include "agendor/platform/postgres/pg_sample.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
+#include "demo/live_updates.h"
+#include "demo/pg_store.h"
 
 namespace agendor::demo {
 
@@ -69,12 +75,50 @@ DemoWindow::DemoWindow(const std::string& path, const sqlite::DataProperties& pr
                            PropertyValue(properties, "FieldDatesDate"), PropertyValue(properties, "FieldDatesPerson"),
                            PropertyValue(properties, "FieldSourcePersonID")};
     store_ = std::make_unique<AppointmentStore>(path, table);
+    ConnectHandlers(path);
+}
+
+DemoWindow::DemoWindow(const Server& server, const sqlite::DataProperties& properties, QWidget* parent)
+    : QMainWindow(parent) {
+    setWindowTitle("Agendor – Server");
+    calendar_ = new qt::AgendorWidget(this);
+    setCentralWidget(calendar_);
+    Agendor& control = calendar_->control();
+    for (const auto& p : properties) SetDataProperty(control, p.name, p.value);
+    control.SetWorkspace(std::make_shared<postgres::PgWorkspace>());
+    try {
+        control.SetDatabase(postgres::PgDatabase::Open(server.conninfo));
+    } catch (const postgres::PgError& error) {
+        throw Error(error.Description());
+    }
+    AppointmentTable table{PropertyValue(properties, "DataSourceDates"), PropertyValue(properties, "FieldDatesDateID"),
+                           PropertyValue(properties, "FieldDatesDate"), PropertyValue(properties, "FieldDatesPerson"),
+                           PropertyValue(properties, "FieldSourcePersonID")};
+    auto store = std::make_unique<PgStore>(server.conninfo, table);
+    auto* live = new LiveUpdates(server.conninfo, *calendar_, store->BackendPid(), this);
+    connect(live, &LiveUpdates::reloaded, this, [this](double day) {
+        if (day != 0)
+            statusBar()->showMessage("Geändert an einem anderen Platz: " +
+                                         Text(dt::Format(day, "dd.mm.yyyy", DefaultLocale())),
+                                     5000);
+    });
+    reloadAfterRefusal_ = [live] { live->Reload(); };
+    store_ = std::move(store);
+    ConnectHandlers(server.conninfo);
+}
+
+void DemoWindow::ConnectHandlers(const std::string& source) {
     handlers_ = std::make_unique<ChangeHandlers>(ChangeHandlers{
         *store_,
         [this](const std::string& question) {
             return QMessageBox::question(this, "Agendor", Text(question)) == QMessageBox::Yes;
         },
-        [this](const std::string& reason) { QMessageBox::warning(this, "Agendor", Text(reason)); },
+        [this](const std::string& reason) {
+            QMessageBox::warning(this, "Agendor", Text(reason));
+            // What the user saw is no longer what is stored: show what is,
+            // once the control has finished its event.
+            if (reloadAfterRefusal_) QTimer::singleShot(0, this, reloadAfterRefusal_);
+        },
         [this](const std::string& text) { statusBar()->showMessage(Text(text), 5000); }});
 
     connect(calendar_, &qt::AgendorWidget::dateNew, this,
@@ -116,10 +160,27 @@ DemoWindow::DemoWindow(const std::string& path, const sqlite::DataProperties& pr
     });
     view->addAction("&Aktualisieren", QKeySequence::Refresh, this, [this] { calendar_->Refresh(); });
 
-    statusBar()->showMessage("Datenbank: " + Text(path));
+    statusBar()->showMessage("Datenbank: " + Text(source));
     resize(900, 680);
 }
 
 DemoWindow::~DemoWindow() = default;
+
+sqlite::DataProperties PrepareServer(const std::string& conninfo) {
+    postgres::PgSampleOptions options;
+    const int year = dt::Year(SystemClock().Today());
+    options.parameters.fromYear = year - 1;
+    options.parameters.toYear = year + 1;
+    options.parameters.persons = 60;
+    options.parameters.appointments = 3000;
+    try {
+        return postgres::CreateSampleOnServer(conninfo, options);
+    } catch (const postgres::PgError& error) {
+        throw Error(error.Description());
+    } catch (const Error&) {
+        // The tables are there already: the host's own or an earlier sample.
+        return sqlite::SampleDataProperties();
+    }
+}
 
 } // namespace agendor::demo

@@ -1,5 +1,5 @@
 // agendor-demo: a host application for the calendar control.
-//   agendor-demo [--db FILE]
+//   agendor-demo [--db FILE | --pg CONNINFO]
 //   agendor-demo --screenshot FILE.png [--view week|month] [--date DD.MM.YYYY] [--size WxH] [--db FILE]
 #include <QApplication>
 #include <QPixmap>
@@ -19,6 +19,7 @@ namespace {
 
 struct Options {
     std::string db;
+    std::string pg;  // a PostgreSQL connection string: the calendar shared with other desks
     std::string screenshot;
     std::optional<int> view;
     std::optional<double> date;
@@ -27,7 +28,7 @@ struct Options {
 
 [[noreturn]] void Usage(const std::string& error) {
     if (!error.empty()) std::cerr << "agendor-demo: " << error << "\n";
-    std::cerr << "usage: agendor-demo [--db FILE] [--screenshot FILE.png] [--view week|month]"
+    std::cerr << "usage: agendor-demo [--db FILE | --pg CONNINFO] [--screenshot FILE.png] [--view week|month]"
                  " [--date DD.MM.YYYY] [--size WxH]\n";
     std::exit(error.empty() ? 0 : 2);
 }
@@ -41,6 +42,7 @@ Options Parse(int argc, char** argv) {
             return argv[++i];
         };
         if (arg == "--db") o.db = value();
+        else if (arg == "--pg") o.pg = value();
         else if (arg == "--screenshot") o.screenshot = value();
         else if (arg == "--view") {
             const std::string v = value();
@@ -74,7 +76,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("agendor-demo");
     try {
         const std::string path = options.db.empty() ? agendor::demo::DefaultDatabasePath() : options.db;
-        agendor::demo::DemoWindow window(path, agendor::demo::PrepareDatabase(path));
+        agendor::demo::DemoWindow window =
+            options.pg.empty()
+                ? agendor::demo::DemoWindow(path, agendor::demo::PrepareDatabase(path))
+                : agendor::demo::DemoWindow(agendor::demo::DemoWindow::Server{options.pg},
+                                            agendor::demo::PrepareServer(options.pg));
         agendor::Agendor& control = window.calendar().control();
         if (options.date) control.SetDateValue(*options.date);
         window.resize(options.width, options.height);
