@@ -3,6 +3,9 @@
 #   scripts/setup-and-run.sh demo   installs what is needed, builds, starts the demo
 #   scripts/setup-and-run.sh test   installs what is needed, builds twice (normal and
 #                                   with AddressSanitizer + UBSan) and runs every test
+# The PostgreSQL tests need no server beforehand: CTest starts a throwaway one
+# (scripts/pg-test-server.sh, as the user postgres when run as root) and stops
+# it by its pid at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-demo}
@@ -11,6 +14,7 @@ shift || true
 PACKAGES=(build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsqlite3-dev sqlite3
+  libpq-dev postgresql
   qt6-base-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra xvfb xauth poppler-utils)
 
 install_packages() {
