@@ -80,14 +80,17 @@ DemoWindow::DemoWindow(const std::string& path, const sqlite::DataProperties& pr
 
 DemoWindow::DemoWindow(const Server& server, const sqlite::DataProperties& properties, QWidget* parent)
     : QMainWindow(parent) {
-    setWindowTitle("Agendor – Server");
+    setWindowTitle("Agendor – Datenbankserver");
     calendar_ = new qt::AgendorWidget(this);
     setCentralWidget(calendar_);
     Agendor& control = calendar_->control();
     for (const auto& p : properties) SetDataProperty(control, p.name, p.value);
     control.SetWorkspace(std::make_shared<postgres::PgWorkspace>());
+    std::string name;
     try {
-        control.SetDatabase(postgres::PgDatabase::Open(server.conninfo));
+        std::shared_ptr<postgres::PgDatabase> database = postgres::PgDatabase::Open(server.conninfo);
+        name = database->Name();
+        control.SetDatabase(database);
     } catch (const postgres::PgError& error) {
         throw Error(error.Description());
     }
@@ -104,7 +107,9 @@ DemoWindow::DemoWindow(const Server& server, const sqlite::DataProperties& prope
     });
     reloadAfterRefusal_ = [live] { live->Reload(); };
     store_ = std::move(store);
-    ConnectHandlers(server.conninfo);
+    // The connection string may hold a password: the status bar names the
+    // database only.
+    ConnectHandlers(name + " auf dem Datenbankserver");
 }
 
 void DemoWindow::ConnectHandlers(const std::string& source) {

@@ -61,6 +61,7 @@ Options Parse(int argc, char** argv) {
         } else if (arg == "--help" || arg == "-h") Usage("");
         else Usage("unknown argument \"" + arg + "\"");
     }
+    if (!o.db.empty() && !o.pg.empty()) Usage("--db and --pg exclude each other");
     return o;
 }
 
