@@ -98,7 +98,7 @@ DemoWindow::DemoWindow(const Server& server, const sqlite::DataProperties& prope
                            PropertyValue(properties, "FieldDatesDate"), PropertyValue(properties, "FieldDatesPerson"),
                            PropertyValue(properties, "FieldSourcePersonID")};
     auto store = std::make_unique<PgStore>(server.conninfo, table);
-    auto* live = new LiveUpdates(server.conninfo, *calendar_, store->BackendPid(), this);
+    auto* live = new LiveUpdates(server.conninfo, store->Channel(), *calendar_, store->BackendPid(), this);
     connect(live, &LiveUpdates::reloaded, this, [this](double day) {
         if (day != 0)
             statusBar()->showMessage("Geändert an einem anderen Platz: " +

@@ -55,9 +55,9 @@ void ReloadKeepingView(Instance& instance) {
     }
 }
 
-LiveUpdates::LiveUpdates(const std::string& conninfo, qt::AgendorWidget& calendar, int ownBackendPid,
-                         QObject* parent)
-    : QObject(parent), calendar_(calendar), ownBackendPid_(ownBackendPid) {
+LiveUpdates::LiveUpdates(const std::string& conninfo, const std::string& channel, qt::AgendorWidget& calendar,
+                         int ownBackendPid, QObject* parent)
+    : QObject(parent), calendar_(calendar), channel_(channel), ownBackendPid_(ownBackendPid) {
     try {
         connection_ = postgres::Connect(conninfo);
     } catch (const postgres::PgError& error) {
@@ -73,7 +73,7 @@ LiveUpdates::LiveUpdates(const std::string& conninfo, qt::AgendorWidget& calenda
 LiveUpdates::~LiveUpdates() = default;
 
 void LiveUpdates::Listen() {
-    const postgres::Result result(PQexec(connection_.get(), ("LISTEN " + postgres::QuotedName(kChangesChannel)).c_str()));
+    const postgres::Result result(PQexec(connection_.get(), ("LISTEN " + postgres::QuotedName(channel_)).c_str()));
     if (postgres::Failed(result.get())) {
         notifier_.reset();
         reconnect_.start();
@@ -93,7 +93,7 @@ void LiveUpdates::ReadNotifications() {
     }
     std::optional<DateTime> changed;
     while (PGnotify* notification = PQnotifies(connection_.get())) {
-        const bool foreign = notification->be_pid != ownBackendPid_;
+        const bool foreign = notification->be_pid != ownBackendPid_ && channel_ == notification->relname;
         const std::optional<DateTime> day = ParseDay(notification->extra);
         PQfreemem(notification);
         if (foreign && day && OnShownSheet(*day)) changed = day;

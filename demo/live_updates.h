@@ -26,12 +26,12 @@ class LiveUpdates : public QObject {
     Q_OBJECT
 
 public:
-    // Listens through a connection of its own. Notifications sent by the
-    // server process ownBackendPid (the desk's own store) are left out: the
-    // control reloads after its own changes. Raises agendor::Error when no
-    // connection comes about.
-    LiveUpdates(const std::string& conninfo, qt::AgendorWidget& calendar, int ownBackendPid,
-                QObject* parent = nullptr);
+    // Listens on channel (PgStore::Channel) through a connection of its own.
+    // Notifications sent by the server process ownBackendPid (the desk's own
+    // store) are left out: the control reloads after its own changes. Raises
+    // agendor::Error when no connection comes about.
+    LiveUpdates(const std::string& conninfo, const std::string& channel, qt::AgendorWidget& calendar,
+                int ownBackendPid, QObject* parent = nullptr);
     ~LiveUpdates() override;
 
     // Reloads now, or as soon as the user has finished typing.
@@ -53,6 +53,7 @@ private:
     bool UserIsTyping() const;
 
     qt::AgendorWidget& calendar_;
+    std::string channel_;
     int ownBackendPid_;
     postgres::ConnectionHandle connection_;
     std::unique_ptr<QSocketNotifier> notifier_;

@@ -41,6 +41,7 @@ PgStore::PgStore(const std::string& conninfo, AppointmentTable table) : conninfo
             return column != nullptr ? postgres::QuotedName(column->name) : std::string();
         };
         table_ = postgres::QuotedName(info->name);
+        channel_ = "agendor_termine_" + info->oid;
         id_ = quoted(column(table.idField, true));
         const postgres::ColumnInfo* date = column(table.dateField, true);
         date_ = quoted(date);
@@ -112,7 +113,7 @@ std::optional<std::string> PgStore::Write(const std::string& sql, const std::vec
     // Delivered to the listeners when the transaction commits, and only then.
     for (const DateTime day : days) {
         const std::string text = DayText(day);
-        const char* notify[] = {kChangesChannel.c_str(), text.c_str()};
+        const char* notify[] = {channel_.c_str(), text.c_str()};
         const postgres::Result sent(PQexecParams(db, "SELECT pg_notify($1, $2)", 2, nullptr, notify, nullptr, nullptr, 0));
         if (postgres::Failed(sent.get())) return fail(sent.get());
     }

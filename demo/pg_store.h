@@ -2,9 +2,13 @@
 // The demo host's writes on a PostgreSQL server, shared by several desks:
 // each change in its own transaction, on a connection of the host's own
 // (the control's session only reads), and with the change a NOTIFY on the
-// channel kChangesChannel naming each changed day, so the other desks
+// channel of the table naming each changed day, so the other desks
 // reload. A change or deletion only goes through while the appointment
 // still has the date-time the user saw.
+//
+// The channel is "agendor_termine_" and the table's object id, so desks on
+// other tables of the same database are not disturbed; the payload is the
+// day, "YYYY-MM-DD".
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,9 +20,6 @@
 
 namespace agendor::demo {
 
-// The channel the demo's desks tell each other about changed days on. The
-// payload is the day, "YYYY-MM-DD".
-inline const std::string kChangesChannel = "agendor_termine";
 
 class PgStore final : public Store {
 public:
@@ -33,6 +34,8 @@ public:
 
     // The server process of the connection: notifications it sent carry it.
     int BackendPid() const;
+    // The channel the changes of this table are announced on.
+    const std::string& Channel() const { return channel_; }
 
 private:
     // Runs sql with params in a transaction, with a NOTIFY per day in days;
@@ -48,6 +51,7 @@ private:
     postgres::ConnectionHandle connection_;
     std::string table_, id_, date_, person_, personId_;  // quoted as stored
     bool timestamp_ = false;
+    std::string channel_;
 };
 
 } // namespace agendor::demo

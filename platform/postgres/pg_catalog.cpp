@@ -27,7 +27,7 @@ ColumnType TypeOf(const std::string& category, const std::string& typeName) {
 // the search path shows, with their columns in order. ASCII letters only
 // are folded, as the dialect does.
 constexpr const char* kLookup =
-    "SELECT c.relname, a.attname, t.typcategory, format_type(a.atttypid, a.atttypmod) "
+    "SELECT c.relname, a.attname, t.typcategory, format_type(a.atttypid, a.atttypmod), c.oid "
     "FROM pg_catalog.pg_class c "
     "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
     "JOIN pg_catalog.pg_type t ON t.oid = a.atttypid "
@@ -63,6 +63,7 @@ const TableInfo* Catalog::Find(PGconn* connection, const std::string& name) {
     for (int row = 0; row < PQntuples(result.get()); ++row) {
         TableInfo& table = found[PQgetvalue(result.get(), row, 0)];
         table.name = PQgetvalue(result.get(), row, 0);
+        table.oid = PQgetvalue(result.get(), row, 4);
         table.columns.push_back(
             {PQgetvalue(result.get(), row, 1), TypeOf(PQgetvalue(result.get(), row, 2), PQgetvalue(result.get(), row, 3)),
              PQgetvalue(result.get(), row, 3)});

@@ -22,6 +22,7 @@ struct ColumnInfo {
 struct TableInfo {
     std::string name;  // as stored
     std::vector<ColumnInfo> columns;
+    std::string oid;  // the server's object id, the same for every connection
 
     // The column whose name equals field without regard to case; an exact
     // match wins over others.

@@ -55,7 +55,7 @@ struct Desk {
         for (const auto& p : sample::SampleDataProperties()) SetDataProperty(c, p.name, p.value);
         c.SetWorkspace(std::make_shared<postgres::PgWorkspace>());
         c.SetDatabase(postgres::PgDatabase::Open(conninfo));
-        live = std::make_unique<LiveUpdates>(conninfo, widget, store.BackendPid());
+        live = std::make_unique<LiveUpdates>(conninfo, store.Channel(), widget, store.BackendPid());
         widget.show();
         c.SetDateValue(dt::FromYmd(2027, 3, 17));
         c.SetView(agMonat);

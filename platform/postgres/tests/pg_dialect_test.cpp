@@ -13,13 +13,16 @@ namespace {
 const TableInfo kFolded{"termine",
                         {{"terminid", ColumnType::Number, "integer"},
                          {"datum", ColumnType::Timestamp, "timestamp without time zone"},
-                         {"person", ColumnType::Text, "text"}}};
+                         {"person", ColumnType::Text, "text"}},
+                        "16385"};
 const TableInfo kQuoted{"Termine Alt",
                         {{"TerminID", ColumnType::Number, "integer"},
                          {"Datum", ColumnType::Number, "double precision"},
-                         {"Person", ColumnType::Text, "text"}}};
+                         {"Person", ColumnType::Text, "text"}},
+                        "16390"};
 const TableInfo kPersons{"Personen",
-                         {{"PersonID", ColumnType::Number, "integer"}, {"Name", ColumnType::Text, "text"}}};
+                         {{"PersonID", ColumnType::Number, "integer"}, {"Name", ColumnType::Text, "text"}},
+                         "16395"};
 
 struct TranslationCase {
     const char* name;
