@@ -57,8 +57,10 @@ void SelectAfterLoading(Instance& instance) {
 }
 
 // Step 9: the day grid, its title and editors above the markers just set.
-// The focus goes to the day grid's toolbar only when it is shown; a hidden
-// day grid (the usual case) is no failure of the load.
+// The focus goes to the day grid's toolbar only when it is shown. Asking a
+// hidden toolbar for the focus would fail and end nearly every load through
+// the error path, skipping the stacking below; a hidden day grid (the usual
+// case) is no failure of the load.
 void DayGridToFront(Instance& instance) {
     Surface& ui = instance.ui;
     ui.GridZoom->ZOrder();
@@ -86,6 +88,10 @@ void PlaceAppointments(Instance& instance) {
         const FieldValue when = records->Field(dateField);
         // A record without a date has no cell; the others still show.
         if (!when.IsNull()) {
+            // No person field set: the appointments show with their times
+            // alone. Reading a field without a name would fail on the first
+            // record and leave the sheet empty without a word, although the
+            // property is optional.
             const std::string person = personField.empty() ? std::string() : TextOrEmpty(records->Field(personField));
             PlaceDate(instance, when.AsDateTime(), person);
         }
@@ -130,7 +136,9 @@ void LoadDates(Instance& instance) {
         } catch (const std::exception&) {
         }
         // A missing property gets its own message first; every failure then
-        // shows the error box, so a broken load is never silent.
+        // shows the error box, also with every property set, so that a broken
+        // load (a wrong field name, a value that is no date) is never an
+        // empty sheet without a word.
         CheckRequiredProperties(instance);
         ShowErrorBox(instance, 4, description);
     }

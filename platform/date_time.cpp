@@ -36,11 +36,12 @@ long CheckedDay(long long day) {
     return static_cast<long>(day);
 }
 
-// A value as the calendar reads it: the time rounded to the millisecond,
-// and a time that rounds to 24:00 carried to 00:00 of the next day.
+// A value as the calendar reads it: the time rounded to the millisecond.
+// A time that would round to 24:00 reads 23:59:59.999 of its own day: a
+// query bound "< midnight" takes such a value into the day before midnight,
+// and the sheet, the day grid and every text must show it on that same day.
 struct Split {
     long day;              // serial day, [kFirstDay, kLastDay]
-    double fraction;       // the stored fraction, or 0 after a carry
     std::int64_t millis;   // time of day, [0, 86 399 999]
 };
 
@@ -50,15 +51,10 @@ Split SplitValue(DateTime value) {
     // cannot overflow.
     const double whole = std::trunc(value);
     if (whole < kFirstDay - 1.0 || whole > kLastDay + 1.0) RaiseOutOfRange();
-    long long day = static_cast<long long>(whole);
-    double fraction = std::fabs(value - whole);
-    std::int64_t millis = std::llround(fraction * kMillisecondsPerDay);
-    if (millis >= kMillisecondsPerDay) {
-        ++day;
-        fraction = 0.0;
-        millis = 0;
-    }
-    return Split{CheckedDay(day), fraction, millis};
+    const long long day = static_cast<long long>(whole);
+    const std::int64_t millis =
+        std::min<std::int64_t>(std::llround(std::fabs(value - whole) * kMillisecondsPerDay), kMillisecondsPerDay - 1);
+    return Split{CheckedDay(day), millis};
 }
 
 year_month_day CalendarDate(long day) { return year_month_day{kEpoch + days{day}}; }
@@ -176,7 +172,7 @@ DateTime AddMonths(DateTime value, int months) {
     const int lastDay = DaysInMonth(static_cast<int>(targetYear), targetMonth);
     const int dayOfMonth = std::min(static_cast<int>(static_cast<unsigned>(date.day())), lastDay);
     const long day = static_cast<long>(FromYmd(static_cast<int>(targetYear), targetMonth, dayOfMonth));
-    return Compose(day, split.fraction);
+    return Compose(day, TimeFraction(value));
 }
 
 int DaysInMonth(int year, int month) {

@@ -21,9 +21,10 @@ struct Ymd {
     friend bool operator==(const Ymd&, const Ymd&) = default;
 };
 
-// How the calendar reads a value: the time of day is rounded to the nearest
-// millisecond first, and a time that rounds to 24:00 (within half a
-// millisecond of midnight) counts as 00:00 of the next day. DateOnly, ToYmd,
+// How the calendar reads a value: the day is the stored day (the one a query
+// bound in days puts it on), and the time of day is rounded to the nearest
+// millisecond, except that a time within half a millisecond of the next
+// midnight reads 23:59:59.999 rather than 24:00. DateOnly, ToYmd,
 // Year, Month, Day, Weekday, TimeOf, AddMonths and Format all read values
 // this way, so they always agree with each other; DayNumber, TimeFraction
 // and Compose give and take the stored parts unrounded. Every function

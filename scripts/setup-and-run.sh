@@ -13,7 +13,7 @@ shift || true
 
 PACKAGES=(build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libsqlite3-dev sqlite3
+  libsqlite3-dev sqlite3 libicu-dev
   libpq-dev postgresql
   qt6-base-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra xvfb xauth poppler-utils)
 

@@ -1,9 +1,11 @@
 #include "agendor/platform/sqlite/sqlite_database.h"
 
 #include <list>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
+#include "agendor/platform/sqlite/german_collation.h"
 #include "agendor/platform/sqlite/sqlite_error.h"
 #include "agendor/platform/sqlite/sqlite_handles.h"
 #include "agendor/platform/sqlite/sqlite_recordset.h"
@@ -18,6 +20,7 @@ public:
     Session(Connection connection, std::string name, const SqliteOptions& options)
         : connection_(std::move(connection)), name_(std::move(name)), options_(options) {
         if (options_.statementCacheSize == 0) options_.statementCacheSize = 1;
+        RegisterGermanCollation(connection_.Handle());
     }
 
     ~Session() {
@@ -31,8 +34,8 @@ public:
     std::unique_ptr<Recordset> Run(const std::string& text) {
         Prepared& prepared = Lookup(text);
         ResetOnExit reset(prepared.statement.get());
-        return std::make_unique<SqliteRecordset>(prepared.statement.get(), prepared.dateFields,
-                                                 options_.dateStorage, text);
+        return std::make_unique<SqliteRecordset>(prepared.statement.get(), prepared.dateFields, prepared.storage,
+                                                 text);
     }
 
     void Prepare(const std::string& text) { Lookup(text); }
@@ -41,7 +44,8 @@ private:
     struct Prepared {
         Statement statement;
         std::vector<std::string> dateFields;
-        std::list<std::string>::iterator age;  // position in order_
+        DateStorage storage = DateStorage::Real;  // of the date fields
+        std::list<std::string>::iterator age;     // position in order_
     };
 
     // Least recently used texts are dropped first once the cache is full.
@@ -50,12 +54,22 @@ private:
             order_.splice(order_.begin(), order_, found->second.age);
             return found->second;
         }
+        sql::ParsedQuery query = sql::ParseQuery(text);
         TranslateOptions translate;
         translate.storage = options_.dateStorage;
         translate.rewriteDateValue = options_.rewriteDateValue;
         translate.forceTableScan = options_.forceTableScan;
-        sql::Translation translation = TranslateQuery(text, translate);
-        Statement statement = PrepareReadOnly(connection_.Handle(), translation.sql, text, true);
+        translate.germanTextOrder = options_.germanTextOrder;
+        // Prepared first as the options say, so that a wrong table or field
+        // is reported by SQLite's own message before the values are looked at.
+        Statement statement =
+            PrepareReadOnly(connection_.Handle(), sql::WriteQuery(query, SqliteDialect(translate)), text, true);
+        const DateStorage found = StorageOfDateFields(query);
+        if (found != translate.storage) {
+            translate.storage = found;
+            statement =
+                PrepareReadOnly(connection_.Handle(), sql::WriteQuery(query, SqliteDialect(translate)), text, true);
+        }
 
         while (cache_.size() >= options_.statementCacheSize) {
             cache_.erase(order_.back());
@@ -64,9 +78,84 @@ private:
         order_.push_front(text);
         Prepared& entry = cache_[text];
         entry.statement = std::move(statement);
-        entry.dateFields = std::move(translation.dateFields);
+        entry.dateFields = std::move(query.dateFields);
+        entry.storage = found;
         entry.age = order_.begin();
         return entry;
+    }
+
+    // How the query's date fields store their values, found on the first
+    // query that uses each: a field whose values are all of the other kind
+    // than the options say is read as it is stored (otherwise every bound
+    // would miss every value and the sheet stay empty without a word). A
+    // field holding both kinds keeps the options' storage, and each value of
+    // the other kind is reported when it is read.
+    DateStorage StorageOfDateFields(const sql::ParsedQuery& query) {
+        std::optional<DateStorage> agreed;
+        for (const std::string& field : query.dateFields) {
+            const std::optional<DateStorage> found = StorageOf(query.table, field);
+            if (!found) continue;
+            if (agreed && *agreed != *found)
+                throw SqliteError("Die Datumsfelder der Abfrage speichern ihre Werte verschieden: als Zahlen und "
+                                  "als Texte.",
+                                  query.text);
+            agreed = found;
+        }
+        return agreed.value_or(options_.dateStorage);
+    }
+
+    // nullopt while the field holds no value (nothing is remembered then).
+    std::optional<DateStorage> StorageOf(const std::string& table, const std::string& field) {
+        const std::string key = UpperAscii(table) + "." + UpperAscii(field);
+        if (const auto known = storages_.find(key); known != storages_.end()) return known->second;
+        // With an index on the field, min and max are two lookups. SQLite
+        // orders numbers before texts before blobs, so the two values tell
+        // whether the field holds only numbers, only texts, or both.
+        const SqliteDialect names;
+        const auto extreme = [&](const char* function, int& type, std::string& text) {
+            const std::string sql = std::string("SELECT ") + function + "(" + names.QuoteName(field) + ") FROM " +
+                                    names.QuoteName(table);
+            Statement statement = PrepareReadOnly(connection_.Handle(), sql, sql, false);
+            const int rc = sqlite3_step(statement.get());
+            if (rc != SQLITE_ROW) RaiseEngineError(connection_.Handle(), rc, "Die Abfrage ließ sich nicht ausführen", sql);
+            type = sqlite3_column_type(statement.get(), 0);
+            if (type == SQLITE_TEXT) text = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0));
+        };
+        int lowest = SQLITE_NULL, highest = SQLITE_NULL;
+        std::string lowestText, highestText;
+        extreme("min", lowest, lowestText);
+        if (lowest == SQLITE_NULL) return std::nullopt;
+        extreme("max", highest, highestText);
+        const bool onlyNumbers = lowest != SQLITE_TEXT && lowest != SQLITE_BLOB && highest != SQLITE_TEXT &&
+                                 highest != SQLITE_BLOB;
+        const bool onlyTexts = lowest == SQLITE_TEXT && highest == SQLITE_TEXT;
+        DateStorage storage = options_.dateStorage;
+        if (onlyNumbers) storage = DateStorage::Real;
+        if (onlyTexts && options_.dateStorage == DateStorage::Real) {
+            if (!IsIsoDateText(lowestText) || !IsIsoDateText(highestText))
+                throw SqliteError("Das Datumsfeld " + table + "." + field + " enthält Texte wie '" +
+                                      (IsIsoDateText(lowestText) ? highestText : lowestText) +
+                                      "': weder Datumswerte (Tage seit dem 30.12.1899) noch Datumstexte der Form "
+                                      "JJJJ-MM-TT hh:mm:ss.");
+            storage = DateStorage::IsoText;
+        }
+        storages_[key] = storage;
+        return storage;
+    }
+
+    static std::string UpperAscii(std::string text) {
+        for (char& c : text)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        return text;
+    }
+
+    static bool IsIsoDateText(const std::string& text) {
+        try {
+            FieldValue(text).AsDateTime();
+            return true;
+        } catch (const Error&) {
+            return false;
+        }
     }
 
     Connection connection_;
@@ -74,6 +163,8 @@ private:
     SqliteOptions options_;
     std::list<std::string> order_;  // most recently used first
     std::unordered_map<std::string, Prepared> cache_;
+    // Found storage by "TABLE.FIELD" (upper case), for the life of the connection.
+    std::unordered_map<std::string, DateStorage> storages_;
 };
 
 namespace {

@@ -25,6 +25,7 @@ struct SqliteOptions {
     // Measurement switches, see TranslateOptions.
     bool rewriteDateValue = true;
     bool forceTableScan = false;
+    bool germanTextOrder = true;
 };
 
 class SqliteDatabase final : public Database {

@@ -29,6 +29,9 @@ struct TranslateOptions {
     // Emits NOT INDEXED after the table name, forcing a scan. For
     // measurements only.
     bool forceTableScan = false;
+    // Texts in ORDER BY sort in German order (german_collation.h). Off only
+    // to measure what the collation costs: then SQLite's byte order.
+    bool germanTextOrder = true;
 };
 
 class SqliteDialect final : public sql::SqlTarget {
@@ -45,6 +48,8 @@ public:
     std::string CompareWithDate(const sql::DateField& field, const std::string& op,
                                 const sql::DateLiteral& date) const override;
     bool RewritesDateValue() const override { return options_.rewriteDateValue; }
+    std::string DateOrderKey(const sql::DateField& field, std::optional<long> firstDay) const override;
+    std::string TextOrderKey(const std::string& expression, const sql::FieldRef* field) const override;
 
 private:
     std::string DayValue(long day) const;

@@ -66,6 +66,10 @@ std::string ShownText(sqlite3_stmt* statement, int column) {
 SqliteRecordset::SqliteRecordset(sqlite3_stmt* statement, const std::vector<std::string>& dateFields,
                                  DateStorage storage, std::string queryText)
     : queryText_(std::move(queryText)), storage_(storage) {
+    // The layout is read after the first step: when the host has changed the
+    // table since the statement was cached, SQLite prepares it anew inside
+    // that step, and only then do count, names and types match the rows.
+    int rc = sqlite3_step(statement);
     columns_ = static_cast<std::size_t>(sqlite3_column_count(statement));
     std::vector<bool> isDate(columns_);
     std::vector<bool> numeric(columns_);
@@ -82,8 +86,7 @@ SqliteRecordset::SqliteRecordset(sqlite3_stmt* statement, const std::vector<std:
     }
 
     cells_.reserve(columns_ * 64);
-    for (;;) {
-        const int rc = sqlite3_step(statement);
+    for (;; rc = sqlite3_step(statement)) {
         if (rc == SQLITE_DONE) break;
         if (rc != SQLITE_ROW)
             RaiseEngineError(sqlite3_db_handle(statement), rc, "Die Abfrage ließ sich nicht ausführen", queryText_);

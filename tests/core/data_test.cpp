@@ -292,13 +292,15 @@ TEST(LoadDates, SelectsTodaysCellAndKeepsDateValue) {
 
 TEST(LoadDates, WithoutTodaySelectsTheCellOfTheSelectedDayNumber) {
     AppointmentFixture f;
-    f.control.SetDateValue(At(2001, 3, 5, 12));
+    f.control.SetDateValue(At(2001, 8, 5, 12));
     f.control.Refresh();
-    // March 2001 begins on a Thursday: the 5th is row 2, column 0 (15 and
-    // 25 stand in the same column and must not match).
-    EXPECT_EQ(f.surface.Grid.Row(), 2);
-    EXPECT_EQ(f.surface.Grid.Col(), 0);
-    EXPECT_EQ(f.state().DateValue, At(2001, 3, 5, 12));
+    // August 2001 begins on a Wednesday: the 5th is row 1, column 6. The
+    // search runs column by column, so the 15th (column 2, "15
+    // Mariä Himmelfahrt") and the 25th (column 5) come first and must not
+    // match.
+    EXPECT_EQ(f.surface.Grid.Row(), 1);
+    EXPECT_EQ(f.surface.Grid.Col(), 6);
+    EXPECT_EQ(f.state().DateValue, At(2001, 8, 5, 12));
 }
 
 TEST(LoadDates, GivesTheDayGridsToolbarTheFocusOnlyWhenItIsShown) {
@@ -321,14 +323,35 @@ TEST(LoadDates, GivesTheDayGridsToolbarTheFocusOnlyWhenItIsShown) {
     EXPECT_TRUE(f.messages().empty());
 }
 
-TEST(LoadDates, MidnightOfTheEndIsOutsideAndTheLastMinuteInside) {
+// 36961.99999999999 is Sunday 11 March 2001 a step short of midnight, as
+// float arithmetic leaves it. The range of the week of 5 March takes it
+// (< 36962), so the week sheet, the month sheet and the day grid must all
+// show it on that Sunday and at a time of that Sunday.
+TEST(LoadDates, AValueJustShortOfMidnightStaysOnItsDayEverywhere) {
+    const DateTime sundayNight = 36961.99999999999;
+    ASSERT_LT(sundayNight, At(2001, 3, 12));
     AppointmentFixture f;
-    f.appointments = {{1, At(2001, 11, 30, 23, 59), "Letzt"}, {2, At(2001, 12, 1, 0, 0), "Dezember"}};
+    f.appointments = {{1, sundayNight, "Nacht"}};
+    f.state().View = agWoche;
+    f.control.SetDateValue(At(2001, 3, 7));
     f.control.Refresh();
-    // 30 November 2001, a Friday: row 5, column 4.
-    const std::vector<std::string> lines = f.CellLines(5, 4);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1], "23:59 Letzt");
+    EXPECT_EQ(f.CellLines(1, 6), (std::vector<std::string>{"11", "23:59 Nacht"}));
+    EXPECT_EQ(f.CellLines(1, 0), std::vector<std::string>{"5"});
+
+    // March 2001 begins on a Thursday: the 11th is row 2, column 6, the
+    // 12th row 3, column 0.
+    f.state().View = agMonat;
+    f.control.Refresh();
+    EXPECT_EQ(f.CellLines(2, 6), (std::vector<std::string>{"11", "23:59 Nacht"}));
+    EXPECT_EQ(f.CellLines(3, 0), std::vector<std::string>{"12"});
+
+    ShowDayOf(f.in(), At(2001, 3, 11));
+    const memory::MemoryGrid& zoom = f.surface.GridZoom;
+    ASSERT_EQ(zoom.Rows(), 2);
+    EXPECT_EQ(zoom.TextMatrix(1, 0), "23:59");
+    EXPECT_EQ(zoom.TextMatrix(1, 2), "11.03.2001 23:59:59.999");
+    EXPECT_EQ(f.surface.txtToolbarTag.Text(), "So, 11.03.01");
+    EXPECT_TRUE(f.messages().empty());
 }
 
 // --- LoadPersons ------------------------------------------------------------

@@ -99,9 +99,6 @@ private:
     std::shared_ptr<Database> database_;
 };
 
-// The order of days before 1900 and of German names.
-class EngineOrderTest : public EngineTest {};
-
 TEST_P(EngineTest, AWeekAndAMonthLoadTheirAppointmentsUpToTheLastMinute) {
     host->Insert(At(2001, 11, 30, 23, 59), "Spät");
     host->Insert(At(2001, 12, 1), "Dezember");
@@ -153,7 +150,7 @@ TEST_P(EngineTest, TheDayGridListsOneDayInTimeOrder) {
 // deliver calendar order, in the range query and in the one-day query.
 // Compared as day and minute, since a timestamp reads 30 December 12:00
 // back as 0.5 where the day count may hold -0.5.
-TEST_P(EngineOrderTest, DaysBefore1900ComeInCalendarOrder) {
+TEST_P(EngineTest, DaysBefore1900ComeInCalendarOrder) {
     for (const double value : {-0.5, 1.0, -1.75, 0.25, -2.25, -1.25, -1.0})
         host->Insert(value, "x");
     using Moments = std::vector<std::pair<long, long>>;
@@ -173,7 +170,7 @@ TEST_P(EngineOrderTest, DaysBefore1900ComeInCalendarOrder) {
               (Moments{{-1, 1080}, {0, 360}, {0, 720}}));
 }
 
-TEST_P(EngineOrderTest, PersonsComeInGermanOrder) {
+TEST_P(EngineTest, PersonsComeInGermanOrder) {
     host->Execute("DELETE FROM \"Personen\"");
     const Lines names = {"Zander", "albers", "Özdemir", "Albers", "de Vries", "Müller", "Mueller", "Muller",
                          "Ober",   "Strauß", "Strauss", "Äbi",    "Abt",      "von Arnim", "Ärmel", "Arm"};
@@ -243,8 +240,6 @@ std::string EngineName(const ::testing::TestParamInfo<Engine>& info) {
 
 INSTANTIATE_TEST_SUITE_P(Engines, EngineTest,
                          ::testing::Values(Engine::SqliteDayCount, Engine::PgTimestamp, Engine::PgDayCount), EngineName);
-INSTANTIATE_TEST_SUITE_P(Engines, EngineOrderTest, ::testing::Values(Engine::PgTimestamp, Engine::PgDayCount),
-                         EngineName);
 
 } // namespace
 } // namespace agendor::testing

@@ -67,7 +67,12 @@ Commands:
       fills it: the title line, then one line per day-grid row (row 0 the
       headings), every column (time, person, date-time, id) separated by TAB.
 
-  sheet, day: --pg CONNINFO instead of --db FILE reads a PostgreSQL
+  persons --db FILE [--properties FILE] [--date-storage real|iso]
+      Refreshes the control and prints the person list as it loaded it, in
+      its order, one line per entry: id<TAB>name (the id empty when
+      FieldSourcePersonID is not set).
+
+  sheet, day, persons: --pg CONNINFO instead of --db FILE reads a PostgreSQL
       database (CONNINFO as libpq takes it, "host=/run/pg dbname=termine" or
       a postgresql:// URI); the date storage is read from the server.
 
@@ -316,6 +321,25 @@ int Day(const std::vector<std::string>& args) {
     return 0;
 }
 
+int Persons(const std::vector<std::string>& args) {
+    const Options options(args, kSheetValued, {});
+    const SheetSettings settings = ReadSheetSettings(options);
+    if (!settings.databasePath && !settings.conninfo) throw UsageError("persons needs --db FILE or --pg CONNINFO");
+    HeadlessControl headless(settings);
+    headless.Build(settings);
+    const State& state = headless.control().instance().state;
+    const ComboBox& box = headless.ui().cboPerson;
+    std::string out;
+    for (int k = 0; k < box.ListCount(); ++k) {
+        const auto position = static_cast<std::size_t>(k);
+        if (!state.FieldSourcePersonID.empty() && position < state.PersonIds.size())
+            out += std::to_string(state.PersonIds[position]);
+        out += '\t' + box.List(k) + '\n';
+    }
+    std::cout << out;
+    return 0;
+}
+
 int SampleOnServer(const Options& options);
 sample::SampleParameters ReadSampleParameters(const Options& options);
 
@@ -402,6 +426,7 @@ int Run(const std::vector<std::string>& args) {
     if (command == "holidays") return Holidays(rest);
     if (command == "sheet") return Sheet(rest);
     if (command == "day") return Day(rest);
+    if (command == "persons") return Persons(rest);
     if (command == "sample") return Sample(rest);
     throw UsageError("unknown command \"" + command + "\" (try agendor-cli --help)");
 }

@@ -81,6 +81,22 @@ if(NOT sheet_iso STREQUAL sheet)
   message(FATAL_ERROR "the ISO-text sample shows another sheet:\n${sheet_iso}")
 endif()
 
+# The person list in the control's order: German order of names, ids beside them.
+set(people "${WORK_DIR}/people.db")
+execute_process(COMMAND sqlite3 "${people}"
+  "CREATE TABLE Leute (Nr INTEGER, Name TEXT); CREATE TABLE Termine (TerminID INTEGER PRIMARY KEY, Datum REAL, Person TEXT); INSERT INTO Leute VALUES (100, 'Özdemir'), (101, 'Äbel'), (102, 'van Dijk'), (103, 'de Vries'), (104, 'albers'), (105, 'Zander'), (106, 'Vogel'), (107, 'Strauß'), (108, 'Strauss'), (109, 'Straub'), (110, 'Ostermann'), (111, 'Müller'), (112, 'Möller'), (113, 'Muller'), (114, 'Mueller'), (115, 'Moller'), (116, 'Dehmel'), (117, 'Albers'), (118, 'Abel');"
+  RESULT_VARIABLE sqlite_rc)
+if(NOT sqlite_rc EQUAL 0)
+  message(FATAL_ERROR "sqlite3 could not build ${people}")
+endif()
+file(WRITE "${WORK_DIR}/people.properties" "DataSourcePerson=Leute\nFieldSourcePersonID=Nr\nFieldSourcePerson=Name\nDataSourceDates=Termine\nFieldDatesDateID=TerminID\nFieldDatesDate=Datum\nFieldDatesPerson=Person\n")
+run_cli(0 persons persons --db "${people}" --properties "${WORK_DIR}/people.properties")
+file(READ "${CMAKE_CURRENT_LIST_DIR}/persons_german_order.txt" expected_persons)
+if(NOT persons STREQUAL expected_persons)
+  message(FATAL_ERROR "persons out of order:\n${persons}")
+endif()
+run_cli(2 out persons --properties "${WORK_DIR}/people.properties")
+
 # Failures: a table that does not exist, a missing property, a missing file.
 string(REPLACE "DataSourceDates=Termine" "DataSourceDates=Nichts" bad "${properties}")
 file(WRITE "${WORK_DIR}/bad.properties" "${bad}")

@@ -1,6 +1,6 @@
 # agendor-cli against the tests' PostgreSQL server: the same sample (same
-# seed) on the server and in a SQLite file must show the same sheet and the
-# same day; existing tables are kept unless --replace is given. Called by
+# seed) on the server and in a SQLite file must show the same sheet, the
+# same day and the same person list in the same order; existing tables are kept unless --replace is given. Called by
 # CTest as
 #   cmake -DCLI=<binary> -DWORK_DIR=<dir> -DCONNINFO=<conninfo> -P cli_server.cmake
 file(REMOVE_RECURSE "${WORK_DIR}")
@@ -42,6 +42,12 @@ run_cli(0 day_file day --db "${db}" --date 10.03.2026 --today 01.03.2026)
 run_cli(0 day_server day --pg "${CONNINFO}" --date 10.03.2026 --today 01.03.2026)
 if(NOT day_file STREQUAL day_server)
   message(FATAL_ERROR "the day grids differ:\n${day_file}\n----\n${day_server}")
+endif()
+
+run_cli(0 persons_file persons --db "${db}")
+run_cli(0 persons_server persons --pg "${CONNINFO}")
+if(NOT persons_file STREQUAL persons_server OR NOT persons_server MATCHES "^[0-9]+\t[^\n]+\n")
+  message(FATAL_ERROR "the person lists differ:\n${persons_file}\n----\n${persons_server}")
 endif()
 
 # The dates as day counts on the server show the same sheet.

@@ -131,6 +131,11 @@ TEST_F(ControlOnSqlite, MidnightOfTheEndIsNotLoadedAndTheLastMinuteIs) {
     Show(At(2001, 11, 28), agWoche);
     EXPECT_EQ(LinesOf(At(2001, 12, 2)), Lines{"23:59 Sonnt"});
     EXPECT_EQ(LinesOf(At(2001, 12, 1)), Lines{"00:00 Dezem"});
+    // A step short of midnight: inside the range of its Sunday, and shown there.
+    Insert({{36961.99999999999, "Nacht"}});
+    Show(At(2001, 3, 7), agWoche);
+    EXPECT_EQ(LinesOf(At(2001, 3, 11)), Lines{"23:59 Nacht"});
+    EXPECT_EQ(LinesOf(At(2001, 3, 5)), Lines{});
     EXPECT_TRUE(messages().empty());
 }
 
@@ -208,12 +213,14 @@ TEST_F(ControlOnSqlite, TheDayGridListsTheDayInTimeOrderWithOneQuery) {
 
 TEST_F(ControlOnSqlite, OneQueryPerLoadAndOnePerPersons) {
     Insert({{At(2001, 11, 14, 9), "Meier"}});
+    host.Execute("INSERT INTO Personen (PersonID, Name) VALUES (20, 'Özdemir'), (21, 'albers'), (22, 'de Vries')");
     Show(At(2001, 11, 14));
     ASSERT_EQ(database->texts.size(), 2u);
     EXPECT_EQ(database->texts[1], "SELECT Personen.Name,Personen.PersonID From Personen ORDER BY Personen.Name");
-    EXPECT_EQ(surface.cboPerson.ListCount(), 3);
-    EXPECT_EQ(surface.cboPerson.List(0), "Albers");
-    EXPECT_EQ(control.instance().state.PersonIds, (std::vector<std::int32_t>{7, 3, 12, 0}));
+    std::vector<std::string> names;
+    for (int k = 0; k < surface.cboPerson.ListCount(); ++k) names.push_back(surface.cboPerson.List(k));
+    EXPECT_EQ(names, (std::vector<std::string>{"albers", "Albers", "de Vries", "Meier", "Özdemir", "Zander"}));
+    EXPECT_EQ(control.instance().state.PersonIds, (std::vector<std::int32_t>{21, 7, 22, 3, 20, 12, 0}));
 }
 
 TEST_F(ControlOnSqlite, NullValuesInRecordsDoNotHideTheOthers) {

