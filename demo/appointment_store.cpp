@@ -76,7 +76,7 @@ std::optional<std::string> AppointmentStore::Write(const std::string& sql, Bind&
     } else {
         bind(statement);
         if (sqlite3_step(statement) != SQLITE_DONE) failure = sqlite3_errmsg(db_);
-        else if (expectRows >= 0 && sqlite3_changes(db_) != expectRows) failure = "Der Termin ist nicht mehr vorhanden.";
+        else if (expectRows >= 0 && sqlite3_changes(db_) != expectRows) failure = kChangedByOther;
     }
     sqlite3_finalize(statement);
     sqlite3_exec(db_, failure ? "ROLLBACK" : "COMMIT", nullptr, nullptr, nullptr);
@@ -113,9 +113,14 @@ std::optional<std::string> AppointmentStore::ChangeTime(std::int32_t id, DateTim
     }, 1);
 }
 
-std::optional<std::string> AppointmentStore::Delete(std::int32_t id) {
-    const std::string sql = "DELETE FROM " + Quoted(table_.table) + " WHERE " + Quoted(table_.idField) + " = ?1";
-    return Write(sql, [&](sqlite3_stmt* s) { sqlite3_bind_int(s, 1, id); }, 1);
+std::optional<std::string> AppointmentStore::Delete(std::int32_t id, DateTime when) {
+    // As for a change: what another user moved meanwhile is not deleted.
+    const std::string sql = "DELETE FROM " + Quoted(table_.table) + " WHERE " + Quoted(table_.idField) +
+                            " = ?1 AND abs(" + Quoted(table_.dateField) + " - ?2) < 1e-8";
+    return Write(sql, [&](sqlite3_stmt* s) {
+        sqlite3_bind_int(s, 1, id);
+        sqlite3_bind_double(s, 2, when);
+    }, 1);
 }
 
 } // namespace agendor::demo

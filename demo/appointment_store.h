@@ -7,6 +7,7 @@
 #include <string>
 
 #include "agendor/platform/types.h"
+#include "demo/store.h"
 
 struct sqlite3;
 
@@ -21,21 +22,21 @@ struct AppointmentTable {
     std::string personIdField;  // FieldSourcePersonID, written when the table has it
 };
 
-class AppointmentStore {
+class AppointmentStore final : public Store {
 public:
     // Opens path read-write. Raises agendor::Error when the file is no
     // database or the table lacks one of the named fields.
     AppointmentStore(const std::string& path, AppointmentTable table);
-    ~AppointmentStore();
+    ~AppointmentStore() override;
     AppointmentStore(const AppointmentStore&) = delete;
     AppointmentStore& operator=(const AppointmentStore&) = delete;
 
     // Each returns the reason when the change could not be stored, and then
     // nothing was changed.
     std::optional<std::string> Insert(DateTime when, std::int32_t personId, const std::string& person,
-                                      std::int64_t* newId = nullptr);
-    std::optional<std::string> ChangeTime(std::int32_t id, DateTime oldWhen, DateTime newWhen);
-    std::optional<std::string> Delete(std::int32_t id);
+                                      std::int64_t* newId = nullptr) override;
+    std::optional<std::string> ChangeTime(std::int32_t id, DateTime oldWhen, DateTime newWhen) override;
+    std::optional<std::string> Delete(std::int32_t id, DateTime when) override;
 
     sqlite3* connection() const { return db_; }
 

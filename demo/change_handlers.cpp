@@ -29,7 +29,7 @@ void ChangeHandlers::DateNew(DateTime when, std::int32_t personId, const std::st
 
 void ChangeHandlers::DateChange(std::int32_t id, DateTime oldWhen, DateTime newWhen, bool& cancel) {
     if (const auto failure = store.ChangeTime(id, oldWhen, newWhen)) {
-        refuse("Der Termin konnte nicht verschoben werden:\n" + *failure);
+        refuse(*failure == kChangedByOther ? *failure : "Der Termin konnte nicht verschoben werden:\n" + *failure);
         cancel = true;
         return;
     }
@@ -41,8 +41,8 @@ void ChangeHandlers::DateDel(std::int32_t id, DateTime when, const std::string& 
         cancel = true;
         return;
     }
-    if (const auto failure = store.Delete(id)) {
-        refuse("Der Termin konnte nicht gelöscht werden:\n" + *failure);
+    if (const auto failure = store.Delete(id, when)) {
+        refuse(*failure == kChangedByOther ? *failure : "Der Termin konnte nicht gelöscht werden:\n" + *failure);
         cancel = true;
         return;
     }

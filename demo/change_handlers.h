@@ -11,7 +11,7 @@
 namespace agendor::demo {
 
 struct ChangeHandlers {
-    AppointmentStore& store;
+    Store& store;
     // Asks the user; true means go ahead ("Termin löschen?").
     std::function<bool(const std::string& question)> confirm;
     // Tells the user why a change was refused.

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <sqlite3.h>
 #include <unistd.h>
@@ -20,7 +21,12 @@
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_host.h"
+#include "agendor/platform/postgres/pg_database.h"
+#include "agendor/platform/postgres/pg_error.h"
+#include "agendor/platform/postgres/pg_sample.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
+#include "demo/live_updates.h"
+#include "demo/pg_store.h"
 
 namespace agendor::demo {
 
@@ -128,6 +134,44 @@ DemoWindow::DemoWindow(const std::string& path, const sqlite::DataProperties& pr
                            PropertyValue(properties, "FieldDatesDate"), PropertyValue(properties, "FieldDatesPerson"),
                            PropertyValue(properties, "FieldSourcePersonID")};
     store_ = std::make_unique<AppointmentStore>(path, table);
+    ConnectHandlers(path);
+}
+
+DemoWindow::DemoWindow(const Server& server, const sqlite::DataProperties& properties, QWidget* parent)
+    : QMainWindow(parent) {
+    setWindowTitle("Agendor – Datenbankserver");
+    calendar_ = new qt::AgendorWidget(this);
+    setCentralWidget(calendar_);
+    Agendor& control = calendar_->control();
+    for (const auto& p : properties) SetDataProperty(control, p.name, p.value);
+    control.SetWorkspace(std::make_shared<postgres::PgWorkspace>());
+    std::string name;
+    try {
+        std::shared_ptr<postgres::PgDatabase> database = postgres::PgDatabase::Open(server.conninfo);
+        name = database->Name();
+        control.SetDatabase(database);
+    } catch (const postgres::PgError& error) {
+        throw Error(error.Description());
+    }
+    AppointmentTable table{PropertyValue(properties, "DataSourceDates"), PropertyValue(properties, "FieldDatesDateID"),
+                           PropertyValue(properties, "FieldDatesDate"), PropertyValue(properties, "FieldDatesPerson"),
+                           PropertyValue(properties, "FieldSourcePersonID")};
+    auto store = std::make_unique<PgStore>(server.conninfo, table);
+    auto* live = new LiveUpdates(server.conninfo, store->Channel(), *calendar_, store->BackendPid(), this);
+    connect(live, &LiveUpdates::reloaded, this, [this](double day) {
+        if (day != 0)
+            statusBar()->showMessage("Geändert an einem anderen Platz: " +
+                                         Text(dt::Format(day, "dd.mm.yyyy", DefaultLocale())),
+                                     5000);
+    });
+    reloadAfterRefusal_ = [live] { live->Reload(); };
+    store_ = std::move(store);
+    // The connection string may hold a password: the status bar names the
+    // database only.
+    ConnectHandlers(name + " auf dem Datenbankserver");
+}
+
+void DemoWindow::ConnectHandlers(const std::string& source) {
     handlers_ = std::make_unique<ChangeHandlers>(ChangeHandlers{
         *store_,
         [this](const std::string& question) {
@@ -136,6 +180,9 @@ DemoWindow::DemoWindow(const std::string& path, const sqlite::DataProperties& pr
         },
         [this](const std::string& reason) {
             qt::ShowMessage(this, {reason, "Agendor", MessageIcon::Exclamation, MessageButtons::Ok});
+            // What the user saw is no longer what is stored: show what is,
+            // once the control has finished its event.
+            if (reloadAfterRefusal_) QTimer::singleShot(0, this, reloadAfterRefusal_);
         },
         [this](const std::string& text) { statusBar()->showMessage(Text(text), 5000); }});
 
@@ -157,8 +204,8 @@ DemoWindow::DemoWindow(const std::string& path, const sqlite::DataProperties& pr
     // reports of stored changes come and go beside them.
     selectedDay_ = new QLabel(this);
     statusBar()->addPermanentWidget(selectedDay_);
-    statusBar()->addPermanentWidget(new QLabel("Datenbank: " + Text(path), this));
-    ShowSelectedDay(control.DateValue());
+    statusBar()->addPermanentWidget(new QLabel("Datenbank: " + Text(source), this));
+    ShowSelectedDay(calendar_->control().DateValue());
     connect(calendar_, &qt::AgendorWidget::selectedDayChanged, this, [this](double day) { ShowSelectedDay(day); });
     connect(calendar_, &qt::AgendorWidget::doubleClicked, this, [this](double day) {
         statusBar()->showMessage("Termine am " + Text(dt::Format(day, "dd.mm.yyyy", DefaultLocale())), 5000);
@@ -218,5 +265,22 @@ void DemoWindow::ShowSelectedDay(double day) {
 }
 
 DemoWindow::~DemoWindow() = default;
+
+sqlite::DataProperties PrepareServer(const std::string& conninfo) {
+    postgres::PgSampleOptions options;
+    const int year = dt::Year(SystemClock().Today());
+    options.parameters.fromYear = year - 1;
+    options.parameters.toYear = year + 1;
+    options.parameters.persons = 60;
+    options.parameters.appointments = 3000;
+    try {
+        return postgres::CreateSampleOnServer(conninfo, options);
+    } catch (const postgres::PgError& error) {
+        throw Error(error.Description());
+    } catch (const Error&) {
+        // The tables are there already: the host's own or an earlier sample.
+        return sqlite::SampleDataProperties();
+    }
+}
 
 } // namespace agendor::demo

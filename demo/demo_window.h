@@ -26,11 +26,21 @@ public:
     // Opens the database at path for the control (read-only) and for the
     // change handlers (read-write); raises agendor::Error when it cannot.
     DemoWindow(const std::string& path, const sqlite::DataProperties& properties, QWidget* parent = nullptr);
+    // The control on a PostgreSQL server that several desks share: it reads
+    // through a read-only session, the handlers write through a connection
+    // of their own and announce each changed day, and the calendar reloads
+    // when another desk changed a day it shows. Raises agendor::Error when
+    // the server cannot be reached.
+    struct Server {
+        std::string conninfo;
+    };
+    DemoWindow(const Server& server, const sqlite::DataProperties& properties, QWidget* parent = nullptr);
     ~DemoWindow() override;
 
     qt::AgendorWidget& calendar() { return *calendar_; }
 
 private:
+    void ConnectHandlers(const std::string& source);
     // Runs a menu command or a slot; an error it raises is shown in a box
     // and the window keeps running.
     void Run(const std::function<void()>& command);
@@ -38,9 +48,15 @@ private:
 
     qt::AgendorWidget* calendar_ = nullptr;
     QLabel* selectedDay_ = nullptr;
-    std::unique_ptr<AppointmentStore> store_;
+    std::unique_ptr<Store> store_;
     std::unique_ptr<ChangeHandlers> handlers_;
+    // Reloads after a refused change, which another desk may have caused.
+    std::function<void()> reloadAfterRefusal_;
 };
+
+// Creates the sample tables on the server unless they are there; returns
+// the data properties of the sample.
+sqlite::DataProperties PrepareServer(const std::string& conninfo);
 
 // Where the demo keeps its database when none is named: the user's data
 // directory, created with sample appointments around today on first start.

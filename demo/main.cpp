@@ -1,5 +1,5 @@
 // agendor-demo: a host application for the calendar control.
-//   agendor-demo [--db FILE]
+//   agendor-demo [--db FILE | --pg CONNINFO]
 //   agendor-demo --screenshot FILE.png [--view week|month] [--date DD.MM.YYYY] [--size WxH] [--db FILE]
 //   agendor-demo --print FILE.pdf [--view week|month] [--date DD.MM.YYYY] [--db FILE]
 #include <QApplication>
@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -26,6 +27,7 @@ namespace {
 struct Options {
     std::string db;
     bool dbGiven = false;
+    std::string pg;  // a PostgreSQL connection string: the calendar shared with other desks
     std::string screenshot;
     std::string print;
     std::optional<int> view;
@@ -35,7 +37,8 @@ struct Options {
 
 [[noreturn]] void Usage(const std::string& error) {
     if (!error.empty()) std::cerr << "agendor-demo: " << error << "\n";
-    std::cerr << "usage: agendor-demo [--db FILE] [--screenshot FILE.png | --print FILE.pdf] [--view week|month]"
+    std::cerr << "usage: agendor-demo [--db FILE | --pg CONNINFO] [--screenshot FILE.png | --print FILE.pdf]"
+                 " [--view week|month]"
                  " [--date DD.MM.YYYY] [--size WxH]\n";
     std::exit(error.empty() ? 0 : 2);
 }
@@ -52,6 +55,7 @@ Options Parse(int argc, char** argv) {
             o.db = value();
             o.dbGiven = true;
         }
+        else if (arg == "--pg") o.pg = value();
         else if (arg == "--screenshot") o.screenshot = value();
         else if (arg == "--print") {
             o.print = value();
@@ -74,6 +78,7 @@ Options Parse(int argc, char** argv) {
         } else if (arg == "--help" || arg == "-h") Usage("");
         else Usage("unknown argument \"" + arg + "\"");
     }
+    if (o.dbGiven && !o.pg.empty()) Usage("--db and --pg exclude each other");
     return o;
 }
 
@@ -110,17 +115,24 @@ int main(int argc, char** argv) {
                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtGerman);
     try {
-        const std::string path = options.dbGiven ? options.db : agendor::demo::DefaultDatabasePath();
-        if (const auto problem = agendor::demo::PathProblem(path)) return Fail(*problem);
-        agendor::sqlite::DataProperties properties;
-        try {
-            properties = agendor::demo::PrepareDatabase(path);
-        } catch (const std::exception& e) {
-            return Fail("Die Datenbank „" + path + "“ kann nicht angelegt werden: " + e.what());
+        std::unique_ptr<agendor::demo::DemoWindow> shown;
+        if (!options.pg.empty()) {
+            shown = std::make_unique<agendor::demo::DemoWindow>(agendor::demo::DemoWindow::Server{options.pg},
+                                                                agendor::demo::PrepareServer(options.pg));
+        } else {
+            const std::string path = options.dbGiven ? options.db : agendor::demo::DefaultDatabasePath();
+            if (const auto problem = agendor::demo::PathProblem(path)) return Fail(*problem);
+            agendor::sqlite::DataProperties properties;
+            try {
+                properties = agendor::demo::PrepareDatabase(path);
+            } catch (const std::exception& e) {
+                return Fail("Die Datenbank „" + path + "“ kann nicht angelegt werden: " + e.what());
+            }
+            if (const auto problem = agendor::demo::DatabaseProblem(path, AppointmentsTable(properties)))
+                return Fail(*problem);
+            shown = std::make_unique<agendor::demo::DemoWindow>(path, properties);
         }
-        if (const auto problem = agendor::demo::DatabaseProblem(path, AppointmentsTable(properties)))
-            return Fail(*problem);
-        agendor::demo::DemoWindow window(path, properties);
+        agendor::demo::DemoWindow& window = *shown;
         agendor::Agendor& control = window.calendar().control();
         if (options.date) control.SetDateValue(*options.date);
         window.resize(options.width, options.height);

@@ -5,6 +5,9 @@
 #                                   with AddressSanitizer + UBSan) and runs every test;
 #                                   builds the minimal host against the installed
 #                                   package, static and shared
+# The PostgreSQL tests need no server beforehand: CTest starts a throwaway one
+# (scripts/pg-test-server.sh, as the user postgres when run as root) and stops
+# it by its pid at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-demo}
@@ -13,6 +16,7 @@ shift || true
 PACKAGES=(build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsqlite3-dev sqlite3 libicu-dev
+  libpq-dev postgresql
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev qt6-translations-l10n libgl-dev fonts-dejavu-core fonts-dejavu-extra xvfb xauth poppler-utils)
 
 install_packages() {

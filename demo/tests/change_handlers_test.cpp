@@ -77,24 +77,30 @@ TEST_F(ChangeHandlersTest, DateChangeMovesOnlyTheStoredTime) {
     Handlers().DateChange(1, old, old + 2.0 / 24, cancel);
     EXPECT_TRUE(cancel);
     ASSERT_EQ(refusals_.size(), 1u);
-    EXPECT_NE(refusals_[0].find("nicht mehr vorhanden"), std::string::npos);
+    EXPECT_EQ(refusals_[0], "Der Termin wurde inzwischen von einem anderen Benutzer geändert.");
     EXPECT_DOUBLE_EQ(Scalar("SELECT Datum FROM Termine WHERE TerminID = 1"), old + 1.0 / 24);
 }
 
 TEST_F(ChangeHandlersTest, DateDelAsksAndDeletesOrKeeps) {
+    const DateTime when = Scalar("SELECT Datum FROM Termine WHERE TerminID = 2");
     bool cancel = false;
-    Handlers(false).DateDel(2, 0, "x", cancel);
+    Handlers(false).DateDel(2, when, "x", cancel);
     EXPECT_TRUE(cancel);
     EXPECT_EQ(questions_, std::vector<std::string>{"Termin löschen?"});
     EXPECT_EQ(Scalar("SELECT count(*) FROM Termine WHERE TerminID = 2"), 1);
+    // Moved by another user meanwhile: kept, and the user is told.
     cancel = false;
-    Handlers(true).DateDel(2, 0, "x", cancel);
+    Handlers(true).DateDel(2, when + 0.25, "x", cancel);
+    EXPECT_TRUE(cancel);
+    EXPECT_EQ(refusals_, std::vector<std::string>{"Der Termin wurde inzwischen von einem anderen Benutzer geändert."});
+    cancel = false;
+    Handlers(true).DateDel(2, when, "x", cancel);
     EXPECT_FALSE(cancel);
     EXPECT_EQ(Scalar("SELECT count(*) FROM Termine WHERE TerminID = 2"), 0);
     // Deleting it again is refused: nothing was there to delete.
-    Handlers(true).DateDel(2, 0, "x", cancel);
+    Handlers(true).DateDel(2, when, "x", cancel);
     EXPECT_TRUE(cancel);
-    EXPECT_EQ(refusals_.size(), 1u);
+    EXPECT_EQ(refusals_.size(), 2u);
 }
 
 TEST_F(ChangeHandlersTest, AChangeThatCannotBeStoredIsRefusedAndNothingChanges) {

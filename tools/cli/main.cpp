@@ -30,6 +30,11 @@
 #include "agendor/platform/sqlite/sample_database.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
 #endif
+#ifdef AGENDOR_HAVE_POSTGRES
+#include "agendor/platform/postgres/pg_database.h"
+#include "agendor/platform/postgres/pg_sample.h"
+#endif
+#include "agendor/platform/sample/sample_data.h"
 
 namespace agendor::cli {
 
@@ -81,12 +86,23 @@ Commands:
       its order, one line per entry: id<TAB>name (the id empty when
       FieldSourcePersonID is not set).
 
+  sheet, day, persons: --pg CONNINFO instead of --db FILE reads a PostgreSQL
+      database (CONNINFO as libpq takes it, "host=/run/pg dbname=termine" or
+      a postgresql:// URI); the date storage is read from the server.
+
   sample --db FILE [--persons N] [--appointments N] [--from YYYY] [--to YYYY]
          [--seed S] [--date-storage real|iso] [--replace]
       Creates a sample SQLite database (persons with German names,
       appointments in working hours) and prints the seven data properties a
       host sets for it, one line each: Property=Value. An existing FILE is
       refused unless --replace is given.
+
+  sample --pg CONNINFO [--persons N] [--appointments N] [--from YYYY]
+         [--to YYYY] [--seed S] [--date-storage timestamp|real] [--replace]
+      The same sample (the same seed gives the same rows) in the tables
+      "Personen" and "Termine" of a PostgreSQL database, with the dates as
+      timestamp (default) or as days since 30 Dec 1899 (real). Existing
+      tables are refused unless --replace is given.
 
   help, --help, -h
       This text.
@@ -158,12 +174,13 @@ struct SheetSettings {
     Twips height = kDefaultHeight;
     bool holidays = true;
     std::optional<std::string> databasePath;
+    std::optional<std::string> conninfo;  // --pg
     std::optional<std::string> propertiesPath;
     std::string dateStorage = "real";
 };
 
 const std::set<std::string> kSheetValued = {"--view",  "--date", "--today",      "--width",
-                                            "--height", "--db",  "--properties", "--date-storage"};
+                                            "--height", "--db",  "--properties", "--date-storage", "--pg"};
 
 SheetSettings ReadSheetSettings(const Options& options) {
     SheetSettings settings;
@@ -182,16 +199,44 @@ SheetSettings ReadSheetSettings(const Options& options) {
         settings.height = static_cast<Twips>(ParseIntegerArgument("--height", *height, 0, kMaxTwips));
     settings.holidays = !options.Flag("--no-holidays");
     settings.databasePath = options.Value("--db");
+    settings.conninfo = options.Value("--pg");
+    if (settings.databasePath && settings.conninfo) throw UsageError("--db and --pg exclude each other");
+    if (settings.conninfo && options.Has("--date-storage"))
+        throw UsageError("--date-storage: the server's column types tell how dates are stored");
     settings.propertiesPath = options.Value("--properties");
     if (const auto storage = options.Value("--date-storage")) {
         if (*storage != "real" && *storage != "iso")
             throw UsageError("--date-storage: \"" + *storage + "\" is neither real nor iso");
         settings.dateStorage = *storage;
     }
-    if (!settings.databasePath && (settings.propertiesPath || options.Has("--date-storage")))
+    if (!settings.databasePath && !settings.conninfo && (settings.propertiesPath || options.Has("--date-storage")))
         throw UsageError("--properties and --date-storage need --db FILE");
     return settings;
 }
+
+void SetDataProperties(Agendor& control, const SheetSettings& settings) {
+    if (settings.propertiesPath) {
+        std::ifstream file(*settings.propertiesPath);
+        if (!file) throw UsageError("--properties: cannot read \"" + *settings.propertiesPath + "\"");
+        for (const sample::DataProperty& property : sample::ReadDataProperties(file))
+            SetDataProperty(control, property.name, property.value);
+    } else {
+        for (const sample::DataProperty& property : sample::SampleDataProperties())
+            SetDataProperty(control, property.name, property.value);
+    }
+}
+
+#ifdef AGENDOR_HAVE_POSTGRES
+void ConnectServer(Agendor& control, const SheetSettings& settings) {
+    SetDataProperties(control, settings);
+    control.SetWorkspace(std::make_shared<postgres::PgWorkspace>());
+    control.SetDatabase(postgres::PgDatabase::Open(*settings.conninfo));
+}
+#else
+void ConnectServer(Agendor&, const SheetSettings&) {
+    throw UsageError("--pg: this agendor-cli was built without PostgreSQL");
+}
+#endif
 
 #ifdef AGENDOR_HAVE_SQLITE
 sqlite::DateStorage StorageOf(const std::string& name) {
@@ -199,22 +244,16 @@ sqlite::DateStorage StorageOf(const std::string& name) {
 }
 
 void ConnectDatabase(Agendor& control, const SheetSettings& settings) {
-    if (settings.propertiesPath) {
-        std::ifstream file(*settings.propertiesPath);
-        if (!file) throw UsageError("--properties: cannot read \"" + *settings.propertiesPath + "\"");
-        for (const sqlite::DataProperty& property : sqlite::ReadDataProperties(file))
-            SetDataProperty(control, property.name, property.value);
-    } else {
-        for (const sqlite::DataProperty& property : sqlite::SampleDataProperties())
-            SetDataProperty(control, property.name, property.value);
-    }
+    if (settings.conninfo) return ConnectServer(control, settings);
+    SetDataProperties(control, settings);
     sqlite::SqliteOptions options;
     options.dateStorage = StorageOf(settings.dateStorage);
     control.SetWorkspace(std::make_shared<sqlite::SqliteWorkspace>());
     control.SetDatabase(sqlite::SqliteDatabase::Open(*settings.databasePath, options));
 }
 #else
-void ConnectDatabase(Agendor&, const SheetSettings&) {
+void ConnectDatabase(Agendor& control, const SheetSettings& settings) {
+    if (settings.conninfo) return ConnectServer(control, settings);
     throw UsageError("--db: this agendor-cli was built without SQLite");
 }
 #endif
@@ -232,13 +271,13 @@ public:
         // would run before the data properties are set.
         control_.instance().state.View = settings.view;
         control_.instance().ui.Toolbar2->SetButtonPressed(settings.view, true);
-        if (settings.databasePath) ConnectDatabase(control_, settings);
+        if (settings.databasePath || settings.conninfo) ConnectDatabase(control_, settings);
     }
 
     // Refresh with a database; without one the sheet alone, since Refresh
     // stops at the missing data properties.
     void Build(const SheetSettings& settings) {
-        if (settings.databasePath) Run([this] { control_.Refresh(); });
+        if (settings.databasePath || settings.conninfo) Run([this] { control_.Refresh(); });
         else Run([this] { BuildSheet(control_.instance()); });
     }
 
@@ -288,7 +327,7 @@ int Sheet(const std::vector<std::string>& args) {
 int Day(const std::vector<std::string>& args) {
     const Options options(args, kSheetValued, {"--no-holidays"});
     const SheetSettings settings = ReadSheetSettings(options);
-    if (!settings.databasePath) throw UsageError("day needs --db FILE");
+    if (!settings.databasePath && !settings.conninfo) throw UsageError("day needs --db FILE or --pg CONNINFO");
     HeadlessControl headless(settings);
     headless.Build(settings);
     headless.Run([&] { ShowDayOf(headless.control().instance(), settings.date); });
@@ -321,7 +360,7 @@ int Print(const std::vector<std::string>&) {
 int Persons(const std::vector<std::string>& args) {
     const Options options(args, kSheetValued, {});
     const SheetSettings settings = ReadSheetSettings(options);
-    if (!settings.databasePath) throw UsageError("persons needs --db FILE");
+    if (!settings.databasePath && !settings.conninfo) throw UsageError("persons needs --db FILE or --pg CONNINFO");
     HeadlessControl headless(settings);
     headless.Build(settings);
     const State& state = headless.control().instance().state;
@@ -337,27 +376,24 @@ int Persons(const std::vector<std::string>& args) {
     return 0;
 }
 
+int SampleOnServer(const Options& options);
+sample::SampleParameters ReadSampleParameters(const Options& options);
+
 #ifdef AGENDOR_HAVE_SQLITE
 int Sample(const std::vector<std::string>& args) {
-    const Options options(args, {"--db", "--persons", "--appointments", "--from", "--to", "--seed", "--date-storage"},
+    const Options options(args,
+                          {"--db", "--pg", "--persons", "--appointments", "--from", "--to", "--seed", "--date-storage"},
                           {"--replace"});
+    if (options.Has("--pg")) return SampleOnServer(options);
     const std::optional<std::string> path = options.Value("--db");
-    if (!path) throw UsageError("sample needs --db FILE");
+    if (!path) throw UsageError("sample needs --db FILE or --pg CONNINFO");
+    const sample::SampleParameters parameters = ReadSampleParameters(options);
     sqlite::SampleOptions sample;
-    if (const auto v = options.Value("--persons"))
-        sample.persons = static_cast<int>(ParseIntegerArgument("--persons", *v, 1, 32767));
-    if (const auto v = options.Value("--appointments"))
-        sample.appointments = ParseIntegerArgument("--appointments", *v, 0, 50'000'000);
-    if (const auto v = options.Value("--from"))
-        sample.fromYear = static_cast<int>(ParseIntegerArgument("--from", *v, dt::kMinYear, dt::kMaxYear));
-    if (const auto v = options.Value("--to"))
-        sample.toYear = static_cast<int>(ParseIntegerArgument("--to", *v, dt::kMinYear, dt::kMaxYear));
-    // Only one end given: a range of one year at that end.
-    if (options.Has("--from") && !options.Has("--to")) sample.toYear = std::max(sample.toYear, sample.fromYear);
-    if (options.Has("--to") && !options.Has("--from")) sample.fromYear = std::min(sample.fromYear, sample.toYear);
-    if (sample.fromYear > sample.toYear) throw UsageError("--from must not lie after --to");
-    if (const auto v = options.Value("--seed"))
-        sample.seed = static_cast<std::uint64_t>(ParseIntegerArgument("--seed", *v, 0, 9'223'372'036'854'775'807L));
+    sample.persons = parameters.persons;
+    sample.appointments = parameters.appointments;
+    sample.fromYear = parameters.fromYear;
+    sample.toYear = parameters.toYear;
+    sample.seed = parameters.seed;
     if (const auto v = options.Value("--date-storage")) {
         if (*v != "real" && *v != "iso") throw UsageError("--date-storage: \"" + *v + "\" is neither real nor iso");
         sample.dateStorage = StorageOf(*v);
@@ -367,9 +403,51 @@ int Sample(const std::vector<std::string>& args) {
     return 0;
 }
 #else
-int Sample(const std::vector<std::string>&) {
+int Sample(const std::vector<std::string>& args) {
+    const Options options(args,
+                          {"--db", "--pg", "--persons", "--appointments", "--from", "--to", "--seed", "--date-storage"},
+                          {"--replace"});
+    if (options.Has("--pg")) return SampleOnServer(options);
     throw UsageError("sample: this agendor-cli was built without SQLite");
 }
+#endif
+
+// The sample's size, years and seed, as sample --db and sample --pg take them.
+sample::SampleParameters ReadSampleParameters(const Options& options) {
+    sample::SampleParameters parameters;
+    if (const auto v = options.Value("--persons"))
+        parameters.persons = static_cast<int>(ParseIntegerArgument("--persons", *v, 1, 32767));
+    if (const auto v = options.Value("--appointments"))
+        parameters.appointments = ParseIntegerArgument("--appointments", *v, 0, 50'000'000);
+    if (const auto v = options.Value("--from"))
+        parameters.fromYear = static_cast<int>(ParseIntegerArgument("--from", *v, dt::kMinYear, dt::kMaxYear));
+    if (const auto v = options.Value("--to"))
+        parameters.toYear = static_cast<int>(ParseIntegerArgument("--to", *v, dt::kMinYear, dt::kMaxYear));
+    // Only one end given: a range of one year at that end.
+    if (options.Has("--from") && !options.Has("--to")) parameters.toYear = std::max(parameters.toYear, parameters.fromYear);
+    if (options.Has("--to") && !options.Has("--from")) parameters.fromYear = std::min(parameters.fromYear, parameters.toYear);
+    if (parameters.fromYear > parameters.toYear) throw UsageError("--from must not lie after --to");
+    if (const auto v = options.Value("--seed"))
+        parameters.seed = static_cast<std::uint64_t>(ParseIntegerArgument("--seed", *v, 0, 9'223'372'036'854'775'807L));
+    return parameters;
+}
+
+#ifdef AGENDOR_HAVE_POSTGRES
+int SampleOnServer(const Options& options) {
+    if (options.Has("--db")) throw UsageError("--db and --pg exclude each other");
+    postgres::PgSampleOptions onServer;
+    onServer.parameters = ReadSampleParameters(options);
+    if (const auto v = options.Value("--date-storage")) {
+        if (*v != "timestamp" && *v != "real")
+            throw UsageError("--date-storage: \"" + *v + "\" is neither timestamp nor real");
+        onServer.dateColumn = *v == "real" ? postgres::DateColumn::DayCount : postgres::DateColumn::Timestamp;
+    }
+    onServer.replaceExisting = options.Flag("--replace");
+    std::cout << sample::FormatDataProperties(postgres::CreateSampleOnServer(*options.Value("--pg"), onServer));
+    return 0;
+}
+#else
+int SampleOnServer(const Options&) { throw UsageError("--pg: this agendor-cli was built without PostgreSQL"); }
 #endif
 
 int Run(const std::vector<std::string>& args) {

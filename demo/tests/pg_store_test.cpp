@@ -1,0 +1,118 @@
+// Two desks writing to one server through the demo's PostgreSQL store and
+// change handlers: no change is lost, nothing is merged, and each stored
+// change is announced with its day.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/postgres/pg_sample.h"
+#include "demo/change_handlers.h"
+#include "demo/pg_store.h"
+#include "tests/support/pg_test_schema.h"
+
+namespace agendor::demo {
+namespace {
+
+const AppointmentTable kTable{"Termine", "TerminID", "Datum", "Name", "PersonID"};
+
+class PgStoreTest : public ::testing::TestWithParam<postgres::DateColumn> {
+protected:
+    PgStoreTest() {
+        postgres::PgSampleOptions options;
+        options.parameters = {5, 20, 2027, 2027, 3};
+        options.dateColumn = GetParam();
+        postgres::CreateSampleOnServer(schema.Conninfo(), options);
+    }
+
+    void Listen(const PgStore& store) { schema.Execute("LISTEN " + store.Channel()); }
+
+    ChangeHandlers Desk(Store& store, std::vector<std::string>& refusals) {
+        return ChangeHandlers{store, [](const std::string&) { return true; },
+                              [&refusals](const std::string& reason) { refusals.push_back(reason); }, nullptr};
+    }
+
+    DateTime Stored(int id) {
+        const std::string value = schema.Value(
+            GetParam() == postgres::DateColumn::Timestamp
+                ? "SELECT (extract(epoch FROM \"Datum\" - TIMESTAMP '1899-12-30') / 86400)::float8 FROM \"Termine\" "
+                  "WHERE \"TerminID\" = " + std::to_string(id)
+                : "SELECT \"Datum\" FROM \"Termine\" WHERE \"TerminID\" = " + std::to_string(id));
+        return value.empty() ? -1e9 : std::stod(value);
+    }
+
+    // The notifications the host's own connection received so far, as
+    // "pid:payload".
+    std::vector<std::string> Notifications() {
+        PQconsumeInput(schema.Handle());
+        std::vector<std::string> received;
+        while (PGnotify* n = PQnotifies(schema.Handle())) {
+            received.push_back(std::to_string(n->be_pid) + ":" + n->extra);
+            PQfreemem(n);
+        }
+        return received;
+    }
+
+    agendor::testing::PgTestSchema schema;
+};
+
+TEST_P(PgStoreTest, TheSecondDeskRetimingTheSameAppointmentIsRefusedAndNothingIsLost) {
+    PgStore first(schema.Conninfo(), kTable), second(schema.Conninfo(), kTable);
+    std::vector<std::string> refusedFirst, refusedSecond;
+    const DateTime shown = Stored(1);  // what both desks show
+    ASSERT_GT(shown, 0);
+    EXPECT_EQ(first.Channel(), second.Channel());
+    Listen(first);
+
+    bool cancel = false;
+    Desk(first, refusedFirst).DateChange(1, shown, shown + 1.0 / 24, cancel);
+    EXPECT_FALSE(cancel);
+    Desk(second, refusedSecond).DateChange(1, shown, shown + 2.0 / 24, cancel);
+    EXPECT_TRUE(cancel);
+    EXPECT_EQ(refusedSecond, std::vector<std::string>{"Der Termin wurde inzwischen von einem anderen Benutzer geändert."});
+    EXPECT_NEAR(Stored(1), shown + 1.0 / 24, 1e-8);
+    // Deleting what the second desk still shows is refused the same way.
+    cancel = false;
+    Desk(second, refusedSecond).DateDel(1, shown, "x", cancel);
+    EXPECT_TRUE(cancel);
+    EXPECT_EQ(refusedSecond.size(), 2u);
+    EXPECT_NEAR(Stored(1), shown + 1.0 / 24, 1e-8);
+    EXPECT_TRUE(refusedFirst.empty());
+
+    // Only the stored change was announced, with its day, by the first desk.
+    const std::vector<std::string> sent = Notifications();
+    const dt::Ymd day = dt::ToYmd(shown);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", day.year, day.month, day.day);
+    EXPECT_EQ(sent, std::vector<std::string>{std::to_string(first.BackendPid()) + ":" + text});
+}
+
+TEST_P(PgStoreTest, TwoBookingsOfTheSameMinuteAndPersonAreBothStored) {
+    PgStore first(schema.Conninfo(), kTable), second(schema.Conninfo(), kTable);
+    Listen(first);
+    const DateTime when = dt::FromYmdHms(2027, 3, 15, 9, 15, 0);
+    std::int64_t firstId = 0, secondId = 0;
+    EXPECT_EQ(first.Insert(when, 2, "Meier", &firstId), std::nullopt);
+    EXPECT_EQ(second.Insert(when, 2, "Meier", &secondId), std::nullopt);
+    EXPECT_GT(firstId, 20);
+    EXPECT_GT(secondId, firstId);
+    EXPECT_NEAR(Stored(static_cast<int>(firstId)), when, 1e-8);
+    EXPECT_NEAR(Stored(static_cast<int>(secondId)), when, 1e-8);
+    EXPECT_EQ(Notifications(), (std::vector<std::string>{std::to_string(first.BackendPid()) + ":2027-03-15",
+                                                         std::to_string(second.BackendPid()) + ":2027-03-15"}));
+}
+
+TEST_P(PgStoreTest, ATableWithoutTheNamedFieldsIsRefused) {
+    EXPECT_THROW(PgStore(schema.Conninfo(), AppointmentTable{"Termine", "TerminID", "Beginn", "Name", ""}), Error);
+    EXPECT_THROW(PgStore(schema.Conninfo(), AppointmentTable{"Kalender", "TerminID", "Datum", "Name", ""}), Error);
+}
+
+INSTANTIATE_TEST_SUITE_P(DateColumns, PgStoreTest,
+                         ::testing::Values(postgres::DateColumn::Timestamp, postgres::DateColumn::DayCount),
+                         [](const auto& info) {
+                             return info.param == postgres::DateColumn::Timestamp ? "Timestamp" : "DayCount";
+                         });
+
+} // namespace
+} // namespace agendor::demo

@@ -1,0 +1,146 @@
+// Two desks on one server, each the control on the real Qt widgets: what
+// one desk stores, the other shows after the notification, within a
+// second, with its selected day and its open day grid kept, and never
+// while its user is typing.
+#include <QElapsedTimer>
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "agendor/control/agendor.h"
+#include "agendor/data/day_grid.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/memory/clock.h"
+#include "agendor/platform/postgres/pg_database.h"
+#include "agendor/platform/postgres/pg_sample.h"
+#include "agendor/platform/qt/agendor_widget.h"
+#include "agendor/platform/qt/qt_surface.h"
+#include "demo/live_updates.h"
+#include "demo/pg_store.h"
+#include "tests/support/pg_test_schema.h"
+
+namespace agendor::demo {
+namespace {
+
+// Runs the event loop until done() holds or milliseconds have passed;
+// whether it held.
+template <typename Done>
+bool WaitUntil(Done done, int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > milliseconds) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+const AppointmentTable kTable{"Termine", "TerminID", "Datum", "Name", "PersonID"};
+// Today for both desks: Monday 1 March 2027, so neither sheet below
+// contains today and the selection is the user's own.
+const DateTime kToday = dt::FromYmdHms(2027, 3, 1, 10, 0, 0);
+
+struct Desk {
+    Desk(const std::string& conninfo, memory::FixedClock& clock)
+        : widget(nullptr, &clock), store(conninfo, kTable) {
+        widget.resize(900, 680);
+        widget.surface().container.SetAnswerer([this](const Message& m) {
+            messages.push_back(m.text);
+            return MessageResult::Ok;
+        });
+        Agendor& c = widget.control();
+        for (const auto& p : sample::SampleDataProperties()) SetDataProperty(c, p.name, p.value);
+        c.SetWorkspace(std::make_shared<postgres::PgWorkspace>());
+        c.SetDatabase(postgres::PgDatabase::Open(conninfo));
+        live = std::make_unique<LiveUpdates>(conninfo, store.Channel(), widget, store.BackendPid());
+        widget.show();
+        c.SetDateValue(dt::FromYmd(2027, 3, 17));
+        c.SetView(agMonat);
+    }
+
+    Instance& instance() { return widget.control().instance(); }
+    std::string DayGridText() {
+        std::string text;
+        qt::QtFlexGrid& zoom = *widget.surface().GridZoom;
+        for (int r = 1; r < zoom.Rows(); ++r) text += zoom.TextMatrix(r, 0) + " " + zoom.TextMatrix(r, 1) + "\n";
+        return text;
+    }
+
+    qt::AgendorWidget widget;
+    PgStore store;
+    std::unique_ptr<LiveUpdates> live;
+    std::vector<std::string> messages;
+};
+
+class LiveUpdatesTest : public ::testing::Test {
+protected:
+    LiveUpdatesTest() {
+        postgres::PgSampleOptions options;
+        options.parameters = {6, 300, 2027, 2027, 5};
+        postgres::CreateSampleOnServer(schema.Conninfo(), options);
+        first = std::make_unique<Desk>(schema.Conninfo(), clock);
+        second = std::make_unique<Desk>(schema.Conninfo(), clock);
+    }
+
+    agendor::testing::PgTestSchema schema;
+    memory::FixedClock clock{kToday};
+    std::unique_ptr<Desk> first, second;
+};
+
+TEST_F(LiveUpdatesTest, TheOtherDeskShowsAStoredAppointmentWithinASecondKeepingItsDayAndDayGrid) {
+    const DateTime day = dt::FromYmd(2027, 3, 17);
+    ShowDayOf(second->instance(), day);
+    ASSERT_TRUE(second->widget.surface().GridZoom->Visible());
+    const std::string before = second->DayGridText();
+    const int row = second->widget.surface().Grid->Row();
+    const int col = second->widget.surface().Grid->Col();
+
+    // The first desk stores what its user booked, as its DateNew handler does.
+    QElapsedTimer elapsed;
+    elapsed.start();
+    ASSERT_EQ(first->store.Insert(day + (7 * 60 + 5) / 1440.0, 1, "Erster Platz"), std::nullopt);
+    ASSERT_TRUE(WaitUntil([&] { return second->DayGridText().find("07:05 Erster Platz") != std::string::npos; }, 1000))
+        << second->DayGridText();
+    EXPECT_LT(elapsed.elapsed(), 1000);
+    EXPECT_EQ(second->DayGridText(), "07:05 Erster Platz\n" + before);
+    EXPECT_TRUE(second->widget.surface().GridZoom->Visible());
+    EXPECT_EQ(second->widget.control().DateValue(), day);
+    EXPECT_EQ(second->widget.surface().Grid->Row(), row);
+    EXPECT_EQ(second->widget.surface().Grid->Col(), col);
+    EXPECT_EQ(second->widget.surface().txtToolbarTag->Text(), "Mi, 17.03.27");
+    // The sheet cell shows it too, and the storing desk did not reload
+    // for its own change.
+    EXPECT_NE(second->widget.surface().Grid->TextMatrix(row, col).find("07:05 Erste"), std::string::npos);
+    EXPECT_EQ(first->live->Reloads(), 0);
+    EXPECT_TRUE(second->messages.empty());
+}
+
+TEST_F(LiveUpdatesTest, AChangeOutsideTheShownSheetLoadsNothing) {
+    ASSERT_EQ(first->store.Insert(dt::FromYmdHms(2027, 5, 3, 9, 0, 0), 1, "Mai"), std::nullopt);
+    // The notification arrives; it concerns May, not the March sheet.
+    WaitUntil([] { return false; }, 300);
+    EXPECT_EQ(second->live->Reloads(), 0);
+}
+
+TEST_F(LiveUpdatesTest, WhileTheUserIsTypingTheReloadWaits) {
+    const DateTime day = dt::FromYmd(2027, 3, 17);
+    ShowDayOf(second->instance(), day);
+    // The user has added a row and is typing its time.
+    second->instance().state.NewPending = true;
+    second->instance().ui.txtClock->SetVisible(true);
+    ASSERT_EQ(first->store.Insert(day + 0.75, 2, "Später"), std::nullopt);
+    WaitUntil([] { return false; }, 500);
+    EXPECT_EQ(second->live->Reloads(), 0);
+    EXPECT_TRUE(second->instance().state.NewPending);
+    // Done typing: the reload follows.
+    second->instance().state.NewPending = false;
+    second->instance().ui.txtClock->SetVisible(false);
+    ASSERT_TRUE(WaitUntil([&] { return second->live->Reloads() == 1; }, 1000));
+    EXPECT_NE(second->DayGridText().find("18:00 Später"), std::string::npos);
+}
+
+} // namespace
+} // namespace agendor::demo

@@ -1,0 +1,79 @@
+#include "agendor/platform/postgres/pg_catalog.h"
+
+#include <cstdlib>
+
+#include "agendor/platform/postgres/pg_error.h"
+#include "agendor/platform/postgres/pg_handles.h"
+
+namespace agendor::postgres {
+namespace {
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+ColumnType TypeOf(const std::string& category, const std::string& typeName) {
+    if (typeName == "timestamp without time zone" || typeName == "timestamp with time zone")
+        return ColumnType::Timestamp;
+    if (typeName == "date") return ColumnType::Date;
+    if (category == "N") return ColumnType::Number;
+    if (category == "S") return ColumnType::Text;
+    return ColumnType::Other;
+}
+
+// Tables, views, materialized views, foreign and partitioned tables that
+// the search path shows, with their columns in order. ASCII letters only
+// are folded, as the dialect does.
+constexpr const char* kLookup =
+    "SELECT c.relname, a.attname, t.typcategory, format_type(a.atttypid, a.atttypmod), c.oid "
+    "FROM pg_catalog.pg_class c "
+    "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
+    "JOIN pg_catalog.pg_type t ON t.oid = a.atttypid "
+    "WHERE c.relkind IN ('r', 'v', 'm', 'f', 'p') AND pg_catalog.pg_table_is_visible(c.oid) "
+    "AND translate(c.relname, 'ABCDEFGHIJKLMNOPQRSTUVWXYZ', 'abcdefghijklmnopqrstuvwxyz') = $1 "
+    "ORDER BY c.relname, a.attnum";
+
+} // namespace
+
+const ColumnInfo* TableInfo::Column(const std::string& field) const {
+    const ColumnInfo* folded = nullptr;
+    for (const ColumnInfo& column : columns) {
+        if (column.name == field) return &column;
+        if (folded == nullptr && Lower(column.name) == Lower(field)) folded = &column;
+    }
+    return folded;
+}
+
+const TableInfo* Catalog::Find(PGconn* connection, const std::string& name) {
+    if (const auto known = tables_.find(name); known != tables_.end()) return &known->second;
+
+    const std::string folded = Lower(name);
+    const char* values[] = {folded.c_str()};
+    const Result result(PQexecParams(connection, kLookup, 1, nullptr, values, nullptr, nullptr, 0));
+    if (Failed(result.get())) {
+        const std::string message = result ? MessageOf(result.get()) : MessageOf(connection);
+        throw PgError("Die Tabelle " + name + " ließ sich nicht nachschlagen: " + message, {},
+                      SqlStateOf(result.get()));
+    }
+    // Several tables may differ only in case; the one spelled as written
+    // wins, else the first in name order.
+    std::map<std::string, TableInfo> found;
+    for (int row = 0; row < PQntuples(result.get()); ++row) {
+        TableInfo& table = found[PQgetvalue(result.get(), row, 0)];
+        table.name = PQgetvalue(result.get(), row, 0);
+        table.oid = PQgetvalue(result.get(), row, 4);
+        table.columns.push_back(
+            {PQgetvalue(result.get(), row, 1), TypeOf(PQgetvalue(result.get(), row, 2), PQgetvalue(result.get(), row, 3)),
+             PQgetvalue(result.get(), row, 3)});
+    }
+    // A table that is missing is looked up again next time: the host may
+    // create it meanwhile.
+    if (found.empty()) return nullptr;
+    const auto exact = found.find(name);
+    return &tables_.insert_or_assign(name, exact != found.end() ? exact->second : found.begin()->second)
+                .first->second;
+}
+
+} // namespace agendor::postgres

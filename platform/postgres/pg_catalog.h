@@ -1,0 +1,45 @@
+#pragma once
+// What the server's catalog says about the tables a query text names: the
+// name as stored (the dialect compares names without regard to case, the
+// server only folds names that are not quoted) and each column's type, which
+// tells how a date field is stored and which fields are text.
+#include <map>
+#include <string>
+#include <vector>
+
+#include <libpq-fe.h>
+
+namespace agendor::postgres {
+
+enum class ColumnType { Text, Number, Timestamp, Date, Other };
+
+struct ColumnInfo {
+    std::string name;  // as stored
+    ColumnType type = ColumnType::Other;
+    std::string typeName;  // as the server writes it, for messages
+};
+
+struct TableInfo {
+    std::string name;  // as stored
+    std::vector<ColumnInfo> columns;
+    std::string oid;  // the server's object id, the same for every connection
+
+    // The column whose name equals field without regard to case; an exact
+    // match wins over others.
+    const ColumnInfo* Column(const std::string& field) const;
+};
+
+// Looks tables up on the connection and remembers them until Forget().
+class Catalog {
+public:
+    // The visible table, view or foreign table named name (without regard to
+    // case; an exact match wins), nullopt when there is none. Raises PgError
+    // when the lookup itself fails.
+    const TableInfo* Find(PGconn* connection, const std::string& name);
+    void Forget() { tables_.clear(); }
+
+private:
+    std::map<std::string, TableInfo> tables_;  // by name as written
+};
+
+} // namespace agendor::postgres

@@ -1,0 +1,201 @@
+#include "agendor/platform/postgres/pg_database.h"
+
+#include <list>
+#include <unordered_map>
+#include <utility>
+
+#include "agendor/platform/postgres/pg_catalog.h"
+#include "agendor/platform/postgres/pg_error.h"
+#include "agendor/platform/postgres/pg_handles.h"
+#include "agendor/platform/postgres/pg_recordset.h"
+#include "agendor/platform/postgres/pg_dialect.h"
+
+namespace agendor::postgres {
+
+namespace {
+
+// Set again on every connection: a reconnect starts a new session.
+// DateStyle ISO gives timestamps as "YYYY-MM-DD HH:MM:SS", the form the
+// recordset reads.
+constexpr const char* kSessionSettings =
+    "SET default_transaction_read_only = on; SET DateStyle = 'ISO, YMD'; SET client_encoding = 'UTF8'";
+
+constexpr const char* kLostConnection =
+    "Die Verbindung zum Datenbankserver ist abgebrochen; sie wird beim nächsten Laden neu aufgebaut";
+
+} // namespace
+
+// The connection with its prepared statements and the catalog it has looked
+// at, shared by the database object and the query definitions made from it.
+class PgDatabase::Session {
+public:
+    Session(std::string conninfo, const PgOptions& options) : conninfo_(std::move(conninfo)), options_(options) {
+        if (options_.statementCacheSize == 0) options_.statementCacheSize = 1;
+        Connect();
+        name_ = PQdb(connection_.get());
+    }
+
+    const std::string& Name() const { return name_; }
+    int BackendPid() const { return connection_ ? PQbackendPID(connection_.get()) : 0; }
+
+    std::unique_ptr<Recordset> Run(const std::string& text) {
+        Prepared& prepared = Lookup(text);
+        Result result(PQexecPrepared(connection_.get(), prepared.name.c_str(), 0, nullptr, nullptr, nullptr, 0));
+        if (Failed(result.get())) {
+            CheckConnection(result.get(), text);
+            // The host may have changed the table under the statement; the
+            // next run prepares it afresh.
+            const std::string message = MessageOf(result.get());
+            const std::string state = SqlStateOf(result.get());
+            Drop(text);
+            throw PgError("Die Abfrage ließ sich nicht ausführen: " + message, text, state);
+        }
+        return std::make_unique<PgRecordset>(std::move(result), text);
+    }
+
+    void Prepare(const std::string& text) { Lookup(text); }
+
+    std::string Translate(const std::string& text) {
+        EnsureConnected(text);
+        return TranslateForServer(text, [this](const std::string& name) { return FindTable(name); },
+                                  options_.rewriteDateValue);
+    }
+
+private:
+    struct Prepared {
+        std::string name;                   // of the statement on the server
+        std::list<std::string>::iterator age;  // position in order_
+    };
+
+    void Connect() {
+        connection_ = postgres::Connect(conninfo_);
+        Execute(connection_.get(), kSessionSettings, "Die Sitzung ließ sich nicht einrichten");
+    }
+
+    // After a lost connection: a new one with the same connection string,
+    // which knows none of the old statements.
+    void EnsureConnected(const std::string& text) {
+        if (connection_ && PQstatus(connection_.get()) == CONNECTION_OK) return;
+        cache_.clear();
+        order_.clear();
+        catalog_.Forget();
+        try {
+            Connect();
+        } catch (const PgError& error) {
+            connection_.reset();
+            throw PgError(error.Description(), text, error.SqlState());
+        }
+    }
+
+    const TableInfo* FindTable(const std::string& name) {
+        try {
+            return catalog_.Find(connection_.get(), name);
+        } catch (const PgError&) {
+            CheckConnection(nullptr, {});
+            throw;
+        }
+    }
+
+    // A failure that came from a broken connection is reported as such,
+    // once; the next call connects again.
+    void CheckConnection(const PGresult* result, const std::string& text) {
+        if (PQstatus(connection_.get()) == CONNECTION_OK) return;
+        const std::string message = result != nullptr ? MessageOf(result) : MessageOf(connection_.get());
+        connection_.reset();
+        cache_.clear();
+        order_.clear();
+        catalog_.Forget();
+        throw PgError(std::string(kLostConnection) + " (" + message + ").", text);
+    }
+
+    // Least recently used texts are dropped first once the cache is full.
+    Prepared& Lookup(const std::string& text) {
+        EnsureConnected(text);
+        if (const auto found = cache_.find(text); found != cache_.end()) {
+            order_.splice(order_.begin(), order_, found->second.age);
+            return found->second;
+        }
+        const std::string sql = TranslateForServer(
+            text, [this](const std::string& name) { return FindTable(name); }, options_.rewriteDateValue);
+        const std::string name = "agendor_" + std::to_string(++statements_);
+        const Result result(PQprepare(connection_.get(), name.c_str(), sql.c_str(), 0, nullptr));
+        if (Failed(result.get())) {
+            CheckConnection(result.get(), text);
+            // The names a text uses may have changed meanwhile.
+            catalog_.Forget();
+            throw PgError("Die Abfrage ließ sich nicht ausführen: " + MessageOf(result.get()), text,
+                          SqlStateOf(result.get()));
+        }
+        while (cache_.size() >= options_.statementCacheSize) Drop(order_.back());
+        order_.push_front(text);
+        Prepared& entry = cache_[text];
+        entry.name = name;
+        entry.age = order_.begin();
+        return entry;
+    }
+
+    void Drop(const std::string& text) {
+        const auto found = cache_.find(text);
+        if (found == cache_.end()) return;
+        if (connection_ && PQstatus(connection_.get()) == CONNECTION_OK)
+            Result(PQexec(connection_.get(), ("DEALLOCATE " + found->second.name).c_str()));
+        order_.erase(found->second.age);
+        cache_.erase(found);
+        catalog_.Forget();
+    }
+
+    std::string conninfo_;
+    PgOptions options_;
+    ConnectionHandle connection_;
+    std::string name_;
+    Catalog catalog_;
+    long statements_ = 0;
+    std::list<std::string> order_;  // most recently used first
+    std::unordered_map<std::string, Prepared> cache_;
+};
+
+namespace {
+
+class PgQueryDef final : public QueryDef {
+public:
+    PgQueryDef(std::shared_ptr<PgDatabase::Session> session, std::string text)
+        : session_(std::move(session)), text_(std::move(text)) {}
+
+    std::string SQL() const override { return text_; }
+    std::unique_ptr<Recordset> OpenRecordset(RecordsetType) override { return session_->Run(text_); }
+
+private:
+    std::shared_ptr<PgDatabase::Session> session_;
+    std::string text_;
+};
+
+} // namespace
+
+PgDatabase::PgDatabase(std::shared_ptr<Session> session) : session_(std::move(session)) {}
+
+PgDatabase::~PgDatabase() = default;
+
+std::unique_ptr<PgDatabase> PgDatabase::Open(const std::string& conninfo, const PgOptions& options) {
+    return std::unique_ptr<PgDatabase>(new PgDatabase(std::make_shared<Session>(conninfo, options)));
+}
+
+std::string PgDatabase::Name() const { return session_->Name(); }
+
+std::unique_ptr<Recordset> PgDatabase::OpenRecordset(const std::string& text, RecordsetType) {
+    return session_->Run(text);
+}
+
+std::unique_ptr<QueryDef> PgDatabase::CreateQueryDef(const std::string& name, const std::string& text) {
+    if (!name.empty())
+        throw PgError("Die Abfrage " + name +
+                          " lässt sich nicht speichern: der Kalender liest nur und legt nur Abfragen ohne Namen an.",
+                      text);
+    session_->Prepare(text);
+    return std::make_unique<PgQueryDef>(session_, text);
+}
+
+std::string PgDatabase::Translate(const std::string& text) { return session_->Translate(text); }
+
+int PgDatabase::BackendPid() const { return session_->BackendPid(); }
+
+} // namespace agendor::postgres

@@ -1,0 +1,61 @@
+#pragma once
+// The control's Database on a PostgreSQL server, over one libpq connection.
+// Every query text goes through the dialect translator; the session is
+// read-only (default_transaction_read_only), so nothing the control sends
+// can change the host's data. Statements are prepared once per text and
+// kept on the connection.
+//
+// When the connection drops (the server restarted, a network fault), the
+// load that meets it fails with one clear error; the next load connects
+// again with the same connection string, without the host doing anything.
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "agendor/platform/database.h"
+
+namespace agendor::postgres {
+
+struct PgOptions {
+    // Prepared statements kept on the connection, by query text.
+    std::size_t statementCacheSize = 32;
+    // Measurement switch: DateValue(field) = #d# is computed for every row
+    // instead of becoming a range on the field that an index can serve.
+    bool rewriteDateValue = true;
+};
+
+class PgDatabase final : public Database {
+public:
+    // Connects with conninfo (key=value pairs or a postgresql:// URI).
+    // Raises PgError when no connection comes about.
+    static std::unique_ptr<PgDatabase> Open(const std::string& conninfo, const PgOptions& options = {});
+
+    ~PgDatabase() override;
+
+    // The database's name on the server.
+    std::string Name() const override;
+    // Both recordset types give a snapshot: the whole result is on this
+    // side when the recordset opens.
+    std::unique_ptr<Recordset> OpenRecordset(const std::string& text,
+                                             RecordsetType type = RecordsetType::Default) override;
+    // Only temporary definitions (empty name). The text is translated and
+    // prepared here, so a wrong text fails at creation.
+    std::unique_ptr<QueryDef> CreateQueryDef(const std::string& name, const std::string& text) override;
+
+    // The SQL a text becomes on this server (for tests and benchmarks).
+    std::string Translate(const std::string& text);
+    // The server process serving this connection; 0 while disconnected.
+    int BackendPid() const;
+
+    class Session;
+
+private:
+    explicit PgDatabase(std::shared_ptr<Session> session);
+    std::shared_ptr<Session> session_;
+};
+
+// The workspace a PgDatabase belongs to. The control only checks that one
+// is set.
+class PgWorkspace final : public Workspace {};
+
+} // namespace agendor::postgres

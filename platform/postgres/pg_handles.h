@@ -1,0 +1,44 @@
+#pragma once
+// RAII owners for libpq's handles, so that every way out of a function,
+// exceptions included, frees what it got, and the few calls every part of
+// the backend makes on a connection.
+#include <memory>
+#include <string>
+
+#include <libpq-fe.h>
+
+namespace agendor::postgres {
+
+struct ResultClear {
+    void operator()(PGresult* result) const { PQclear(result); }
+};
+using Result = std::unique_ptr<PGresult, ResultClear>;
+
+struct ConnectionFinish {
+    void operator()(PGconn* connection) const { PQfinish(connection); }
+};
+using ConnectionHandle = std::unique_ptr<PGconn, ConnectionFinish>;
+
+// Connects with a connection string ("host=/run/pg dbname=termine" or a
+// postgresql:// URI). Raises PgError with the server's or libpq's message
+// when no connection comes about.
+ConnectionHandle Connect(const std::string& conninfo);
+
+// libpq's message without its trailing line break, on one line.
+std::string MessageOf(const PGconn* connection);
+std::string MessageOf(const PGresult* result);
+// The five-character SQLSTATE of a failed result, empty when there is none.
+std::string SqlStateOf(const PGresult* result);
+// True when result is a failure (or missing, as when the connection broke).
+bool Failed(const PGresult* result);
+
+// Runs SQL without parameters that returns no rows (settings, sample
+// building). Raises PgError with leadIn and the server's message.
+void Execute(PGconn* connection, const std::string& sql, const std::string& leadIn);
+
+// name as an SQL identifier: in double quotes, inner quotes doubled.
+std::string QuotedName(const std::string& name);
+// text as an SQL string literal, single quotes doubled.
+std::string QuotedText(const std::string& text);
+
+} // namespace agendor::postgres

@@ -1,0 +1,167 @@
+// The PostgreSQL engine on the tests' server: name resolution, the read-only
+// session on one connection with its prepared statements, reading the
+// server's types, the plans of the translated texts, and a connection that
+// drops when the server restarts.
+#include "agendor/platform/postgres/pg_database.h"
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "agendor/platform/date_time.h"
+#include "tests/support/pg_test_schema.h"
+
+namespace agendor::postgres {
+namespace {
+
+using agendor::testing::PgTestSchema;
+
+template <typename Action>
+std::string ErrorOf(Action&& action) {
+    try {
+        action();
+    } catch (const Error& error) {
+        return error.Description();
+    }
+    return "(no error)";
+}
+
+const std::string kRange =
+    "SELECT *  From Termine WHERE (((Termine.Datum)>=#3/5/2001# And (Termine.Datum)<#3/12/2001#)) ORDER BY "
+    "Termine.Datum";
+const std::string kDay = "SELECT *  From Termine WHERE (((DateValue([Datum]))=#3/6/2001#)) ORDER BY Termine.Datum";
+
+std::vector<std::string> Column(Recordset& records, const std::string& field) {
+    std::vector<std::string> values;
+    for (; !records.IsEOF(); records.MoveNext()) values.push_back(records.Field(field).AsText());
+    return values;
+}
+
+TEST(PgDatabase, NamesAreFoundWithoutRegardToCaseWhetherFoldedOrQuoted) {
+    PgTestSchema schema;
+    // A host that created its tables without quotes has lower-case names;
+    // one that quoted them keeps its capitals.
+    schema.Execute(
+        "CREATE TABLE termine (terminid integer, datum timestamp, person text);"
+        "CREATE TABLE \"PersonenListe\" (\"PersonID\" integer, \"Name\" text);"
+        "INSERT INTO termine VALUES (1, '2001-03-06 09:00', 'Meier'), (2, '2001-03-12 00:00', 'Später');"
+        "INSERT INTO \"PersonenListe\" VALUES (1, 'Meier');");
+    auto db = PgDatabase::Open(schema.Conninfo());
+    auto range = db->CreateQueryDef("", kRange)->OpenRecordset();
+    EXPECT_EQ(Column(*range, "Person"), std::vector<std::string>{"Meier"});
+    EXPECT_EQ(Column(*db->OpenRecordset(kDay), "PERSON"), std::vector<std::string>{"Meier"});
+    auto persons = db->OpenRecordset("SELECT personenliste.name,PERSONENLISTE.personid From personenliste ORDER BY "
+                                     "personenliste.name");
+    EXPECT_EQ(Column(*persons, "Name"), std::vector<std::string>{"Meier"});
+}
+
+TEST(PgDatabase, OneReadOnlyConnectionPreparesEachTextOnce) {
+    PgTestSchema schema;
+    schema.Execute("CREATE TABLE \"Termine\" (\"TerminID\" integer, \"Datum\" timestamp, \"Person\" text)");
+    auto db = PgDatabase::Open(schema.Conninfo());
+    const int backend = db->BackendPid();
+    ASSERT_NE(backend, 0);
+    for (int i = 0; i < 3; ++i) {
+        db->CreateQueryDef("", kRange)->OpenRecordset();
+        db->OpenRecordset(kDay);
+    }
+    EXPECT_EQ(db->BackendPid(), backend);
+    EXPECT_EQ(schema.Value("SELECT count(*) FROM pg_stat_activity WHERE pid = " + std::to_string(backend)), "1");
+    // The session's own statements: the two texts and this one.
+    auto prepared = db->OpenRecordset("SELECT pg_prepared_statements.name From pg_prepared_statements");
+    prepared->MoveLast();
+    EXPECT_EQ(prepared->RecordCount(), 3);
+
+    auto setting = db->OpenRecordset("SELECT setting From pg_settings WHERE name = 'default_transaction_read_only'");
+    EXPECT_EQ(setting->Field("setting").AsText(), "on");
+    EXPECT_EQ(ErrorOf([&] { db->OpenRecordset("DELETE From Termine"); }).rfind("Nur Abfragen mit SELECT", 0), 0u);
+    EXPECT_EQ(ErrorOf([&] { db->OpenRecordset("SELECT * From Termine; DELETE From Termine"); }),
+              "Die Abfrage enthält mehr als eine Anweisung.");
+    EXPECT_EQ(ErrorOf([&] { db->CreateQueryDef("Gespeichert", kRange); }).rfind("Die Abfrage Gespeichert", 0), 0u);
+}
+
+TEST(PgDatabase, TheServersTypesAreReadAsNumbersDateTimesAndText) {
+    PgTestSchema schema;
+    schema.Execute(
+        "CREATE TABLE \"Werte\" (\"Nr\" integer, \"Zeit\" timestamp, \"ZeitZone\" timestamptz, \"Tag\" date, "
+        "\"Zahl\" double precision, \"Betrag\" numeric, \"Gross\" bigint, \"Ja\" boolean, \"Text\" varchar(20));"
+        "INSERT INTO \"Werte\" VALUES (1, '1899-12-29 06:00', '2001-03-05 09:30+01', '2001-03-05', -1.25, 2.5, "
+        "5000000000, true, 'Müller'),"
+        "(2, '10000-01-01 00:00', NULL, NULL, 'NaN', NULL, NULL, false, NULL)");
+    // libpq hands PGTZ to the server as the session's time zone.
+    setenv("PGTZ", "Europe/Berlin", 1);
+    auto db = PgDatabase::Open(schema.Conninfo());
+    unsetenv("PGTZ");
+    auto records = db->OpenRecordset("SELECT * From Werte ORDER BY Werte.Nr");
+    EXPECT_EQ(records->Field("Zeit").AsDateTime(), -1.25);
+    EXPECT_EQ(records->Field("ZeitZone").AsDateTime(), dt::FromYmdHms(2001, 3, 5, 9, 30, 0));
+    EXPECT_EQ(records->Field("Tag").AsDateTime(), dt::FromYmd(2001, 3, 5));
+    EXPECT_EQ(records->Field("Zahl").AsDateTime(), -1.25);
+    EXPECT_EQ(records->Field("Betrag").AsText(), "2.5");
+    EXPECT_EQ(std::get<std::int64_t>(records->Field("Gross").Raw()), 5'000'000'000);
+    EXPECT_EQ(records->Field("Ja").AsInt32(), -1);
+    EXPECT_EQ(records->Field("Text").AsText(), "Müller");
+    records->MoveNext();
+    // A value no date-time can hold fails when it is read, not before.
+    EXPECT_EQ(ErrorOf([&] { records->Field("Zeit"); }),
+              "Das Datumsfeld Zeit enthält '10000-01-01 00:00:00', keinen Tag zwischen dem 1.1.100 und dem 31.12.9999.");
+    EXPECT_NE(ErrorOf([&] { records->Field("Zahl").AsDateTime(); }), "(no error)");
+    EXPECT_TRUE(records->Field("Text").IsNull());
+}
+
+TEST(PgDatabase, TheRangeAndTheDayUseTheIndexAndTheLiteralDayScans) {
+    PgTestSchema schema;
+    schema.Execute(
+        "CREATE TABLE \"Termine\" (\"TerminID\" integer, \"Datum\" timestamp, \"Person\" text);"
+        "INSERT INTO \"Termine\" SELECT i, TIMESTAMP '2000-01-01' + i * INTERVAL '17 minutes', 'P' || i "
+        "FROM generate_series(1, 20000) i;"
+        "CREATE INDEX \"Termine_Datum\" ON \"Termine\" (\"Datum\"); ANALYZE \"Termine\"");
+    auto db = PgDatabase::Open(schema.Conninfo());
+    PgOptions literal;
+    literal.rewriteDateValue = false;
+    auto scanning = PgDatabase::Open(schema.Conninfo(), literal);
+    schema.Execute("SET search_path = " + schema.Name());
+    auto plan = [&](const std::string& sql) { return schema.Lines("EXPLAIN " + sql); };
+    // The bounds go into the index; the computed day is a filter on every row.
+    EXPECT_NE(plan(db->Translate(kRange)).find("Index Cond"), std::string::npos) << plan(db->Translate(kRange));
+    EXPECT_NE(plan(db->Translate(kDay)).find("Index Cond"), std::string::npos) << plan(db->Translate(kDay));
+    EXPECT_EQ(plan(scanning->Translate(kDay)).find("Index Cond"), std::string::npos) << plan(scanning->Translate(kDay));
+    // Both give the same rows.
+    EXPECT_EQ(Column(*db->OpenRecordset(kDay), "TerminID"), Column(*scanning->OpenRecordset(kDay), "TerminID"));
+}
+
+// A server of its own, restarted between two loads.
+TEST(PgDatabase, ADroppedConnectionIsOneClearErrorAndTheNextLoadConnectsAgain) {
+    const std::string dir = "/tmp/agendor-pg-restart-" + std::to_string(::getpid());
+    const std::string script = std::string("bash ") + AGENDOR_PG_SERVER_SCRIPT;
+    ASSERT_EQ(std::system((script + " start " + dir + " agendor >/dev/null").c_str()), 0);
+    struct StopServer {
+        std::string command;
+        ~StopServer() { (void)std::system(command.c_str()); }
+    } stop{script + " stop " + dir};
+    const std::string conninfo = "host=" + dir + " user=postgres dbname=agendor";
+    {
+        PgTestSchema schema(conninfo);
+        schema.Execute(
+            "CREATE TABLE \"Termine\" (\"TerminID\" integer, \"Datum\" timestamp, \"Person\" text);"
+            "INSERT INTO \"Termine\" VALUES (1, '2001-03-06 09:00', 'Meier')");
+        auto db = PgDatabase::Open(schema.Conninfo());
+        EXPECT_EQ(Column(*db->OpenRecordset(kDay), "Person"), std::vector<std::string>{"Meier"});
+        const int before = db->BackendPid();
+
+        ASSERT_EQ(std::system((script + " restart " + dir).c_str()), 0);
+        const std::string error = ErrorOf([&] { db->OpenRecordset(kDay); });
+        EXPECT_EQ(error.rfind("Die Verbindung zum Datenbankserver ist abgebrochen; sie wird beim nächsten Laden neu "
+                              "aufgebaut",
+                              0),
+                  0u)
+            << error;
+        EXPECT_EQ(Column(*db->CreateQueryDef("", kDay)->OpenRecordset(), "Person"), std::vector<std::string>{"Meier"});
+        EXPECT_NE(db->BackendPid(), before);
+    }
+}
+
+} // namespace
+} // namespace agendor::postgres

@@ -1,0 +1,63 @@
+#include "agendor/platform/sql/day_count.h"
+
+#include <charconv>
+
+#include "agendor/platform/date_time.h"
+
+namespace agendor::sql::day_count {
+namespace {
+
+std::string NumberText(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+// The time of day of a literal as a fraction, counted forward.
+double Fraction(const DateLiteral& date) { return (date.hour * 3600 + date.minute * 60 + date.second) / 86400.0; }
+
+} // namespace
+
+std::string AtOrAfter(const std::string& field, long day) {
+    if (day >= 1) return field + " >= " + std::to_string(day);
+    return field + " > " + std::to_string(day - 1);
+}
+
+std::string Before(const std::string& field, long day) {
+    if (day >= 1) return field + " < " + std::to_string(day);
+    return field + " <= " + std::to_string(day - 1);
+}
+
+std::string Value(const DateLiteral& date) {
+    if (!date.hasTime || date.IsMidnight()) return std::to_string(date.DayNumber());
+    return NumberText(dt::FromYmdHms(date.year, date.month, date.day, date.hour, date.minute, date.second));
+}
+
+std::string Compare(const std::string& field, const std::string& integralPart, const std::string& op,
+                    const DateLiteral& date) {
+    const long day = date.DayNumber();
+    if (!date.IsMidnight()) {
+        // From day 1 on every earlier value is also smaller.
+        if (day >= 1) return "(" + field + " " + op + " " + Value(date) + ")";
+        // Before it, compare calendar keys: day plus the forward fraction.
+        return "(" + OrderKey(field, integralPart, std::nullopt) + " " + op + " " + NumberText(day + Fraction(date)) + ")";
+    }
+    if (op == ">=") return "(" + AtOrAfter(field, day) + ")";
+    if (op == "<") return "(" + Before(field, day) + ")";
+    const std::string value = std::to_string(day);
+    if (day <= 0) {
+        if (op == ">") return "(" + AtOrAfter(field, day) + " AND " + field + " <> " + value + ")";
+        if (op == "<=") return "(" + Before(field, day) + " OR " + field + " = " + value + ")";
+    }
+    return "(" + field + " " + op + " " + value + ")";
+}
+
+std::string OrderKey(const std::string& field, const std::string& integralPart, std::optional<long> firstDay) {
+    if (firstDay && *firstDay >= 1) return field;
+    // A negative value v of day trunc(v) at time t is trunc(v) - t; its key
+    // trunc(v) + t is 2 * trunc(v) - v. Day 0's values before midnight
+    // (-1, 0) get 0 + t as well.
+    return "(CASE WHEN " + field + " < 0 THEN 2 * " + integralPart + " - " + field + " ELSE " + field + " END)";
+}
+
+} // namespace agendor::sql::day_count

@@ -1,0 +1,245 @@
+// One set of engine tests, run on SQLite and on PostgreSQL (with the date
+// stored as a timestamp and as a day count): the control over the
+// in-memory widgets loads a week, a month and a day, orders times, days
+// before 1900 and German names, reads nulls and reports missing names, and
+// every engine must give the same answers. "Today" is 14 November 2001.
+#include <cmath>
+#include <memory>
+#include <utility>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "agendor/control/agendor.h"
+#include "agendor/data/day_grid.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/memory/surface.h"
+#include "agendor/sheet/sheet_model.h"
+#include "tests/engines/engine_host.h"
+
+namespace agendor::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+DateTime At(int year, int month, int day, int hour = 0, int minute = 0) {
+    return dt::FromYmdHms(year, month, day, hour, minute, 0);
+}
+
+template <typename Action>
+std::string ErrorOf(Action&& action) {
+    try {
+        action();
+    } catch (const Error& error) {
+        return error.Description();
+    }
+    return "(no error)";
+}
+
+class EngineTest : public ::testing::TestWithParam<Engine> {
+protected:
+    EngineTest() : host(MakeEngineHost(GetParam())), control(surface.surface()) {
+        host->Execute("INSERT INTO \"Personen\" (\"PersonID\", \"Name\") VALUES (3, 'Meier'), (7, 'Albers'), "
+                      "(12, 'Zander')");
+        control.InitProperties();
+        control.Resize(8175, 7185);
+        control.SetDataSourcePerson("Personen");
+        control.SetFieldSourcePersonID("PersonID");
+        control.SetFieldSourcePerson("Name");
+        control.SetDataSourceDates("Termine");
+        control.SetFieldDatesDateID("TerminID");
+        control.SetFieldDatesDate("Datum");
+        control.SetFieldDatesPerson("Person");
+        control.SetWorkspace(std::make_shared<Workspace>());
+    }
+
+    Database& database() {
+        if (!database_) {
+            database_ = host->Open();
+            control.SetDatabase(database_);
+        }
+        return *database_;
+    }
+
+    void Show(DateTime dateValue, int view = agMonat) {
+        database();
+        control.instance().state.View = static_cast<std::int16_t>(view);
+        control.SetDateValue(dateValue);
+        control.Refresh();
+        surface.ProcessEvents();
+    }
+
+    // The appointment lines of the cell of day, without the day text.
+    Lines LinesOf(DateTime day) const {
+        const State& s = control.instance().state;
+        const SheetCell cell = s.View == agMonat ? MonthCellOf(day) : SheetCell{1, dt::Weekday(day) - 1};
+        Lines lines = surface.Grid.CellLines(cell.row, cell.col);
+        EXPECT_EQ(DayNumberOfText(lines.front()), dt::Day(day));
+        lines.erase(lines.begin());
+        return lines;
+    }
+
+    // Each record's date, in the order the engine delivers them.
+    std::vector<DateTime> Dates(const std::string& text) {
+        std::vector<DateTime> dates;
+        auto records = database().OpenRecordset(text);
+        for (; !records->IsEOF(); records->MoveNext()) dates.push_back(records->Field("Datum").AsDateTime());
+        return dates;
+    }
+
+    const std::vector<Message>& messages() const { return surface.container.Messages(); }
+
+    std::unique_ptr<EngineHost> host;
+    memory::MemorySurface surface;
+    Agendor control;
+
+private:
+    std::shared_ptr<Database> database_;
+};
+
+TEST_P(EngineTest, AWeekAndAMonthLoadTheirAppointmentsUpToTheLastMinute) {
+    host->Insert(At(2001, 11, 30, 23, 59), "Spät");
+    host->Insert(At(2001, 12, 1), "Dezember");
+    host->Insert(At(2001, 11, 1), "Erste");
+    host->Insert(At(2001, 11, 21, 15), "Später");
+    host->Insert(At(2001, 11, 21, 8, 30), "Früh");
+    host->Insert(At(2001, 12, 2, 23, 59), "Sonntag");
+    host->Insert(At(2001, 12, 3), "Montag");
+    Show(At(2001, 11, 14));
+    EXPECT_EQ(LinesOf(At(2001, 11, 1)), Lines{"00:00 Erste"});
+    EXPECT_EQ(LinesOf(At(2001, 11, 21)), (Lines{"08:30 Früh", "15:00 Späte"}));
+    EXPECT_EQ(LinesOf(At(2001, 11, 30)), Lines{"23:59 Spät"});
+    // The cell beside the 30th stays empty: the month sheet shows no day of December.
+    const SheetCell last = MonthCellOf(At(2001, 11, 30));
+    EXPECT_EQ(surface.Grid.CellLines(last.row, last.col + 1), Lines{""});
+
+    // The week of 26 November ends before 3 December, midnight.
+    Show(At(2001, 11, 28), agWoche);
+    EXPECT_EQ(LinesOf(At(2001, 12, 1)), Lines{"00:00 Dezem"});
+    EXPECT_EQ(LinesOf(At(2001, 12, 2)), Lines{"23:59 Sonnt"});
+    EXPECT_EQ(LinesOf(At(2001, 11, 30)), Lines{"23:59 Spät"});
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_P(EngineTest, TheDayGridListsOneDayInTimeOrder) {
+    host->Insert(At(2001, 11, 20, 14), "Albers");
+    host->Insert(At(2001, 11, 20, 9, 30), "Meier");
+    host->Insert(At(2001, 11, 21), "Morgen");
+    host->Insert(At(2001, 11, 20), "Mitternacht");
+    host->Insert(At(2001, 11, 19, 23, 59), "Gestern");
+    host->Insert(At(2001, 11, 20, 11, 15), "Zander");
+    Show(At(2001, 11, 14));
+    surface.Grid.UserDblClickCell(4, 1);  // 20 November
+    const memory::MemoryGrid& zoom = surface.GridZoom;
+    ASSERT_EQ(zoom.Rows(), 5);
+    const Lines times = {"00:00", "09:30", "11:15", "14:00"};
+    const Lines people = {"Mitternacht", "Meier", "Zander", "Albers"};
+    for (int r = 1; r <= 4; ++r) {
+        EXPECT_EQ(zoom.TextMatrix(r, 0), times[r - 1]);
+        EXPECT_EQ(zoom.TextMatrix(r, 1), people[r - 1]);
+    }
+    EXPECT_EQ(ParseDayGridDateTime(zoom.TextMatrix(2, 2)), At(2001, 11, 20, 9, 30));
+    EXPECT_EQ(zoom.TextMatrix(2, 3), "2");
+    EXPECT_TRUE(messages().empty());
+}
+
+// Before 30 December 1899 the fraction of a day count runs backwards
+// (-1.25 is 29 December 06:00, -1.75 is 18:00): the engine must still
+// deliver calendar order, in the range query and in the one-day query.
+// Compared as day and minute, since a timestamp reads 30 December 12:00
+// back as 0.5 where the day count may hold -0.5.
+TEST_P(EngineTest, DaysBefore1900ComeInCalendarOrder) {
+    for (const double value : {-0.5, 1.0, -1.75, 0.25, -2.25, -1.25, -1.0})
+        host->Insert(value, "x");
+    using Moments = std::vector<std::pair<long, long>>;
+    auto moments = [](const std::vector<DateTime>& values) {
+        Moments result;
+        for (const DateTime v : values) result.push_back({dt::DayNumber(v), std::lround(dt::TimeFraction(v) * 1440)});
+        return result;
+    };
+    EXPECT_EQ(moments(Dates("SELECT *  From Termine WHERE (((Termine.Datum)>=#12/29/1899# And "
+                            "(Termine.Datum)<#12/31/1899#)) ORDER BY Termine.Datum")),
+              (Moments{{-1, 0}, {-1, 360}, {-1, 1080}, {0, 360}, {0, 720}}));
+    EXPECT_EQ(moments(Dates("SELECT *  From Termine WHERE (((DateValue([Datum]))=#12/29/1899#)) ORDER BY Termine.Datum")),
+              (Moments{{-1, 0}, {-1, 360}, {-1, 1080}}));
+    // A literal with a time compares in calendar order too: 29 Dec 12:00.
+    EXPECT_EQ(moments(Dates("SELECT * From Termine WHERE Termine.Datum > #12/29/1899 12:00# And "
+                            "Termine.Datum < #12/31/1899# ORDER BY Termine.Datum")),
+              (Moments{{-1, 1080}, {0, 360}, {0, 720}}));
+}
+
+TEST_P(EngineTest, PersonsComeInGermanOrder) {
+    host->Execute("DELETE FROM \"Personen\"");
+    const Lines names = {"Zander", "albers", "Özdemir", "Albers", "de Vries", "Müller", "Mueller", "Muller",
+                         "Ober",   "Strauß", "Strauss", "Äbi",    "Abt",      "von Arnim", "Ärmel", "Arm"};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        host->Execute("INSERT INTO \"Personen\" (\"PersonID\", \"Name\") VALUES (" + std::to_string(i + 1) + ", '" +
+                      names[i] + "')");
+    Show(At(2001, 11, 14));
+    Lines listed;
+    for (int i = 0; i < surface.cboPerson.ListCount(); ++i) listed.push_back(surface.cboPerson.List(i));
+    EXPECT_EQ(listed, (Lines{"Äbi", "Abt", "albers", "Albers", "Arm", "Ärmel", "de Vries", "Mueller", "Muller",
+                             "Müller", "Ober", "Özdemir", "Strauss", "Strauß", "von Arnim", "Zander"}));
+    // Each position keeps its person's id.
+    const std::vector<std::int32_t>& ids = control.instance().state.PersonIds;
+    ASSERT_GE(ids.size(), 3u);
+    EXPECT_EQ(ids[0], 12);
+    EXPECT_EQ(ids[2], 2);
+    EXPECT_EQ(ids[3], 4);
+}
+
+TEST_P(EngineTest, NullsAreEmptyValuesThatFailOnlyWhenConverted) {
+    host->Insert(At(2001, 11, 14, 9), std::nullopt);
+    host->Insert(std::nullopt, "Ohne Datum");
+    host->Insert(At(2001, 11, 14, 10), "Meier");
+    auto records = database().OpenRecordset("SELECT Termine.Datum, Termine.Person From Termine ORDER BY Termine.TerminID");
+    ASSERT_FALSE(records->IsEOF());
+    EXPECT_TRUE(records->Field("Person").IsNull());
+    EXPECT_EQ(ErrorOf([&] { records->Field("Person").AsText(); }), "Ungültige Verwendung von Null");
+    records->MoveNext();
+    EXPECT_TRUE(records->Field("Datum").IsNull());
+    EXPECT_EQ(ErrorOf([&] { records->Field("Datum").AsDateTime(); }), "Ungültige Verwendung von Null");
+    EXPECT_EQ(records->Field("Person").AsText(), "Ohne Datum");
+    records->MoveNext();
+    EXPECT_EQ(records->Field("Datum").AsDateTime(), At(2001, 11, 14, 10));
+    records->MoveLast();
+    EXPECT_EQ(records->RecordCount(), 3);
+}
+
+TEST_P(EngineTest, AMissingTableOrFieldIsAnErrorThatNamesIt) {
+    const std::string table = ErrorOf([&] { database().OpenRecordset("SELECT * From Terminne ORDER BY Terminne.Datum"); });
+    EXPECT_NE(table.find("Terminne"), std::string::npos) << table;
+    const std::string field = ErrorOf([&] {
+        database().OpenRecordset("SELECT Termine.Nirgends From Termine ORDER BY Termine.Datum");
+    });
+    EXPECT_NE(field.find("Nirgends"), std::string::npos) << field;
+    host->Insert(At(2001, 11, 14, 10), "Meier");
+    auto records = database().OpenRecordset("SELECT * From Termine");
+    EXPECT_EQ(ErrorOf([&] { records->Field("Nirgends"); }), "Das Feld Nirgends gibt es in der Abfrage nicht.");
+    // Names compare without regard to case, with or without brackets.
+    EXPECT_EQ(records->Field("[person]").AsText(), "Meier");
+    // The control, with every property set, stays usable and loads again
+    // once the name is right.
+    control.SetDataSourceDates("Terminne");
+    Show(At(2001, 11, 14));
+    control.SetDataSourceDates("Termine");
+    Show(At(2001, 11, 14));
+    EXPECT_EQ(LinesOf(At(2001, 11, 14)), Lines{"10:00 Meier"});
+}
+
+std::string EngineName(const ::testing::TestParamInfo<Engine>& info) {
+    switch (info.param) {
+    case Engine::SqliteDayCount: return "SqliteDayCount";
+    case Engine::PgTimestamp: return "PostgresTimestamp";
+    case Engine::PgDayCount: return "PostgresDayCount";
+    }
+    return "?";
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, EngineTest,
+                         ::testing::Values(Engine::SqliteDayCount, Engine::PgTimestamp, Engine::PgDayCount), EngineName);
+
+} // namespace
+} // namespace agendor::testing
