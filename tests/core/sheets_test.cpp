@@ -287,18 +287,13 @@ TEST_F(SheetFixture, ANarrowColumnCutsOnlyTheName) {
     Month(Date(2001, 12, 1));
     EXPECT_EQ(Cell(5, 1), "25");
     EXPECT_EQ(Cell(5, 3), "27");
-}
-
-TEST(SheetBeforeResize, ShowsTheDayNumbers) {
-    MemorySurface ui(Date(2001, 11, 14) + 0.5);
-    Agendor control{ui.surface()};
-    control.InitProperties();
-    ASSERT_EQ(control.instance().state.SheetColWidth, 0);
-    BuildMonthSheet(control.instance(), Date(2001, 12, 1));
-    EXPECT_EQ(ui.Grid.TextMatrix(5, 1), "25");
-    EXPECT_EQ(ui.Grid.TextMatrix(1, 5), "1");
-    BuildWeekSheet(control.instance(), Date(2001, 10, 3));
-    EXPECT_EQ(ui.Grid.TextMatrix(1, 2), "3");
+    // A zero width, as before the first resize: the day numbers alone.
+    control.Resize(0, 7185);
+    ASSERT_EQ(s().SheetColWidth, 0);
+    Month(Date(2001, 12, 1));
+    EXPECT_EQ(Cell(5, 1), "25");
+    Week(Date(2001, 10, 3));
+    EXPECT_EQ(Cell(1, 2), "3");
 }
 
 TEST_F(SheetFixture, EveryDayCellReadsBackAsItsDayAtAnyWidth) {
