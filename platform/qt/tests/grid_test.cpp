@@ -121,12 +121,17 @@ TEST_F(GridTest, AHandlerThatMovesTheCellAgainReentersTheGrid) {
     EXPECT_EQ(log.entries, (std::vector<std::string>{"EnterCell 2", "EnterCell 4"}));
 }
 
-TEST_F(GridTest, ClickOnAnotherCellRaisesEnterCellThenMouseUpThenClick) {
+// A click on another cell raises EnterCell, then MouseUp, then Click; a
+// right click keeps the current cell; a double click raises DblClick after
+// the click of its first press.
+TEST_F(GridTest, MouseButtonsRaiseTheirEventsInTheDesktopsOrder) {
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CentreOf(3, 4));
     EXPECT_EQ(log.entries, (std::vector<std::string>{"EnterCell 3,4", "MouseUp 1", "Click"}));
-}
-
-TEST_F(GridTest, DoubleClickRaisesDblClickAfterTheClickOfItsFirstPress) {
+    log.Clear();
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, CentreOf(4, 4));
+    EXPECT_EQ(grid->Row(), 3);
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"MouseUp 2", "Click"}));
+    log.Clear();
     testing::DoubleClick(grid->viewport(), CentreOf(2, 1));
     EXPECT_EQ(log.entries, (std::vector<std::string>{"EnterCell 2,1", "MouseUp 1", "Click", "DblClick", "MouseUp 1"}));
 }
