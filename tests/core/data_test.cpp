@@ -277,6 +277,10 @@ TEST(LoadDates, SelectsTodaysCellAndKeepsDateValue) {
     EXPECT_EQ(f.surface.Grid.Col(), 2);
     EXPECT_EQ(f.state().DateValue, At(2001, 11, 5, 16, 30));
     EXPECT_TRUE(f.surface.Grid.Redraw());
+    // The day grid's title names the day of the cell, not DateValue's.
+    ShowDay(f.in());
+    EXPECT_EQ(f.surface.txtToolbarTag.Text(), "Mi, 14.11.01");
+    EXPECT_EQ(f.state().ShownDay, At(2001, 11, 14));
 }
 
 TEST(LoadDates, WithoutTodaySelectsTheCellOfTheSelectedDayNumber) {
@@ -434,21 +438,14 @@ TEST(ShowDay, ADayWithoutAppointmentsShowsTheHeaderOnly) {
     EXPECT_EQ(zoom.Col(), 1);
 }
 
-TEST(ShowDay, AMidnightAppointmentReadsZeroHundred) {
+TEST(ShowDay, MidnightReadsZeroHundredNullValuesBecomeEmptyTextsAndNullDatesAreSkipped) {
     AppointmentFixture f;
-    f.appointments = {{1, At(2001, 11, 14), "Nacht"}};
-    f.control.Refresh();
-    ShowDay(f.in());
-    EXPECT_EQ(f.surface.GridZoom.TextMatrix(1, 0), "00:00");
-}
-
-TEST(ShowDay, NullValuesBecomeEmptyTextsAndNullDatesAreSkipped) {
-    AppointmentFixture f;
-    f.appointments = {{1, At(2001, 11, 14, 8), std::nullopt}, {2, std::nullopt, "X"}, {3, At(2001, 11, 14, 9), "Meier"}};
+    f.appointments = {{1, At(2001, 11, 14), std::nullopt}, {2, std::nullopt, "X"}, {3, At(2001, 11, 14, 9), "Meier"}};
     f.control.Refresh();
     ShowDay(f.in());
     const memory::MemoryGrid& zoom = f.surface.GridZoom;
     ASSERT_EQ(zoom.Rows(), 3);
+    EXPECT_EQ(zoom.TextMatrix(1, 0), "00:00");
     EXPECT_EQ(zoom.TextMatrix(1, 1), "");
     EXPECT_EQ(zoom.TextMatrix(2, 1), "Meier");
 }
@@ -595,15 +592,6 @@ TEST(ShowDay, TheShownDayOutlivesAReloadThatMovesTheSheetToToday) {
     EXPECT_EQ(f.surface.Grid.Row(), 4);
     EXPECT_EQ(f.surface.Grid.Col(), 1);
     EXPECT_EQ(f.state().DateValue, At(2001, 11, 20));
-}
-
-TEST(ShowDay, TheTitleNamesTheQueriedDayEvenWhenDateValueDiffers) {
-    AppointmentFixture f;
-    f.control.SetDateValue(At(2001, 11, 5));
-    f.control.Refresh();  // today's cell (14th) is current, DateValue the 5th
-    ShowDay(f.in());
-    EXPECT_EQ(f.surface.txtToolbarTag.Text(), "Mi, 14.11.01");
-    EXPECT_EQ(f.state().ShownDay, At(2001, 11, 14));
 }
 
 TEST(HideDayGrid, HidesTheGroupAndDropsAPendingRow) {
