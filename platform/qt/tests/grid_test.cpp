@@ -327,12 +327,6 @@ TEST_F(GridTest, PaintsCellColoursTheCurrentCellAndLinesBrokenAtCr) {
     EXPECT_GT(CountColour(image, header, Qt::black), 0);
 }
 
-} // namespace
-} // namespace agendor::qt
-
-namespace agendor::qt {
-namespace {
-
 TEST(GridFixedRow, StaysAtTheTopWhileTheRowsScrollAndTakesNoClick) {
     QWidget window;
     window.resize(300, 200);
