@@ -37,6 +37,10 @@ int MonthDay(DateTime value) {
 }
 
 TEST(EasterSundayTest, AgreesWithMeeusInEveryYear) {
+    // The reference itself, at the earliest and latest Easters and the ends
+    // of the table (the named days below anchor further years).
+    const std::pair<int, int> known[] = {{1818, 322}, {1943, 425}, {2285, 322}, {1582, 418}, {2399, 328}};
+    for (const auto& [year, monthDay] : known) EXPECT_EQ(MeeusEaster(year), monthDay) << year;
     for (int year = dt::kMinYear; year <= dt::kMaxYear; ++year) {
         const DateTime easter = EasterSunday(year);
         ASSERT_EQ(dt::Year(easter), year);
@@ -57,36 +61,6 @@ TEST(EasterSundayTest, TableAndGeneralRuleAgreeWhereTheTableHolds) {
         ASSERT_LE(monthDay, 425) << year;
     }
 }
-
-struct EasterCase {
-    const char* name;
-    int year;
-    int monthDay;  // month * 100 + day
-};
-
-void PrintTo(const EasterCase& c, std::ostream* out) { *out << c.name; }
-
-class KnownEasterTest : public testing::TestWithParam<EasterCase> {};
-
-TEST_P(KnownEasterTest, FallsOnTheKnownDate) {
-    EXPECT_EQ(MonthDay(EasterSunday(GetParam().year)), GetParam().monthDay);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Years, KnownEasterTest,
-    testing::Values(EasterCase{"Y2000EpactCorrectedFrom29", 2000, 423},
-                    EasterCase{"Y1954EpactCorrectedFrom28", 1954, 418},
-                    EasterCase{"Y2019", 2019, 421},
-                    EasterCase{"Y2001", 2001, 415},
-                    EasterCase{"Y2008", 2008, 323},
-                    EasterCase{"Y1818Earliest", 1818, 322},
-                    EasterCase{"Y1943Latest", 1943, 425},
-                    EasterCase{"Y2285Earliest", 2285, 322},
-                    EasterCase{"Y1583FirstOfTable", 1583, 410},
-                    EasterCase{"Y2399LastOfTable", 2399, 328},
-                    EasterCase{"Y2400AfterTable", 2400, 416},
-                    EasterCase{"Y1582BeforeTable", 1582, 418}),
-    [](const testing::TestParamInfo<EasterCase>& info) { return std::string(info.param.name); });
 
 struct NamedDayCase {
     const char* test;

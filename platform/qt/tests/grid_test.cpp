@@ -64,23 +64,16 @@ TEST_F(GridTest, CodeMovesRaiseEnterCellInsideTheCallOnlyWhenTheCellMoves) {
     EXPECT_EQ(grid->Row(), 0);
 }
 
-TEST_F(GridTest, EnterCellIsRaisedWhileRedrawIsOffAndPaintingIsSuppressed) {
-    grid->SetRedraw(false);
-    EXPECT_FALSE(grid->updatesEnabled());
-    grid->SetRow(5);
-    grid->SetRedraw(true);
-    EXPECT_TRUE(grid->updatesEnabled());
-    EXPECT_EQ(log.entries, (std::vector<std::string>{"EnterCell 5,0"}));
-}
-
 // A sheet build moves the current cell and sets texts and heights thousands
 // of times with Redraw off: the view must not be laid out or moved per call,
-// only once when Redraw comes back on.
+// only once when Redraw comes back on. EnterCell is still raised and
+// painting is suppressed meanwhile.
 TEST_F(GridTest, WhileRedrawIsOffTheViewCatchesUpOnceWhenItComesBackOn) {
     int resized = 0, moved = 0;
     QObject::connect(grid->verticalHeader(), &QHeaderView::sectionResized, [&] { ++resized; });
     QObject::connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, [&] { ++moved; });
     grid->SetRedraw(false);
+    EXPECT_FALSE(grid->updatesEnabled());
     for (int pass = 0; pass < 3; ++pass) {
         for (int r = 1; r < 7; ++r) {
             grid->SetRowHeight(r, 900 + 100 * pass);
@@ -94,8 +87,10 @@ TEST_F(GridTest, WhileRedrawIsOffTheViewCatchesUpOnceWhenItComesBackOn) {
     EXPECT_EQ(resized, 0);
     EXPECT_EQ(moved, 0);
     ASSERT_FALSE(log.entries.empty());
+    EXPECT_EQ(log.entries.front(), "EnterCell 1,1");  // (1, 0) was current
     EXPECT_EQ(log.entries.back(), "EnterCell 6,6");
     grid->SetRedraw(true);
+    EXPECT_TRUE(grid->updatesEnabled());
     EXPECT_EQ(resized, 6);
     EXPECT_EQ(moved, 1);
     EXPECT_EQ(grid->currentIndex(), grid->model()->index(6, 6));
@@ -121,12 +116,17 @@ TEST_F(GridTest, AHandlerThatMovesTheCellAgainReentersTheGrid) {
     EXPECT_EQ(log.entries, (std::vector<std::string>{"EnterCell 2", "EnterCell 4"}));
 }
 
-TEST_F(GridTest, ClickOnAnotherCellRaisesEnterCellThenMouseUpThenClick) {
+// A click on another cell raises EnterCell, then MouseUp, then Click; a
+// right click keeps the current cell; a double click raises DblClick after
+// the click of its first press.
+TEST_F(GridTest, MouseButtonsRaiseTheirEventsInTheDesktopsOrder) {
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CentreOf(3, 4));
     EXPECT_EQ(log.entries, (std::vector<std::string>{"EnterCell 3,4", "MouseUp 1", "Click"}));
-}
-
-TEST_F(GridTest, DoubleClickRaisesDblClickAfterTheClickOfItsFirstPress) {
+    log.Clear();
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, CentreOf(4, 4));
+    EXPECT_EQ(grid->Row(), 3);
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"MouseUp 2", "Click"}));
+    log.Clear();
     testing::DoubleClick(grid->viewport(), CentreOf(2, 1));
     EXPECT_EQ(log.entries, (std::vector<std::string>{"EnterCell 2,1", "MouseUp 1", "Click", "DblClick", "MouseUp 1"}));
 }
@@ -326,12 +326,6 @@ TEST_F(GridTest, PaintsCellColoursTheCurrentCellAndLinesBrokenAtCr) {
     EXPECT_EQ(CountColour(image, QRect(header.left(), header.top(), 30, header.height()), Qt::black), 0);
     EXPECT_GT(CountColour(image, header, Qt::black), 0);
 }
-
-} // namespace
-} // namespace agendor::qt
-
-namespace agendor::qt {
-namespace {
 
 TEST(GridFixedRow, StaysAtTheTopWhileTheRowsScrollAndTakesNoClick) {
     QWidget window;
