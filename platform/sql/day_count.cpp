@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "agendor/platform/date_time.h"
+#include "agendor/platform/sql/text_pieces.h"
 
 namespace agendor::sql::day_count {
 namespace {
@@ -42,17 +43,17 @@ std::string Compare(const std::string& field, const std::string& integralPart, c
     const long day = date.DayNumber();
     if (!date.IsMidnight()) {
         // From day 1 on every earlier value is also smaller.
-        if (day >= 1) return "(" + field + " " + op + " " + Value(date) + ")";
+        if (day >= 1) return Cat("(", field, " ", op, " ", Value(date), ")");
         // Before it, compare calendar keys: day plus the forward fraction.
         const double value = dt::FromYmdHms(date.year, date.month, date.day, date.hour, date.minute, date.second);
-        return "(" + OrderKey(field, integralPart, std::nullopt) + " " + op + " " + NumberText(KeyOf(value)) + ")";
+        return Cat("(", OrderKey(field, integralPart, std::nullopt), " ", op, " ", NumberText(KeyOf(value)), ")");
     }
-    if (op == ">=") return "(" + AtOrAfter(field, day) + ")";
-    if (op == "<") return "(" + Before(field, day) + ")";
+    if (op == ">=") return Cat("(", AtOrAfter(field, day), ")");
+    if (op == "<") return Cat("(", Before(field, day), ")");
     const std::string value = std::to_string(day);
     if (day <= 0) {
-        if (op == ">") return "(" + AtOrAfter(field, day) + " AND " + field + " <> " + value + ")";
-        if (op == "<=") return "(" + Before(field, day) + " OR " + field + " = " + value + ")";
+        if (op == ">") return Cat("(", AtOrAfter(field, day), " AND ", field, " <> ", value, ")");
+        if (op == "<=") return Cat("(", Before(field, day), " OR ", field, " = ", value, ")");
     }
     return "(" + field + " " + op + " " + value + ")";
 }
