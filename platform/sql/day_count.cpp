@@ -1,8 +1,10 @@
 #include "agendor/platform/sql/day_count.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "agendor/platform/date_time.h"
+#include "agendor/platform/sql/text_pieces.h"
 
 namespace agendor::sql::day_count {
 namespace {
@@ -13,8 +15,11 @@ std::string NumberText(double value) {
     return std::string(buffer, result.ptr);
 }
 
-// The time of day of a literal as a fraction, counted forward.
-double Fraction(const DateLiteral& date) { return (date.hour * 3600 + date.minute * 60 + date.second) / 86400.0; }
+// The calendar key of a stored value, computed as OrderKey has the engine
+// compute it: 2 * trunc(v) - v in double precision. Taking the key of the
+// value the control stores for the literal (rather than day + fraction,
+// which may differ in the last bit) keeps "=" true for that very value.
+double KeyOf(double value) { return value < 0 ? 2 * std::trunc(value) - value : value; }
 
 } // namespace
 
@@ -38,16 +43,17 @@ std::string Compare(const std::string& field, const std::string& integralPart, c
     const long day = date.DayNumber();
     if (!date.IsMidnight()) {
         // From day 1 on every earlier value is also smaller.
-        if (day >= 1) return "(" + field + " " + op + " " + Value(date) + ")";
+        if (day >= 1) return Cat("(", field, " ", op, " ", Value(date), ")");
         // Before it, compare calendar keys: day plus the forward fraction.
-        return "(" + OrderKey(field, integralPart, std::nullopt) + " " + op + " " + NumberText(day + Fraction(date)) + ")";
+        const double value = dt::FromYmdHms(date.year, date.month, date.day, date.hour, date.minute, date.second);
+        return Cat("(", OrderKey(field, integralPart, std::nullopt), " ", op, " ", NumberText(KeyOf(value)), ")");
     }
-    if (op == ">=") return "(" + AtOrAfter(field, day) + ")";
-    if (op == "<") return "(" + Before(field, day) + ")";
+    if (op == ">=") return Cat("(", AtOrAfter(field, day), ")");
+    if (op == "<") return Cat("(", Before(field, day), ")");
     const std::string value = std::to_string(day);
     if (day <= 0) {
-        if (op == ">") return "(" + AtOrAfter(field, day) + " AND " + field + " <> " + value + ")";
-        if (op == "<=") return "(" + Before(field, day) + " OR " + field + " = " + value + ")";
+        if (op == ">") return Cat("(", AtOrAfter(field, day), " AND ", field, " <> ", value, ")");
+        if (op == "<=") return Cat("(", Before(field, day), " OR ", field, " = ", value, ")");
     }
     return "(" + field + " " + op + " " + value + ")";
 }

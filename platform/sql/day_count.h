@@ -13,23 +13,25 @@
 #include <string>
 
 #include "agendor/platform/sql/query_syntax.h"
+#include "agendor/sql_export.h"
 
 namespace agendor::sql::day_count {
 
 // "at or after midnight of day" and "before midnight of day" as one
 // comparison each, which an index on the field can serve.
-std::string AtOrAfter(const std::string& field, long day);
-std::string Before(const std::string& field, long day);
+AGENDOR_SQL_EXPORT std::string AtOrAfter(const std::string& field, long day);
+AGENDOR_SQL_EXPORT std::string Before(const std::string& field, long day);
 // field op literal (= <> < <= > >=) in calendar order. integralPart: the
 // engine's spelling of the field's integral part, truncated towards zero
 // (SQLite's CAST AS INTEGER, PostgreSQL's trunc).
-std::string Compare(const std::string& field, const std::string& integralPart, const std::string& op,
-                    const DateLiteral& date);
+AGENDOR_SQL_EXPORT std::string Compare(const std::string& field, const std::string& integralPart,
+                                       const std::string& op, const DateLiteral& date);
 // A sort key in calendar order: the field itself when the query lets
 // through only days from 1 on (firstDay), so the index keeps serving the
 // order.
-std::string OrderKey(const std::string& field, const std::string& integralPart, std::optional<long> firstDay);
+AGENDOR_SQL_EXPORT std::string OrderKey(const std::string& field, const std::string& integralPart,
+                                        std::optional<long> firstDay);
 // The value of a literal as the field stores it.
-std::string Value(const DateLiteral& date);
+AGENDOR_SQL_EXPORT std::string Value(const DateLiteral& date);
 
 } // namespace agendor::sql::day_count

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "agendor/platform/sql/text_pieces.h"
+
 namespace agendor::sql {
 
 std::string SqlTarget::TextLiteral(const std::string& text) const {
@@ -27,15 +29,6 @@ std::string SqlTarget::DateOrderKey(const DateField& field, std::optional<long>)
 std::string SqlTarget::TextOrderKey(const std::string& expression, const FieldRef*) const { return expression; }
 
 namespace {
-
-// Pieces appended in order. Used where a piece is a temporary: GCC 12 at
-// -O3 warns that "(" + temporary may copy overlapping memory.
-template <typename... Pieces>
-std::string Cat(const Pieces&... pieces) {
-    std::string result;
-    (result.append(pieces), ...);
-    return result;
-}
 
 class Writer {
 public:

@@ -170,6 +170,17 @@ TEST_P(EngineTest, DaysBefore1900ComeInCalendarOrder) {
               (Moments{{-1, 1080}, {0, 360}, {0, 720}}));
 }
 
+// The engine computes a stored value's calendar key in double precision;
+// the literal's key must be the same number, to the last bit, or "=" misses
+// the very moment the control stored (27 Oct 1899 00:00:01 is such a case).
+TEST_P(EngineTest, TimedLiteralBefore1900EqualsItsStoredMoment) {
+    const DateTime moment = dt::FromYmdHms(1899, 10, 27, 0, 0, 1);
+    host->Insert(moment, "x");
+    host->Insert(dt::FromYmdHms(1899, 10, 27, 0, 0, 2), "x");
+    EXPECT_EQ(Dates("SELECT * From Termine WHERE Termine.Datum = #10/27/1899 0:00:01#"),
+              (std::vector<DateTime>{moment}));
+}
+
 TEST_P(EngineTest, PersonsComeInGermanOrder) {
     host->Execute("DELETE FROM \"Personen\"");
     const Lines names = {"Zander", "albers", "Özdemir", "Albers", "de Vries", "Müller", "Mueller", "Muller",

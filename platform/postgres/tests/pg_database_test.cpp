@@ -1,16 +1,20 @@
 // The PostgreSQL engine on the tests' server: name resolution, the read-only
 // session on one connection with its prepared statements, reading the
 // server's types, the plans of the translated texts, and a connection that
-// drops when the server restarts.
+// drops when the server restarts, met by the engine and by the control.
 #include "agendor/platform/postgres/pg_database.h"
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "agendor/control/agendor.h"
 #include "agendor/platform/date_time.h"
+#include "agendor/platform/memory/surface.h"
+#include "agendor/sheet/sheet_model.h"
 #include "tests/support/pg_test_schema.h"
 
 namespace agendor::postgres {
@@ -132,16 +136,33 @@ TEST(PgDatabase, TheRangeAndTheDayUseTheIndexAndTheLiteralDayScans) {
     EXPECT_EQ(Column(*db->OpenRecordset(kDay), "TerminID"), Column(*scanning->OpenRecordset(kDay), "TerminID"));
 }
 
+// A server of its own for the tests that restart it, stopped at the end.
+class RestartedServer {
+public:
+    explicit RestartedServer(const std::string& name)
+        : dir_("/tmp/agendor-pg-" + name + "-" + std::to_string(::getpid())),
+          script_(std::string("bash ") + AGENDOR_PG_SERVER_SCRIPT) {
+        started_ = std::system((script_ + " start " + dir_ + " agendor >/dev/null").c_str()) == 0;
+    }
+    ~RestartedServer() { (void)std::system((script_ + " stop " + dir_).c_str()); }
+    RestartedServer(const RestartedServer&) = delete;
+    RestartedServer& operator=(const RestartedServer&) = delete;
+
+    bool Started() const { return started_; }
+    bool Restart() const { return std::system((script_ + " restart " + dir_).c_str()) == 0; }
+    std::string Conninfo() const { return "host=" + dir_ + " user=postgres dbname=agendor"; }
+
+private:
+    std::string dir_;
+    std::string script_;
+    bool started_ = false;
+};
+
 // A server of its own, restarted between two loads.
 TEST(PgDatabase, ADroppedConnectionIsOneClearErrorAndTheNextLoadConnectsAgain) {
-    const std::string dir = "/tmp/agendor-pg-restart-" + std::to_string(::getpid());
-    const std::string script = std::string("bash ") + AGENDOR_PG_SERVER_SCRIPT;
-    ASSERT_EQ(std::system((script + " start " + dir + " agendor >/dev/null").c_str()), 0);
-    struct StopServer {
-        std::string command;
-        ~StopServer() { (void)std::system(command.c_str()); }
-    } stop{script + " stop " + dir};
-    const std::string conninfo = "host=" + dir + " user=postgres dbname=agendor";
+    RestartedServer server("restart");
+    ASSERT_TRUE(server.Started());
+    const std::string conninfo = server.Conninfo();
     {
         PgTestSchema schema(conninfo);
         schema.Execute(
@@ -151,7 +172,7 @@ TEST(PgDatabase, ADroppedConnectionIsOneClearErrorAndTheNextLoadConnectsAgain) {
         EXPECT_EQ(Column(*db->OpenRecordset(kDay), "Person"), std::vector<std::string>{"Meier"});
         const int before = db->BackendPid();
 
-        ASSERT_EQ(std::system((script + " restart " + dir).c_str()), 0);
+        ASSERT_TRUE(server.Restart());
         const std::string error = ErrorOf([&] { db->OpenRecordset(kDay); });
         EXPECT_EQ(error.rfind("Die Verbindung zum Datenbankserver ist abgebrochen; sie wird beim nächsten Laden neu "
                               "aufgebaut",
@@ -161,6 +182,68 @@ TEST(PgDatabase, ADroppedConnectionIsOneClearErrorAndTheNextLoadConnectsAgain) {
         EXPECT_EQ(Column(*db->CreateQueryDef("", kDay)->OpenRecordset(), "Person"), std::vector<std::string>{"Meier"});
         EXPECT_NE(db->BackendPid(), before);
     }
+}
+
+// The same drop as the control's user meets it: the Refresh that meets the
+// dropped connection shows one error box naming it (the persons query in
+// the same Refresh already runs on a new connection), and the next Refresh
+// shows the sheet again without a box. "Today" is 14 November 2001.
+TEST(PgDatabase, TheControlReportsADroppedConnectionOnceAndTheNextRefreshLoads) {
+    RestartedServer server("control-restart");
+    ASSERT_TRUE(server.Started());
+    PgTestSchema schema(server.Conninfo());
+    schema.Execute(
+        "CREATE TABLE \"Personen\" (\"PersonID\" integer PRIMARY KEY, \"Name\" text);"
+        "INSERT INTO \"Personen\" VALUES (3, 'Meier'), (7, 'Ober');"
+        "CREATE TABLE \"Termine\" (\"TerminID\" integer PRIMARY KEY, \"Datum\" timestamp, \"Person\" text);"
+        "INSERT INTO \"Termine\" VALUES (1, '2001-11-20 09:30', 'Meier'), (2, '2001-11-20 14:00', 'Ober')");
+    memory::MemorySurface surface;
+    Agendor control(surface.surface());
+    control.InitProperties();
+    control.Resize(8175, 7185);
+    control.SetDataSourcePerson("Personen");
+    control.SetFieldSourcePersonID("PersonID");
+    control.SetFieldSourcePerson("Name");
+    control.SetDataSourceDates("Termine");
+    control.SetFieldDatesDateID("TerminID");
+    control.SetFieldDatesDate("Datum");
+    control.SetFieldDatesPerson("Person");
+    control.SetWorkspace(std::make_shared<Workspace>());
+    control.SetDatabase(PgDatabase::Open(schema.Conninfo()));
+    control.instance().state.View = agMonat;
+    control.SetDateValue(dt::FromYmd(2001, 11, 14));
+    const std::vector<Message>& messages = surface.container.Messages();
+    const SheetCell cell = MonthCellOf(dt::FromYmd(2001, 11, 20));
+    const std::vector<std::string> sheet = {"09:30 Meier", "14:00 Ober"};
+    // The cell's appointment lines, without the day text above them.
+    auto appointments = [&] {
+        std::vector<std::string> lines = surface.Grid.CellLines(cell.row, cell.col);
+        if (!lines.empty()) lines.erase(lines.begin());
+        return lines;
+    };
+    auto refresh = [&] {
+        control.Refresh();
+        surface.ProcessEvents();
+    };
+    refresh();
+    ASSERT_TRUE(messages.empty()) << messages.front().text;
+    ASSERT_EQ(appointments(), sheet);
+
+    ASSERT_TRUE(server.Restart());
+    refresh();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text.rfind("Agendor-Fehlercode 4\r\nDie Verbindung zum Datenbankserver ist abgebrochen; "
+                                     "sie wird beim nächsten Laden neu aufgebaut",
+                                     0),
+              0u)
+        << messages[0].text;
+    EXPECT_EQ(messages[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(surface.cboPerson.ListCount(), 2);
+
+    refresh();
+    EXPECT_EQ(messages.size(), 1u) << messages.back().text;
+    EXPECT_EQ(appointments(), sheet);
+    EXPECT_EQ(surface.cboPerson.ListCount(), 2);
 }
 
 } // namespace
