@@ -204,7 +204,12 @@ void DemoWindow::ConnectHandlers(const std::string& source) {
     // reports of stored changes come and go beside them.
     selectedDay_ = new QLabel(this);
     statusBar()->addPermanentWidget(selectedDay_);
-    statusBar()->addPermanentWidget(new QLabel("Datenbank: " + Text(source), this));
+    // A file is named by its name, so that the reports beside it keep
+    // their room; the whole path is the label's tool tip.
+    const QFileInfo sourceFile(Text(source));
+    auto* database = new QLabel("Datenbank: " + (sourceFile.isFile() ? sourceFile.fileName() : Text(source)), this);
+    database->setToolTip(Text(source));
+    statusBar()->addPermanentWidget(database);
     ShowSelectedDay(calendar_->control().DateValue());
     connect(calendar_, &qt::AgendorWidget::selectedDayChanged, this, [this](double day) { ShowSelectedDay(day); });
     connect(calendar_, &qt::AgendorWidget::doubleClicked, this, [this](double day) {
