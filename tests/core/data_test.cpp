@@ -208,12 +208,12 @@ TEST(LoadDates, AFailedQueryShowsTheCode4BoxAndLeavesTheSheetLive) {
     AppointmentFixture f;
     f.control.SetDataSourceDates("Terminne");
     f.database->SetFailure(SheetRangeQuery(f.state(), f.state().DateValue, agMonat),
-                           "Das Microsoft Jet-Datenbankmodul findet die Eingabetabelle oder Abfrage 'Terminne' nicht.");
+                           "Das Datenbankmodul findet die Eingabetabelle oder Abfrage 'Terminne' nicht.");
     f.control.Refresh();
     ASSERT_EQ(f.messages().size(), 1u);
     const Message& box = f.messages()[0];
     EXPECT_EQ(box.text,
-              "Agendor-Fehlercode 4\r\nDas Microsoft Jet-Datenbankmodul findet die Eingabetabelle oder Abfrage "
+              "Agendor-Fehlercode 4\r\nDas Datenbankmodul findet die Eingabetabelle oder Abfrage "
               "'Terminne' nicht.");
     EXPECT_EQ(box.title, "Agendor3.ocx");
     EXPECT_EQ(box.icon, MessageIcon::Critical);
