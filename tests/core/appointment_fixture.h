@@ -14,6 +14,7 @@
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/memory/database.h"
 #include "agendor/platform/memory/surface.h"
+#include "tests/support/test_control.h"
 
 namespace agendor::testing {
 
@@ -54,15 +55,7 @@ class AppointmentFixture {
 public:
     explicit AppointmentFixture(DateTime now = memory::kDefaultNow)
         : surface(now), control(surface.surface()) {
-        control.InitProperties();
-        control.Resize(8175, 7185);
-        control.SetDataSourcePerson("Personen");
-        control.SetFieldSourcePersonID("PersonID");
-        control.SetFieldSourcePerson("Name");
-        control.SetDataSourceDates("Termine");
-        control.SetFieldDatesDateID("TerminID");
-        control.SetFieldDatesDate("Datum");
-        control.SetFieldDatesPerson("Person");
+        testing::SetUpTestControl(control);
         control.SetWorkspace(std::make_shared<memory::MemoryWorkspace>());
         control.SetDatabase(database);
         database->SetResponder([this](const std::string& text) { return Answer(text); });

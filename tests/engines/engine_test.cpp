@@ -18,6 +18,7 @@
 #include "agendor/platform/memory/surface.h"
 #include "agendor/sheet/sheet_model.h"
 #include "tests/engines/engine_host.h"
+#include "tests/support/test_control.h"
 
 namespace agendor::testing {
 namespace {
@@ -43,15 +44,7 @@ protected:
     EngineTest() : host(MakeEngineHost(GetParam())), control(surface.surface()) {
         host->Execute("INSERT INTO \"Personen\" (\"PersonID\", \"Name\") VALUES (3, 'Meier'), (7, 'Albers'), "
                       "(12, 'Zander')");
-        control.InitProperties();
-        control.Resize(8175, 7185);
-        control.SetDataSourcePerson("Personen");
-        control.SetFieldSourcePersonID("PersonID");
-        control.SetFieldSourcePerson("Name");
-        control.SetDataSourceDates("Termine");
-        control.SetFieldDatesDateID("TerminID");
-        control.SetFieldDatesDate("Datum");
-        control.SetFieldDatesPerson("Person");
+        testing::SetUpTestControl(control);
         control.SetWorkspace(std::make_shared<Workspace>());
     }
 

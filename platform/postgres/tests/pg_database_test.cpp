@@ -16,6 +16,7 @@
 #include "agendor/platform/memory/surface.h"
 #include "agendor/sheet/sheet_model.h"
 #include "tests/support/pg_test_schema.h"
+#include "tests/support/test_control.h"
 
 namespace agendor::postgres {
 namespace {
@@ -199,15 +200,7 @@ TEST(PgDatabase, TheControlReportsADroppedConnectionOnceAndTheNextRefreshLoads) 
         "INSERT INTO \"Termine\" VALUES (1, '2001-11-20 09:30', 'Meier'), (2, '2001-11-20 14:00', 'Ober')");
     memory::MemorySurface surface;
     Agendor control(surface.surface());
-    control.InitProperties();
-    control.Resize(8175, 7185);
-    control.SetDataSourcePerson("Personen");
-    control.SetFieldSourcePersonID("PersonID");
-    control.SetFieldSourcePerson("Name");
-    control.SetDataSourceDates("Termine");
-    control.SetFieldDatesDateID("TerminID");
-    control.SetFieldDatesDate("Datum");
-    control.SetFieldDatesPerson("Person");
+    agendor::testing::SetUpTestControl(control);
     control.SetWorkspace(std::make_shared<Workspace>());
     control.SetDatabase(PgDatabase::Open(schema.Conninfo()));
     control.instance().state.View = agMonat;

@@ -16,6 +16,7 @@
 #include "agendor/platform/sqlite/sqlite_database.h"
 #include "agendor/platform/sqlite/tests/test_files.h"
 #include "agendor/sheet/sheet_model.h"
+#include "tests/support/test_control.h"
 
 namespace agendor {
 namespace {
@@ -56,15 +57,7 @@ protected:
             "CREATE TABLE Termine (TerminID INTEGER PRIMARY KEY, Datum REAL, Person TEXT);"
             "CREATE INDEX Termine_Datum ON Termine (Datum);"
             "INSERT INTO Personen (PersonID, Name) VALUES (3, 'Meier'), (7, 'Albers'), (12, 'Zander');");
-        control.InitProperties();
-        control.Resize(8175, 7185);
-        control.SetDataSourcePerson("Personen");
-        control.SetFieldSourcePersonID("PersonID");
-        control.SetFieldSourcePerson("Name");
-        control.SetDataSourceDates("Termine");
-        control.SetFieldDatesDateID("TerminID");
-        control.SetFieldDatesDate("Datum");
-        control.SetFieldDatesPerson("Person");
+        agendor::testing::SetUpTestControl(control);
         control.SetWorkspace(std::make_shared<sqlite::SqliteWorkspace>());
     }
 
