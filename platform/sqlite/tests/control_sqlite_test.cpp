@@ -181,7 +181,7 @@ TEST_F(ControlOnSqlite, AFullCellGetsItsMarkersInOrderWithTheDayAsTag) {
     EXPECT_EQ(surface.txtToolbarTag.Text(), "Mi, 21.11.01");
 }
 
-TEST_F(ControlOnSqlite, TheDayGridListsTheDayInTimeOrderWithOneQuery) {
+TEST_F(ControlOnSqlite, TheDayGridLoadsItsDayWithOneQuery) {
     Insert({{At(2001, 11, 20, 14), "Albers"}, {At(2001, 11, 20, 9, 30), "Meier"}, {At(2001, 11, 20, 11, 15), "Zander"},
             {At(2001, 11, 21, 0), "Morgen"}, {At(2001, 11, 19, 23, 59), "Gestern"}});
     Show(At(2001, 11, 14));
@@ -190,17 +190,9 @@ TEST_F(ControlOnSqlite, TheDayGridListsTheDayInTimeOrderWithOneQuery) {
     ASSERT_EQ(database->texts.size(), 1u);
     EXPECT_EQ(database->texts[0],
               "SELECT *  From Termine WHERE (((DateValue([Datum]))=#11/20/2001#)) ORDER BY Termine.Datum");
-    const memory::MemoryGrid& zoom = surface.GridZoom;
-    ASSERT_EQ(zoom.Rows(), 4);
-    const char* times[] = {"09:30", "11:15", "14:00"};
-    const char* people[] = {"Meier", "Zander", "Albers"};
-    for (int r = 1; r <= 3; ++r) {
-        EXPECT_EQ(zoom.TextMatrix(r, 0), times[r - 1]);
-        EXPECT_EQ(zoom.TextMatrix(r, 1), people[r - 1]);
-    }
-    // The hidden columns carry what editing needs to find the record.
-    EXPECT_EQ(ParseDayGridDateTime(zoom.TextMatrix(1, 2)), At(2001, 11, 20, 9, 30));
-    EXPECT_EQ(zoom.TextMatrix(1, 3), "2");
+    // The rows themselves, in time order with their hidden columns, are
+    // checked on every engine (tests/engines).
+    EXPECT_EQ(surface.GridZoom.Rows(), 4);
     EXPECT_TRUE(messages().empty());
 }
 
