@@ -27,8 +27,11 @@ ColumnType TypeOf(const std::string& category, const std::string& typeName) {
 // the search path shows, with their columns in order. ASCII letters only
 // are folded, as the dialect does.
 constexpr const char* kLookup =
-    "SELECT c.relname, a.attname, t.typcategory, format_type(a.atttypid, a.atttypmod), c.oid "
+    "SELECT c.relname, a.attname, t.typcategory, format_type(a.atttypid, a.atttypmod), c.oid, "
+    "c.relkind IN ('r', 'm') AND NOT c.relhassubclass AND NOT c.relrowsecurity "
+    "AND n.nspname NOT LIKE 'pg\\_%' AND n.nspname <> 'information_schema' "
     "FROM pg_catalog.pg_class c "
+    "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
     "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
     "JOIN pg_catalog.pg_type t ON t.oid = a.atttypid "
     "WHERE c.relkind IN ('r', 'v', 'm', 'f', 'p') AND pg_catalog.pg_table_is_visible(c.oid) "
@@ -64,6 +67,7 @@ const TableInfo* Catalog::Find(PGconn* connection, const std::string& name) {
         TableInfo& table = found[PQgetvalue(result.get(), row, 0)];
         table.name = PQgetvalue(result.get(), row, 0);
         table.oid = PQgetvalue(result.get(), row, 4);
+        table.changesOnlyByCommit = PQgetvalue(result.get(), row, 5)[0] == 't';
         table.columns.push_back(
             {PQgetvalue(result.get(), row, 1), TypeOf(PQgetvalue(result.get(), row, 2), PQgetvalue(result.get(), row, 3)),
              PQgetvalue(result.get(), row, 3)});

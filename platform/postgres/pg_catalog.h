@@ -23,6 +23,11 @@ struct TableInfo {
     std::string name;  // as stored
     std::vector<ColumnInfo> columns;
     std::string oid;  // the server's object id, the same for every connection
+    // A plain table of the host (or a materialized view): its rows change
+    // only when a transaction commits. Not so a view (it may read anything,
+    // the clock included), a foreign table, a table with child tables or
+    // row security, or the server's own tables and views.
+    bool changesOnlyByCommit = false;
 
     // The column whose name equals field without regard to case; an exact
     // match wins over others.

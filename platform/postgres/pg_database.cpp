@@ -20,6 +20,15 @@ namespace {
 constexpr const char* kSessionSettings =
     "SET default_transaction_read_only = on; SET DateStyle = 'ISO, YMD'; SET client_encoding = 'UTF8'";
 
+// The server's snapshot as text, "xmin:xmax:xip,...", asked for before each
+// run of a text whose result may be handed out again.
+constexpr const char* kSnapshotStatement = "agendor_snapshot";
+constexpr const char* kSnapshotQuery = "SELECT pg_current_snapshot()";
+
+// A result larger than this is not kept: it would hold more memory than the
+// round trip it saves is worth.
+constexpr std::size_t kKeptResultBytes = 16u << 20;
+
 constexpr const char* kLostConnection =
     "Die Verbindung zum Datenbankserver ist abgebrochen; sie wird beim nächsten Laden neu aufgebaut";
 
@@ -38,8 +47,19 @@ public:
     const std::string& Name() const { return name_; }
     int BackendPid() const { return connection_ ? PQbackendPID(connection_.get()) : 0; }
 
+    // Equal snapshots before two runs of a text mean that no transaction
+    // ended between them: a commit either removes its transaction from the
+    // list of those in progress (xip) or, for the newest one, moves xmax
+    // past it. So the rows the first run gave are exactly what the text
+    // would give now, and its result is handed out again.
     std::unique_ptr<Recordset> Run(const std::string& text) {
         Prepared& prepared = Lookup(text);
+        std::string snapshot;
+        if (prepared.reusable) {
+            snapshot = CurrentSnapshot(text);
+            if (prepared.last && snapshot == prepared.snapshot)
+                return std::make_unique<PgRecordset>(prepared.last, text);
+        }
         Result result(PQexecPrepared(connection_.get(), prepared.name.c_str(), 0, nullptr, nullptr, nullptr, 0));
         if (Failed(result.get())) {
             CheckConnection(result.get(), text);
@@ -50,7 +70,13 @@ public:
             Drop(text);
             throw PgError("Die Abfrage ließ sich nicht ausführen: " + message, text, state);
         }
-        return std::make_unique<PgRecordset>(std::move(result), text);
+        SharedResult rows = Share(std::move(result));
+        prepared.last.reset();
+        if (prepared.reusable && PQresultMemorySize(rows.get()) <= kKeptResultBytes) {
+            prepared.last = rows;
+            prepared.snapshot = std::move(snapshot);
+        }
+        return std::make_unique<PgRecordset>(std::move(rows), text);
     }
 
     void Prepare(const std::string& text) { Lookup(text); }
@@ -65,11 +91,31 @@ private:
     struct Prepared {
         std::string name;                   // of the statement on the server
         std::list<std::string>::iterator age;  // position in order_
+        bool reusable = false;              // its result may be handed out again
+        SharedResult last;                  // the last run's result, while kept
+        std::string snapshot;               // the server's snapshot before that run
     };
 
     void Connect() {
         connection_ = postgres::Connect(conninfo_);
         Execute(connection_.get(), kSessionSettings, "Die Sitzung ließ sich nicht einrichten");
+        snapshots_ = false;
+        if (options_.reuseUnchangedResults) {
+            // A server before version 13 has no pg_current_snapshot(); it
+            // runs every query, as without reuse.
+            const Result prepared(PQprepare(connection_.get(), kSnapshotStatement, kSnapshotQuery, 0, nullptr));
+            snapshots_ = !Failed(prepared.get());
+        }
+    }
+
+    std::string CurrentSnapshot(const std::string& text) {
+        const Result result(PQexecPrepared(connection_.get(), kSnapshotStatement, 0, nullptr, nullptr, nullptr, 0));
+        if (Failed(result.get()) || PQntuples(result.get()) != 1) {
+            CheckConnection(result.get(), text);
+            throw PgError("Die Abfrage ließ sich nicht ausführen: " + MessageOf(result.get()), text,
+                          SqlStateOf(result.get()));
+        }
+        return std::string(PQgetvalue(result.get(), 0, 0), static_cast<std::size_t>(PQgetlength(result.get(), 0, 0)));
     }
 
     // After a lost connection: a new one with the same connection string,
@@ -115,8 +161,15 @@ private:
             order_.splice(order_.begin(), order_, found->second.age);
             return found->second;
         }
+        const TableInfo* table = nullptr;
         const std::string sql = TranslateForServer(
-            text, [this](const std::string& name) { return FindTable(name); }, options_.rewriteDateValue);
+            text,
+            [this, &table](const std::string& name) {
+                table = FindTable(name);
+                return table;
+            },
+            options_.rewriteDateValue);
+        const bool reusable = snapshots_ && table != nullptr && table->changesOnlyByCommit;
         const std::string name = "agendor_" + std::to_string(++statements_);
         const Result result(PQprepare(connection_.get(), name.c_str(), sql.c_str(), 0, nullptr));
         if (Failed(result.get())) {
@@ -131,6 +184,7 @@ private:
         Prepared& entry = cache_[text];
         entry.name = name;
         entry.age = order_.begin();
+        entry.reusable = reusable;
         return entry;
     }
 
@@ -147,6 +201,7 @@ private:
     std::string conninfo_;
     PgOptions options_;
     ConnectionHandle connection_;
+    bool snapshots_ = false;  // the snapshot statement is prepared on connection_
     std::string name_;
     Catalog catalog_;
     long statements_ = 0;

@@ -22,6 +22,11 @@ struct PgOptions {
     // Measurement switch: DateValue(field) = #d# is computed for every row
     // instead of becoming a range on the field that an index can serve.
     bool rewriteDateValue = true;
+    // A text run again while no transaction has committed on the server
+    // since its last run gets that run's rows without running it again
+    // (one short round trip instead of the query). Off: every load runs its
+    // query, as the first load after a change does.
+    bool reuseUnchangedResults = true;
 };
 
 class PgDatabase final : public Database {

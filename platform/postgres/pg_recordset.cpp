@@ -36,7 +36,7 @@ std::string_view WithoutZone(std::string_view text) {
 
 } // namespace
 
-PgRecordset::PgRecordset(Result result, std::string queryText)
+PgRecordset::PgRecordset(SharedResult result, std::string queryText)
     : result_(std::move(result)), queryText_(std::move(queryText)) {
     rows_ = static_cast<std::size_t>(PQntuples(result_.get()));
     const int columns = PQnfields(result_.get());

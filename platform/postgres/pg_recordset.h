@@ -13,8 +13,9 @@ namespace agendor::postgres {
 
 class PgRecordset final : public Recordset {
 public:
-    // result: a PGRES_TUPLES_OK result in text format.
-    PgRecordset(Result result, std::string queryText);
+    // result: a PGRES_TUPLES_OK result in text format; other recordsets
+    // may read it at the same time.
+    PgRecordset(SharedResult result, std::string queryText);
 
     bool IsEOF() const override { return current_ >= rows_; }
     void MoveNext() override;
@@ -33,7 +34,7 @@ private:
     void Visit() { visited_ = std::max(visited_, std::min(current_ + 1, rows_)); }
     [[noreturn]] void Fail(const std::string& message) const;
 
-    Result result_;
+    SharedResult result_;
     std::string queryText_;
     std::vector<std::string> upperNames_;  // the columns' names in capitals
     std::vector<Kind> kinds_;

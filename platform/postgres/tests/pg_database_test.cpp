@@ -14,6 +14,7 @@
 #include "agendor/control/agendor.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/memory/surface.h"
+#include "agendor/platform/postgres/pg_error.h"
 #include "agendor/sheet/sheet_model.h"
 #include "tests/support/pg_test_schema.h"
 #include "tests/support/test_control.h"
@@ -74,10 +75,11 @@ TEST(PgDatabase, OneReadOnlyConnectionPreparesEachTextOnce) {
     }
     EXPECT_EQ(db->BackendPid(), backend);
     EXPECT_EQ(schema.Value("SELECT count(*) FROM pg_stat_activity WHERE pid = " + std::to_string(backend)), "1");
-    // The session's own statements: the two texts and this one.
+    // The session's own statements: the two texts, this one and the one
+    // asking for the server's snapshot.
     auto prepared = db->OpenRecordset("SELECT pg_prepared_statements.name From pg_prepared_statements");
     prepared->MoveLast();
-    EXPECT_EQ(prepared->RecordCount(), 3);
+    EXPECT_EQ(prepared->RecordCount(), 4);
 
     auto setting = db->OpenRecordset("SELECT setting From pg_settings WHERE name = 'default_transaction_read_only'");
     EXPECT_EQ(setting->Field("setting").AsText(), "on");
@@ -183,6 +185,69 @@ TEST(PgDatabase, ADroppedConnectionIsOneClearErrorAndTheNextLoadConnectsAgain) {
         EXPECT_EQ(Column(*db->CreateQueryDef("", kDay)->OpenRecordset(), "Person"), std::vector<std::string>{"Meier"});
         EXPECT_NE(db->BackendPid(), before);
     }
+}
+
+// What a private server shows of an unchanged result handed out again: the
+// query does not reach the table while no transaction has committed (a
+// host's exclusive lock does not hold it up, where the same load without
+// reuse waits for the lock and gives up), it does after a commit and always
+// for a view, and a new connection after a restart keeps nothing from the
+// old one even where the server's snapshot reads the same again.
+TEST(PgDatabase, AnUnchangedResultIsHandedOutAgainUntilACommitOrAReconnect) {
+    RestartedServer server("reuse");
+    ASSERT_TRUE(server.Started());
+    PgTestSchema schema(server.Conninfo());
+    // Nothing but the test may start a transaction on this server.
+    schema.Execute("ALTER SYSTEM SET autovacuum = off");
+    schema.Execute("SELECT pg_reload_conf()");
+    schema.Execute(
+        "CREATE TABLE \"Termine\" (\"TerminID\" integer, \"Datum\" timestamp, \"Person\" text);"
+        "INSERT INTO \"Termine\" VALUES (1, '2001-03-06 09:00', 'Meier');"
+        "CREATE VIEW \"Kommende\" AS SELECT * FROM \"Termine\" WHERE \"Datum\" > now() - INTERVAL '100 years'");
+    // A load that meets a lock gives up after 0.3 s instead of waiting.
+    const std::string conninfo =
+        server.Conninfo() + " options='-c search_path=" + schema.Name() + " -c lock_timeout=300'";
+    auto reusing = PgDatabase::Open(conninfo);
+    PgOptions coldOptions;
+    coldOptions.reuseUnchangedResults = false;
+    auto cold = PgDatabase::Open(conninfo, coldOptions);
+    const std::string view = "SELECT * From Kommende";
+    auto stateOf = [](PgDatabase& db, const std::string& text = kDay) {
+        try {
+            db.OpenRecordset(text);
+        } catch (const PgError& error) {
+            return error.SqlState();
+        }
+        return std::string("(no error)");
+    };
+    const std::vector<std::string> meier = {"Meier"};
+    const std::vector<std::string> both = {"Meier", "Ober"};
+    EXPECT_EQ(Column(*reusing->OpenRecordset(kDay), "Person"), meier);
+    EXPECT_EQ(Column(*cold->OpenRecordset(kDay), "Person"), meier);
+    EXPECT_EQ(Column(*reusing->OpenRecordset(view), "Person"), meier);
+
+    schema.Execute("BEGIN");
+    schema.Execute("LOCK TABLE \"Termine\" IN ACCESS EXCLUSIVE MODE");
+    EXPECT_EQ(Column(*reusing->CreateQueryDef("", kDay)->OpenRecordset(), "Person"), meier);
+    EXPECT_EQ(stateOf(*cold), "55P03");  // lock_not_available
+    // A view may read the clock: it runs every time.
+    EXPECT_EQ(stateOf(*reusing, view), "55P03");
+    schema.Execute("INSERT INTO \"Termine\" VALUES (2, '2001-03-06 10:00', 'Ober')");
+    schema.Execute("COMMIT");
+    EXPECT_EQ(Column(*reusing->OpenRecordset(kDay), "Person"), both);
+    const std::string snapshot = schema.Value("SELECT pg_current_snapshot()");
+
+    ASSERT_TRUE(server.Restart());
+    PQreset(schema.Handle());
+    schema.Execute("BEGIN");
+    schema.Execute("LOCK TABLE \"Termine\" IN ACCESS EXCLUSIVE MODE");
+    // The restarted server continues the transaction count where it stopped,
+    // so only the reconnect tells the stored result from a current one.
+    ASSERT_EQ(schema.Value("SELECT pg_current_snapshot()"), snapshot);
+    EXPECT_EQ(stateOf(*reusing), "");  // the lost connection, reported once
+    EXPECT_EQ(stateOf(*reusing), "55P03");
+    schema.Execute("ROLLBACK");
+    EXPECT_EQ(Column(*reusing->OpenRecordset(kDay), "Person"), both);
 }
 
 // The same drop as the control's user meets it: the Refresh that meets the
