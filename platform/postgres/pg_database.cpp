@@ -60,7 +60,8 @@ public:
             if (prepared.last && snapshot == prepared.snapshot)
                 return std::make_unique<PgRecordset>(prepared.last, text);
         }
-        Result result(PQexecPrepared(connection_.get(), prepared.name.c_str(), 0, nullptr, nullptr, nullptr, 0));
+        Result result(PQexecPrepared(connection_.get(), prepared.name.c_str(), 0, nullptr, nullptr, nullptr,
+                                     prepared.binary ? 1 : 0));
         if (Failed(result.get())) {
             CheckConnection(result.get(), text);
             // The host may have changed the table under the statement; the
@@ -92,6 +93,7 @@ private:
         std::string name;                   // of the statement on the server
         std::list<std::string>::iterator age;  // position in order_
         bool reusable = false;              // its result may be handed out again
+        bool binary = false;                // its result comes in binary form
         SharedResult last;                  // the last run's result, while kept
         std::string snapshot;               // the server's snapshot before that run
     };
@@ -179,13 +181,30 @@ private:
             throw PgError("Die Abfrage ließ sich nicht ausführen: " + MessageOf(result.get()), text,
                           SqlStateOf(result.get()));
         }
+        const bool binary = options_.binaryResults && ReadsExactlyInBinary(name, text);
         while (cache_.size() >= options_.statementCacheSize) Drop(order_.back());
         order_.push_front(text);
         Prepared& entry = cache_[text];
         entry.name = name;
         entry.age = order_.begin();
         entry.reusable = reusable;
+        entry.binary = binary;
         return entry;
+    }
+
+    // Whether every column of the prepared statement has a type whose
+    // binary form the recordset converts to exactly the value its text
+    // gives. One result format serves all columns, so a single numeric or
+    // timestamp with time zone keeps the whole result text.
+    bool ReadsExactlyInBinary(const std::string& statement, const std::string& text) {
+        const Result described(PQdescribePrepared(connection_.get(), statement.c_str()));
+        if (Failed(described.get())) {
+            CheckConnection(described.get(), text);
+            return false;
+        }
+        for (int column = 0; column < PQnfields(described.get()); ++column)
+            if (!PgRecordset::ReadsExactlyInBinary(PQftype(described.get(), column))) return false;
+        return true;
     }
 
     void Drop(const std::string& text) {

@@ -27,6 +27,10 @@ struct PgOptions {
     // (one short round trip instead of the query). Off: every load runs its
     // query, as the first load after a change does.
     bool reuseUnchangedResults = true;
+    // Results whose columns all have types this side reads exactly from
+    // the server's binary form come in that form (no number or date text to
+    // parse). Off: every result comes as text.
+    bool binaryResults = true;
 };
 
 class PgDatabase final : public Database {

@@ -1,7 +1,9 @@
 #pragma once
 // A snapshot recordset over one complete result of the server: libpq has
 // every row in memory once the query returns, so later changes by other
-// users do not show in it. Values are converted when a field is read.
+// users do not show in it. Values are converted when a field is read, from
+// the server's text or, where the session asked for it, its binary form;
+// both give the same values.
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -13,8 +15,9 @@ namespace agendor::postgres {
 
 class PgRecordset final : public Recordset {
 public:
-    // result: a PGRES_TUPLES_OK result in text format; other recordsets
-    // may read it at the same time.
+    // result: a PGRES_TUPLES_OK result, in text format or in binary format
+    // with only types ReadsExactlyInBinary accepts; other recordsets may
+    // read it at the same time.
     PgRecordset(SharedResult result, std::string queryText);
 
     bool IsEOF() const override { return current_ >= rows_; }
@@ -27,10 +30,18 @@ public:
     // time zone as the wall-clock time of the session's zone), everything
     // else as text.
     FieldValue Field(std::string_view name) const override;
+    // Whether the server sent the values in its binary form.
+    bool ReadsBinary() const { return binary_; }
+    // Whether values of the server's type come out of its binary form
+    // exactly as out of its text: the integers, oid, float4/8, bool,
+    // timestamp, date and the text types.
+    static bool ReadsExactlyInBinary(Oid type);
 
 private:
     enum class Kind { Text, Integer, Real, Boolean, DateTime };
     FieldValue Convert(int column) const;
+    FieldValue ConvertBinary(int column, std::string_view bytes) const;
+    [[noreturn]] void FailDateTime(int column, const std::string& text) const;
     void Visit() { visited_ = std::max(visited_, std::min(current_ + 1, rows_)); }
     [[noreturn]] void Fail(const std::string& message) const;
 
@@ -38,6 +49,8 @@ private:
     std::string queryText_;
     std::vector<std::string> upperNames_;  // the columns' names in capitals
     std::vector<Kind> kinds_;
+    std::vector<Oid> types_;
+    bool binary_ = false;
     std::size_t rows_ = 0;
     std::size_t current_ = 0;
     std::size_t visited_ = 0;
