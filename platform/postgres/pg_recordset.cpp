@@ -146,14 +146,23 @@ void PgRecordset::MoveLast() {
     Visit();
 }
 
-FieldValue PgRecordset::Field(std::string_view name) const {
+int PgRecordset::ColumnOf(std::string_view name) const {
+    for (const auto& [asked, column] : asked_)
+        if (asked == name) return column;
     // A name may come in the brackets it needs in a query text.
-    if (name.size() >= 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
-    const std::string upper = Upper(name);
-    const auto found = std::find(upperNames_.begin(), upperNames_.end(), upper);
-    if (found == upperNames_.end()) Fail("Das Feld " + std::string(name) + " gibt es in der Abfrage nicht.");
+    std::string_view bare = name;
+    if (bare.size() >= 2 && bare.front() == '[' && bare.back() == ']') bare = bare.substr(1, bare.size() - 2);
+    const auto found = std::find(upperNames_.begin(), upperNames_.end(), Upper(bare));
+    if (found == upperNames_.end()) Fail("Das Feld " + std::string(bare) + " gibt es in der Abfrage nicht.");
+    const int column = static_cast<int>(found - upperNames_.begin());
+    if (asked_.size() < 8) asked_.emplace_back(std::string(name), column);
+    return column;
+}
+
+FieldValue PgRecordset::Field(std::string_view name) const {
+    const int column = ColumnOf(name);
     if (IsEOF()) Fail("Kein aktueller Datensatz.");
-    return Convert(static_cast<int>(found - upperNames_.begin()));
+    return Convert(column);
 }
 
 void PgRecordset::FailDateTime(int column, const std::string& text) const {
@@ -264,12 +273,15 @@ FieldValue PgRecordset::ConvertBinary(int column, std::string_view bytes) const 
             }
             FailDateTime(column, text + (beforeChrist ? " BC" : ""));
         }
-        // The seconds summed digit by digit, as the text's fraction is read,
-        // then the same steps as dt::FromYmdHms on the text's parts.
+        // The seconds summed digit by digit, as the text's fraction is read
+        // (the server leaves out trailing zeros, and adding a zero digit
+        // would change nothing), then the same steps as dt::FromYmdHms on
+        // the text's parts.
         double second = wholeSeconds;
         double scale = 0.1;
-        for (int divisor = 100'000; divisor > 0; divisor /= 10) {
-            second += (fraction / divisor % 10) * scale;
+        for (int rest = fraction, divisor = 100'000; rest != 0; divisor /= 10) {
+            second += (rest / divisor) * scale;
+            rest %= divisor;
             scale /= 10.0;
         }
         const double seconds = static_cast<double>(hour) * 3600.0 + static_cast<double>(minute) * 60.0 + second;

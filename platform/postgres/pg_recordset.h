@@ -6,6 +6,7 @@
 // both give the same values.
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "agendor/platform/database.h"
@@ -39,6 +40,7 @@ public:
 
 private:
     enum class Kind { Text, Integer, Real, Boolean, DateTime };
+    int ColumnOf(std::string_view name) const;
     FieldValue Convert(int column) const;
     FieldValue ConvertBinary(int column, std::string_view bytes) const;
     [[noreturn]] void FailDateTime(int column, const std::string& text) const;
@@ -50,6 +52,9 @@ private:
     std::vector<std::string> upperNames_;  // the columns' names in capitals
     std::vector<Kind> kinds_;
     std::vector<Oid> types_;
+    // The columns of the names asked for so far, as they were written: the
+    // control reads the same few fields in every row.
+    mutable std::vector<std::pair<std::string, int>> asked_;
     bool binary_ = false;
     std::size_t rows_ = 0;
     std::size_t current_ = 0;
