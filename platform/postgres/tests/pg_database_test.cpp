@@ -15,6 +15,7 @@
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/memory/surface.h"
 #include "agendor/platform/postgres/pg_error.h"
+#include "agendor/platform/postgres/pg_sample.h"
 #include "agendor/sheet/sheet_model.h"
 #include "tests/support/pg_test_schema.h"
 #include "tests/support/test_control.h"
@@ -137,6 +138,20 @@ TEST(PgDatabase, TheRangeAndTheDayUseTheIndexAndTheLiteralDayScans) {
     EXPECT_EQ(plan(scanning->Translate(kDay)).find("Index Cond"), std::string::npos) << plan(scanning->Translate(kDay));
     // Both give the same rows.
     EXPECT_EQ(Column(*db->OpenRecordset(kDay), "TerminID"), Column(*scanning->OpenRecordset(kDay), "TerminID"));
+}
+
+// The persons in German order straight from the sample's name index: a
+// sort with the ICU collation costs the server several times as much.
+TEST(PgDatabase, TheSamplesPersonsComeFromTheirNameIndexAlone) {
+    PgTestSchema schema;
+    PgSampleOptions options;
+    options.parameters = {1000, 100, 2020, 2020, 6};
+    CreateSampleOnServer(schema.Conninfo(), options);
+    auto db = PgDatabase::Open(schema.Conninfo());
+    schema.Execute("SET search_path = " + schema.Name());
+    const std::string plan = schema.Lines(
+        "EXPLAIN " + db->Translate("SELECT Personen.Name,Personen.PersonID From Personen ORDER BY Personen.Name"));
+    EXPECT_EQ(plan.rfind("Index Only Scan using \"Personen_Name\"", 0), 0u) << plan;
 }
 
 // A server of its own for the tests that restart it, stopped at the end.
