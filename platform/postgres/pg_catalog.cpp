@@ -6,6 +6,11 @@
 #include "agendor/platform/postgres/pg_handles.h"
 
 namespace agendor::postgres {
+
+const char* const kChangesOnlyByCommit =
+    "(c.relkind IN ('r', 'm') AND NOT c.relhassubclass AND NOT c.relrowsecurity "
+    "AND n.nspname NOT LIKE 'pg\\_%' AND n.nspname <> 'information_schema')";
+
 namespace {
 
 std::string Lower(std::string text) {
@@ -26,11 +31,10 @@ ColumnType TypeOf(const std::string& category, const std::string& typeName) {
 // Tables, views, materialized views, foreign and partitioned tables that
 // the search path shows, with their columns in order. ASCII letters only
 // are folded, as the dialect does.
-constexpr const char* kLookup =
-    "SELECT c.relname, a.attname, t.typcategory, format_type(a.atttypid, a.atttypmod), c.oid, "
-    "c.relkind IN ('r', 'm') AND NOT c.relhassubclass AND NOT c.relrowsecurity "
-    "AND n.nspname NOT LIKE 'pg\\_%' AND n.nspname <> 'information_schema' "
-    "FROM pg_catalog.pg_class c "
+const std::string kLookup =
+    std::string("SELECT c.relname, a.attname, t.typcategory, format_type(a.atttypid, a.atttypmod), c.oid, ") +
+    kChangesOnlyByCommit +
+    " FROM pg_catalog.pg_class c "
     "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
     "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
     "JOIN pg_catalog.pg_type t ON t.oid = a.atttypid "
@@ -54,7 +58,7 @@ const TableInfo* Catalog::Find(PGconn* connection, const std::string& name) {
 
     const std::string folded = Lower(name);
     const char* values[] = {folded.c_str()};
-    const Result result(PQexecParams(connection, kLookup, 1, nullptr, values, nullptr, nullptr, 0));
+    const Result result(PQexecParams(connection, kLookup.c_str(), 1, nullptr, values, nullptr, nullptr, 0));
     if (Failed(result.get())) {
         const std::string message = result ? MessageOf(result.get()) : MessageOf(connection);
         throw PgError("Die Tabelle " + name + " ließ sich nicht nachschlagen: " + message, {},

@@ -34,6 +34,10 @@ struct TableInfo {
     const ColumnInfo* Column(const std::string& field) const;
 };
 
+// The condition, on pg_class c joined with pg_namespace n, that makes a
+// relation's changesOnlyByCommit true.
+extern const char* const kChangesOnlyByCommit;
+
 // Looks tables up on the connection and remembers them until Forget().
 class Catalog {
 public:

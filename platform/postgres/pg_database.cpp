@@ -21,9 +21,16 @@ constexpr const char* kSessionSettings =
     "SET default_transaction_read_only = on; SET DateStyle = 'ISO, YMD'; SET client_encoding = 'UTF8'";
 
 // The server's snapshot as text, "xmin:xmax:xip,...", asked for before each
-// run of a text whose result may be handed out again.
+// run of a text whose result may be handed out again, and whether the name
+// of the text's table ($1, quoted) still stands for a relation that changes
+// only by commits: a host may rename the table and put a view in its place,
+// which the prepared statement then reads, or give the table row security.
 constexpr const char* kSnapshotStatement = "agendor_snapshot";
-constexpr const char* kSnapshotQuery = "SELECT pg_current_snapshot()";
+const std::string kSnapshotQuery = std::string(
+                                       "SELECT pg_catalog.pg_current_snapshot(), EXISTS (SELECT FROM "
+                                       "pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = "
+                                       "c.relnamespace WHERE c.oid = pg_catalog.to_regclass($1) AND ") +
+                                   kChangesOnlyByCommit + ")";
 
 // A result larger than this is not kept: it would hold more memory than the
 // round trip it saves is worth.
@@ -56,9 +63,13 @@ public:
         Prepared& prepared = Lookup(text);
         std::string snapshot;
         if (prepared.reusable) {
-            snapshot = CurrentSnapshot(text);
-            if (prepared.last && snapshot == prepared.snapshot)
+            snapshot = CurrentSnapshot(prepared.tableName, text);
+            if (snapshot.empty()) {
+                prepared.reusable = false;
+                prepared.last.reset();
+            } else if (prepared.last && snapshot == prepared.snapshot) {
                 return std::make_unique<PgRecordset>(prepared.last, text);
+            }
         }
         Result result(PQexecPrepared(connection_.get(), prepared.name.c_str(), 0, nullptr, nullptr, nullptr,
                                      prepared.binary ? 1 : 0));
@@ -93,6 +104,7 @@ private:
         std::string name;                   // of the statement on the server
         std::list<std::string>::iterator age;  // position in order_
         bool reusable = false;              // its result may be handed out again
+        std::string tableName;              // of its table, quoted, when reusable
         bool binary = false;                // its result comes in binary form
         SharedResult last;                  // the last run's result, while kept
         std::string snapshot;               // the server's snapshot before that run
@@ -105,18 +117,22 @@ private:
         if (options_.reuseUnchangedResults) {
             // A server before version 13 has no pg_current_snapshot(); it
             // runs every query, as without reuse.
-            const Result prepared(PQprepare(connection_.get(), kSnapshotStatement, kSnapshotQuery, 0, nullptr));
+            const Result prepared(PQprepare(connection_.get(), kSnapshotStatement, kSnapshotQuery.c_str(), 0, nullptr));
             snapshots_ = !Failed(prepared.get());
         }
     }
 
-    std::string CurrentSnapshot(const std::string& text) {
-        const Result result(PQexecPrepared(connection_.get(), kSnapshotStatement, 0, nullptr, nullptr, nullptr, 0));
+    // Empty when the table no longer changes only by commits.
+    std::string CurrentSnapshot(const std::string& tableName, const std::string& text) {
+        const char* values[] = {tableName.c_str()};
+        const Result result(
+            PQexecPrepared(connection_.get(), kSnapshotStatement, 1, values, nullptr, nullptr, 0));
         if (Failed(result.get()) || PQntuples(result.get()) != 1) {
             CheckConnection(result.get(), text);
             throw PgError("Die Abfrage ließ sich nicht ausführen: " + MessageOf(result.get()), text,
                           SqlStateOf(result.get()));
         }
+        if (PQgetvalue(result.get(), 0, 1)[0] != 't') return {};
         return std::string(PQgetvalue(result.get(), 0, 0), static_cast<std::size_t>(PQgetlength(result.get(), 0, 0)));
     }
 
@@ -172,6 +188,7 @@ private:
             },
             options_.rewriteDateValue);
         const bool reusable = snapshots_ && table != nullptr && table->changesOnlyByCommit;
+        const std::string tableName = reusable ? QuotedName(table->name) : std::string();  // table goes with the catalog
         const std::string name = "agendor_" + std::to_string(++statements_);
         const Result result(PQprepare(connection_.get(), name.c_str(), sql.c_str(), 0, nullptr));
         if (Failed(result.get())) {
@@ -188,6 +205,7 @@ private:
         entry.name = name;
         entry.age = order_.begin();
         entry.reusable = reusable;
+        entry.tableName = tableName;
         entry.binary = binary;
         return entry;
     }

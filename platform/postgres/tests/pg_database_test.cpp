@@ -206,8 +206,9 @@ TEST(PgDatabase, ADroppedConnectionIsOneClearErrorAndTheNextLoadConnectsAgain) {
 // query does not reach the table while no transaction has committed (a
 // host's exclusive lock does not hold it up, where the same load without
 // reuse waits for the lock and gives up), it does after a commit and always
-// for a view, and a new connection after a restart keeps nothing from the
-// old one even where the server's snapshot reads the same again.
+// for a view (also one put in place of the table), and a new connection
+// after a restart keeps nothing from the old one even where the server's
+// snapshot reads the same again.
 TEST(PgDatabase, AnUnchangedResultIsHandedOutAgainUntilACommitOrAReconnect) {
     RestartedServer server("reuse");
     ASSERT_TRUE(server.Started());
@@ -263,6 +264,17 @@ TEST(PgDatabase, AnUnchangedResultIsHandedOutAgainUntilACommitOrAReconnect) {
     EXPECT_EQ(stateOf(*reusing), "55P03");
     schema.Execute("ROLLBACK");
     EXPECT_EQ(Column(*reusing->OpenRecordset(kDay), "Person"), both);
+
+    // The table renamed and a view put in its place: the prepared text now
+    // reads the view, and runs every time.
+    schema.Execute(
+        "ALTER TABLE \"Termine\" RENAME TO \"TermineAlt\";"
+        "CREATE VIEW \"Termine\" AS SELECT * FROM \"TermineAlt\" WHERE \"Datum\" > now() - INTERVAL '100 years'");
+    EXPECT_EQ(Column(*reusing->OpenRecordset(kDay), "Person"), both);
+    schema.Execute("BEGIN");
+    schema.Execute("LOCK TABLE \"TermineAlt\" IN ACCESS EXCLUSIVE MODE");
+    EXPECT_EQ(stateOf(*reusing), "55P03");
+    schema.Execute("ROLLBACK");
 }
 
 // The same drop as the control's user meets it: the Refresh that meets the
