@@ -53,9 +53,12 @@ void SetMarker(Instance& instance, int col, int day) {
 void PlaceDate(Instance& instance, DateTime when, const std::string& person) {
     FlexGrid& grid = *instance.ui.Grid;
     const int day = dt::Day(when);
-    const int firstWeekday = dt::Weekday(dt::FromYmd(dt::Year(when), dt::Month(when), 1));
+    const int weekday = dt::Weekday(when);
+    // The first of the month lies day - 1 days earlier (one conversion per
+    // appointment fewer: a dense month places thousands).
+    const int firstWeekday = ((weekday - day) % 7 + 7) % 7 + 1;
     const int row = instance.state.View == agMonat ? MonthRow(day, firstWeekday) : 1;
-    const int col = dt::Weekday(when) - 1;
+    const int col = weekday - 1;
     grid.SetRow(row);
     grid.SetCol(col);
     // Once an appointment of a cell has not fitted, no later one of that

@@ -1,5 +1,6 @@
 #include "agendor/platform/sqlite/sqlite_database.h"
 
+#include <cstdint>
 #include <list>
 #include <optional>
 #include <unordered_map>
@@ -21,22 +22,38 @@ public:
         : connection_(std::move(connection)), name_(std::move(name)), options_(options) {
         if (options_.statementCacheSize == 0) options_.statementCacheSize = 1;
         RegisterGermanCollation(connection_.Handle());
+        if (options_.reuseUnchangedResults && connection_.Owned())
+            dataVersion_ = PrepareReadOnly(connection_.Handle(), "PRAGMA data_version", "PRAGMA data_version", true);
     }
 
     ~Session() {
         // A borrowed connection stays open; our statements must not.
         cache_.clear();
         order_.clear();
+        dataVersion_.reset();
     }
 
     const std::string& Name() const { return name_; }
 
     std::unique_ptr<Recordset> Run(const std::string& text) {
         Prepared& prepared = Lookup(text);
-        ResetOnExit reset(prepared.statement.get());
-        return std::make_unique<SqliteRecordset>(prepared.statement.get(), prepared.dateFields, prepared.storage,
-                                                 text);
+        // The version is read before the query: a commit that lands between
+        // the two changes it again, so the rows are read anew next time.
+        const std::optional<std::int64_t> version = DataVersion();
+        if (version && prepared.rows && prepared.version == *version)
+            return std::make_unique<SqliteRecordset>(prepared.rows, text);
+        prepared.rows.reset();
+        std::shared_ptr<const SqliteRows> rows;
+        {
+            ResetOnExit reset(prepared.statement.get());
+            ++queriesRun_;
+            rows = ReadRows(prepared.statement.get(), prepared.dateFields, prepared.storage, text);
+        }
+        if (version) Keep(prepared, text, rows, *version);
+        return std::make_unique<SqliteRecordset>(std::move(rows), text);
     }
+
+    std::size_t QueriesRun() const { return queriesRun_; }
 
     void Prepare(const std::string& text) { Lookup(text); }
 
@@ -46,7 +63,37 @@ private:
         std::vector<std::string> dateFields;
         DateStorage storage = DateStorage::Real;  // of the date fields
         std::list<std::string>::iterator age;     // position in order_
+        std::shared_ptr<const SqliteRows> rows;   // of the last run, while kept
+        std::int64_t version = 0;                 // the file's data version before that run
     };
+
+    // The file's data version: SQLite changes it whenever another connection
+    // commits to the file, and this connection only reads. nullopt when
+    // results are not reused.
+    std::optional<std::int64_t> DataVersion() {
+        if (!dataVersion_) return std::nullopt;
+        ResetOnExit reset(dataVersion_.get());
+        const int rc = sqlite3_step(dataVersion_.get());
+        if (rc != SQLITE_ROW)
+            RaiseEngineError(connection_.Handle(), rc, "Die Abfrage ließ sich nicht ausführen", "PRAGMA data_version");
+        return sqlite3_column_int64(dataVersion_.get(), 0);
+    }
+
+    // Rows are kept for the few texts run last (a sheet's range, the
+    // persons, a day), not for every cached statement: paging through a
+    // year must not hold every month in memory.
+    void Keep(Prepared& prepared, const std::string& text, std::shared_ptr<const SqliteRows> rows,
+              std::int64_t version) {
+        prepared.rows = std::move(rows);
+        prepared.version = version;
+        kept_.remove(text);
+        kept_.push_front(text);
+        while (kept_.size() > kKeptResults) {
+            if (const auto oldest = cache_.find(kept_.back()); oldest != cache_.end()) oldest->second.rows.reset();
+            kept_.pop_back();
+        }
+    }
+    static constexpr std::size_t kKeptResults = 4;
 
     // Least recently used texts are dropped first once the cache is full.
     Prepared& Lookup(const std::string& text) {
@@ -72,6 +119,7 @@ private:
         }
 
         while (cache_.size() >= options_.statementCacheSize) {
+            kept_.remove(order_.back());
             cache_.erase(order_.back());
             order_.pop_back();
         }
@@ -165,6 +213,9 @@ private:
     std::unordered_map<std::string, Prepared> cache_;
     // Found storage by "TABLE.FIELD" (upper case), for the life of the connection.
     std::unordered_map<std::string, DateStorage> storages_;
+    Statement dataVersion_;         // PRAGMA data_version, when results are reused
+    std::list<std::string> kept_;   // texts whose rows are kept, most recent first
+    std::size_t queriesRun_ = 0;
 };
 
 namespace {
@@ -219,5 +270,7 @@ std::unique_ptr<QueryDef> SqliteDatabase::CreateQueryDef(const std::string& name
 }
 
 void SqliteDatabase::Prepare(const std::string& text) { session_->Prepare(text); }
+
+std::size_t SqliteDatabase::QueriesRun() const { return session_->QueriesRun(); }
 
 } // namespace agendor::sqlite

@@ -26,6 +26,11 @@ struct SqliteOptions {
     bool rewriteDateValue = true;
     bool forceTableScan = false;
     bool germanTextOrder = true;
+    // A query run again while nothing in the file changed gives the rows it
+    // read last time without reading them again (only for a connection this
+    // object opened: on a host's connection the host's own writes would not
+    // show in the file's change counter).
+    bool reuseUnchangedResults = true;
 };
 
 class AGENDOR_SQLITE_EXPORT SqliteDatabase final : public Database {
@@ -55,6 +60,10 @@ public:
     // Translates and prepares text into the statement cache without running
     // it; a later OpenRecordset with the same text reuses the statement.
     void Prepare(const std::string& text);
+
+    // How often a query was actually run against the file; rows handed out
+    // again because nothing changed do not count.
+    std::size_t QueriesRun() const;
 
     class Session;
 

@@ -61,78 +61,26 @@ std::string ShownText(sqlite3_stmt* statement, int column) {
     return "'" + shown + "'";
 }
 
-} // namespace
-
-SqliteRecordset::SqliteRecordset(sqlite3_stmt* statement, const std::vector<std::string>& dateFields,
-                                 DateStorage storage, std::string queryText)
-    : queryText_(std::move(queryText)), storage_(storage) {
-    // The layout is read after the first step: when the host has changed the
-    // table since the statement was cached, SQLite prepares it anew inside
-    // that step, and only then do count, names and types match the rows.
-    int rc = sqlite3_step(statement);
-    columns_ = static_cast<std::size_t>(sqlite3_column_count(statement));
-    std::vector<bool> isDate(columns_);
-    std::vector<bool> numeric(columns_);
-    for (std::size_t c = 0; c < columns_; ++c) {
-        const int column = static_cast<int>(c);
-        const char* name = sqlite3_column_name(statement, column);
-        names_.emplace_back(name != nullptr ? name : "");
-        const char* declared = sqlite3_column_decltype(statement, column);
-        const std::string& upper = upperNames_.emplace_back(Upper(names_.back()));
-        isDate[c] = DeclaredAsDate(declared) ||
-                    std::any_of(dateFields.begin(), dateFields.end(),
-                                [&](const std::string& field) { return Upper(field) == upper; });
-        numeric[c] = HasNumericAffinity(declared);
-    }
-
-    cells_.reserve(columns_ * 64);
-    for (;; rc = sqlite3_step(statement)) {
-        if (rc == SQLITE_DONE) break;
-        if (rc != SQLITE_ROW)
-            RaiseEngineError(sqlite3_db_handle(statement), rc, "Die Abfrage ließ sich nicht ausführen", queryText_);
-        for (std::size_t c = 0; c < columns_; ++c) {
-            const int column = static_cast<int>(c);
-            if (isDate[c]) {
-                cells_.push_back(ReadDate(statement, column, numeric[c], cells_.size()));
-                continue;
-            }
-            switch (sqlite3_column_type(statement, column)) {
-            case SQLITE_INTEGER:
-                cells_.emplace_back(static_cast<std::int64_t>(sqlite3_column_int64(statement, column)));
-                break;
-            case SQLITE_FLOAT: cells_.emplace_back(sqlite3_column_double(statement, column)); break;
-            case SQLITE_NULL: cells_.emplace_back(); break;
-            default: {
-                // Text, and blobs taken as their bytes.
-                const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
-                const int size = sqlite3_column_bytes(statement, column);
-                cells_.emplace_back(std::string(bytes != nullptr ? bytes : "", static_cast<std::size_t>(size)));
-            }
-            }
-        }
-        ++rows_;
-        if (cells_.size() == cells_.capacity()) cells_.reserve(cells_.size() * 2);
-    }
-    Visit();
-}
-
-FieldValue SqliteRecordset::ReadDate(sqlite3_stmt* statement, int column, bool numericAffinity, std::size_t cell) {
-    const std::string field = "Das Datumsfeld " + names_[static_cast<std::size_t>(column)];
+// A date field's value, or a fault kept for the cell when it holds none.
+FieldValue ReadDate(SqliteRows& rows, sqlite3_stmt* statement, int column, bool numericAffinity,
+                    DateStorage storage) {
+    const std::size_t cell = rows.cells.size();
+    const std::string field = "Das Datumsfeld " + rows.names[static_cast<std::size_t>(column)];
     const int type = sqlite3_column_type(statement, column);
     if (type == SQLITE_NULL) return {};
-    if (storage_ == DateStorage::Real) {
+    if (storage == DateStorage::Real) {
         if (type == SQLITE_FLOAT || (type == SQLITE_INTEGER && numericAffinity)) {
             const double value = sqlite3_column_double(statement, column);
             if (std::isfinite(value) && InCalendarRange(value)) return FieldValue(value);
-            faults_[cell] = field + " enthält " + NumberText(value) +
-                            ", keinen Datumswert zwischen dem 1.1.100 und dem 31.12.9999.";
+            rows.faults[cell] = field + " enthält " + NumberText(value) +
+                                ", keinen Datumswert zwischen dem 1.1.100 und dem 31.12.9999.";
         } else if (type == SQLITE_INTEGER) {
-            faults_[cell] = field + " enthält die Ganzzahl " +
-                            std::to_string(sqlite3_column_int64(statement, column)) +
-                            " statt eines Datumswerts (Tage seit dem 30.12.1899 als REAL).";
+            rows.faults[cell] = field + " enthält die Ganzzahl " +
+                                std::to_string(sqlite3_column_int64(statement, column)) +
+                                " statt eines Datumswerts (Tage seit dem 30.12.1899 als REAL).";
         } else {
-            faults_[cell] = field + " enthält den Text " + ShownText(statement, column) +
-                            " statt eines Datumswerts (Tage seit dem 30.12.1899 als REAL).";
+            rows.faults[cell] = field + " enthält den Text " + ShownText(statement, column) +
+                                " statt eines Datumswerts (Tage seit dem 30.12.1899 als REAL).";
         }
         return {};
     }
@@ -141,13 +89,75 @@ FieldValue SqliteRecordset::ReadDate(sqlite3_stmt* statement, int column, bool n
         try {
             return FieldValue(FieldValue(std::string(text)).AsDateTime());
         } catch (const Error&) {
-            faults_[cell] = field + " enthält " + ShownText(statement, column) +
-                            ", kein Datum der Form JJJJ-MM-TT hh:mm:ss.";
+            rows.faults[cell] = field + " enthält " + ShownText(statement, column) +
+                                ", kein Datum der Form JJJJ-MM-TT hh:mm:ss.";
         }
     } else {
-        faults_[cell] = field + " enthält eine Zahl statt eines Datums der Form JJJJ-MM-TT hh:mm:ss.";
+        rows.faults[cell] = field + " enthält eine Zahl statt eines Datums der Form JJJJ-MM-TT hh:mm:ss.";
     }
     return {};
+}
+
+} // namespace
+
+std::shared_ptr<const SqliteRows> ReadRows(sqlite3_stmt* statement, const std::vector<std::string>& dateFields,
+                                           DateStorage storage, const std::string& queryText) {
+    auto rows = std::make_shared<SqliteRows>();
+    // The layout is read after the first step: when the host has changed the
+    // table since the statement was cached, SQLite prepares it anew inside
+    // that step, and only then do count, names and types match the rows.
+    int rc = sqlite3_step(statement);
+    const std::size_t columns = static_cast<std::size_t>(sqlite3_column_count(statement));
+    rows->columns = columns;
+    std::vector<bool> isDate(columns);
+    std::vector<bool> numeric(columns);
+    for (std::size_t c = 0; c < columns; ++c) {
+        const int column = static_cast<int>(c);
+        const char* name = sqlite3_column_name(statement, column);
+        rows->names.emplace_back(name != nullptr ? name : "");
+        const char* declared = sqlite3_column_decltype(statement, column);
+        const std::string& upper = rows->upperNames.emplace_back(Upper(rows->names.back()));
+        isDate[c] = DeclaredAsDate(declared) ||
+                    std::any_of(dateFields.begin(), dateFields.end(),
+                                [&](const std::string& field) { return Upper(field) == upper; });
+        numeric[c] = HasNumericAffinity(declared);
+    }
+
+    std::vector<FieldValue>& cells = rows->cells;
+    cells.reserve(columns * 64);
+    for (;; rc = sqlite3_step(statement)) {
+        if (rc == SQLITE_DONE) break;
+        if (rc != SQLITE_ROW)
+            RaiseEngineError(sqlite3_db_handle(statement), rc, "Die Abfrage ließ sich nicht ausführen", queryText);
+        for (std::size_t c = 0; c < columns; ++c) {
+            const int column = static_cast<int>(c);
+            if (isDate[c]) {
+                cells.push_back(ReadDate(*rows, statement, column, numeric[c], storage));
+                continue;
+            }
+            switch (sqlite3_column_type(statement, column)) {
+            case SQLITE_INTEGER:
+                cells.emplace_back(static_cast<std::int64_t>(sqlite3_column_int64(statement, column)));
+                break;
+            case SQLITE_FLOAT: cells.emplace_back(sqlite3_column_double(statement, column)); break;
+            case SQLITE_NULL: cells.emplace_back(); break;
+            default: {
+                // Text, and blobs taken as their bytes.
+                const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
+                const int size = sqlite3_column_bytes(statement, column);
+                cells.emplace_back(std::string(bytes != nullptr ? bytes : "", static_cast<std::size_t>(size)));
+            }
+            }
+        }
+        ++rows->rows;
+        if (cells.size() == cells.capacity()) cells.reserve(cells.size() * 2);
+    }
+    return rows;
+}
+
+SqliteRecordset::SqliteRecordset(std::shared_ptr<const SqliteRows> rows, std::string queryText)
+    : rows_(std::move(rows)), queryText_(std::move(queryText)) {
+    Visit();
 }
 
 void SqliteRecordset::Fail(const std::string& message) const { throw SqliteError(message, queryText_); }
@@ -159,13 +169,13 @@ void SqliteRecordset::MoveNext() {
 }
 
 void SqliteRecordset::MoveFirst() {
-    if (rows_ == 0) Fail("Kein aktueller Datensatz: die Abfrage lieferte keine Zeilen.");
+    if (rows_->rows == 0) Fail("Kein aktueller Datensatz: die Abfrage lieferte keine Zeilen.");
     current_ = 0;
 }
 
 void SqliteRecordset::MoveLast() {
-    if (rows_ == 0) Fail("Kein aktueller Datensatz: die Abfrage lieferte keine Zeilen.");
-    current_ = rows_ - 1;
+    if (rows_->rows == 0) Fail("Kein aktueller Datensatz: die Abfrage lieferte keine Zeilen.");
+    current_ = rows_->rows - 1;
     Visit();
 }
 
@@ -180,12 +190,13 @@ FieldValue SqliteRecordset::Field(std::string_view name) const {
         }
         return true;
     };
-    const auto found = std::find_if(upperNames_.begin(), upperNames_.end(), sameName);
-    if (found == upperNames_.end()) Fail("Das Feld " + std::string(name) + " gibt es in der Abfrage nicht.");
+    const std::vector<std::string>& upperNames = rows_->upperNames;
+    const auto found = std::find_if(upperNames.begin(), upperNames.end(), sameName);
+    if (found == upperNames.end()) Fail("Das Feld " + std::string(name) + " gibt es in der Abfrage nicht.");
     if (IsEOF()) Fail("Kein aktueller Datensatz.");
-    const std::size_t cell = current_ * columns_ + static_cast<std::size_t>(found - upperNames_.begin());
-    if (const auto fault = faults_.find(cell); fault != faults_.end()) Fail(fault->second);
-    return cells_[cell];
+    const std::size_t cell = current_ * rows_->columns + static_cast<std::size_t>(found - upperNames.begin());
+    if (const auto fault = rows_->faults.find(cell); fault != rows_->faults.end()) Fail(fault->second);
+    return rows_->cells[cell];
 }
 
 } // namespace agendor::sqlite

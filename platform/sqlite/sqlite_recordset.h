@@ -2,6 +2,7 @@
 // A snapshot recordset: all rows of a prepared statement, read at once.
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,17 +13,29 @@
 
 namespace agendor::sqlite {
 
+// All rows of one run of a statement. Never changed once read, so any
+// number of recordsets can walk the same rows, each at its own place.
+struct SqliteRows {
+    std::vector<std::string> names;       // as SQLite names the result columns
+    std::vector<std::string> upperNames;  // the same in capitals, for lookups
+    std::vector<FieldValue> cells;        // row by row
+    std::map<std::size_t, std::string> faults;  // cell index -> why it holds no date-time value
+    std::size_t columns = 0;
+    std::size_t rows = 0;
+};
+
+// Steps statement to its end (the caller resets it). Date fields, those
+// named in dateFields or declared with DATE or TIME in their type, are read
+// as date-time values in the given storage form; a value of another kind is
+// kept as a fault that Field() raises, so rows before it can still be read.
+std::shared_ptr<const SqliteRows> ReadRows(sqlite3_stmt* statement, const std::vector<std::string>& dateFields,
+                                           DateStorage storage, const std::string& queryText);
+
 class SqliteRecordset final : public Recordset {
 public:
-    // Steps statement to its end (the caller resets it). Date fields, those
-    // named in dateFields or declared with DATE or TIME in their type, are
-    // read as date-time values in the given storage form; a value of another
-    // kind is kept as a fault that Field() raises, so rows before it can
-    // still be read.
-    SqliteRecordset(sqlite3_stmt* statement, const std::vector<std::string>& dateFields, DateStorage storage,
-                    std::string queryText);
+    SqliteRecordset(std::shared_ptr<const SqliteRows> rows, std::string queryText);
 
-    bool IsEOF() const override { return current_ >= rows_; }
+    bool IsEOF() const override { return current_ >= rows_->rows; }
     void MoveNext() override;
     void MoveFirst() override;
     void MoveLast() override;
@@ -30,18 +43,11 @@ public:
     FieldValue Field(std::string_view name) const override;
 
 private:
-    FieldValue ReadDate(sqlite3_stmt* statement, int column, bool numericAffinity, std::size_t cell);
-    void Visit() { visited_ = std::max(visited_, std::min(current_ + 1, rows_)); }
+    void Visit() { visited_ = std::max(visited_, std::min(current_ + 1, rows_->rows)); }
     [[noreturn]] void Fail(const std::string& message) const;
 
+    std::shared_ptr<const SqliteRows> rows_;
     std::string queryText_;
-    DateStorage storage_;
-    std::vector<std::string> names_;       // as SQLite names the result columns
-    std::vector<std::string> upperNames_;  // the same in capitals, for lookups
-    std::vector<FieldValue> cells_;   // row by row
-    std::map<std::size_t, std::string> faults_;  // cell index -> why it holds no date-time value
-    std::size_t columns_ = 0;
-    std::size_t rows_ = 0;
     std::size_t current_ = 0;
     std::size_t visited_ = 0;
 };

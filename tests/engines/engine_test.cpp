@@ -194,6 +194,52 @@ TEST_P(EngineTest, PersonsComeInGermanOrder) {
     EXPECT_EQ(ids[3], 4);
 }
 
+// An engine may hand out the rows it read before when nothing changed in
+// between; every change the host committed must show on the next load, and
+// an uncommitted one must not.
+TEST_P(EngineTest, EveryLoadShowsWhatTheHostCommittedBeforeIt) {
+    const DateTime day = At(2001, 11, 14);
+    const auto shown = [&] {
+        Show(day);
+        Lines persons;
+        for (int i = 0; i < surface.cboPerson.ListCount(); ++i) persons.push_back(surface.cboPerson.List(i));
+        Lines all = LinesOf(day);
+        all.insert(all.end(), persons.begin(), persons.end());
+        return all;
+    };
+    host->Insert(At(2001, 11, 14, 9), "Meier");
+    EXPECT_EQ(shown(), (Lines{"09:00 Meier", "Albers", "Meier", "Zander"}));
+    EXPECT_EQ(shown(), (Lines{"09:00 Meier", "Albers", "Meier", "Zander"}));
+    host->Execute("UPDATE \"Termine\" SET \"Person\" = 'Zander'");
+    EXPECT_EQ(shown(), (Lines{"09:00 Zande", "Albers", "Meier", "Zander"}));
+    host->Insert(At(2001, 11, 14, 8), "Albers");
+    host->Execute("UPDATE \"Personen\" SET \"Name\" = 'Ober' WHERE \"PersonID\" = 3");
+    EXPECT_EQ(shown(), (Lines{"08:00 Alber", "09:00 Zande", "Albers", "Ober", "Zander"}));
+    host->Execute("DELETE FROM \"Termine\" WHERE \"Person\" = 'Zander'");
+    EXPECT_EQ(shown(), (Lines{"08:00 Alber", "Albers", "Ober", "Zander"}));
+
+    host->Execute("BEGIN");
+    host->Execute("DELETE FROM \"Personen\" WHERE \"PersonID\" = 12");
+    EXPECT_EQ(shown(), (Lines{"08:00 Alber", "Albers", "Ober", "Zander"}));
+    host->Execute("COMMIT");
+    EXPECT_EQ(shown(), (Lines{"08:00 Alber", "Albers", "Ober"}));
+    EXPECT_TRUE(messages().empty());
+
+    // Two recordsets of one text each keep their own place.
+    const std::string text = "SELECT * From Termine ORDER BY Termine.Datum";
+    host->Insert(At(2001, 11, 15, 10), "Meier");
+    auto first = database().OpenRecordset(text);
+    first->MoveNext();
+    auto second = database().OpenRecordset(text);
+    EXPECT_EQ(second->Field("Person").AsText(), "Albers");
+    EXPECT_EQ(first->Field("Person").AsText(), "Meier");
+    second->MoveLast();
+    EXPECT_EQ(second->RecordCount(), 2);
+    EXPECT_EQ(first->RecordCount(), 2);
+    first->MoveFirst();
+    EXPECT_EQ(first->Field("Person").AsText(), "Albers");
+}
+
 TEST_P(EngineTest, NullsAreEmptyValuesThatFailOnlyWhenConverted) {
     host->Insert(At(2001, 11, 14, 9), std::nullopt);
     host->Insert(std::nullopt, "Ohne Datum");

@@ -543,5 +543,25 @@ TEST_F(SqliteDatabaseTest, NamesWithBlanksWorkInTheirBrackets) {
     EXPECT_EQ(day->Field("Beginn am").AsDateTime(), 36956.5);
 }
 
+// Rows read before are handed out again only while the file is unchanged.
+// Through a host's own connection the host's writes leave the change
+// counter as it is, so there every load reads.
+TEST_F(SqliteDatabaseTest, RowsAreReadAgainOnlyWhenTheFileChanged) {
+    host.InsertDate("Termine", kMarch5, "a");
+    auto db = Open();
+    const std::string text = "SELECT * From Termine";
+    db->OpenRecordset(text);
+    EXPECT_EQ(ReadDates(*db->OpenRecordset(text)).size(), 1u);
+    EXPECT_EQ(db->QueriesRun(), 1u);
+    host.InsertDate("Termine", kMarch5, "b");
+    EXPECT_EQ(ReadDates(*db->OpenRecordset(text)).size(), 2u);
+    EXPECT_EQ(db->QueriesRun(), 2u);
+
+    auto attached = SqliteDatabase::Attach(host.Handle());
+    attached->OpenRecordset(text);
+    host.InsertDate("Termine", kMarch5, "c");
+    EXPECT_EQ(ReadDates(*attached->OpenRecordset(text)).size(), 3u);
+}
+
 } // namespace
 } // namespace agendor::sqlite
