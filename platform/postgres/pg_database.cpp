@@ -188,7 +188,8 @@ private:
             },
             options_.rewriteDateValue);
         const bool reusable = snapshots_ && table != nullptr && table->changesOnlyByCommit;
-        const std::string tableName = reusable ? QuotedName(table->name) : std::string();  // table goes with the catalog
+        // Taken now: table points into the catalog, which Drop() below forgets.
+        const std::string tableName = reusable ? QuotedName(table->name) : std::string();
         const std::string name = "agendor_" + std::to_string(++statements_);
         const Result result(PQprepare(connection_.get(), name.c_str(), sql.c_str(), 0, nullptr));
         if (Failed(result.get())) {

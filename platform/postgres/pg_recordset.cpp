@@ -40,12 +40,21 @@ dt::Ymd CivilFromDays(std::int64_t days) {
     days += 719'468;
     const std::int64_t era = FloorDivide(days, 146'097);
     const std::int64_t dayOfEra = days - era * 146'097;                                           // [0, 146096]
-    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146'096) / 365;  // [0, 399]
+    const std::int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146'096) / 365;  // [0, 399]
     const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);  // [0, 365]
     const std::int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;                                   // [0, 11]
     const int day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);               // [1, 31]
     const int month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);  // [1, 12]
     return {static_cast<int>(yearOfEra + era * 400 + (month <= 2)), month, day};
+}
+
+// Whether a serial day lies from 1 Jan 100 to 31 Dec 9999, as a date-time's
+// day must.
+bool IsDateTimeDay(std::int64_t serial) {
+    static const long first = static_cast<long>(dt::FromYmd(dt::kMinYear, 1, 1));
+    static const long last = static_cast<long>(dt::FromYmd(dt::kMaxYear, 12, 31));
+    return serial >= first && serial <= last;
 }
 
 std::string Padded(std::int64_t number, int width) {
@@ -236,10 +245,8 @@ FieldValue PgRecordset::ConvertBinary(int column, std::string_view bytes) const 
     case kBool: return FieldValue(static_cast<std::int64_t>(bytes.size() == 1 && bytes[0] != 0 ? -1 : 0));
     case kDate: {
         const auto days = static_cast<std::int32_t>(BigEndian(bytes));
-        static const long first = static_cast<long>(dt::FromYmd(dt::kMinYear, 1, 1));
-        static const long last = static_cast<long>(dt::FromYmd(dt::kMaxYear, 12, 31));
         const std::int64_t serial = static_cast<std::int64_t>(days) + kSerialOf2000;
-        if (serial < first || serial > last) {
+        if (!IsDateTimeDay(serial)) {
             if (days == std::numeric_limits<std::int32_t>::max()) FailDateTime(column, "infinity");
             if (days == std::numeric_limits<std::int32_t>::min()) FailDateTime(column, "-infinity");
             FailDateTime(column, ServerDateText(days));
@@ -258,10 +265,8 @@ FieldValue PgRecordset::ConvertBinary(int column, std::string_view bytes) const 
         ofDay %= 60'000'000;
         const int wholeSeconds = static_cast<int>(ofDay / 1'000'000);
         const int fraction = static_cast<int>(ofDay % 1'000'000);
-        static const long first = static_cast<long>(dt::FromYmd(dt::kMinYear, 1, 1));
-        static const long last = static_cast<long>(dt::FromYmd(dt::kMaxYear, 12, 31));
         const std::int64_t serial = days + kSerialOf2000;
-        if (serial < first || serial > last) {
+        if (!IsDateTimeDay(serial)) {
             std::string text = ServerDateText(days);
             const bool beforeChrist = text.ends_with(" BC");
             if (beforeChrist) text.resize(text.size() - 3);
