@@ -140,21 +140,8 @@ TEST(PgDatabase, TheRangeAndTheDayUseTheIndexAndTheLiteralDayScans) {
     EXPECT_EQ(Column(*db->OpenRecordset(kDay), "TerminID"), Column(*scanning->OpenRecordset(kDay), "TerminID"));
 }
 
-// The persons in German order straight from the sample's name index: a
-// sort with the ICU collation costs the server several times as much.
-TEST(PgDatabase, TheSamplesPersonsComeFromTheirNameIndexAlone) {
-    PgTestSchema schema;
-    PgSampleOptions options;
-    options.parameters = {1000, 100, 2020, 2020, 6};
-    CreateSampleOnServer(schema.Conninfo(), options);
-    auto db = PgDatabase::Open(schema.Conninfo());
-    schema.Execute("SET search_path = " + schema.Name());
-    const std::string plan = schema.Lines(
-        "EXPLAIN " + db->Translate("SELECT Personen.Name,Personen.PersonID From Personen ORDER BY Personen.Name"));
-    EXPECT_EQ(plan.rfind("Index Only Scan using \"Personen_Name\"", 0), 0u) << plan;
-}
-
-// A server of its own for the tests that restart it, stopped at the end.
+// A server of its own for the tests that restart it or need it quiet,
+// stopped at the end.
 class RestartedServer {
 public:
     explicit RestartedServer(const std::string& name)
@@ -200,6 +187,24 @@ TEST(PgDatabase, ADroppedConnectionIsOneClearErrorAndTheNextLoadConnectsAgain) {
         EXPECT_EQ(Column(*db->CreateQueryDef("", kDay)->OpenRecordset(), "Person"), std::vector<std::string>{"Meier"});
         EXPECT_NE(db->BackendPid(), before);
     }
+}
+
+// The persons in German order straight from the sample's name index: a
+// sort with the ICU collation costs the server several times as much. On a
+// server of its own: another session's snapshot would keep the sample's
+// VACUUM from marking the pages visible to all, which the plan relies on.
+TEST(PgDatabase, TheSamplesPersonsComeFromTheirNameIndexAlone) {
+    RestartedServer server("sample");
+    ASSERT_TRUE(server.Started());
+    PgTestSchema schema(server.Conninfo());
+    PgSampleOptions options;
+    options.parameters = {1000, 100, 2020, 2020, 6};
+    CreateSampleOnServer(schema.Conninfo(), options);
+    auto db = PgDatabase::Open(schema.Conninfo());
+    schema.Execute("SET search_path = " + schema.Name());
+    const std::string plan = schema.Lines(
+        "EXPLAIN " + db->Translate("SELECT Personen.Name,Personen.PersonID From Personen ORDER BY Personen.Name"));
+    EXPECT_EQ(plan.rfind("Index Only Scan using \"Personen_Name\"", 0), 0u) << plan;
 }
 
 // What a private server shows of an unchanged result handed out again: the
