@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <bit>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -26,9 +28,17 @@ constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4
 constexpr long kSerialOf2000 = 36'526;  // 1 Jan 2000 in days since 30 Dec 1899
 constexpr std::int64_t kMicrosecondsPerDay = 86'400'000'000;
 
-std::uint64_t BigEndian(std::string_view bytes) {
-    std::uint64_t value = 0;
-    for (const char byte : bytes) value = (value << 8) | static_cast<unsigned char>(byte);
+// An unsigned integer in network byte order; the server sends exactly its
+// width for the column's type.
+template <typename Unsigned>
+Unsigned BigEndian(std::string_view bytes) {
+    Unsigned value = 0;
+    std::memcpy(&value, bytes.data(), std::min(sizeof value, bytes.size()));
+    if constexpr (std::endian::native == std::endian::little) {
+        if constexpr (sizeof value == 8) value = __builtin_bswap64(value);
+        if constexpr (sizeof value == 4) value = __builtin_bswap32(value);
+        if constexpr (sizeof value == 2) value = __builtin_bswap16(value);
+    }
     return value;
 }
 
@@ -52,8 +62,10 @@ dt::Ymd CivilFromDays(std::int64_t days) {
 // Whether a serial day lies from 1 Jan 100 to 31 Dec 9999, as a date-time's
 // day must.
 bool IsDateTimeDay(std::int64_t serial) {
-    static const long first = static_cast<long>(dt::FromYmd(dt::kMinYear, 1, 1));
-    static const long last = static_cast<long>(dt::FromYmd(dt::kMaxYear, 12, 31));
+    using namespace std::chrono;
+    constexpr sys_days epoch = year{1899} / 12 / 30;
+    constexpr std::int64_t first = (sys_days{year{dt::kMinYear} / 1 / 1} - epoch).count();
+    constexpr std::int64_t last = (sys_days{year{dt::kMaxYear} / 12 / 31} - epoch).count();
     return serial >= first && serial <= last;
 }
 
@@ -219,12 +231,12 @@ FieldValue PgRecordset::Convert(int column) const {
 // text of it gives above.
 FieldValue PgRecordset::ConvertBinary(int column, std::string_view bytes) const {
     switch (types_[static_cast<std::size_t>(column)]) {
-    case kInt2: return FieldValue(static_cast<std::int64_t>(static_cast<std::int16_t>(BigEndian(bytes))));
-    case kInt4: return FieldValue(static_cast<std::int64_t>(static_cast<std::int32_t>(BigEndian(bytes))));
-    case kOid: return FieldValue(static_cast<std::int64_t>(static_cast<std::uint32_t>(BigEndian(bytes))));
-    case kInt8: return FieldValue(static_cast<std::int64_t>(BigEndian(bytes)));
+    case kInt2: return FieldValue(std::int64_t{static_cast<std::int16_t>(BigEndian<std::uint16_t>(bytes))});
+    case kInt4: return FieldValue(std::int64_t{static_cast<std::int32_t>(BigEndian<std::uint32_t>(bytes))});
+    case kOid: return FieldValue(std::int64_t{BigEndian<std::uint32_t>(bytes)});
+    case kInt8: return FieldValue(static_cast<std::int64_t>(BigEndian<std::uint64_t>(bytes)));
     case kFloat8: {
-        const double number = std::bit_cast<double>(BigEndian(bytes));
+        const double number = std::bit_cast<double>(BigEndian<std::uint64_t>(bytes));
         // The text "NaN" reads as the one quiet NaN, whatever bits the
         // server stored.
         return FieldValue(std::isnan(number) ? std::numeric_limits<double>::quiet_NaN() : number);
@@ -233,7 +245,7 @@ FieldValue PgRecordset::ConvertBinary(int column, std::string_view bytes) const 
         // The server writes a float4 as the shortest decimal that reads back
         // to it, and that decimal read as a double is what the text gives
         // (0.1 rather than the float's 0.100000001490116).
-        const float single = std::bit_cast<float>(static_cast<std::uint32_t>(BigEndian(bytes)));
+        const float single = std::bit_cast<float>(BigEndian<std::uint32_t>(bytes));
         if (std::isnan(single)) return FieldValue(std::numeric_limits<double>::quiet_NaN());
         if (std::isinf(single)) return FieldValue(static_cast<double>(single));
         char digits[32];
@@ -244,7 +256,7 @@ FieldValue PgRecordset::ConvertBinary(int column, std::string_view bytes) const 
     }
     case kBool: return FieldValue(static_cast<std::int64_t>(bytes.size() == 1 && bytes[0] != 0 ? -1 : 0));
     case kDate: {
-        const auto days = static_cast<std::int32_t>(BigEndian(bytes));
+        const auto days = static_cast<std::int32_t>(BigEndian<std::uint32_t>(bytes));
         const std::int64_t serial = static_cast<std::int64_t>(days) + kSerialOf2000;
         if (!IsDateTimeDay(serial)) {
             if (days == std::numeric_limits<std::int32_t>::max()) FailDateTime(column, "infinity");
@@ -254,7 +266,7 @@ FieldValue PgRecordset::ConvertBinary(int column, std::string_view bytes) const 
         return FieldValue(static_cast<double>(serial));
     }
     case kTimestamp: {
-        const auto microseconds = static_cast<std::int64_t>(BigEndian(bytes));
+        const auto microseconds = static_cast<std::int64_t>(BigEndian<std::uint64_t>(bytes));
         if (microseconds == std::numeric_limits<std::int64_t>::max()) FailDateTime(column, "infinity");
         if (microseconds == std::numeric_limits<std::int64_t>::min()) FailDateTime(column, "-infinity");
         const std::int64_t days = FloorDivide(microseconds, kMicrosecondsPerDay);
