@@ -13,6 +13,7 @@
 #include <string>
 
 #include "agendor/platform/database.h"
+#include "agendor/postgres_export.h"
 
 namespace agendor::postgres {
 
@@ -33,7 +34,7 @@ struct PgOptions {
     bool binaryResults = true;
 };
 
-class PgDatabase final : public Database {
+class AGENDOR_POSTGRES_EXPORT PgDatabase final : public Database {
 public:
     // Connects with conninfo (key=value pairs or a postgresql:// URI).
     // Raises PgError when no connection comes about.
@@ -65,6 +66,6 @@ private:
 
 // The workspace a PgDatabase belongs to. The control only checks that one
 // is set.
-class PgWorkspace final : public Workspace {};
+class AGENDOR_POSTGRES_EXPORT PgWorkspace final : public Workspace {};
 
 } // namespace agendor::postgres

@@ -5,10 +5,11 @@
 #include <string>
 
 #include "agendor/platform/types.h"
+#include "agendor/postgres_export.h"
 
 namespace agendor::postgres {
 
-class PgError : public Error {
+class AGENDOR_POSTGRES_EXPORT PgError : public Error {
 public:
     // description: what a person reads in the control's message box (a
     // German lead-in, then the server's own message where it gave one).

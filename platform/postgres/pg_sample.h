@@ -5,6 +5,7 @@
 #include <string>
 
 #include "agendor/platform/sample/sample_data.h"
+#include "agendor/postgres_export.h"
 
 namespace agendor::postgres {
 
@@ -26,6 +27,6 @@ struct PgSampleOptions {
 // leaves nothing behind), with the indexes the control's queries use, and
 // returns the seven data properties. Raises agendor::Error on bad options
 // or existing tables, PgError when the server refuses.
-sample::DataProperties CreateSampleOnServer(const std::string& conninfo, const PgSampleOptions& options = {});
+AGENDOR_POSTGRES_EXPORT sample::DataProperties CreateSampleOnServer(const std::string& conninfo, const PgSampleOptions& options = {});
 
 } // namespace agendor::postgres

@@ -247,15 +247,6 @@ TEST_F(ControlFixture, FitCellTextCutsToTheColumnLessTenPixels) {
     EXPECT_EQ(FitCellText(in(), "25"), "");
 }
 
-TEST_F(ControlFixture, FitDayTextNeverCutsTheDayNumber) {
-    in().state.SheetColWidth = 1168;
-    EXPECT_EQ(FitDayText(in(), "25", "1. Weihnachtstag"), "25 1. Weihn");
-    in().state.SheetColWidth = 150 + 4 * 90;  // "25 1" reaches the limit
-    EXPECT_EQ(FitDayText(in(), "25", "1. Weihnachtstag"), "25");
-    in().state.SheetColWidth = 0;  // built before the first resize
-    EXPECT_EQ(FitDayText(in(), "25", "1. Weihnachtstag"), "25");
-}
-
 TEST_F(ControlFixture, LineFitsComparesWithTheCurrentRowHeight) {
     ui.Grid.SetRows(7);
     ui.Grid.SetRowHeight(1, 600);

@@ -81,15 +81,6 @@ TEST_F(NavigationTest, DoubleClickShowsTheDayThenRaisesDblClickWithItsDate) {
     EXPECT_EQ(clicks[0], At(2001, 11, 20));
 }
 
-TEST_F(NavigationTest, ClickOnTheFirstOfTheLaterMonthInAWeekAcrossTheYearEnd) {
-    // The week of 31 December 2001: 31, 1, 2, ..., 6.
-    Load(At(2001, 12, 31, 12), agWoche);
-    grid().UserClickCell(1, 1);
-    EXPECT_EQ(f.state().DateValue, At(2002, 1, 1));
-    grid().UserClickCell(1, 0);
-    EXPECT_EQ(f.state().DateValue, At(2001, 12, 31));
-}
-
 TEST_F(NavigationTest, ArrowKeysSelectEachDayTheyPass) {
     Load(At(2001, 11, 14));
     grid().UserArrow(0, 1);
@@ -181,16 +172,6 @@ TEST_F(NavigationTest, AnErrorFromTheHostsClickHandlerDoesNotEscape) {
     EXPECT_NO_THROW(grid().UserClickCell(4, 1));
     ASSERT_EQ(f.messages().size(), 1u);
     EXPECT_EQ(f.messages()[0].text, "Agendor-Fehlercode 2\r\nFehler im Host");
-}
-
-TEST_F(NavigationTest, SavedPositionStartsAtZeroAndFollowsTheLostFocus) {
-    EXPECT_EQ(f.state().SavedRow, 0);
-    EXPECT_EQ(f.state().SavedCol, 0);
-    Load(At(2001, 11, 14));
-    grid().UserClickCell(4, 1);
-    grid().UserLeave();
-    EXPECT_EQ(f.state().SavedRow, 4);
-    EXPECT_EQ(f.state().SavedCol, 1);
 }
 
 TEST_F(NavigationTest, TheDeferredRefreshPutsTheCellBackAndSelectsItsDay) {

@@ -11,18 +11,18 @@
 #include <functional>
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include "agendor/control/agendor.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_surface.h"
+#include "agendor/platform/qt/tests/qt_sqlite_file.h"
 #include "agendor/platform/qt/tests/qt_test_support.h"
-#include "agendor/platform/sqlite/sqlite_database.h"
 
 namespace agendor::qt {
 namespace {
 
+using testing::Appointment;
 using testing::DeliverPosted;
 
 class FixedClock final : public Clock {
@@ -34,44 +34,10 @@ private:
     DateTime now_;
 };
 
-struct Appointment {
-    DateTime when;
-    int personId;
-};
-
 // Wednesday, 14 November 2001, 10:00.
 const DateTime kToday = dt::FromYmdHms(2001, 11, 14, 10, 0, 0);
 
 DateTime At(int day, int hour, int minute) { return dt::FromYmdHms(2001, 11, day, hour, minute, 0); }
-
-void Exec(sqlite3* db, const std::string& sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string message = error ? error : "?";
-        sqlite3_free(error);
-        throw std::runtime_error(message);
-    }
-}
-
-// The tables of the sample database, with the given appointments.
-void CreateDatabase(const std::string& path, const std::vector<Appointment>& appointments) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    Exec(db,
-         "CREATE TABLE Personen (PersonID INTEGER PRIMARY KEY, Name TEXT NOT NULL);"
-         "CREATE TABLE Termine (TerminID INTEGER PRIMARY KEY, Datum REAL NOT NULL, PersonID INTEGER NOT NULL, "
-         "Name TEXT NOT NULL);"
-         "INSERT INTO Personen VALUES (1, 'Meier'), (2, 'Müller'), (3, 'Schulz');");
-    const char* names[] = {"", "Meier", "Müller", "Schulz"};
-    int id = 0;
-    for (const Appointment& a : appointments) {
-        char buffer[200];
-        std::snprintf(buffer, sizeof buffer, "INSERT INTO Termine VALUES (%d, %.10f, %d, '%s');", ++id, a.when,
-                      a.personId, names[a.personId]);
-        Exec(db, buffer);
-    }
-    sqlite3_close(db);
-}
 
 std::vector<Appointment> NovemberAppointments() {
     std::vector<Appointment> list = {
@@ -105,28 +71,15 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath("termine.db").toStdString();
-        CreateDatabase(path, NovemberAppointments());
+        testing::CreateCalendarFile(path, {"Meier", "Müller", "Schulz"}, NovemberAppointments());
         widget = std::make_unique<AgendorWidget>(nullptr, &clock);
         widget->resize(545, 479);  // 8175 x 7185 twips
         surface = &widget->surface();
-        surface->container.SetAnswerer([this](const Message& m) {
-            messages.push_back(m.text);
-            return MessageResult::Ok;
-        });
+        testing::UseCalendarFile(*widget, path, messages);
         QObject::connect(widget.get(), &AgendorWidget::clicked, [this](double day) { clicks.push_back(day); });
         QObject::connect(widget.get(), &AgendorWidget::doubleClicked, [this](double day) { doubleClicks.push_back(day); });
-        Agendor& c = widget->control();
-        c.SetDatabase(sqlite::SqliteDatabase::Open(path));
-        c.SetWorkspace(std::make_shared<sqlite::SqliteWorkspace>());
-        c.SetDataSourcePerson("Personen");
-        c.SetFieldSourcePersonID("PersonID");
-        c.SetFieldSourcePerson("Name");
-        c.SetDataSourceDates("Termine");
-        c.SetFieldDatesDateID("TerminID");
-        c.SetFieldDatesDate("Datum");
-        c.SetFieldDatesPerson("Name");
         testing::ShowActive(*widget);
-        c.SetView(agMonat);
+        widget->control().SetView(agMonat);
         DeliverPosted();
     }
 
@@ -361,16 +314,10 @@ TEST_F(AgendorWidgetTest, AResizeKeepsTheSelectedDayItsCellAndTheOpenDayGrid) {
 TEST_F(AgendorWidgetTest, NoErrorFromAnyEntryPointReachesQt) {
     widget->SetReloadAfterResize(10);
     auto breakDatabase = [this] {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-        Exec(db, "ALTER TABLE Termine RENAME TO Weg; ALTER TABLE Personen RENAME TO Fort;");
-        sqlite3_close(db);
+        testing::ExecOnFile(path, "ALTER TABLE Termine RENAME TO Weg; ALTER TABLE Personen RENAME TO Fort;");
     };
     auto mendDatabase = [this] {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-        Exec(db, "ALTER TABLE Weg RENAME TO Termine; ALTER TABLE Fort RENAME TO Personen;");
-        sqlite3_close(db);
+        testing::ExecOnFile(path, "ALTER TABLE Weg RENAME TO Termine; ALTER TABLE Fort RENAME TO Personen;");
     };
     struct Case {
         const char* name;
@@ -415,10 +362,12 @@ TEST_F(AgendorWidgetTest, NoErrorFromAnyEntryPointReachesQt) {
         QObject::disconnect(hostHandler);
         surface->SetPrinterFactory(nullptr);
         if (!QFile::exists(QString::fromStdString(path))) continue;
-        sqlite3* db = nullptr;
-        sqlite3_open(path.c_str(), &db);
-        const bool broken = sqlite3_exec(db, "SELECT 1 FROM Weg", nullptr, nullptr, nullptr) == SQLITE_OK;
-        sqlite3_close(db);
+        bool broken = true;
+        try {
+            testing::ExecOnFile(path, "SELECT 1 FROM Weg");
+        } catch (const std::runtime_error&) {
+            broken = false;
+        }
         if (broken) mendDatabase();
         // Still usable: the sheet loads again without a word.
         messages.clear();

@@ -144,12 +144,6 @@ TEST_F(GridTest, TheFixedRowNeverBecomesCurrentByMouseOrKeyboard) {
     EXPECT_TRUE(log.entries.empty());
 }
 
-TEST_F(GridTest, RightClickKeepsTheCurrentCellAndReportsButtonTwo) {
-    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, CentreOf(4, 4));
-    EXPECT_EQ(grid->Row(), 1);
-    EXPECT_EQ(log.entries, (std::vector<std::string>{"MouseUp 2", "Click"}));
-}
-
 TEST_F(GridTest, ArrowKeysMoveWithinTheDataRowsAndSkipHiddenColumns) {
     grid->SetColWidth(1, 0);
     QTest::keyClick(grid, Qt::Key_Right);

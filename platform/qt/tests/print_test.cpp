@@ -13,14 +13,13 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include "agendor/control/agendor.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_printer.h"
 #include "agendor/platform/qt/qt_surface.h"
-#include "agendor/platform/sqlite/sqlite_database.h"
+#include "agendor/platform/qt/tests/qt_sqlite_file.h"
 
 namespace agendor::qt {
 namespace {
@@ -65,31 +64,10 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         const std::string path = dir.filePath("termine.db").toStdString();
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-        const std::string sql =
-            "CREATE TABLE Personen (PersonID INTEGER PRIMARY KEY, Name TEXT NOT NULL);"
-            "CREATE TABLE Termine (TerminID INTEGER PRIMARY KEY, Datum REAL NOT NULL, Name TEXT NOT NULL);"
-            "INSERT INTO Personen VALUES (1, 'Müller');"
-            "INSERT INTO Termine VALUES (1, " + std::to_string(dt::FromYmdHms(2001, 11, 14, 10, 0, 0)) + ", 'Müller');";
-        ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
-
+        testing::CreateCalendarFile(path, {"Müller"}, {{dt::FromYmdHms(2001, 11, 14, 10, 0, 0), 1}});
         widget = std::make_unique<AgendorWidget>();
-        widget->surface().container.SetAnswerer([this](const Message& m) {
-            messages.push_back(m.text);
-            return MessageResult::Ok;
-        });
+        testing::UseCalendarFile(*widget, path, messages);
         Agendor& c = widget->control();
-        c.SetDatabase(sqlite::SqliteDatabase::Open(path));
-        c.SetWorkspace(std::make_shared<sqlite::SqliteWorkspace>());
-        c.SetDataSourcePerson("Personen");
-        c.SetFieldSourcePersonID("PersonID");
-        c.SetFieldSourcePerson("Name");
-        c.SetDataSourceDates("Termine");
-        c.SetFieldDatesDateID("TerminID");
-        c.SetFieldDatesDate("Datum");
-        c.SetFieldDatesPerson("Name");
         c.SetFootnote("Praxis Dr. Albers");
         c.SetDateValue(dt::FromYmd(2001, 11, 14));
     }

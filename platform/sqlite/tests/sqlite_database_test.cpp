@@ -80,29 +80,6 @@ protected:
     HostConnection host{path};
 };
 
-TEST_F(SqliteDatabaseTest, WeekQueryReturnsTheWeeksAppointmentsInDateOrder) {
-    const double lastMinute = dt::FromYmdHms(2001, 3, 11, 23, 59, 0);
-    host.InsertDate("Termine", dt::FromYmdHms(2001, 3, 4, 23, 59, 0), "Sonntag davor");
-    host.InsertDate("Termine", dt::FromYmdHms(2001, 3, 7, 10, 0, 0), "Weber");
-    host.InsertDate("Termine", lastMinute, "Sonntag spät");
-    host.InsertDate("Termine", dt::FromYmd(2001, 3, 12), "Mitternacht danach");
-    host.InsertDate("Termine", dt::FromYmdHms(2001, 3, 6, 9, 30, 0), "Müller");
-    host.InsertDate("Termine", kMarch5, "Mitternacht");
-
-    auto db = Open();
-    auto query = db->CreateQueryDef("", RangeText("Termine", "Datum", "3/5/2001", "3/12/2001"));
-    auto records = query->OpenRecordset(RecordsetType::Snapshot);
-    std::vector<std::string> names;
-    std::vector<double> dates;
-    for (; !records->IsEOF(); records->MoveNext()) {
-        dates.push_back(records->Field("Datum").AsDateTime());
-        names.push_back(records->Field("Name").AsText());
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"Mitternacht", "Müller", "Weber", "Sonntag spät"}));
-    EXPECT_EQ(dates.front(), kMarch5);
-    EXPECT_EQ(dates.back(), lastMinute);
-}
-
 // The range that replaces DateValue(F) = #d# must select exactly the rows
 // whose date part is d, also around 30 Dec 1899 where the fraction of a
 // negative value counts backwards.
@@ -143,22 +120,15 @@ TEST_F(SqliteDatabaseTest, OneDayQueryAgreesWithTheDatePartOnEveryDay) {
     }
 }
 
-TEST_F(SqliteDatabaseTest, RangesOrderAndTimedLiteralsFollowTheCalendarBefore1900) {
-    // Before 30 Dec 1899 the fraction counts backwards: -1.25 is 29 Dec
-    // 06:00, -1.75 is 18:00; on day 0, -0.5 is 12:00.
+// Ascending order and literals before 1900 are checked on every engine
+// (tests/engines); descending must run the calendar backwards too, where
+// the fraction of a day counts backwards: -1.25 is 29 Dec 06:00, -1.75 is
+// 18:00; on day 0, -0.5 is 12:00.
+TEST_F(SqliteDatabaseTest, DescendingOrderRunsTheCalendarBackwardsAcrossTheEpoch) {
     for (const double value : {-2.5, -1.75, -1.25, -1.0, -0.5, 0.0, 0.25, 0.999, -2.0, 1.0, 1.5})
         host.InsertDate("Termine", value, "x");
-    auto db = Open();
-    // 29 and 30 December 1899, in calendar order.
-    EXPECT_EQ(ReadDates(*db->OpenRecordset(RangeText("Termine", "Datum", "12/29/1899", "12/31/1899"))),
-              (std::vector<double>{-1.0, -1.25, -1.75, 0.0, 0.25, -0.5, 0.999}));
-    // From 29 Dec 12:00 on, and before 30 Dec 09:00.
-    EXPECT_EQ(ReadDates(*db->OpenRecordset("SELECT * From Termine WHERE Termine.Datum >= #12/29/1899 12:00# And "
-                                           "Termine.Datum < #12/30/1899 9:00# ORDER BY Termine.Datum")),
-              (std::vector<double>{-1.75, 0.0, 0.25}));
-    // Descending runs the calendar backwards, across the epoch too.
-    EXPECT_EQ(ReadDates(*db->OpenRecordset("SELECT * From Termine WHERE Termine.Datum < #12/31/1899# ORDER BY "
-                                           "Termine.Datum DESC")),
+    EXPECT_EQ(ReadDates(*Open()->OpenRecordset("SELECT * From Termine WHERE Termine.Datum < #12/31/1899# ORDER BY "
+                                               "Termine.Datum DESC")),
               (std::vector<double>{0.999, -0.5, 0.25, 0.0, -1.75, -1.25, -1.0, -2.5, -2.0}));
 }
 
@@ -222,26 +192,11 @@ TEST_F(SqliteDatabaseTest, AnEmptyResultIsAtEofAndHasNoCurrentRecord) {
     EXPECT_EQ(ErrorOf([&] { records->Field("Datum"); }), "Kein aktueller Datensatz.");
 }
 
-TEST_F(SqliteDatabaseTest, FieldsAreFoundWithoutRegardToCaseOrBrackets) {
-    host.InsertDate("Termine", kMarch5 + 0.5, "Koch");
-    auto records = Open()->OpenRecordset(RangeText("Termine", "Datum", "3/5/2001", "3/6/2001"));
-    EXPECT_EQ(records->Field("name").AsText(), "Koch");
-    EXPECT_EQ(records->Field("[NAME]").AsText(), "Koch");
-    EXPECT_EQ(records->Field("terminid").AsInt32(), 1);
-    EXPECT_EQ(ErrorOf([&] { records->Field("Person"); }), "Das Feld Person gibt es in der Abfrage nicht.");
-}
-
-TEST_F(SqliteDatabaseTest, EmptyValuesAreNullAndFailToConvert) {
-    host.Execute("INSERT INTO Termine (Datum, Name) VALUES (36955.5, NULL), (NULL, 'ohne Datum')");
-    host.InsertDate("Termine", std::numeric_limits<double>::quiet_NaN(), "NaN");  // SQLite keeps NaN as NULL
-    auto records = Open()->OpenRecordset("SELECT * From Termine WHERE Termine.Datum >= #3/5/2001# Or "
-                                         "Termine.Datum Is Null ORDER BY Termine.TerminID");
-    EXPECT_TRUE(records->Field("Name").IsNull());
-    EXPECT_THROW(records->Field("Name").AsText(), Error);
-    records->MoveNext();
-    EXPECT_TRUE(records->Field("Datum").IsNull());
-    EXPECT_THROW(records->Field("Datum").AsDateTime(), Error);
-    records->MoveNext();
+// Nulls in general are checked on every engine (tests/engines); SQLite
+// alone turns a NaN it is given into a NULL.
+TEST_F(SqliteDatabaseTest, ANaNStoredIsReadAsNull) {
+    host.InsertDate("Termine", std::numeric_limits<double>::quiet_NaN(), "NaN");
+    auto records = Open()->OpenRecordset("SELECT * From Termine WHERE Termine.Datum Is Null");
     EXPECT_TRUE(records->Field("Datum").IsNull());
     EXPECT_EQ(records->Field("Name").AsText(), "NaN");
 }
@@ -530,17 +485,6 @@ TEST_F(SqliteDatabaseTest, QueryDefinitionsAreTemporaryAndOutliveTheirDatabaseOb
     db.reset();
     EXPECT_EQ(query->SQL(), text);
     EXPECT_EQ(ReadDates(*query->OpenRecordset()).size(), 1u);
-}
-
-TEST_F(SqliteDatabaseTest, NamesWithBlanksWorkInTheirBrackets) {
-    host.Execute("CREATE TABLE [Meine Termine] ([Termin Nr] INTEGER PRIMARY KEY, [Beginn am] REAL, Wer TEXT);"
-                 "INSERT INTO [Meine Termine] ([Beginn am], Wer) VALUES (36955.5, 'Lange'), (36956.5, 'Krause')");
-    auto db = Open();
-    auto month = db->OpenRecordset(RangeText("[Meine Termine]", "[Beginn am]", "3/01/2001", "4/01/2001"));
-    EXPECT_EQ(ReadDates(*month, "[Beginn am]"), (std::vector<double>{36955.5, 36956.5}));
-    auto day = db->OpenRecordset(DayText("[Meine Termine]", "[Beginn am]", "3/6/2001"));
-    EXPECT_EQ(day->Field("Wer").AsText(), "Krause");
-    EXPECT_EQ(day->Field("Beginn am").AsDateTime(), 36956.5);
 }
 
 // Rows read before are handed out again only while the file is unchanged.
