@@ -82,9 +82,9 @@ public:
             Drop(text);
             throw PgError("Die Abfrage ließ sich nicht ausführen: " + message, text, state);
         }
-        SharedResult rows = Share(std::move(result));
+        auto rows = std::make_shared<const ResultRows>(std::move(result));
         prepared.last.reset();
-        if (prepared.reusable && PQresultMemorySize(rows.get()) <= kKeptResultBytes) {
+        if (prepared.reusable && PQresultMemorySize(rows->result.get()) <= kKeptResultBytes) {
             prepared.last = rows;
             prepared.snapshot = std::move(snapshot);
         }
@@ -106,7 +106,7 @@ private:
         bool reusable = false;              // its result may be handed out again
         std::string tableName;              // of its table, quoted, when reusable
         bool binary = false;                // its result comes in binary form
-        SharedResult last;                  // the last run's result, while kept
+        SharedRows last;                    // the last run's result, while kept
         std::string snapshot;               // the server's snapshot before that run
     };
 

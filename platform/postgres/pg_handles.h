@@ -11,13 +11,8 @@ namespace agendor::postgres {
 
 struct ResultClear {
     void operator()(PGresult* result) const { PQclear(result); }
-    void operator()(const PGresult* result) const { PQclear(const_cast<PGresult*>(result)); }
 };
 using Result = std::unique_ptr<PGresult, ResultClear>;
-// A result read by several recordsets at once (each with its own position)
-// and kept by the session to be handed out again; freed with the last.
-using SharedResult = std::shared_ptr<const PGresult>;
-inline SharedResult Share(Result result) { return SharedResult(result.release(), ResultClear{}); }
 
 struct ConnectionFinish {
     void operator()(PGconn* connection) const { PQfinish(connection); }

@@ -122,14 +122,14 @@ bool PgRecordset::ReadsExactlyInBinary(Oid type) {
     }
 }
 
-PgRecordset::PgRecordset(SharedResult result, std::string queryText)
-    : result_(std::move(result)), queryText_(std::move(queryText)) {
-    rows_ = static_cast<std::size_t>(PQntuples(result_.get()));
-    const int columns = PQnfields(result_.get());
-    binary_ = columns > 0 && PQfformat(result_.get(), 0) == 1;
+PgRecordset::PgRecordset(SharedRows rows, std::string queryText)
+    : shared_(std::move(rows)), result_(shared_->result.get()), queryText_(std::move(queryText)) {
+    rows_ = static_cast<std::size_t>(PQntuples(result_));
+    const int columns = PQnfields(result_);
+    binary_ = columns > 0 && PQfformat(result_, 0) == 1;
     for (int c = 0; c < columns; ++c) {
-        upperNames_.push_back(Upper(PQfname(result_.get(), c)));
-        types_.push_back(PQftype(result_.get(), c));
+        upperNames_.push_back(Upper(PQfname(result_, c)));
+        types_.push_back(PQftype(result_, c));
         switch (types_.back()) {
         case kInt2:
         case kInt4:
@@ -183,19 +183,29 @@ int PgRecordset::ColumnOf(std::string_view name) const {
 FieldValue PgRecordset::Field(std::string_view name) const {
     const int column = ColumnOf(name);
     if (IsEOF()) Fail("Kein aktueller Datensatz.");
-    return Convert(column);
+    if (kinds_[static_cast<std::size_t>(column)] != Kind::DateTime) return Convert(column);
+    std::vector<std::vector<double>>& dateTimes = shared_->dateTimes;
+    if (dateTimes.empty()) dateTimes.resize(upperNames_.size());
+    std::vector<double>& known = dateTimes[static_cast<std::size_t>(column)];
+    if (known.empty()) known.assign(rows_, std::numeric_limits<double>::quiet_NaN());
+    double& value = known[current_];
+    if (!std::isnan(value)) return FieldValue(value);
+    // Nulls and failures are not kept: they are read again each time.
+    FieldValue converted = Convert(column);
+    if (!converted.IsNull()) value = std::get<double>(converted.Raw());
+    return converted;
 }
 
 void PgRecordset::FailDateTime(int column, const std::string& text) const {
-    Fail("Das Datumsfeld " + std::string(PQfname(result_.get(), column)) + " enthält '" + text +
+    Fail("Das Datumsfeld " + std::string(PQfname(result_, column)) + " enthält '" + text +
          "', keinen Tag zwischen dem 1.1.100 und dem 31.12.9999.");
 }
 
 FieldValue PgRecordset::Convert(int column) const {
     const int row = static_cast<int>(current_);
-    if (PQgetisnull(result_.get(), row, column)) return {};
-    const char* value = PQgetvalue(result_.get(), row, column);
-    const std::string_view text(value, static_cast<std::size_t>(PQgetlength(result_.get(), row, column)));
+    if (PQgetisnull(result_, row, column)) return {};
+    const char* value = PQgetvalue(result_, row, column);
+    const std::string_view text(value, static_cast<std::size_t>(PQgetlength(result_, row, column)));
     if (binary_) return ConvertBinary(column, text);
     switch (kinds_[static_cast<std::size_t>(column)]) {
     case Kind::Integer: {
@@ -223,7 +233,7 @@ FieldValue PgRecordset::Convert(int column) const {
     }
     case Kind::Text: return FieldValue(std::string(text));
     }
-    Fail("Das Feld " + std::string(PQfname(result_.get(), column)) + " enthält '" + std::string(text) +
+    Fail("Das Feld " + std::string(PQfname(result_, column)) + " enthält '" + std::string(text) +
          "', das sich nicht als Zahl lesen lässt.");
 }
 

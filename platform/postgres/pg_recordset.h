@@ -5,6 +5,7 @@
 // the server's text or, where the session asked for it, its binary form;
 // both give the same values.
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,12 +15,24 @@
 
 namespace agendor::postgres {
 
+// A complete result, read by several recordsets at once (each with its own
+// position) and kept by the session to be handed out again, with the
+// date-time values converted so far: a Refresh that gets the result again
+// reads the same dates again, and they are converted only once.
+struct ResultRows {
+    explicit ResultRows(Result rows) : result(std::move(rows)) {}
+    Result result;
+    // Per column, once one of its date-times is read: each row's value,
+    // NaN while not read yet (no date-time value is NaN).
+    mutable std::vector<std::vector<double>> dateTimes;
+};
+using SharedRows = std::shared_ptr<const ResultRows>;
+
 class PgRecordset final : public Recordset {
 public:
-    // result: a PGRES_TUPLES_OK result, in text format or in binary format
-    // with only types ReadsExactlyInBinary accepts; other recordsets may
-    // read it at the same time.
-    PgRecordset(SharedResult result, std::string queryText);
+    // rows: a PGRES_TUPLES_OK result, in text format or in binary format
+    // with only types ReadsExactlyInBinary accepts.
+    PgRecordset(SharedRows rows, std::string queryText);
 
     bool IsEOF() const override { return current_ >= rows_; }
     void MoveNext() override;
@@ -47,7 +60,8 @@ private:
     void Visit() { visited_ = std::max(visited_, std::min(current_ + 1, rows_)); }
     [[noreturn]] void Fail(const std::string& message) const;
 
-    SharedResult result_;
+    SharedRows shared_;
+    const PGresult* result_;  // shared_'s
     std::string queryText_;
     std::vector<std::string> upperNames_;  // the columns' names in capitals
     std::vector<Kind> kinds_;
