@@ -31,6 +31,7 @@ public:
         cache_.clear();
         order_.clear();
         dataVersion_.reset();
+        tableKind_.reset();
     }
 
     const std::string& Name() const { return name_; }
@@ -39,7 +40,14 @@ public:
         Prepared& prepared = Lookup(text);
         // The version is read before the query: a commit that lands between
         // the two changes it again, so the rows are read anew next time.
-        const std::optional<std::int64_t> version = DataVersion();
+        std::optional<std::int64_t> version = DataVersion();
+        if (version && prepared.kindCheckedAt != *version) {
+            // Any change of the schema is a commit too, so the kind of the
+            // text's table is looked at again only after one.
+            prepared.plainTable = IsPlainTable(prepared.table);
+            prepared.kindCheckedAt = *version;
+        }
+        if (!prepared.plainTable) version.reset();
         if (version && prepared.rows && prepared.version == *version)
             return std::make_unique<SqliteRecordset>(prepared.rows, text);
         prepared.rows.reset();
@@ -65,7 +73,26 @@ private:
         std::list<std::string>::iterator age;     // position in order_
         std::shared_ptr<const SqliteRows> rows;   // of the last run, while kept
         std::int64_t version = 0;                 // the file's data version before that run
+        std::string table;                        // the text's table, as written
+        bool plainTable = false;                  // whether only commits change its rows
+        std::optional<std::int64_t> kindCheckedAt;  // data version when that was looked at
     };
+
+    // Only an ordinary table changes by commits alone. A view may read the
+    // clock or random(), a virtual table a file of its own: their rows are
+    // read every time.
+    bool IsPlainTable(const std::string& table) {
+        if (!tableKind_)
+            tableKind_ = PrepareReadOnly(connection_.Handle(), kTableKindQuery, kTableKindQuery, true);
+        ResetOnExit reset(tableKind_.get());
+        sqlite3_bind_text(tableKind_.get(), 1, table.c_str(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
+        const int rc = sqlite3_step(tableKind_.get());
+        if (rc == SQLITE_DONE) return false;
+        if (rc != SQLITE_ROW) RaiseEngineError(connection_.Handle(), rc, "Die Abfrage ließ sich nicht ausführen", kTableKindQuery);
+        return sqlite3_column_int(tableKind_.get(), 0) != 0;
+    }
+    static constexpr const char* kTableKindQuery =
+        "SELECT type = 'table' AND sql NOT LIKE 'CREATE VIRTUAL%' FROM sqlite_master WHERE name = ?1 COLLATE NOCASE";
 
     // The file's data version: SQLite changes it whenever another connection
     // commits to the file, and this connection only reads. nullopt when
@@ -127,6 +154,7 @@ private:
         Prepared& entry = cache_[text];
         entry.statement = std::move(statement);
         entry.dateFields = std::move(query.dateFields);
+        entry.table = query.table;
         entry.storage = found;
         entry.age = order_.begin();
         return entry;
@@ -214,6 +242,7 @@ private:
     // Found storage by "TABLE.FIELD" (upper case), for the life of the connection.
     std::unordered_map<std::string, DateStorage> storages_;
     Statement dataVersion_;         // PRAGMA data_version, when results are reused
+    Statement tableKind_;           // kTableKindQuery, prepared on first use
     std::list<std::string> kept_;   // texts whose rows are kept, most recent first
     std::size_t queriesRun_ = 0;
 };
