@@ -88,11 +88,13 @@ private:
         sqlite3_bind_text(tableKind_.get(), 1, table.c_str(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
         const int rc = sqlite3_step(tableKind_.get());
         if (rc == SQLITE_DONE) return false;
-        if (rc != SQLITE_ROW) RaiseEngineError(connection_.Handle(), rc, "Die Abfrage ließ sich nicht ausführen", kTableKindQuery);
+        if (rc != SQLITE_ROW)
+            RaiseEngineError(connection_.Handle(), rc, "Die Abfrage ließ sich nicht ausführen", kTableKindQuery);
         return sqlite3_column_int(tableKind_.get(), 0) != 0;
     }
     static constexpr const char* kTableKindQuery =
-        "SELECT type = 'table' AND sql NOT LIKE 'CREATE VIRTUAL%' FROM sqlite_master WHERE name = ?1 COLLATE NOCASE";
+        "SELECT type = 'table' AND sql NOT LIKE 'CREATE VIRTUAL%' FROM sqlite_master "
+        "WHERE name = ?1 COLLATE NOCASE";
 
     // The file's data version: SQLite changes it whenever another connection
     // commits to the file, and this connection only reads. nullopt when
