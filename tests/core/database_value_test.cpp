@@ -14,21 +14,12 @@
 
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/locale.h"
+#include "tests/support/error_of.h"
 
 namespace agendor {
 namespace {
 
 const char* const kNullMessage = "Ungültige Verwendung von Null";
-
-template <typename Action>
-std::string ErrorOf(Action action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.Description();
-    }
-    return "no error";
-}
 
 TEST(FieldValueTest, NullRaisesOnEveryConversion) {
     const FieldValue null;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "agendor/platform/locale.h"
+#include "tests/support/error_of.h"
 
 namespace agendor::dt {
 namespace {
@@ -22,17 +23,6 @@ constexpr sys_days kEpoch = sys_days{1899y / December / 30};
 const char* const kRangeMessage = "Datum außerhalb des gültigen Bereichs (1.1.100 bis 31.12.9999)";
 
 std::string Iso(DateTime value) { return Format(value, "yyyy-mm-dd", DefaultLocale()); }
-
-// The exact message of the Error that action raises, or "no error".
-template <typename Action>
-std::string ErrorOf(Action action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.Description();
-    }
-    return "no error";
-}
 
 // Every day of the supported range, against the standard library's civil
 // calendar: serial number, fields, weekday and validity.

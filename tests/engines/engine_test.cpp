@@ -19,6 +19,7 @@
 #include "agendor/sheet/sheet_model.h"
 #include "tests/engines/engine_host.h"
 #include "tests/support/test_control.h"
+#include "tests/support/error_of.h"
 
 namespace agendor::testing {
 namespace {
@@ -27,16 +28,6 @@ using Lines = std::vector<std::string>;
 
 DateTime At(int year, int month, int day, int hour = 0, int minute = 0) {
     return dt::FromYmdHms(year, month, day, hour, minute, 0);
-}
-
-template <typename Action>
-std::string ErrorOf(Action&& action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.Description();
-    }
-    return "(no error)";
 }
 
 class EngineTest : public ::testing::TestWithParam<Engine> {

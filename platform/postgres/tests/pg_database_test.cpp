@@ -19,21 +19,12 @@
 #include "agendor/sheet/sheet_model.h"
 #include "tests/support/pg_test_schema.h"
 #include "tests/support/test_control.h"
+#include "tests/support/error_of.h"
 
 namespace agendor::postgres {
 namespace {
 
 using agendor::testing::PgTestSchema;
-
-template <typename Action>
-std::string ErrorOf(Action&& action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.Description();
-    }
-    return "(no error)";
-}
 
 const std::string kRange =
     "SELECT *  From Termine WHERE (((Termine.Datum)>=#3/5/2001# And (Termine.Datum)<#3/12/2001#)) ORDER BY "

@@ -9,6 +9,7 @@
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
 #include "test_files.h"
+#include "tests/support/error_of.h"
 
 namespace agendor::sqlite {
 namespace {
@@ -19,16 +20,6 @@ std::string Property(const DataProperties& properties, const std::string& name) 
     for (const DataProperty& p : properties)
         if (p.name == name) return p.value;
     return "(missing)";
-}
-
-template <typename Action>
-std::string ErrorOf(Action&& action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.Description();
-    }
-    return "(no error)";
 }
 
 SampleOptions SmallYear() {

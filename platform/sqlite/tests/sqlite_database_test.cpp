@@ -15,6 +15,7 @@
 #include "agendor/platform/sqlite/sqlite_error.h"
 #include "agendor/platform/sqlite/sqlite_handles.h"
 #include "test_files.h"
+#include "tests/support/error_of.h"
 
 namespace agendor::sqlite {
 namespace {
@@ -50,16 +51,6 @@ int StatementsOn(sqlite3* db) {
     int count = 0;
     for (sqlite3_stmt* s = sqlite3_next_stmt(db, nullptr); s != nullptr; s = sqlite3_next_stmt(db, s)) ++count;
     return count;
-}
-
-template <typename Action>
-std::string ErrorOf(Action&& action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.Description();
-    }
-    return "(no error)";
 }
 
 const double kMarch5 = dt::FromYmd(2001, 3, 5);
