@@ -1,9 +1,9 @@
 #include "demo/pg_store.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
+#include "agendor/platform/database.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/postgres/pg_error.h"
 
@@ -57,11 +57,7 @@ PgStore::PgStore(const std::string& conninfo, AppointmentTable table) : conninfo
 int PgStore::BackendPid() const { return PQbackendPID(connection_.get()); }
 
 std::string PgStore::Value(DateTime when) const {
-    if (!timestamp_) {
-        char buffer[32];
-        const auto written = std::to_chars(buffer, buffer + sizeof buffer, when);
-        return std::string(buffer, written.ptr);
-    }
+    if (!timestamp_) return FieldValue(when).AsText();
     const dt::Ymd date = dt::ToYmd(when);
     const dt::Hms time = dt::TimeOf(when);
     char buffer[40];

@@ -1,8 +1,8 @@
 #include "agendor/platform/postgres/pg_sample.h"
 
-#include <charconv>
 #include <cstdio>
 
+#include "agendor/platform/database.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/postgres/pg_dialect.h"
 #include "agendor/platform/postgres/pg_error.h"
@@ -54,12 +54,8 @@ private:
 };
 
 std::string DateText(const sample::SampleAppointment& appointment, DateColumn column) {
-    if (column == DateColumn::DayCount) {
-        char buffer[32];
-        const double value = dt::Compose(appointment.day, appointment.minutes / 1440.0);
-        const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
-        return std::string(buffer, written.ptr);
-    }
+    if (column == DateColumn::DayCount)
+        return FieldValue(dt::Compose(appointment.day, appointment.minutes / 1440.0)).AsText();
     const dt::Ymd date = dt::ToYmd(static_cast<double>(appointment.day));
     char buffer[48];
     std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:00", date.year, date.month, date.day,

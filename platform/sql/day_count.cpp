@@ -1,19 +1,13 @@
 #include "agendor/platform/sql/day_count.h"
 
-#include <charconv>
 #include <cmath>
 
+#include "agendor/platform/database.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/sql/text_pieces.h"
 
 namespace agendor::sql::day_count {
 namespace {
-
-std::string NumberText(double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
 
 // The calendar key of a stored value, computed as OrderKey has the engine
 // compute it: 2 * trunc(v) - v in double precision. Taking the key of the
@@ -35,7 +29,7 @@ std::string Before(const std::string& field, long day) {
 
 std::string Value(const DateLiteral& date) {
     if (!date.hasTime || date.IsMidnight()) return std::to_string(date.DayNumber());
-    return NumberText(dt::FromYmdHms(date.year, date.month, date.day, date.hour, date.minute, date.second));
+    return FieldValue(dt::FromYmdHms(date.year, date.month, date.day, date.hour, date.minute, date.second)).AsText();
 }
 
 std::string Compare(const std::string& field, const std::string& integralPart, const std::string& op,
@@ -46,7 +40,8 @@ std::string Compare(const std::string& field, const std::string& integralPart, c
         if (day >= 1) return Cat("(", field, " ", op, " ", Value(date), ")");
         // Before it, compare calendar keys: day plus the forward fraction.
         const double value = dt::FromYmdHms(date.year, date.month, date.day, date.hour, date.minute, date.second);
-        return Cat("(", OrderKey(field, integralPart, std::nullopt), " ", op, " ", NumberText(KeyOf(value)), ")");
+        return Cat("(", OrderKey(field, integralPart, std::nullopt), " ", op, " ", FieldValue(KeyOf(value)).AsText(),
+                   ")");
     }
     if (op == ">=") return Cat("(", AtOrAfter(field, day), ")");
     if (op == "<") return Cat("(", Before(field, day), ")");

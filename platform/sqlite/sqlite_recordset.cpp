@@ -1,7 +1,6 @@
 #include "agendor/platform/sqlite/sqlite_recordset.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 
@@ -42,12 +41,6 @@ bool DeclaredAsDate(const char* declaredType) {
 }
 
 // The values a date field may hold: 1 Jan 100 to 31 Dec 9999, any time.
-std::string NumberText(double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
 bool InCalendarRange(double value) {
     static const double kFirst = dt::FromYmd(dt::kMinYear, 1, 1) - 1.0;
     static const double kLast = dt::FromYmd(dt::kMaxYear, 12, 31) + 1.0;
@@ -72,7 +65,7 @@ FieldValue ReadDate(SqliteRows& rows, sqlite3_stmt* statement, int column, bool 
         if (type == SQLITE_FLOAT || (type == SQLITE_INTEGER && numericAffinity)) {
             const double value = sqlite3_column_double(statement, column);
             if (std::isfinite(value) && InCalendarRange(value)) return FieldValue(value);
-            rows.faults[cell] = field + " enthält " + NumberText(value) +
+            rows.faults[cell] = field + " enthält " + FieldValue(value).AsText() +
                                 ", keinen Datumswert zwischen dem 1.1.100 und dem 31.12.9999.";
         } else if (type == SQLITE_INTEGER) {
             rows.faults[cell] = field + " enthält die Ganzzahl " +

@@ -1,11 +1,11 @@
 #include "tests/engines/engine_host.h"
 
-#include <charconv>
 #include <cstdio>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "agendor/platform/database.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/postgres/pg_database.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
@@ -14,12 +14,6 @@
 
 namespace agendor::testing {
 namespace {
-
-std::string Shortest(double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
 
 // A date-time value as the server's timestamp text, to the millisecond.
 std::string TimestampText(DateTime when) {
@@ -71,7 +65,7 @@ public:
     }
     void Execute(const std::string& sql) override { schema_.Execute(sql); }
     void Insert(std::optional<DateTime> when, std::optional<std::string> person) override {
-        const std::string date = when ? (timestamp_ ? TimestampText(*when) : Shortest(*when)) : "";
+        const std::string date = when ? (timestamp_ ? TimestampText(*when) : FieldValue(*when).AsText()) : "";
         const char* values[] = {when ? date.c_str() : nullptr, person ? person->c_str() : nullptr};
         PGresult* result = PQexecParams(schema_.Handle(), "INSERT INTO \"Termine\" (\"Datum\", \"Person\") VALUES ($1, $2)",
                                         2, nullptr, values, nullptr, nullptr, 0);
