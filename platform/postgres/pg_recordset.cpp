@@ -123,8 +123,10 @@ bool PgRecordset::ReadsExactlyInBinary(Oid type) {
 }
 
 PgRecordset::PgRecordset(SharedRows rows, std::string queryText)
-    : shared_(std::move(rows)), result_(shared_->result.get()), queryText_(std::move(queryText)) {
-    rows_ = static_cast<std::size_t>(PQntuples(result_));
+    : SnapshotRecordset(static_cast<std::size_t>(PQntuples(rows->result.get()))),
+      shared_(std::move(rows)),
+      result_(shared_->result.get()),
+      queryText_(std::move(queryText)) {
     const int columns = PQnfields(result_);
     binary_ = columns > 0 && PQfformat(result_, 0) == 1;
     for (int c = 0; c < columns; ++c) {
@@ -145,53 +147,23 @@ PgRecordset::PgRecordset(SharedRows rows, std::string queryText)
         default: kinds_.push_back(Kind::Text);
         }
     }
-    Visit();
 }
 
 void PgRecordset::Fail(const std::string& message) const { throw PgError(message, queryText_); }
 
-void PgRecordset::MoveNext() {
-    if (IsEOF()) Fail("Kein aktueller Datensatz: das Ende der Datensätze ist schon erreicht.");
-    ++current_;
-    Visit();
-}
-
-void PgRecordset::MoveFirst() {
-    if (rows_ == 0) Fail("Kein aktueller Datensatz: die Abfrage lieferte keine Zeilen.");
-    current_ = 0;
-}
-
-void PgRecordset::MoveLast() {
-    if (rows_ == 0) Fail("Kein aktueller Datensatz: die Abfrage lieferte keine Zeilen.");
-    current_ = rows_ - 1;
-    Visit();
-}
-
-int PgRecordset::ColumnOf(std::string_view name) const {
-    for (const auto& [asked, column] : asked_)
-        if (asked == name) return column;
-    // A name may come in the brackets it needs in a query text.
-    std::string_view bare = name;
-    if (bare.size() >= 2 && bare.front() == '[' && bare.back() == ']') bare = bare.substr(1, bare.size() - 2);
-    const auto found = std::find(upperNames_.begin(), upperNames_.end(), Upper(bare));
-    if (found == upperNames_.end()) Fail("Das Feld " + std::string(bare) + " gibt es in der Abfrage nicht.");
-    const int column = static_cast<int>(found - upperNames_.begin());
-    if (asked_.size() < 8) asked_.emplace_back(std::string(name), column);
-    return column;
-}
-
-FieldValue PgRecordset::Field(std::string_view name) const {
-    const int column = ColumnOf(name);
-    if (IsEOF()) Fail("Kein aktueller Datensatz.");
-    if (kinds_[static_cast<std::size_t>(column)] != Kind::DateTime) return Convert(column);
+FieldValue PgRecordset::Cell(std::size_t row, std::size_t column) const {
+    const int r = static_cast<int>(row);
+    const int c = static_cast<int>(column);
+    if (kinds_[column] != Kind::DateTime) return Convert(r, c);
     std::vector<std::vector<double>>& dateTimes = shared_->dateTimes;
     if (dateTimes.empty()) dateTimes.resize(upperNames_.size());
-    std::vector<double>& known = dateTimes[static_cast<std::size_t>(column)];
-    if (known.empty()) known.assign(rows_, std::numeric_limits<double>::quiet_NaN());
-    double& value = known[current_];
+    std::vector<double>& known = dateTimes[column];
+    if (known.empty())
+        known.assign(static_cast<std::size_t>(PQntuples(result_)), std::numeric_limits<double>::quiet_NaN());
+    double& value = known[row];
     if (!std::isnan(value)) return FieldValue(value);
     // Nulls and failures are not kept: they are read again each time.
-    FieldValue converted = Convert(column);
+    FieldValue converted = Convert(r, c);
     if (!converted.IsNull()) value = std::get<double>(converted.Raw());
     return converted;
 }
@@ -201,8 +173,7 @@ void PgRecordset::FailDateTime(int column, const std::string& text) const {
          "', keinen Tag zwischen dem 1.1.100 und dem 31.12.9999.");
 }
 
-FieldValue PgRecordset::Convert(int column) const {
-    const int row = static_cast<int>(current_);
+FieldValue PgRecordset::Convert(int row, int column) const {
     if (PQgetisnull(result_, row, column)) return {};
     const char* value = PQgetvalue(result_, row, column);
     const std::string_view text(value, static_cast<std::size_t>(PQgetlength(result_, row, column)));

@@ -12,6 +12,7 @@
 
 #include "agendor/platform/database.h"
 #include "agendor/platform/postgres/pg_handles.h"
+#include "agendor/platform/sql/snapshot_recordset.h"
 
 namespace agendor::postgres {
 
@@ -28,22 +29,16 @@ struct ResultRows {
 };
 using SharedRows = std::shared_ptr<const ResultRows>;
 
-class PgRecordset final : public Recordset {
+// Numbers of the server's integer, floating and numeric types come as
+// numbers, timestamp and date as date-time values (a timestamp with time
+// zone as the wall-clock time of the session's zone), everything else as
+// text.
+class PgRecordset final : public sql::SnapshotRecordset {
 public:
     // rows: a PGRES_TUPLES_OK result, in text format or in binary format
     // with only types ReadsExactlyInBinary accepts.
     PgRecordset(SharedRows rows, std::string queryText);
 
-    bool IsEOF() const override { return current_ >= rows_; }
-    void MoveNext() override;
-    void MoveFirst() override;
-    void MoveLast() override;
-    long RecordCount() const override { return static_cast<long>(visited_); }
-    // Numbers of the server's integer, floating and numeric types come as
-    // numbers, timestamp and date as date-time values (a timestamp with
-    // time zone as the wall-clock time of the session's zone), everything
-    // else as text.
-    FieldValue Field(std::string_view name) const override;
     // Whether the server sent the values in its binary form.
     bool ReadsBinary() const { return binary_; }
     // Whether values of the server's type come out of its binary form
@@ -53,12 +48,12 @@ public:
 
 private:
     enum class Kind { Text, Integer, Real, Boolean, DateTime };
-    int ColumnOf(std::string_view name) const;
-    FieldValue Convert(int column) const;
+    const std::vector<std::string>& UpperColumnNames() const override { return upperNames_; }
+    FieldValue Cell(std::size_t row, std::size_t column) const override;
+    [[noreturn]] void Fail(const std::string& message) const override;
+    FieldValue Convert(int row, int column) const;
     FieldValue ConvertBinary(int column, std::string_view bytes) const;
     [[noreturn]] void FailDateTime(int column, const std::string& text) const;
-    void Visit() { visited_ = std::max(visited_, std::min(current_ + 1, rows_)); }
-    [[noreturn]] void Fail(const std::string& message) const;
 
     SharedRows shared_;
     const PGresult* result_;  // shared_'s
@@ -66,13 +61,7 @@ private:
     std::vector<std::string> upperNames_;  // the columns' names in capitals
     std::vector<Kind> kinds_;
     std::vector<Oid> types_;
-    // The columns of the names asked for so far, as they were written: the
-    // control reads the same few fields in every row.
-    mutable std::vector<std::pair<std::string, int>> asked_;
     bool binary_ = false;
-    std::size_t rows_ = 0;
-    std::size_t current_ = 0;
-    std::size_t visited_ = 0;
 };
 
 } // namespace agendor::postgres

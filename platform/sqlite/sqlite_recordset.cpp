@@ -149,45 +149,12 @@ std::shared_ptr<const SqliteRows> ReadRows(sqlite3_stmt* statement, const std::v
 }
 
 SqliteRecordset::SqliteRecordset(std::shared_ptr<const SqliteRows> rows, std::string queryText)
-    : rows_(std::move(rows)), queryText_(std::move(queryText)) {
-    Visit();
-}
+    : SnapshotRecordset(rows->rows), rows_(std::move(rows)), queryText_(std::move(queryText)) {}
 
 void SqliteRecordset::Fail(const std::string& message) const { throw SqliteError(message, queryText_); }
 
-void SqliteRecordset::MoveNext() {
-    if (IsEOF()) Fail("Kein aktueller Datensatz: das Ende der Datensätze ist schon erreicht.");
-    ++current_;
-    Visit();
-}
-
-void SqliteRecordset::MoveFirst() {
-    if (rows_->rows == 0) Fail("Kein aktueller Datensatz: die Abfrage lieferte keine Zeilen.");
-    current_ = 0;
-}
-
-void SqliteRecordset::MoveLast() {
-    if (rows_->rows == 0) Fail("Kein aktueller Datensatz: die Abfrage lieferte keine Zeilen.");
-    current_ = rows_->rows - 1;
-    Visit();
-}
-
-FieldValue SqliteRecordset::Field(std::string_view name) const {
-    // A name may come in the brackets it needs in a query text.
-    if (name.size() >= 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
-    const auto sameName = [name](const std::string& upper) {
-        if (upper.size() != name.size()) return false;
-        for (std::size_t k = 0; k < upper.size(); ++k) {
-            const char c = name[k];
-            if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != upper[k]) return false;
-        }
-        return true;
-    };
-    const std::vector<std::string>& upperNames = rows_->upperNames;
-    const auto found = std::find_if(upperNames.begin(), upperNames.end(), sameName);
-    if (found == upperNames.end()) Fail("Das Feld " + std::string(name) + " gibt es in der Abfrage nicht.");
-    if (IsEOF()) Fail("Kein aktueller Datensatz.");
-    const std::size_t cell = current_ * rows_->columns + static_cast<std::size_t>(found - upperNames.begin());
+FieldValue SqliteRecordset::Cell(std::size_t row, std::size_t column) const {
+    const std::size_t cell = row * rows_->columns + column;
     if (const auto fault = rows_->faults.find(cell); fault != rows_->faults.end()) Fail(fault->second);
     return rows_->cells[cell];
 }

@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include "agendor/platform/database.h"
+#include "agendor/platform/sql/snapshot_recordset.h"
 #include "agendor/platform/sqlite/sqlite_dialect.h"
 
 namespace agendor::sqlite {
@@ -31,25 +32,17 @@ struct SqliteRows {
 std::shared_ptr<const SqliteRows> ReadRows(sqlite3_stmt* statement, const std::vector<std::string>& dateFields,
                                            DateStorage storage, const std::string& queryText);
 
-class SqliteRecordset final : public Recordset {
+class SqliteRecordset final : public sql::SnapshotRecordset {
 public:
     SqliteRecordset(std::shared_ptr<const SqliteRows> rows, std::string queryText);
 
-    bool IsEOF() const override { return current_ >= rows_->rows; }
-    void MoveNext() override;
-    void MoveFirst() override;
-    void MoveLast() override;
-    long RecordCount() const override { return static_cast<long>(visited_); }
-    FieldValue Field(std::string_view name) const override;
-
 private:
-    void Visit() { visited_ = std::max(visited_, std::min(current_ + 1, rows_->rows)); }
-    [[noreturn]] void Fail(const std::string& message) const;
+    const std::vector<std::string>& UpperColumnNames() const override { return rows_->upperNames; }
+    FieldValue Cell(std::size_t row, std::size_t column) const override;
+    [[noreturn]] void Fail(const std::string& message) const override;
 
     std::shared_ptr<const SqliteRows> rows_;
     std::string queryText_;
-    std::size_t current_ = 0;
-    std::size_t visited_ = 0;
 };
 
 } // namespace agendor::sqlite
