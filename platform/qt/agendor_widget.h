@@ -172,6 +172,35 @@ public:
     // Shows the page in QPrintPreviewDialog, from where the person prints it.
     void PrintPreview(std::optional<std::int16_t> view = std::nullopt);
 
+    // iCalendar (agendor_widget_ics.cpp) ---------------------------------
+    // The host's settings of the exchange with other calendars.
+    struct IcsOptions {
+        QString timeZone = "Europe/Berlin";  // the zone of the database's wall clock
+        int durationMinutes = 15;            // DURATION of each exported appointment
+        QString categories, description;     // left out when empty
+        int progressAbove = 300;             // more appointments show a progress dialog
+    };
+    IcsOptions& icsOptions() { return icsOptions_; }
+    // What an export or import did, in German for the person; ok when the
+    // file was written or read.
+    struct IcsResult {
+        bool ok = false;
+        int appointments = 0;  // written, or taken by the host
+        QString message;
+    };
+    // The appointments of the days from..to (both included) into an .ics file
+    // at path, one VEVENT each. A stopped or failed export leaves the file as
+    // it was. Nothing is shown; the host shows the message.
+    IcsResult ExportIcs(const QDate& from, const QDate& to, const QString& path);
+    // The appointment of the day grid's current row.
+    IcsResult ExportIcsDayGridRow(const QString& path);
+    // Reads an .ics file and raises dateNew once per appointment in start
+    // order; the host stores or refuses each. Then reloads once. The message
+    // tells how many were taken, refused and left out (and why), and where
+    // the import stopped.
+    IcsResult ImportIcs(const QString& path);
+    // ----------------------------------------------------------------------
+
     QSize sizeHint() const override;
 
     // A sheet is laid out for the size it was loaded at: its lines are cut
@@ -237,6 +266,7 @@ private:
 private:
     struct Private;
     std::unique_ptr<Private> d_;
+    IcsOptions icsOptions_;
 };
 
 } // namespace agendor::qt
