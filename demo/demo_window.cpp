@@ -236,6 +236,7 @@ void DemoWindow::ConnectHandlers(const std::string& source) {
                                          QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath()));
         });
     });
+    AddIcsActions(file);
     file->addSeparator();
     file->addAction("&Beenden", QKeySequence::Quit, this, &QWidget::close);
 

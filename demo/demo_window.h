@@ -3,6 +3,7 @@
 // sheet commands and a status bar that tells what happened.
 #include <QLabel>
 #include <QMainWindow>
+#include <QMenu>
 
 #include <functional>
 #include <memory>
@@ -11,6 +12,7 @@
 
 #include "demo/appointment_store.h"
 #include "demo/change_handlers.h"
+#include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/sqlite/sample_database.h"
 
 namespace agendor::qt {
@@ -39,12 +41,20 @@ public:
 
     qt::AgendorWidget& calendar() { return *calendar_; }
 
+    // iCalendar (demo_ics.cpp): what the menu entries do once the person has
+    // chosen a file. Refusals of the change handlers during an import are
+    // gathered into the one report instead of a box each.
+    qt::AgendorWidget::IcsResult ExportShownSheetIcs(const QString& path);
+    qt::AgendorWidget::IcsResult ExportDayGridRowIcs(const QString& path);
+    qt::AgendorWidget::IcsResult ImportIcs(const QString& path);
+
 private:
     void ConnectHandlers(const std::string& source);
     // Runs a menu command or a slot; an error it raises is shown in a box
     // and the window keeps running.
     void Run(const std::function<void()>& command);
     void ShowSelectedDay(double day);
+    void AddIcsActions(QMenu* file);
 
     qt::AgendorWidget* calendar_ = nullptr;
     QLabel* selectedDay_ = nullptr;
