@@ -35,6 +35,9 @@
 #include "agendor/platform/postgres/pg_sample.h"
 #endif
 #include "agendor/platform/sample/sample_data.h"
+#ifdef AGENDOR_HAVE_ICAL
+#include "tools/cli/ics_command.h"
+#endif
 
 namespace agendor::cli {
 
@@ -86,7 +89,25 @@ Commands:
       its order, one line per entry: id<TAB>name (the id empty when
       FieldSourcePersonID is not set).
 
-  sheet, day, persons: --pg CONNINFO instead of --db FILE reads a PostgreSQL
+  export --ics FILE [--date DD.MM.YYYY [--view week|month] |
+         --from DD.MM.YYYY --to DD.MM.YYYY] [--duration MINUTES] [--zone NAME]
+         (--db FILE [--properties FILE] [--date-storage real|iso] | --pg CONNINFO)
+      Writes the appointments of the day --date (default today), of its week
+      or month with --view, or of the days --from to --to into the iCalendar
+      file FILE (replaced as a whole when it exists) and prints the file's
+      full path: one VEVENT each, its UID the same for the same appointment
+      and database, DTSTART in the zone NAME (default Europe/Berlin) with its
+      VTIMEZONE, DURATION MINUTES long (default 15), SUMMARY the person. Over
+      300 appointments a progress line on stderr counts up.
+
+  import --ics FILE [--zone NAME]
+      Reads FILE as the control's import reads it and prints the appointments
+      it would hand to the host, in start order, converted to the zone NAME
+      (default Europe/Berlin): dd.mm.yyyy hh:nn<TAB>person. The events it
+      leaves out (recurring, all-day, outside 1.1.100 to 31.12.9999) are
+      listed on stderr with their reason. agendor-cli writes to no database.
+
+  sheet, day, persons, export: --pg CONNINFO instead of --db FILE reads a PostgreSQL
       database (CONNINFO as libpq takes it, "host=/run/pg dbname=termine" or
       a postgresql:// URI); the date storage is read from the server.
 
@@ -450,6 +471,23 @@ int SampleOnServer(const Options& options) {
 int SampleOnServer(const Options&) { throw UsageError("--pg: this agendor-cli was built without PostgreSQL"); }
 #endif
 
+#ifdef AGENDOR_HAVE_ICAL
+int Export(const std::vector<std::string>& args) {
+    std::set<std::string> valued = kSheetValued;
+    valued.insert(kIcsExportValued.begin(), kIcsExportValued.end());
+    const Options options(args, valued, {});
+    const SheetSettings settings = ReadSheetSettings(options);
+    if (!settings.databasePath && !settings.conninfo) throw UsageError("export needs --db FILE or --pg CONNINFO");
+    HeadlessControl headless(settings);
+    headless.Build(settings);
+    return ExportIcs(headless.control(), options, settings.date,
+                     options.Has("--view") ? std::optional<std::int16_t>(settings.view) : std::nullopt);
+}
+#else
+int Export(const std::vector<std::string>&) { throw UsageError("export: this agendor-cli was built without iCalendar"); }
+int ImportIcs(const std::vector<std::string>&) { throw UsageError("import: this agendor-cli was built without iCalendar"); }
+#endif
+
 int Run(const std::vector<std::string>& args) {
     if (args.empty()) throw UsageError("no command given (try agendor-cli --help)");
     const std::string& command = args[0];
@@ -465,6 +503,8 @@ int Run(const std::vector<std::string>& args) {
     if (command == "persons") return Persons(rest);
     if (command == "sample") return Sample(rest);
     if (command == "print") return Print(rest);
+    if (command == "export") return Export(rest);
+    if (command == "import") return ImportIcs(rest);
     throw UsageError("unknown command \"" + command + "\" (try agendor-cli --help)");
 }
 
