@@ -30,6 +30,7 @@ public:
         if (total <= static_cast<std::size_t>(std::max(above_, 0))) return true;
         if (!dialog_) {
             dialog_ = std::make_unique<QProgressDialog>(label_, "Abbrechen", 0, static_cast<int>(total), owner_);
+            dialog_->setWindowTitle("Agendor");
             dialog_->setWindowModality(Qt::WindowModal);
             dialog_->setMinimumDuration(0);
             dialog_->setAutoClose(false);

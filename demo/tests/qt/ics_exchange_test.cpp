@@ -1,6 +1,9 @@
 // The demo's iCalendar export and import on real SQLite files: the export
 // read back by libical and compared with the database row by row, the
 // import stored through the demo's own change handlers.
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -150,6 +153,11 @@ TEST_F(IcsExchange, MonthExportedReadBackAndImportedIntoAnEmptyDatabase) {
 
 TEST_F(IcsExchange, ImportSkipsWithReasonsAndStoresTheRest) {
     auto window = Open("leer.sqlite", 0);
+    QStringList menu, dayGrid;
+    for (const QAction* a : window->menuBar()->actions().front()->menu()->actions()) menu << a->text().remove('&');
+    for (const QAction* a : window->calendar().surface().GridZoom->actions()) dayGrid << a->text();
+    EXPECT_TRUE(menu.contains("Als iCalendar exportieren …") && menu.contains("iCalendar importieren …")) << menu.join('|').toStdString();
+    EXPECT_EQ(dayGrid, QStringList{"Termin als iCalendar …"});
     const std::string known = window->calendar().surface().cboPerson->List(0);
     const std::string knownId = std::to_string(window->calendar().control().instance().state.PersonIds[0]);
     const auto result = Import(*window, "gemischt.ics",
@@ -209,8 +217,12 @@ TEST_F(IcsExchange, LongRunsShowProgressAndStopCleanly) {
     // The person presses Abbrechen once 150 appointments are stored.
     int raised = 0;
     QObject::connect(&window->calendar(), &qt::AgendorWidget::dateNew, [&](double, std::int32_t, const QString&, bool&) {
-        if (++raised == 150)
-            if (auto* dialog = window->calendar().findChild<QProgressDialog*>()) dialog->cancel();
+        if (++raised != 150) return;
+        if (auto* dialog = window->calendar().findChild<QProgressDialog*>()) {
+            QDir().mkpath(QStringLiteral(AGENDOR_DEMO_TEST_OUTPUT));
+            dialog->grab().save(QStringLiteral(AGENDOR_DEMO_TEST_OUTPUT "/ics-import-progress.png"));
+            dialog->cancel();
+        }
     });
     const auto result = Import(*window, "viele.ics", Calendar(events));
     EXPECT_EQ(result.message.toStdString(),
