@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "agendor/data/day_grid.h"
+#include "agendor/editing/appointment_exchange.h"
 #include "agendor/editing/commands.h"
 #include "agendor/editing/time_entry.h"
 #include "tests/core/appointment_fixture.h"
@@ -402,6 +403,40 @@ TEST_F(EditingTest, AllowEditOffLeavesTimeCellsClosed) {
     ShowDay(f.in());
     ASSERT_TRUE(zoom().UserClickCell(1, 0));
     EXPECT_FALSE(clock().Visible());
+}
+
+// Appointments from another calendar: the range read for an export, and the
+// import's DateNew per appointment with the person matched by name.
+TEST_F(EditingTest, ExchangeReadsARangeAndRaisesDateNewPerImportedAppointment) {
+    std::vector<std::string> read;
+    for (const StoredAppointment& a : ReadAppointments(f.control.instance().state, At(2001, 11, 14, 23), At(2001, 11, 14)))
+        read.push_back(a.id + " " + When(a.when) + " " + a.person);
+    EXPECT_EQ(read, (std::vector<std::string>{"7 14.11.2001 09:00:00 Abel", "8 14.11.2001 11:30:00 Meier"}));
+
+    const std::vector<IncomingAppointment> incoming = {
+        {At(2001, 11, 20, 8), "Meier"}, {At(2001, 11, 20, 9), "Fremd"}, {At(2001, 11, 21, 8), "Abel"}, {At(2001, 11, 22, 8), "X"}};
+    int raised = 0;
+    onDateNew = [&] {
+        refuse = ++raised == 2;
+        if (raised == 4) throw Error("Platte voll");
+    };
+    ImportOutcome outcome = RaiseDateNewForEach(f.control.instance(), incoming);
+    EXPECT_EQ(events, (std::vector<std::string>{"DateNew 20.11.2001 08:00:00 2 Meier", "DateNew 20.11.2001 09:00:00 -1 Fremd",
+                                                "DateNew 21.11.2001 08:00:00 1 Abel", "DateNew 22.11.2001 08:00:00 -1 X"}));
+    EXPECT_EQ(outcome.taken, 2u);
+    EXPECT_EQ(outcome.cancelled, 1u);
+    EXPECT_EQ(outcome.error, "Platte voll");
+    EXPECT_FALSE(outcome.stopped);
+
+    onDateNew = nullptr;
+    events.clear();
+    outcome = RaiseDateNewForEach(f.control.instance(), incoming, [](std::size_t done, std::size_t total) {
+        EXPECT_EQ(total, 4u);
+        return done < 1;
+    });
+    EXPECT_EQ(events.size(), 1u);
+    EXPECT_EQ(outcome.taken, 1u);
+    EXPECT_TRUE(outcome.stopped);
 }
 
 } // namespace
