@@ -128,6 +128,11 @@ bool IsRecurring(icalcomponent* event) {
 
 std::string NothingImported(const std::string& what) { return what + " Es wurde nichts importiert."; }
 
+std::string TooLarge(const std::string& name, std::uintmax_t maxBytes) {
+    return NothingImported("Die Datei " + Quoted(name) + " ist größer als " + Grouped(maxBytes / (1024 * 1024)) +
+                           " MB.");
+}
+
 } // namespace
 
 std::string Uid(const std::string& id, const std::string& source) {
@@ -225,8 +230,7 @@ ReadResult ReadCalendarText(std::string_view text, const std::string& name, cons
     PrepareLibrary();
     const std::string file = "Die Datei " + Quoted(name);
     if (text.size() > settings.maxBytes)
-        throw Error(NothingImported(file + " ist zu groß (" + Grouped(text.size() / 1024) + " KB; höchstens " +
-                                    Grouped(settings.maxBytes / 1024) + " KB)."));
+        throw Error(TooLarge(name, settings.maxBytes));
     icaltimezone* host = Zone(settings.timeZone);
 
     std::unique_ptr<icalparser, ParserDeleter> parser(icalparser_new());
@@ -312,8 +316,7 @@ ReadResult ReadCalendarFile(const std::string& path, const ImportSettings& setti
     const std::uintmax_t size = fs::file_size(path, error);
     if (error || fs::is_directory(path)) throw Error(unreadable);
     if (size > settings.maxBytes)
-        throw Error(NothingImported("Die Datei " + Quoted(path) + " ist zu groß (" + Grouped(size / 1024) +
-                                    " KB; höchstens " + Grouped(settings.maxBytes / 1024) + " KB)."));
+        throw Error(TooLarge(path, settings.maxBytes));
     std::ifstream file(path, std::ios::binary);
     if (!file) throw Error(unreadable);
     std::string text(static_cast<std::size_t>(size), '\0');

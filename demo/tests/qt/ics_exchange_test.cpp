@@ -206,7 +206,7 @@ TEST_F(IcsExchange, BadFilesAreRefusedAndNothingIsStored) {
     std::ofstream(File("gross.ics")) << good;
     std::filesystem::resize_file(File("gross.ics"), 100u * 1024 * 1024);
     EXPECT_EQ(window->ImportIcs(QString::fromStdString(File("gross.ics"))).message.toStdString(),
-              "Die Datei „" + File("gross.ics") + "“ ist zu groß (102.400 KB; höchstens 16.384 KB). Es wurde nichts importiert.");
+              "Die Datei „" + File("gross.ics") + "“ ist größer als 16 MB. Es wurde nichts importiert.");
     EXPECT_EQ(Stored("leer.sqlite"), Rows{});
 }
 
