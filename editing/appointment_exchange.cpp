@@ -1,5 +1,6 @@
 #include "agendor/editing/appointment_exchange.h"
 
+#include <filesystem>
 #include <map>
 
 #include "agendor/data/day_grid.h"
@@ -47,6 +48,16 @@ std::vector<StoredAppointment> ReadAppointments(const State& s, DateTime firstDa
         records->MoveNext();
     }
     return out;
+}
+
+std::string AppointmentSource(const State& s) {
+    std::string database = s.database ? s.database->Name() : std::string();
+    std::error_code error;
+    if (!database.empty() && std::filesystem::is_regular_file(database, error)) {
+        const std::filesystem::path canonical = std::filesystem::canonical(database, error);
+        if (!error) database = canonical.string();
+    }
+    return database + "|" + s.DataSourceDates;
 }
 
 std::optional<StoredAppointment> DayGridAppointment(const Instance& instance) {

@@ -28,6 +28,11 @@ struct StoredAppointment {
 AGENDOR_CORE_EXPORT std::vector<StoredAppointment> ReadAppointments(const State& state, DateTime firstDay,
                                                                     DateTime lastDay);
 
+// What makes an appointment id unique beyond the control: the database (a
+// file by its canonical path, so that another spelling of the same file
+// names the same source) and the appointments table.
+AGENDOR_CORE_EXPORT std::string AppointmentSource(const State& state);
+
 // The stored appointment of the day grid's current row, as the day grid
 // shows it; nullopt when the day grid is hidden, has no rows, or the row is
 // a new one not stored yet.

@@ -54,7 +54,7 @@ ical::ExportSettings ExportSettingsOf(const AgendorWidget::IcsOptions& options, 
     settings.durationMinutes = options.durationMinutes;
     settings.categories = options.categories.toStdString();
     settings.description = options.description.toStdString();
-    settings.source = (state.database ? state.database->Name() : std::string()) + "|" + state.DataSourceDates;
+    settings.source = AppointmentSource(state);
     return settings;
 }
 

@@ -45,7 +45,7 @@ int ExportIcs(Agendor& control, const Options& options, DateTime dateValue, std:
         settings.durationMinutes = static_cast<int>(ParseIntegerArgument("--duration", *v, 1, 1440));
     if (const auto v = options.Value("--zone")) settings.timeZone = *v;
     const State& state = control.instance().state;
-    settings.source = (state.database ? state.database->Name() : std::string()) + "|" + state.DataSourceDates;
+    settings.source = AppointmentSource(state);
     std::vector<ical::Appointment> appointments;
     for (const StoredAppointment& a : ReadAppointments(state, first, last))
         appointments.push_back({a.id, a.when, a.person});
