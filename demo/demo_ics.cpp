@@ -3,6 +3,7 @@
 // the demo's own change handlers.
 #include <QAction>
 #include <QFileDialog>
+#include <QMenu>
 #include <QStatusBar>
 
 #include "agendor/control/agendor.h"
@@ -80,8 +81,9 @@ void DemoWindow::AddIcsActions(QMenu* file) {
             if (!source.isEmpty()) tell(ImportIcs(source), true);
         });
     });
-    // On a row of the day grid, under the right mouse button.
-    QWidget* dayGrid = calendar_->surface().GridZoom;
+    // On a row of the day grid, under the right mouse button: the row under
+    // the mouse becomes the current one, whose appointment is exported.
+    qt::QtFlexGrid* dayGrid = calendar_->surface().GridZoom;
     auto* oneAppointment = new QAction("Termin als iCalendar …", dayGrid);
     connect(oneAppointment, &QAction::triggered, this, [this, tell] {
         Run([this, tell] {
@@ -90,7 +92,17 @@ void DemoWindow::AddIcsActions(QMenu* file) {
         });
     });
     dayGrid->addAction(oneAppointment);
-    dayGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    dayGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(dayGrid, &QWidget::customContextMenuRequested, this, [this, dayGrid](QPoint at) {
+        Run([&] {
+            const int row = dayGrid->rowAt(at.y());
+            if (row < 1) return;
+            dayGrid->SetRow(row);
+            QMenu menu;
+            menu.addActions(dayGrid->actions());
+            menu.exec(dayGrid->viewport()->mapToGlobal(at));
+        });
+    });
 }
 
 } // namespace agendor::demo

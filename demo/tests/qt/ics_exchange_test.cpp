@@ -1,6 +1,7 @@
 // The demo's iCalendar export and import on real SQLite files: the export
 // read back by libical and compared with the database row by row, the
 // import stored through the demo's own change handlers.
+#include <QApplication>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
@@ -133,13 +134,22 @@ TEST_F(IcsExchange, MonthExportedReadBackAndImportedIntoAnEmptyDatabase) {
     EXPECT_EQ(ReadBack("woche.ics").first,
               WithoutIds(Stored("praxis.sqlite", dt::FromYmd(2027, 3, 8), dt::FromYmd(2027, 3, 15))));
 
-    // One appointment from the day grid's row.
-    const std::string day = march.front().substr(0, 10);
-    ShowDayOf(source->calendar().control().instance(), *dt::ParseDayMonthYear(day));
-    source->calendar().surface().GridZoom->SetRow(1);
+    // The second appointment of a day, chosen with the right mouse button
+    // on its row of the day grid.
+    std::size_t second = 1;
+    while (second < march.size() && march[second].substr(0, 10) != march[second - 1].substr(0, 10)) ++second;
+    ASSERT_LT(second, march.size());
+    ShowDayOf(source->calendar().control().instance(), *dt::ParseDayMonthYear(march[second].substr(0, 10)));
+    qt::QtFlexGrid& dayGrid = *source->calendar().surface().GridZoom;
+    dayGrid.SetRow(1);
+    QTimer::singleShot(0, [] {
+        if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
+    });
+    emit dayGrid.customContextMenuRequested(dayGrid.CellRect(2, 1).center());
+    EXPECT_EQ(dayGrid.Row(), 2);
     ASSERT_TRUE(source->ExportDayGridRowIcs(QString::fromStdString(File("termin.ics"))).ok);
-    EXPECT_EQ(ReadBack("termin.ics").first, WithoutIds({march.front()}));
-    EXPECT_EQ(ReadBack("termin.ics").second, Rows{uids.front()});
+    EXPECT_EQ(ReadBack("termin.ics").first, WithoutIds({march[second]}));
+    EXPECT_EQ(ReadBack("termin.ics").second, Rows{uids[second]});
 
     auto empty = Open("leer.sqlite", 0);
     const auto imported = empty->ImportIcs(QString::fromStdString(File("maerz.ics")));
