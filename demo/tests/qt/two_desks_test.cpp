@@ -151,6 +151,21 @@ TEST_F(TwoDesks, WhatOneBooksTheOtherShowsWithinTwoSecondsKeepingItsDayGrid) {
     EXPECT_EQ(desks[0]->statusBar()->currentMessage().toStdString().rfind("Termin gespeichert", 0), 0u);
 }
 
+TEST_F(TwoDesks, WhileTheUserTypesATimeTheReloadWaits) {
+    OpenDay(1);
+    ClickButton(1, 2);
+    QTest::keyClicks(QApplication::focusWidget(), "08");
+    {
+        AppointmentStore store(path, {"Termine", "TerminID", "Datum", "Name", "PersonID"});
+        ASSERT_EQ(store.Insert(kDay + 0.5, 1, "Mittag"), std::nullopt);
+    }
+    QTest::qWait(1200);
+    EXPECT_EQ(DayGrid(1), "__:__ \n");
+    EXPECT_EQ(ui(1).txtClock->Text(), "08:__");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    ASSERT_TRUE(WaitUntil([&] { return DayGrid(1) == "12:00 Mittag\n"; }, 2000)) << DayGrid(1);
+}
+
 TEST_F(TwoDesks, ADeleteOfARowTheOtherDeskDeletedIsRefusedAndTheRowGoesFromBoth) {
     {
         AppointmentStore store(path, {"Termine", "TerminID", "Datum", "Name", "PersonID"});
