@@ -184,7 +184,8 @@ INSTANTIATE_TEST_SUITE_P(
         Blocked{"DeletePastAReader", "BEGIN", DeleteFirst, "Der Termin konnte nicht gelöscht werden:\n" BUSY},
         Blocked{"InsertPastAWriter", "BEGIN EXCLUSIVE", BookOnMay1,
                 "Der Termin am 01.05.2027 09:00 konnte nicht gespeichert werden:\n" BUSY},
-        Blocked{"DeletePastAWriter", "BEGIN EXCLUSIVE", DeleteFirst, "Der Termin konnte nicht gelöscht werden:\n" BUSY}),
+        Blocked{"DeletePastAWriter", "BEGIN EXCLUSIVE", DeleteFirst,
+                "Der Termin konnte nicht gelöscht werden:\n" BUSY}),
     [](const auto& info) { return std::string(info.param.name); });
 #undef BUSY
 
@@ -284,7 +285,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Form{"Real", sqlite::DateStorage::Real, "", "real"},
                       Form{"IsoBlankSeconds", sqlite::DateStorage::IsoText, "", "2027-03-14 09:30:00"},
                       Form{"IsoBlankMinutes", sqlite::DateStorage::IsoText, "substr(Datum, 1, 16)", "2027-03-14 09:30"},
-                      Form{"IsoTSeconds", sqlite::DateStorage::IsoText, "replace(Datum, ' ', 'T')", "2027-03-14T09:30:00"},
+                      Form{"IsoTSeconds", sqlite::DateStorage::IsoText, "replace(Datum, ' ', 'T')",
+                           "2027-03-14T09:30:00"},
                       Form{"IsoTMinutes", sqlite::DateStorage::IsoText, "replace(substr(Datum, 1, 16), ' ', 'T')",
                            "2027-03-14T09:30"}),
     [](const auto& info) { return std::string(info.param.name); });
