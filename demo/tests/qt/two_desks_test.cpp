@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "agendor/control/agendor.h"
 #include "agendor/data/day_grid.h"
@@ -98,11 +99,16 @@ protected:
         Click(desk, ui(desk).GridZoom->viewport(), ui(desk).GridZoom->CellRect(1, 1).center());
         ::testing::internal::CaptureStderr();
         ClickButton(desk, 1);
-        std::string written = ::testing::internal::GetCapturedStderr();
-        for (std::size_t at; (at = written.find("Agendor: ")) != std::string::npos;) {
-            const std::size_t end = written.find('\n', at);
-            boxes.push_back(written.substr(at + 9, end - at - 9));
-            written.erase(0, end);
+        // Without a display each box is a line "Agendor: " and its text,
+        // which may hold line breaks of its own.
+        const std::string written = "\n" + ::testing::internal::GetCapturedStderr();
+        const std::string mark = "\nAgendor: ";
+        for (std::size_t at = written.find(mark); at != std::string::npos;) {
+            const std::size_t next = written.find(mark, at + 1);
+            std::string text = written.substr(at + mark.size(), next - at - mark.size());
+            if (!text.empty() && text.back() == '\n') text.pop_back();
+            boxes.push_back(text);
+            at = next;
         }
     }
     bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
@@ -189,6 +195,30 @@ TEST_F(TwoDesks, ADeleteOfARowTheOtherDeskDeletedIsRefusedAndTheRowGoesFromBoth)
     EXPECT_TRUE(ui(1).GridZoom->isVisible());
     EXPECT_EQ(desks[1]->calendar().control().DateValue(), kDay);
     Screenshot(1, "two-desks-3-refused");
+}
+
+// Two appointments with one id: deleting one would delete both, so the
+// user is told that the id is not unique, and both stay.
+TEST_F(TwoDesks, AnIdTwoAppointmentsShareIsNamedAndNothingIsDeleted) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    const std::string morning = std::to_string(kDay + 0.375), noon = std::to_string(kDay + 0.5);
+    sqlite3_exec(db,
+                 ("DROP TABLE Termine; CREATE TABLE Termine (TerminID INTEGER, Datum REAL, PersonID INTEGER, Name TEXT);"
+                  "INSERT INTO Termine VALUES (7, " + morning + ", 1, 'Erster'), (7, " + noon + ", 2, 'Zweiter')")
+                     .c_str(),
+                 nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    desks[0]->calendar().Refresh();
+    OpenDay(0);
+    ASSERT_EQ(DayGrid(0), "09:00 Erster\n12:00 Zweiter\n");
+    DeleteFirst(0);
+    EXPECT_EQ(boxes, (std::vector<std::string>{
+                         "Termin löschen?", "Der Termin konnte nicht gelöscht werden:\nDie Termin-ID 7 ist nicht "
+                                            "eindeutig: 2 Termine in der Tabelle Termine tragen sie. Es wurde nichts "
+                                            "geändert."}));
+    QTest::qWait(100);
+    EXPECT_EQ(DayGrid(0), "09:00 Erster\n12:00 Zweiter\n");
 }
 
 } // namespace
