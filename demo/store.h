@@ -33,10 +33,11 @@ public:
     // nothing was changed.
     virtual std::optional<std::string> Insert(DateTime when, std::int32_t personId, const std::string& person,
                                               std::int64_t* newId = nullptr) = 0;
-    // Only while the appointment still has oldWhen; kChangedByOther if not,
-    // NotUniqueId when several appointments have the id.
+    // Only while the appointment still has oldWhen; kChangedByOther if not.
+    // The SQLite store refuses an id several appointments have with
+    // NotUniqueId.
     virtual std::optional<std::string> ChangeTime(std::int32_t id, DateTime oldWhen, DateTime newWhen) = 0;
-    // Only while the appointment still has when; kChangedByOther if not.
+    // Only while the appointment still has when; as ChangeTime otherwise.
     virtual std::optional<std::string> Delete(std::int32_t id, DateTime when) = 0;
 };
 
