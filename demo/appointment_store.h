@@ -38,15 +38,28 @@ public:
     std::optional<std::string> ChangeTime(std::int32_t id, DateTime oldWhen, DateTime newWhen) override;
     std::optional<std::string> Delete(std::int32_t id, DateTime when) override;
 
+    // The file's data version as this connection sees it: it changes when
+    // another connection (another desk, another program) committed, not
+    // with this store's own writes. nullopt while the file is locked; this
+    // never waits.
+    std::optional<std::int64_t> DataVersion();
+
+    // How long a write waits for another program holding the file, in
+    // milliseconds, before it is refused as kFileBusy.
+    void SetBusyTimeout(int milliseconds);
+
     sqlite3* connection() const { return db_; }
 
 private:
-    // Runs one statement with its bindings inside BEGIN IMMEDIATE ... COMMIT;
-    // expectRows: the number of rows it must change, or the change is undone.
+    // Runs one statement inside BEGIN IMMEDIATE ... COMMIT, every step
+    // checked; bind gets the statement and the date field's form. With an
+    // id the statement must change exactly the one row of that id, or the
+    // change is undone. A write that cannot commit is rolled back.
     template <typename Bind>
-    std::optional<std::string> Write(const std::string& sql, Bind&& bind, int expectRows);
+    std::optional<std::string> Write(const std::string& sql, Bind&& bind, std::optional<std::int32_t> id);
 
     sqlite3* db_ = nullptr;
+    int busyTimeoutMs_ = 5000;
     AppointmentTable table_;
     bool hasPersonId_ = false;
 };

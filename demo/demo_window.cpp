@@ -1,6 +1,7 @@
 #include "demo/demo_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -43,6 +44,10 @@ QString Text(const std::string& s) { return QString::fromStdString(s); }
 std::string Quoted(const std::string& s) { return "„" + s + "“"; }
 
 bool Writable(const std::filesystem::path& path) { return ::access(path.c_str(), W_OK) == 0; }
+
+// How often the demo looks whether another desk changed its SQLite file:
+// a change shows within a second, and a look is one read of the file header.
+constexpr int kFilePollMilliseconds = 500;
 
 } // namespace
 
@@ -133,8 +138,52 @@ DemoWindow::DemoWindow(const std::string& path, const sqlite::DataProperties& pr
     AppointmentTable table{PropertyValue(properties, "DataSourceDates"), PropertyValue(properties, "FieldDatesDateID"),
                            PropertyValue(properties, "FieldDatesDate"), PropertyValue(properties, "FieldDatesPerson"),
                            PropertyValue(properties, "FieldSourcePersonID")};
-    store_ = std::make_unique<AppointmentStore>(path, table);
+    auto store = std::make_unique<AppointmentStore>(path, table);
+    fileStore_ = store.get();
+    store_ = std::move(store);
+    fileVersion_ = fileStore_->DataVersion();
+    filePoll_ = new QTimer(this);
+    filePoll_->setInterval(kFilePollMilliseconds);
+    connect(filePoll_, &QTimer::timeout, this, &DemoWindow::PollFile);
+    filePoll_->start();
+    reloadAfterRefusal_ = [this] {
+        reloadPending_ = true;
+        ReloadWhenIdle();
+    };
     ConnectHandlers(path);
+}
+
+void DemoWindow::WatchFile(bool on) {
+    if (!filePoll_) return;
+    if (on) filePoll_->start();
+    else filePoll_->stop();
+}
+
+void DemoWindow::PollFile() {
+    // A commit of this window's own store does not change the version its
+    // connection sees; the control reloads after its own changes anyway.
+    const std::optional<std::int64_t> version = fileStore_->DataVersion();
+    if (version && fileVersion_ && *version != *fileVersion_) {
+        reloadPending_ = true;
+        changedElsewhere_ = true;
+    }
+    if (version) fileVersion_ = version;
+    ReloadWhenIdle();
+}
+
+// What the user has begun (a new row, the time editor, the person box) or a
+// box waiting for an answer is not disturbed: the next tick tries again.
+void DemoWindow::ReloadWhenIdle() {
+    if (!reloadPending_) return;
+    const Instance& instance = calendar_->control().instance();
+    if (instance.state.NewPending || instance.ui.txtClock->Visible() || instance.ui.cboPerson->Visible() ||
+        QApplication::activeModalWidget() != nullptr)
+        return;
+    reloadPending_ = false;
+    ReloadKeepingView(calendar_->control().instance());
+    if (changedElsewhere_)
+        statusBar()->showMessage("Geändert an einem anderen Platz: der Kalender ist neu geladen.", 5000);
+    changedElsewhere_ = false;
 }
 
 DemoWindow::DemoWindow(const Server& server, const sqlite::DataProperties& properties, QWidget* parent)

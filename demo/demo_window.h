@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -48,6 +49,10 @@ public:
     qt::AgendorWidget::IcsResult ExportDayGridRowIcs(const QString& path);
     qt::AgendorWidget::IcsResult ImportIcs(const QString& path);
 
+    // On a SQLite file: whether the window looks for other desks' changes
+    // (on by default; a test holds it still to see a stale row).
+    void WatchFile(bool on);
+
 private:
     void ConnectHandlers(const std::string& source);
     // Runs a menu command or a slot; an error it raises is shown in a box
@@ -55,6 +60,11 @@ private:
     void Run(const std::function<void()>& command);
     void ShowSelectedDay(double day);
     void AddIcsActions(QMenu* file);
+    // A SQLite file shared with other desks: its data version, looked at on
+    // a timer, tells that another desk committed; the calendar then reloads
+    // as the live updates of a server do, once the user is not typing.
+    void PollFile();
+    void ReloadWhenIdle();
 
     qt::AgendorWidget* calendar_ = nullptr;
     QLabel* selectedDay_ = nullptr;
@@ -62,6 +72,11 @@ private:
     std::unique_ptr<ChangeHandlers> handlers_;
     // Reloads after a refused change, which another desk may have caused.
     std::function<void()> reloadAfterRefusal_;
+    AppointmentStore* fileStore_ = nullptr;  // store_ on a SQLite file
+    QTimer* filePoll_ = nullptr;
+    std::optional<std::int64_t> fileVersion_;
+    bool reloadPending_ = false;
+    bool changedElsewhere_ = false;
 };
 
 // Creates the sample tables on the server unless they are there; returns

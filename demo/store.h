@@ -14,6 +14,18 @@ namespace agendor::demo {
 // first, and storing ours would overwrite theirs unseen.
 inline const std::string kChangedByOther = "Der Termin wurde inzwischen von einem anderen Benutzer geändert.";
 
+// The reason when another program holds the file longer than the store
+// waits: the change was undone, not left half-stored.
+inline const std::string kFileBusy =
+    "Die Datenbankdatei ist gerade von einem anderen Programm belegt; es wurde nichts gespeichert.";
+
+// The reason when the id names several appointments: the change would hit
+// all of them, so none is changed.
+inline std::string NotUniqueId(std::int32_t id, long long count, const std::string& table) {
+    return "Die Termin-ID " + std::to_string(id) + " ist nicht eindeutig: " + std::to_string(count) +
+           " Termine in der Tabelle " + table + " tragen sie. Es wurde nichts geändert.";
+}
+
 class Store {
 public:
     virtual ~Store() = default;
@@ -22,8 +34,10 @@ public:
     virtual std::optional<std::string> Insert(DateTime when, std::int32_t personId, const std::string& person,
                                               std::int64_t* newId = nullptr) = 0;
     // Only while the appointment still has oldWhen; kChangedByOther if not.
+    // The SQLite store refuses an id several appointments have with
+    // NotUniqueId.
     virtual std::optional<std::string> ChangeTime(std::int32_t id, DateTime oldWhen, DateTime newWhen) = 0;
-    // Only while the appointment still has when; kChangedByOther if not.
+    // Only while the appointment still has when; as ChangeTime otherwise.
     virtual std::optional<std::string> Delete(std::int32_t id, DateTime when) = 0;
 };
 

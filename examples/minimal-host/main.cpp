@@ -1,11 +1,14 @@
 // A minimal host of the Agendor calendar control: it opens a SQLite file
 // (a new one gets two tables and a few persons), places the control in its
 // window, names the tables and fields, and stores the appointments that
-// the user adds, moves and deletes.
+// the user adds, moves and deletes: each change committed or refused with
+// its reason, the date in the form the file keeps it in, a change or
+// deletion only while the appointment still has the time the user saw.
 //   minimal-host FILE.sqlite [--screenshot FILE.png]
 #include <QApplication>
 #include <QDateTime>
 #include <QMessageBox>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QVariant>
 #include <QWidget>
@@ -13,13 +16,16 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <agendor/control/agendor.h>
 #include <agendor/platform/qt/agendor_widget.h>
 #include <agendor/platform/qt/qt_date_time.h>
+#include <agendor/platform/sqlite/date_storage.h>
 #include <agendor/platform/sqlite/sqlite_database.h>
 
 namespace {
@@ -64,10 +70,54 @@ bool CreateTables(sqlite3* db) {
                    " WHERE NOT EXISTS (SELECT 1 FROM Personen)");
 }
 
-// Refuses a change that could not be stored, and says so.
-void Refuse(QWidget* window, bool& cancel) {
+// Stores one change in a transaction of its own and returns the reason when
+// it could not be: then nothing of it is in the file. bind gets the
+// statement and the form of the date field (REAL or ISO text); a change or
+// deletion (oneRow) must hit exactly one row. Every step is checked: when
+// another program holds the file past the busy timeout, COMMIT fails and
+// SQLite keeps the transaction open, so it is rolled back here.
+std::optional<QString> Store(sqlite3* db, const std::string& sql,
+                             const std::function<void(sqlite3_stmt*, const agendor::sqlite::DateForm&)>& bind,
+                             bool oneRow) {
+    const auto undo = [db](const QString& reason) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return std::optional<QString>(reason);
+    };
+    const auto failed = [db](int rc) {
+        return (rc & 0xff) == SQLITE_BUSY
+                   ? QString("Die Datei ist gerade von einem anderen Programm belegt; es wurde nichts gespeichert.")
+                   : QString::fromUtf8(sqlite3_errmsg(db));
+    };
+    if (const int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr); rc != SQLITE_OK)
+        return undo(failed(rc));
+    agendor::sqlite::DateForm form;
+    try {
+        form = agendor::sqlite::FindDateForm(db, "Termine", "Datum");
+    } catch (const agendor::Error& error) {
+        return undo(QString::fromStdString(error.Description()));
+    }
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr);
+    if (rc == SQLITE_OK) {
+        bind(statement, form);
+        rc = sqlite3_step(statement);
+    }
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_DONE) return undo(failed(rc));
+    if (oneRow && sqlite3_changes(db) != 1)
+        return undo("Der Termin wurde inzwischen von einem anderen Benutzer geändert oder gelöscht.");
+    if (const int committed = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr); committed != SQLITE_OK)
+        return undo(failed(committed));
+    return std::nullopt;
+}
+
+// Refuses a change that could not be stored and says why; then shows what
+// the file holds, once the control has finished its event (the refused
+// change may have been another user's doing).
+void Refuse(QWidget* window, agendor::qt::AgendorWidget* calendar, const QString& reason, bool& cancel) {
     cancel = true;
-    QMessageBox::warning(window, "Termine", "Die Änderung konnte nicht gespeichert werden.");
+    QMessageBox::warning(window, "Termine", "Die Änderung wurde nicht gespeichert:\n" + reason);
+    QTimer::singleShot(0, calendar, [calendar] { calendar->Refresh(); });
 }
 
 } // namespace
@@ -108,29 +158,50 @@ int main(int argc, char** argv) {
     control.SetDatabase(agendor::sqlite::SqliteDatabase::Attach(db.get()));
 
     // The control never writes: the host stores each change or cancels it.
+    // A change or deletion goes through only while the appointment still
+    // has the time the user saw, compared in whatever form the field keeps.
+    using agendor::sqlite::DateForm;
+    const std::string stillAt = agendor::sqlite::StillAt("Datum", 3);
     QObject::connect(calendar, &agendor::qt::AgendorWidget::dateNew,
                      [&](double when, int personId, const QString& person, bool& cancel) {
-                         if (!Execute(db.get(), "INSERT INTO Termine (Datum, PersonID, Name) VALUES (?, ?, ?)",
-                                      {when, personId, person}))
-                             Refuse(&window, cancel);
+                         const QByteArray name = person.toUtf8();
+                         const auto failure = Store(db.get(),
+                                                    "INSERT INTO Termine (Datum, PersonID, Name) VALUES (?1, ?2, ?3)",
+                                                    [&](sqlite3_stmt* s, const DateForm& form) {
+                                                        agendor::sqlite::BindDate(s, 1, when, form);
+                                                        sqlite3_bind_int(s, 2, personId);
+                                                        sqlite3_bind_text(s, 3, name.constData(), int(name.size()),
+                                                                          SQLITE_TRANSIENT);
+                                                    }, false);
+                         if (failure) Refuse(&window, calendar, *failure, cancel);
                      });
     QObject::connect(calendar, &agendor::qt::AgendorWidget::dateChange,
-                     [&](int dateId, double, double newWhen, bool& cancel) {
-                         if (!Execute(db.get(), "UPDATE Termine SET Datum = ? WHERE TerminID = ?", {newWhen, dateId}))
-                             Refuse(&window, cancel);
+                     [&](int dateId, double oldWhen, double newWhen, bool& cancel) {
+                         const auto failure = Store(db.get(),
+                                                    "UPDATE Termine SET Datum = ?1 WHERE TerminID = ?2 AND " + stillAt,
+                                                    [&](sqlite3_stmt* s, const DateForm& form) {
+                                                        agendor::sqlite::BindDate(s, 1, newWhen, form);
+                                                        sqlite3_bind_int(s, 2, dateId);
+                                                        agendor::sqlite::BindStillAt(s, 3, oldWhen);
+                                                    }, true);
+                         if (failure) Refuse(&window, calendar, *failure, cancel);
                      });
     QObject::connect(calendar, &agendor::qt::AgendorWidget::dateDel,
-                     [&](int dateId, double, const QString&, bool& cancel) {
-                         if (!Execute(db.get(), "DELETE FROM Termine WHERE TerminID = ?", {dateId}))
-                             Refuse(&window, cancel);
+                     [&](int dateId, double when, const QString&, bool& cancel) {
+                         const auto failure = Store(db.get(), "DELETE FROM Termine WHERE TerminID = ?2 AND " + stillAt,
+                                                    [&](sqlite3_stmt* s, const DateForm&) {
+                                                        sqlite3_bind_int(s, 2, dateId);
+                                                        agendor::sqlite::BindStillAt(s, 3, when);
+                                                    }, true);
+                         if (failure) Refuse(&window, calendar, *failure, cancel);
                      });
 
     // A new file gets one appointment today at nine, so the sheet shows one.
     const double nine = agendor::qt::FromQDateTime(QDateTime(QDate::currentDate(), QTime(9, 0)));
-    Execute(db.get(),
-            "INSERT INTO Termine (Datum, PersonID, Name) SELECT ?, 1, 'Meier'"
-            " WHERE NOT EXISTS (SELECT 1 FROM Termine)",
-            {nine});
+    Store(db.get(),
+          "INSERT INTO Termine (Datum, PersonID, Name) SELECT ?1, 1, 'Meier' WHERE NOT EXISTS (SELECT 1 FROM Termine)",
+          [&](sqlite3_stmt* s, const agendor::sqlite::DateForm& form) { agendor::sqlite::BindDate(s, 1, nine, form); },
+          false);
 
     window.resize(900, 680);
     window.show();

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "agendor/platform/sqlite/date_storage.h"
 #include "agendor/platform/sqlite/german_collation.h"
 #include "agendor/platform/sqlite/sqlite_error.h"
 #include "agendor/platform/sqlite/sqlite_handles.h"
@@ -41,6 +42,7 @@ public:
         // The version is read before the query: a commit that lands between
         // the two changes it again, so the rows are read anew next time.
         std::optional<std::int64_t> version = DataVersion();
+        if (prepared.undecided) DecideStorageAgain(prepared, version);
         if (version && prepared.kindCheckedAt != *version) {
             // Any change of the schema is a commit too, so the kind of the
             // text's table is looked at again only after one.
@@ -76,7 +78,36 @@ private:
         std::string table;                        // the text's table, as written
         bool plainTable = false;                  // whether only commits change its rows
         std::optional<std::int64_t> kindCheckedAt;  // data version when that was looked at
+        // The parsed text while a date field of it held no value, so its
+        // storage is decided again; with the data version of that look.
+        std::optional<sql::ParsedQuery> undecided;
+        std::optional<std::int64_t> storageCheckedAt;
     };
+
+    // A field that held no value decided nothing: the first values the host
+    // stores may be texts. Looked at again after each commit to the file (on
+    // a host's connection, at each run) until every date field holds values.
+    void DecideStorageAgain(Prepared& prepared, std::optional<std::int64_t> version) {
+        if (version && prepared.storageCheckedAt == version) return;
+        prepared.storageCheckedAt = version;
+        const auto [found, decided] = StorageOfDateFields(*prepared.undecided);
+        if (found != prepared.storage) {
+            prepared.statement = PrepareFor(*prepared.undecided, found);
+            prepared.storage = found;
+            prepared.rows.reset();
+        }
+        if (decided) prepared.undecided.reset();
+    }
+
+    Statement PrepareFor(const sql::ParsedQuery& query, DateStorage storage) {
+        TranslateOptions translate;
+        translate.storage = storage;
+        translate.rewriteDateValue = options_.rewriteDateValue;
+        translate.forceTableScan = options_.forceTableScan;
+        translate.germanTextOrder = options_.germanTextOrder;
+        return PrepareReadOnly(connection_.Handle(), sql::WriteQuery(query, SqliteDialect(translate)), query.text,
+                               true);
+    }
 
     // Only an ordinary table changes by commits alone. A view may read the
     // clock or random(), a virtual table a file of its own: their rows are
@@ -131,21 +162,11 @@ private:
             return found->second;
         }
         sql::ParsedQuery query = sql::ParseQuery(text);
-        TranslateOptions translate;
-        translate.storage = options_.dateStorage;
-        translate.rewriteDateValue = options_.rewriteDateValue;
-        translate.forceTableScan = options_.forceTableScan;
-        translate.germanTextOrder = options_.germanTextOrder;
         // Prepared first as the options say, so that a wrong table or field
         // is reported by SQLite's own message before the values are looked at.
-        Statement statement =
-            PrepareReadOnly(connection_.Handle(), sql::WriteQuery(query, SqliteDialect(translate)), text, true);
-        const DateStorage found = StorageOfDateFields(query);
-        if (found != translate.storage) {
-            translate.storage = found;
-            statement =
-                PrepareReadOnly(connection_.Handle(), sql::WriteQuery(query, SqliteDialect(translate)), text, true);
-        }
+        Statement statement = PrepareFor(query, options_.dateStorage);
+        const auto [found, decided] = StorageOfDateFields(query);
+        if (found != options_.dateStorage) statement = PrepareFor(query, found);
 
         while (cache_.size() >= options_.statementCacheSize) {
             kept_.remove(order_.back());
@@ -155,10 +176,14 @@ private:
         order_.push_front(text);
         Prepared& entry = cache_[text];
         entry.statement = std::move(statement);
-        entry.dateFields = std::move(query.dateFields);
+        entry.dateFields = query.dateFields;
         entry.table = query.table;
         entry.storage = found;
         entry.age = order_.begin();
+        if (!decided) {
+            entry.undecided = std::move(query);
+            entry.storageCheckedAt = DataVersion();
+        }
         return entry;
     }
 
@@ -168,10 +193,13 @@ private:
     // would miss every value and the sheet stay empty without a word). A
     // field holding both kinds keeps the options' storage, and each value of
     // the other kind is reported when it is read.
-    DateStorage StorageOfDateFields(const sql::ParsedQuery& query) {
+    // Whether every date field held a value (and so decided) comes with it.
+    std::pair<DateStorage, bool> StorageOfDateFields(const sql::ParsedQuery& query) {
         std::optional<DateStorage> agreed;
+        bool decided = true;
         for (const std::string& field : query.dateFields) {
             const std::optional<DateStorage> found = StorageOf(query.table, field);
+            decided = decided && found.has_value();
             if (!found) continue;
             if (agreed && *agreed != *found)
                 throw SqliteError("Die Datumsfelder der Abfrage speichern ihre Werte verschieden: als Zahlen und "
@@ -179,61 +207,23 @@ private:
                                   query.text);
             agreed = found;
         }
-        return agreed.value_or(options_.dateStorage);
+        return {agreed.value_or(options_.dateStorage), decided};
     }
 
     // nullopt while the field holds no value (nothing is remembered then).
     std::optional<DateStorage> StorageOf(const std::string& table, const std::string& field) {
         const std::string key = UpperAscii(table) + "." + UpperAscii(field);
         if (const auto known = storages_.find(key); known != storages_.end()) return known->second;
-        // With an index on the field, min and max are two lookups. SQLite
-        // orders numbers before texts before blobs, so the two values tell
-        // whether the field holds only numbers, only texts, or both.
-        const SqliteDialect names;
-        const auto extreme = [&](const char* function, int& type, std::string& text) {
-            const std::string sql = std::string("SELECT ") + function + "(" + names.QuoteName(field) + ") FROM " +
-                                    names.QuoteName(table);
-            Statement statement = PrepareReadOnly(connection_.Handle(), sql, sql, false);
-            const int rc = sqlite3_step(statement.get());
-            if (rc != SQLITE_ROW) RaiseEngineError(connection_.Handle(), rc, "Die Abfrage ließ sich nicht ausführen", sql);
-            type = sqlite3_column_type(statement.get(), 0);
-            if (type == SQLITE_TEXT) text = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0));
-        };
-        int lowest = SQLITE_NULL, highest = SQLITE_NULL;
-        std::string lowestText, highestText;
-        extreme("min", lowest, lowestText);
-        if (lowest == SQLITE_NULL) return std::nullopt;
-        extreme("max", highest, highestText);
-        const bool onlyNumbers = lowest != SQLITE_TEXT && lowest != SQLITE_BLOB && highest != SQLITE_TEXT &&
-                                 highest != SQLITE_BLOB;
-        const bool onlyTexts = lowest == SQLITE_TEXT && highest == SQLITE_TEXT;
-        DateStorage storage = options_.dateStorage;
-        if (onlyNumbers) storage = DateStorage::Real;
-        if (onlyTexts && options_.dateStorage == DateStorage::Real) {
-            if (!IsIsoDateText(lowestText) || !IsIsoDateText(highestText))
-                throw SqliteError("Das Datumsfeld " + table + "." + field + " enthält Texte wie '" +
-                                      (IsIsoDateText(lowestText) ? highestText : lowestText) +
-                                      "': weder Datumswerte (Tage seit dem 30.12.1899) noch Datumstexte der Form "
-                                      "JJJJ-MM-TT hh:mm:ss.");
-            storage = DateStorage::IsoText;
-        }
-        storages_[key] = storage;
-        return storage;
+        const std::optional<DateStorage> found =
+            FindDateStorage(connection_.Handle(), table, field, options_.dateStorage);
+        if (found) storages_[key] = *found;
+        return found;
     }
 
     static std::string UpperAscii(std::string text) {
         for (char& c : text)
             if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         return text;
-    }
-
-    static bool IsIsoDateText(const std::string& text) {
-        try {
-            FieldValue(text).AsDateTime();
-            return true;
-        } catch (const Error&) {
-            return false;
-        }
     }
 
     Connection connection_;

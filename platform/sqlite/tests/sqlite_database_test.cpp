@@ -315,6 +315,22 @@ TEST_F(SqliteDatabaseTest, TheDateFieldsStorageIsFoundOnFirstUse) {
               "30.12.1899) noch Datumstexte der Form JJJJ-MM-TT hh:mm:ss.");
 }
 
+// A host that starts a new file with ISO texts: while the field held no
+// value the storage is decided anew, on the engine's connection and on the
+// host's own.
+TEST_F(SqliteDatabaseTest, TheStorageOfAnEmptyDateFieldIsDecidedOnceItHoldsValues) {
+    host.Execute("CREATE TABLE Text (ID INTEGER PRIMARY KEY, Datum TEXT, Name TEXT)");
+    const std::string march = RangeText("Text", "Datum", "3/1/2001", "4/1/2001");
+    auto own = Open();
+    auto attached = SqliteDatabase::Attach(host.Handle());
+    for (Database* db : {static_cast<Database*>(own.get()), static_cast<Database*>(attached.get())})
+        EXPECT_TRUE(db->OpenRecordset(march)->IsEOF());
+    host.Execute("INSERT INTO Text (Datum, Name) VALUES ('2001-03-05 09:00:00', 'a'), ('2001-03-06T10:00', 'b')");
+    for (Database* db : {static_cast<Database*>(own.get()), static_cast<Database*>(attached.get())})
+        EXPECT_EQ(ReadDates(*db->OpenRecordset(march)),
+                  (std::vector<double>{dt::FromYmdHms(2001, 3, 5, 9, 0, 0), dt::FromYmdHms(2001, 3, 6, 10, 0, 0)}));
+}
+
 TEST_F(SqliteDatabaseTest, EngineErrorsCarrySqlitesMessageAndTheQueryText) {
     auto db = Open();
     const std::string wrongTable = RangeText("Terminee", "Datum", "3/5/2001", "3/12/2001");
