@@ -329,7 +329,10 @@ protected:
         if (queue.isEmpty()) GTEST_SKIP() << "runs in agendor_qt_cups, beside a print queue of its own";
         MayTest::SetUp();
         ASSERT_FALSE(QPrinterInfo::printerInfo(queue).isNull()) << queue.toStdString();
+        // Jobs of others (agendor-cli's test) are done before these count.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Idle(); }, 60000));
     }
+    bool Idle() const { return Output("lpstat", {"-o", queue}).trimmed().isEmpty(); }
     QStringList Jobs() const {
         return Output("lpstat", {"-W", "all", "-o", queue}).split('\n', Qt::SkipEmptyParts);
     }
@@ -344,7 +347,7 @@ protected:
         if (!QTest::qWaitFor([&] { return Files().size() > before; }, 60000)) return {};
         // cups-pdf writes the file under its final name; it is complete once
         // the queue reports the job done.
-        if (!QTest::qWaitFor([&] { return Output("lpstat", {"-o", queue}).trimmed().isEmpty(); }, 60000)) return {};
+        if (!QTest::qWaitFor([&] { return Idle(); }, 60000)) return {};
         return Files().size() > before ? QDir(out).filePath(Files().last()) : QString();
     }
     // The page rendered in grey at 20 dpi.
