@@ -118,15 +118,18 @@ void QtPrinter::EndDoc() {
     const std::vector<std::vector<Command>> pages = std::move(pages_);
     pages_.clear();
     QPainter painter;
-    bool ended = painter.begin(device_);
-    if (ended) {
-        for (std::size_t i = 0; i < pages.size() && ended; ++i) {
-            if (i > 0) ended = device_->newPage();
-            for (const Command& command : pages[i]) command(painter);
-        }
-        ended = painter.end() && ended;
+    if (!painter.begin(device_)) {
+        KillDoc();
+        throw Error("Der Drucker kann nicht geöffnet werden");
     }
+    bool ended = true;
+    for (std::size_t i = 0; i < pages.size() && ended; ++i) {
+        if (i > 0) ended = device_->newPage();
+        for (const Command& command : pages[i]) command(painter);
+    }
+    ended = painter.end() && ended;
     pdf_.reset();
+    device_ = nullptr;
     if (file_) {
         const bool written = ended && file_->commit();
         const QString reason = file_->errorString();
@@ -135,10 +138,8 @@ void QtPrinter::EndDoc() {
             throw Error("Die Datei " + S(QFileInfo(fileName_).absoluteFilePath()) +
                         " konnte nicht geschrieben werden: " + S(reason));
     } else if (!ended || printer_->printerState() == QPrinter::Error) {
-        device_ = nullptr;
         throw Error("Der Druckauftrag konnte nicht abgeschlossen werden");
     }
-    device_ = nullptr;
 }
 
 void QtPrinter::KillDoc() noexcept {
