@@ -138,12 +138,12 @@ std::string FitText(const Printer& printer, const std::string& text, double widt
         const std::string look = text.substr(0, CodePointStart(text, std::min(text.size(), kMostFittedBytes + 64)));
         for (std::size_t end : printer.CharacterEnds(look))
             if (end <= head.size()) ends.push_back(end);
-        // A head of less than one character (a letter under hundreds of
-        // marks) is no character a person reads; it is cut where the cap fell.
-        if (ends.empty()) ends.push_back(head.size());
     } else {
         ends = printer.CharacterEnds(head);
     }
+    // A head of less than one character (a letter under hundreds of marks)
+    // is no character a person reads; it is cut where the cap fell.
+    if (ends.empty()) ends.push_back(head.size());
     // Halving: the first fits characters are known to fit, more than most
     // do not; a longer beginning is never narrower.
     std::size_t fits = 0, most = capped ? ends.size() : ends.size() - 1;
