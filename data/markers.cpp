@@ -1,6 +1,7 @@
 #include "agendor/data/markers.h"
 
 #include "agendor/data/day_grid.h"
+#include "agendor/data/printable_text.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/sheet/sheet_model.h"
 
@@ -71,7 +72,8 @@ void PlaceDate(Instance& instance, DateTime when, const std::string& person) {
         SetMarker(instance, col, day);
         return;
     }
-    const std::string line = FitCellText(instance, dt::Format(when, "hh:mm", instance.locale()) + " " + person);
+    const std::string line =
+        FitCellText(instance, dt::Format(when, "hh:mm", instance.locale()) + " " + PrintableText(person));
     const std::string text = grid.Text();
     if (LineFits(instance, text, line)) {
         grid.SetText(text + "\r" + line);

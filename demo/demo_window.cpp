@@ -4,9 +4,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QDateEdit>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
@@ -270,8 +274,31 @@ void DemoWindow::ConnectHandlers(const std::string& source) {
     // status bar only reports what came out.
     file->addAction("&Drucken …", QKeySequence::Print, this, [this] {
         Run([this] {
-            if (calendar_->PrintSheetWithDialog())
-                statusBar()->showMessage("Das Kalenderblatt wurde gedruckt.", 5000);
+            // The print dialog has a tab for the days whose sheets print; as
+            // it opens, the shown sheet alone.
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setPageSize(QPageSize(QPageSize::A4));
+            printer.setPageOrientation(QPageLayout::Landscape);
+            const double day = calendar_->control().DateValue();
+            const QDate shown(dt::Year(day), dt::Month(day), dt::Day(day));
+            auto* range = new QWidget;
+            range->setWindowTitle("Zeitraum");
+            auto* form = new QFormLayout(range);
+            auto* from = new QDateEdit(shown);
+            auto* to = new QDateEdit(shown);
+            for (QDateEdit* edit : {from, to}) {
+                edit->setDisplayFormat("dd.MM.yyyy");
+                edit->setCalendarPopup(true);
+            }
+            form->addRow("&Von:", from);
+            form->addRow("&Bis:", to);
+            QPrintDialog dialog(&printer, this);
+            dialog.setWindowTitle("Kalenderblatt drucken");
+            dialog.setOptionTabs({range});
+            if (dialog.exec() != QDialog::Accepted) return;
+            const auto value = [](const QDate& d) { return dt::FromYmd(d.year(), d.month(), d.day()); };
+            if (calendar_->PrintSheetsOn(printer, value(from->date()), value(to->date())))
+                statusBar()->showMessage("Die Kalenderblätter wurden gedruckt.", 5000);
         });
     });
     file->addAction("Druck&vorschau …", this, [this] { Run([this] { calendar_->PrintPreview(); }); });

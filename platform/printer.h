@@ -6,10 +6,14 @@
 // current colour and line width. Every failure raises Error with a
 // description a person can read.
 //
-// A document runs from StartDoc to EndDoc (sent) or KillDoc (thrown away).
-// Only EndDoc hands anything to the printer or writes the file; a device that
-// is destroyed with its document still open throws the document away.
+// A document runs from StartDoc to EndDoc (sent) or KillDoc (thrown away),
+// with NewPage between its pages. Only EndDoc hands anything to the printer
+// or writes the file; until then nothing leaves the process, so a document
+// that is killed, or whose device is destroyed with it still open, leaves no
+// trace on any printer, queue or file.
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "agendor/platform/types.h"
 
@@ -30,6 +34,12 @@ public:
     // Throws away everything since StartDoc; nothing of it reaches the printer
     // or the file. Harmless when no document is open.
     virtual void KillDoc() noexcept = 0;
+    // Ends the current page and begins the next one, in the same orientation
+    // and with the position at (0, 0); raises when no document is open.
+    virtual void NewPage() = 0;
+    // The title of the next document: a PDF keeps it in its metadata, a print
+    // queue names the job after it. Set before StartDoc.
+    virtual void SetDocumentTitle(const std::string& title) = 0;
 
     virtual double CurrentX() const = 0;  // cm
     virtual double CurrentY() const = 0;  // cm
@@ -59,6 +69,11 @@ public:
     // line and the height of all its lines, in cm.
     virtual double TextWidth(const std::string& text) const = 0;
     virtual double TextHeight(const std::string& text) const = 0;
+    // Where text may be cut without splitting what a reader sees as one
+    // character (a letter with its accents, a syllable, a flag): the byte
+    // offsets of the ends of these characters, ascending, the last being
+    // text.size(); empty for the empty text. Linear in the text's length.
+    virtual std::vector<std::size_t> CharacterEnds(const std::string& text) const = 0;
 };
 
 } // namespace agendor

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
+#include "agendor/data/printable_text.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/printing/print_dates.h"
 #include "agendor/sheet/holidays.h"
@@ -14,14 +16,20 @@ namespace agendor {
 namespace {
 
 constexpr const char* kNoPrinter = "Kein Drucker installiert";
+// One print run holds at most this many sheets (four years of months, a year
+// of weeks and more), so that a mistyped range cannot keep the host busy
+// for hours.
+constexpr std::size_t kMostSheets = 120;
+// FitText looks at no more than this many bytes of a text: the page is
+// narrower than 300 characters of any size the sheet prints, so the rest is
+// cut anyway and need not be measured.
+constexpr std::size_t kMostFittedBytes = 1200;
 
-// Length in bytes of the UTF-8 sequence that starts with lead; a stray byte
-// counts as one character, so a broken text is still cut somewhere.
-std::size_t SequenceLength(unsigned char lead) {
-    if (lead >= 0xF0 && lead < 0xF8) return 4;
-    if (lead >= 0xE0) return lead < 0xF0 ? 3 : 1;
-    if (lead >= 0xC0) return 2;
-    return 1;
+// The start of the UTF-8 sequence that holds byte at, so that a text capped
+// there keeps whole code points.
+std::size_t CodePointStart(const std::string& text, std::size_t at) {
+    while (at > 0 && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) --at;
+    return at;
 }
 
 std::string FontFace(const State& s) { return s.font ? s.font->Name() : s.Fontname; }
@@ -90,10 +98,11 @@ void PrintDayNumbers(const State& s, Printer& printer, DateTime day, int view) {
 
 void PrintFootnote(const State& s, Printer& printer) {
     printer.SetFontSize(8);
-    printer.SetCurrentX((page::kFootnoteCentreWidth - printer.TextWidth(s.Footnote)) / 2);
+    const std::string footnote = FitText(printer, PrintableText(s.Footnote), page::kFootnoteWidth);
+    printer.SetCurrentX((page::kFootnoteCentreWidth - printer.TextWidth(footnote)) / 2);
     printer.SetCurrentY(page::kFootnoteY);
     printer.SetForeColor(kBlack);
-    printer.Print(s.Footnote);
+    printer.Print(footnote);
 }
 
 void PrintOnePage(Instance& instance, Printer& printer, DateTime day, int view) {
@@ -117,34 +126,80 @@ int PrintView(std::optional<std::int16_t> intView, std::int16_t View) {
     return intView.value_or(View) == agMonat ? agMonat : agWoche;
 }
 
-std::string FitText(const Printer& printer, const std::string& text) {
-    std::size_t fits = 0;  // bytes of the longest beginning known to fit
-    while (fits < text.size()) {
-        const std::size_t next = std::min(text.size(), fits + SequenceLength(static_cast<unsigned char>(text[fits])));
-        if (printer.TextWidth(text.substr(0, next)) >= page::kCellTextWidth) return text.substr(0, fits);
-        fits = next;
+std::string FitText(const Printer& printer, const std::string& text, double width) {
+    if (text.empty()) return text;
+    const bool capped = text.size() > kMostFittedBytes;
+    if (!capped && printer.TextWidth(text) < width) return text;
+    const std::string head = capped ? text.substr(0, CodePointStart(text, kMostFittedBytes)) : text;
+    std::vector<std::size_t> ends;
+    if (capped) {
+        // The characters of the head are those that end within it; a little
+        // more of the text tells whether the cap split the last one.
+        const std::string look = text.substr(0, CodePointStart(text, std::min(text.size(), kMostFittedBytes + 64)));
+        for (std::size_t end : printer.CharacterEnds(look))
+            if (end <= head.size()) ends.push_back(end);
+    } else {
+        ends = printer.CharacterEnds(head);
     }
-    return text;
+    // A head of less than one character (a letter under hundreds of marks)
+    // is no character a person reads; it is cut where the cap fell.
+    if (ends.empty()) ends.push_back(head.size());
+    // Halving: the first fits characters are known to fit, more than most
+    // do not; a longer beginning is never narrower.
+    std::size_t fits = 0, most = capped ? ends.size() : ends.size() - 1;
+    while (fits < most) {
+        const std::size_t middle = (fits + most + 1) / 2;
+        if (printer.TextWidth(head.substr(0, ends[middle - 1])) < width) fits = middle;
+        else most = middle - 1;
+    }
+    return head.substr(0, fits == 0 ? 0 : ends[fits - 1]);
 }
 
-bool PrintPage(Instance& instance, DateTime day, int view) {
+std::vector<DateTime> SheetDays(DateTime from, DateTime to, int view) {
+    std::vector<DateTime> days;
+    if (to < from) return days;
+    if (view == agMonat) {
+        const int last = dt::Year(to) * 12 + dt::Month(to);
+        for (int m = dt::Year(from) * 12 + dt::Month(from); m <= last && days.size() <= kMostSheets; ++m)
+            days.push_back(dt::FromYmd((m - 1) / 12, (m - 1) % 12 + 1, 1));
+    } else {
+        const long last = dt::DayNumber(MondayOf(to));
+        for (long d = dt::DayNumber(MondayOf(from)); d <= last && days.size() <= kMostSheets; d += 7)
+            days.push_back(dt::Compose(d, 0));
+    }
+    return days;
+}
+
+bool PrintPages(Instance& instance, DateTime from, DateTime to, int view) {
     std::unique_ptr<Printer> printer;
     try {
+        if (to < from) throw Error("Das Ende des Zeitraums liegt vor seinem Anfang");
+        const std::vector<DateTime> days = SheetDays(from, to, view);
+        if (days.size() > kMostSheets)
+            throw Error("Ein Druckauftrag umfasst höchstens " + std::to_string(kMostSheets) + " Blätter");
         if (!instance.ui.OpenPrinter) throw Error(kNoPrinter);
         printer = instance.ui.OpenPrinter();
         if (!printer) throw Error(kNoPrinter);
+        std::string title = "Termine " + Title(instance, days.front(), view);
+        if (days.size() > 1) title += " – " + Title(instance, days.back(), view);
+        printer->SetDocumentTitle(title);
         printer->StartDoc(PageOrientation::Landscape);
-        PrintOnePage(instance, *printer, day, view);
+        for (std::size_t i = 0; i < days.size(); ++i) {
+            if (i > 0) printer->NewPage();
+            PrintOnePage(instance, *printer, days[i], view);
+        }
         printer->EndDoc();
         return true;
     } catch (const std::exception& e) {
-        // A begun page must neither reach the printer later nor start the
-        // next print run: the person is told it failed, so nothing of it may
-        // come out.
+        // A begun document must neither reach the printer later nor start
+        // the next print run: the person is told it failed, so nothing of it
+        // may come out, not even its finished pages.
         if (printer) printer->KillDoc();
         ShowErrorBox(instance, 3, e.what());
         return false;
     }
 }
+
+bool PrintPage(Instance& instance, DateTime day, int view) { return PrintPages(instance, day, day, view); }
 
 } // namespace agendor

@@ -17,7 +17,26 @@ std::vector<PrinterOperation> OfKind(const std::vector<PrinterOperation>& operat
     return out;
 }
 
+// Whether c joins the code point before it into one character (the rule in
+// the header); afterJoiner when the code point before was U+200D.
+bool JoinsPrevious(char32_t c, bool afterJoiner) {
+    return afterJoiner || (c >= 0x300 && c <= 0x36F) || (c >= 0x1AB0 && c <= 0x1AFF) || (c >= 0x1DC0 && c <= 0x1DFF) ||
+           (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE20 && c <= 0xFE2F) || (c >= 0xFE00 && c <= 0xFE0F) ||
+           c == 0x200D || (c >= 0x1F3FB && c <= 0x1F3FF) || (c >= 0x1160 && c <= 0x11FF);
+}
+
+bool IsRegionalIndicator(char32_t c) { return c >= 0x1F1E6 && c <= 0x1F1FF; }
+
 } // namespace
+
+std::vector<std::vector<PrinterOperation>> PrinterLog::Pages(const std::vector<PrinterOperation>& document) {
+    std::vector<std::vector<PrinterOperation>> pages(1);
+    for (const PrinterOperation& op : document) {
+        if (op.kind == PrinterOperation::NewPage) pages.emplace_back();
+        else pages.back().push_back(op);
+    }
+    return pages;
+}
 
 std::vector<PrinterOperation> PrinterLog::Texts() const { return OfKind(operations, PrinterOperation::Text); }
 std::vector<PrinterOperation> PrinterLog::Lines() const { return OfKind(operations, PrinterOperation::Line); }
@@ -51,7 +70,9 @@ void MemoryPrinter::Record(PrinterOperation op) {
 
 void MemoryPrinter::StartDoc(PageOrientation orientation) {
     orientation_ = orientation;
-    log_->operations.push_back(Stamp(PrinterOperation::StartDoc));
+    PrinterOperation op = Stamp(PrinterOperation::StartDoc);
+    op.text = title_;
+    log_->operations.push_back(std::move(op));
     if (!log_->open) log_->open.emplace();
 }
 
@@ -64,6 +85,12 @@ void MemoryPrinter::EndDoc() {
 void MemoryPrinter::KillDoc() noexcept {
     log_->operations.push_back(Stamp(PrinterOperation::KillDoc));
     log_->open.reset();
+}
+
+void MemoryPrinter::NewPage() {
+    if (!log_->open) throw Error("Der Druckauftrag ist nicht begonnen");
+    Record(Stamp(PrinterOperation::NewPage));
+    x_ = y_ = 0;
 }
 
 void MemoryPrinter::SetFontName(const std::string& name) {
@@ -108,11 +135,29 @@ void MemoryPrinter::Box(double x1, double y1, double x2, double y2) {
 }
 
 double MemoryPrinter::TextWidth(const std::string& text) const {
+    log_->measuredBytes += text.size();
     return kCharWidth * static_cast<double>(utf8::LongestLine(text)) * fontSize_ / 8.0;
 }
 
 double MemoryPrinter::TextHeight(const std::string& text) const {
     return kLineHeight * static_cast<double>(utf8::Lines(text).size()) * fontSize_ / 8.0;
+}
+
+std::vector<std::size_t> MemoryPrinter::CharacterEnds(const std::string& text) const {
+    std::vector<std::size_t> ends;
+    std::size_t at = 0;
+    char32_t previous = 0;
+    bool flagOpen = false;  // the code point before is a flag's first half
+    for (const utf8::CodePoint& cp : utf8::CodePoints(text)) {
+        const bool joins = !ends.empty() && (JoinsPrevious(cp.value, previous == 0x200D) ||
+                                             (flagOpen && IsRegionalIndicator(cp.value)));
+        flagOpen = IsRegionalIndicator(cp.value) && !(joins && flagOpen);
+        at += cp.bytes.size();
+        if (joins) ends.back() = at;
+        else ends.push_back(at);
+        previous = cp.value;
+    }
+    return ends;
 }
 
 } // namespace agendor::memory

@@ -155,15 +155,27 @@ void AgendorWidget::WriteProperties(PropertyStore& store) { d_->control.WritePro
 
 void AgendorWidget::SetPrintFile(const QString& pdfFile) { d_->surface.SetPrintFile(pdfFile); }
 
-bool AgendorWidget::PrintWith(std::function<std::unique_ptr<Printer>()> open, std::optional<std::int16_t> view) {
+bool AgendorWidget::PrintWith(std::function<std::unique_ptr<Printer>()> open, std::optional<std::int16_t> view,
+                              std::optional<std::pair<double, double>> range) {
     Instance& instance = d_->control.instance();
     // The control's own printer comes back however the page ends.
     struct Restore {
         Surface& ui;
         std::function<std::unique_ptr<Printer>()> saved;
         ~Restore() { ui.OpenPrinter = std::move(saved); }
-    } restore{instance.ui, std::exchange(instance.ui.OpenPrinter, std::move(open))};
-    return PrintPage(instance, instance.state.DateValue, PrintView(view, instance.state.View));
+    } restore{instance.ui, open ? std::exchange(instance.ui.OpenPrinter, std::move(open)) : instance.ui.OpenPrinter};
+    const int printed = PrintView(view, instance.state.View);
+    if (range) return PrintPages(instance, range->first, range->second, printed);
+    return PrintPage(instance, instance.state.DateValue, printed);
+}
+
+bool AgendorWidget::PrintSheets(double from, double to, std::optional<std::int16_t> view) {
+    return PrintWith(nullptr, view, std::pair(from, to));
+}
+
+bool AgendorWidget::PrintSheetsOn(QPrinter& printer, double from, double to, std::optional<std::int16_t> view) {
+    return PrintWith([&printer]() -> std::unique_ptr<Printer> { return QtPrinter::On(printer); }, view,
+                     std::pair(from, to));
 }
 
 bool AgendorWidget::PrintSheetToPdf(const QString& pdfFile, std::optional<std::int16_t> view) {

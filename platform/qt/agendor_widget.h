@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "agendor/platform/types.h"
 #include "agendor/qt_export.h"
@@ -171,6 +172,13 @@ public:
     bool PrintSheetWithDialog(std::optional<std::int16_t> view = std::nullopt);
     // Shows the page in QPrintPreviewDialog, from where the person prints it.
     void PrintPreview(std::optional<std::int16_t> view = std::nullopt);
+    // The sheets of every week or month (view as PrintSheet takes it) that
+    // the days from ... to touch, as one print job: each page exactly the
+    // page PrintSheet prints for its sheet. A failure on any page shows the
+    // control's error box and sends nothing. On the control's printer (or
+    // its print file), or on a printer the host has set up.
+    bool PrintSheets(double from, double to, std::optional<std::int16_t> view = std::nullopt);
+    bool PrintSheetsOn(QPrinter& printer, double from, double to, std::optional<std::int16_t> view = std::nullopt);
 
     // iCalendar (agendor_widget_ics.cpp) ---------------------------------
     // The host's settings of the exchange with other calendars.
@@ -255,7 +263,8 @@ protected:
 
 private:
     void ReloadAfterResize();
-    bool PrintWith(std::function<std::unique_ptr<Printer>()> open, std::optional<std::int16_t> view);
+    bool PrintWith(std::function<std::unique_ptr<Printer>()> open, std::optional<std::int16_t> view,
+                   std::optional<std::pair<double, double>> range = std::nullopt);
     // Qt properties: PropertyChanged to the NOTIFY signals, and the setters'
     // error box and design-time rebuild.
     void ConnectPropertySignals();

@@ -9,6 +9,7 @@
 #include <QPrinterInfo>
 #include <QSaveFile>
 #include <QScreen>
+#include <QTextBoundaryFinder>
 
 #include <algorithm>
 
@@ -35,6 +36,9 @@ QStringList LinesOf(const std::string& text) {
 QtPrinter::QtPrinter() {
     font_ = QFont(InstalledFamily("Arial"));
     font_.setPointSizeF(8.25);
+    // Latin text is set glyph by glyph, without the font's ligatures ("ff",
+    // "fi" as one glyph), which would make the PDF's text unsearchable.
+    font_.setStyleStrategy(QFont::PreferNoShaping);
 }
 
 std::unique_ptr<QtPrinter> QtPrinter::ToPdf(const QString& file) {
@@ -58,10 +62,19 @@ std::unique_ptr<QtPrinter> QtPrinter::DefaultPrinter() {
     return printer;
 }
 
+std::unique_ptr<QtPrinter> QtPrinter::Named(const QString& queue) {
+    const QPrinterInfo info = QPrinterInfo::printerInfo(queue);
+    if (info.isNull()) throw Error("Drucker nicht gefunden: " + S(queue));
+    std::unique_ptr<QtPrinter> printer(new QtPrinter());
+    printer->ownPrinter_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    printer->printer_ = printer->ownPrinter_.get();
+    return printer;
+}
+
 QtPrinter::~QtPrinter() { KillDoc(); }
 
 void QtPrinter::StartDoc(PageOrientation orientation) {
-    if (painter_) return;  // the document is open already
+    if (!pages_.empty()) return;  // the document is open already
     const QPageLayout::Orientation o = orientation == PageOrientation::Landscape ? QPageLayout::Landscape
                                                                                  : QPageLayout::Portrait;
     if (printer_) {
@@ -69,6 +82,8 @@ void QtPrinter::StartDoc(PageOrientation orientation) {
         printer_->setPageOrientation(o);
         // Positions count from the printable area's corner, not the paper's.
         printer_->setFullPage(false);
+        printer_->setDocName(title_);
+        printer_->setCreator(QStringLiteral("Agendor"));
         device_ = printer_;
     } else {
         if (fileName_.isEmpty()) throw Error("Kein Dateiname für das PDF angegeben");
@@ -82,22 +97,39 @@ void QtPrinter::StartDoc(PageOrientation orientation) {
         pdf_ = std::make_unique<QPdfWriter>(file_.get());
         pdf_->setResolution(kPdfResolution);
         pdf_->setCreator(QStringLiteral("Agendor"));
+        pdf_->setTitle(title_);
         pdf_->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), o, QMarginsF(0, 0, 0, 0)));
         device_ = pdf_.get();
     }
-    painter_ = std::make_unique<QPainter>();
-    if (!painter_->begin(device_)) {
-        KillDoc();
-        throw Error("Der Drucker kann nicht geöffnet werden");
-    }
+    pages_.emplace_back();
     x_ = y_ = 0;
 }
 
+void QtPrinter::NewPage() {
+    if (pages_.empty()) throw Error("Der Druckauftrag ist nicht begonnen");
+    pages_.emplace_back();
+    x_ = y_ = 0;
+}
+
+void QtPrinter::SetDocumentTitle(const std::string& title) { title_ = Q(title); }
+
 void QtPrinter::EndDoc() {
-    if (!painter_) throw Error("Der Druckauftrag ist nicht begonnen");
-    const bool ended = painter_->end();
-    painter_.reset();
+    if (pages_.empty()) throw Error("Der Druckauftrag ist nicht begonnen");
+    const std::vector<std::vector<Command>> pages = std::move(pages_);
+    pages_.clear();
+    QPainter painter;
+    if (!painter.begin(device_)) {
+        KillDoc();
+        throw Error("Der Drucker kann nicht geöffnet werden");
+    }
+    bool ended = true;
+    for (std::size_t i = 0; i < pages.size() && ended; ++i) {
+        if (i > 0) ended = device_->newPage();
+        for (const Command& command : pages[i]) command(painter);
+    }
+    ended = painter.end() && ended;
     pdf_.reset();
+    device_ = nullptr;
     if (file_) {
         const bool written = ended && file_->commit();
         const QString reason = file_->errorString();
@@ -108,13 +140,11 @@ void QtPrinter::EndDoc() {
     } else if (!ended || printer_->printerState() == QPrinter::Error) {
         throw Error("Der Druckauftrag konnte nicht abgeschlossen werden");
     }
-    device_ = nullptr;
 }
 
 void QtPrinter::KillDoc() noexcept {
-    if (painter_ && printer_) printer_->abort();
-    if (painter_ && painter_->isActive()) painter_->end();
-    painter_.reset();
+    // No painter was ever begun on the device, so there is no job to take back.
+    pages_.clear();
     pdf_.reset();
     // The temporary file goes; a file of that name stays as it was.
     if (file_) file_->cancelWriting();
@@ -122,9 +152,9 @@ void QtPrinter::KillDoc() noexcept {
     device_ = nullptr;
 }
 
-QPainter& QtPrinter::Painter() {
-    if (!painter_) throw Error("Der Druckauftrag ist nicht begonnen");
-    return *painter_;
+void QtPrinter::Draw(Command command) {
+    if (pages_.empty()) throw Error("Der Druckauftrag ist nicht begonnen");
+    pages_.back().push_back(std::move(command));
 }
 
 QFontMetricsF QtPrinter::Metrics() const {
@@ -163,13 +193,15 @@ void QtPrinter::SetDrawWidth(int dots) {
 }
 
 void QtPrinter::Print(const std::string& text) {
-    QPainter& painter = Painter();
-    painter.setFont(font_);
-    painter.setPen(ToQColor(fore_));
     const QFontMetricsF metrics = Metrics();
     for (const QString& line : LinesOf(text)) {
         const QPointF at = ToDevice(x_, y_);
-        painter.drawText(QPointF(at.x(), at.y() + metrics.ascent()), line);
+        Draw([font = font_, colour = ToQColor(fore_), at = QPointF(at.x(), at.y() + metrics.ascent()),
+              line](QPainter& painter) {
+            painter.setFont(font);
+            painter.setPen(colour);
+            painter.drawText(at, line);
+        });
         y_ += metrics.height() / DevicePerCm();
     }
 }
@@ -183,16 +215,18 @@ QPen QtPrinter::LinePen() const {
 }
 
 void QtPrinter::Line(double x1, double y1, double x2, double y2) {
-    QPainter& painter = Painter();
-    painter.setPen(LinePen());
-    painter.drawLine(ToDevice(x1, y1), ToDevice(x2, y2));
+    Draw([pen = LinePen(), from = ToDevice(x1, y1), to = ToDevice(x2, y2)](QPainter& painter) {
+        painter.setPen(pen);
+        painter.drawLine(from, to);
+    });
 }
 
 void QtPrinter::Box(double x1, double y1, double x2, double y2) {
-    QPainter& painter = Painter();
-    painter.setPen(LinePen());
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(ToDevice(x1, y1), ToDevice(x2, y2)).normalized());
+    Draw([pen = LinePen(), box = QRectF(ToDevice(x1, y1), ToDevice(x2, y2)).normalized()](QPainter& painter) {
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(box);
+    });
 }
 
 double QtPrinter::TextWidth(const std::string& text) const {
@@ -205,6 +239,30 @@ double QtPrinter::TextWidth(const std::string& text) const {
 double QtPrinter::TextHeight(const std::string& text) const {
     const QFontMetricsF metrics = Metrics();
     return metrics.height() * double(LinesOf(text).size()) / DevicePerCm();
+}
+
+std::vector<std::size_t> QtPrinter::CharacterEnds(const std::string& text) const {
+    std::vector<std::size_t> ends;
+    const QString q = Q(text);
+    if (q.toStdString() != text) {
+        // Not valid UTF-8: Qt would count replacement characters, not the
+        // text's bytes. Every code point, and every stray byte, is a character.
+        for (std::size_t i = 0; i < text.size();) {
+            std::size_t next = i + 1;
+            while (next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80) ++next;
+            ends.push_back(i = next);
+        }
+        return ends;
+    }
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, q);
+    std::size_t bytes = 0;
+    qsizetype previous = 0;
+    for (qsizetype at = finder.toNextBoundary(); at > 0; at = finder.toNextBoundary()) {
+        bytes += static_cast<std::size_t>(q.mid(previous, at - previous).toUtf8().size());
+        ends.push_back(bytes);
+        previous = at;
+    }
+    return ends;
 }
 
 } // namespace agendor::qt

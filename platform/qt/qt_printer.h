@@ -6,16 +6,26 @@
 // corner of the printable area (of the paper itself for a PDF file), and
 // texts are measured with QFontMetricsF at the device's resolution.
 //
-// A PDF file is written to a temporary file beside it and put in place by
-// EndDoc, so a failed or killed print run leaves an existing file as it was
-// and no half page behind.
+// The pages are drawn into a buffer (the painter's commands, in the device's
+// coordinates) and only EndDoc opens a painter on the device and replays
+// them. Aborting a QPrinter job does nothing on most engines (CUPS, PDF):
+// once a painter is begun on a printer, ending it sends the job. So a killed
+// print run never begins one, and nothing reaches any queue. A PDF file is
+// written to a temporary file beside it and put in place by EndDoc, so a
+// failed or killed print run leaves an existing file as it was and no half
+// page behind.
+//
+// Texts are set without ligatures: the PDF's text then reads back as the
+// data holds it ("ff", not U+FB00), so a search in a viewer finds a name.
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "agendor/platform/printer.h"
 
@@ -35,11 +45,15 @@ public:
     static std::unique_ptr<QtPrinter> On(QPrinter& printer);
     // The system's default printer; raises Error when there is none.
     static std::unique_ptr<QtPrinter> DefaultPrinter();
+    // The print queue of that name; raises Error when the system has none.
+    static std::unique_ptr<QtPrinter> Named(const QString& queue);
     ~QtPrinter() override;
 
     void StartDoc(PageOrientation orientation) override;
     void EndDoc() override;
     void KillDoc() noexcept override;
+    void NewPage() override;
+    void SetDocumentTitle(const std::string& title) override;
     double CurrentX() const override { return x_; }
     double CurrentY() const override { return y_; }
     void SetCurrentX(double cm) override { x_ = cm; }
@@ -55,13 +69,18 @@ public:
     void Box(double x1, double y1, double x2, double y2) override;
     double TextWidth(const std::string& text) const override;
     double TextHeight(const std::string& text) const override;
+    // The ends of the grapheme clusters, as QTextBoundaryFinder finds them.
+    std::vector<std::size_t> CharacterEnds(const std::string& text) const override;
 
 private:
+    using Command = std::function<void(QPainter&)>;
+
     QtPrinter();
     QFontMetricsF Metrics() const;
     double DevicePerCm() const;
     QPointF ToDevice(double xCm, double yCm) const;
-    QPainter& Painter();
+    // Adds a command to the open page; raises when no document is open.
+    void Draw(Command command);
     QPen LinePen() const;
 
     std::unique_ptr<QSaveFile> file_;
@@ -70,7 +89,10 @@ private:
     QPrinter* printer_ = nullptr;        // the printer painted on, when not a PDF file
     QPagedPaintDevice* device_ = nullptr;
     QString fileName_;
-    std::unique_ptr<QPainter> painter_;
+    QString title_;
+    // The pages of the open document, each its painter's commands; empty
+    // when no document is open.
+    std::vector<std::vector<Command>> pages_;
     QFont font_;
     Colour fore_ = 0;
     int drawWidth_ = 1;

@@ -83,8 +83,9 @@ TEST(LoadDates, SendsOneSnapshotQueryThroughATemporaryDefinition) {
 
 TEST(LoadDates, WritesOneLinePerAppointmentBelowTheDayText) {
     AppointmentFixture f(At(2001, 9, 20, 10));
-    // 3 October has a name; the lines follow it.
-    f.appointments = {{1, At(2001, 10, 3, 14, 0), "Alber"}, {2, At(2001, 10, 3, 9, 5), "Meier"}};
+    // 3 October has a name; the lines follow it. A line break in a name
+    // shows as a blank and adds no line.
+    f.appointments = {{1, At(2001, 10, 3, 14, 0), "Al\r\nber"}, {2, At(2001, 10, 3, 9, 5), "Meier"}};
     f.control.SetDateValue(At(2001, 10, 10));
     f.control.Refresh();
     const std::vector<std::string> lines = f.CellLines(1, 2);
@@ -92,7 +93,7 @@ TEST(LoadDates, WritesOneLinePerAppointmentBelowTheDayText) {
     EXPECT_EQ(DayNumberOfText(lines[0]), 3);
     EXPECT_NE(lines[0], "3");  // the holiday name stands beside the number
     EXPECT_EQ(lines[1], "09:05 Meier");
-    EXPECT_EQ(lines[2], "14:00 Alber");
+    EXPECT_EQ(lines[2], "14:00 Al  b");
 }
 
 TEST(LoadDates, CutsALongLineToTheColumn) {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "agendor/platform/memory/printer.h"
@@ -170,43 +171,105 @@ TEST_F(PrintFixture, HolidaysOffPrintsNumbersAlone) {
     EXPECT_EQ(CellTexts(1, 2), std::vector<std::string>{"3"});
 }
 
-TEST_F(PrintFixture, AppointmentsStandLineByLineAndOverflowIntoRedAsterisks) {
-    // Thursday 15 Nov 2001 (row 3, column 3): three lines, then every further
-    // appointment shows the asterisks at the cell's foot.
-    for (int i = 0; i < 6; ++i) appointments.push_back({i + 1, At(2001, 11, 15, 8 + i), "Meier"});
+// Thursday 15 Nov 2001 (row 3, column 3) holds four lines of 0.45 cm below
+// its 0.4 cm; above the asterisks three.
+struct OverflowCase {
+    const char* name;
+    int appointments;
+    std::vector<std::string> lines;  // the texts of column 3, top down
+};
+
+void PrintTo(const OverflowCase& c, std::ostream* os) { *os << c.name; }
+
+struct Overflow : PrintFixture, ::testing::WithParamInterface<OverflowCase> {};
+
+TEST_P(Overflow, AsterisksOnceAndOnlyWhenAnAppointmentIsLeftOut) {
+    const OverflowCase& c = GetParam();
+    for (int i = 0; i < c.appointments; ++i) appointments.push_back({i + 1, At(2001, 11, 15, 8 + i), "Meier"});
     appointments.push_back({20, At(2001, 11, 16, 0, 0), "Müller-Lüdenscheidt"});
     Print(At(2001, 11, 14), agMonat);
-    std::vector<std::pair<std::string, double>> column3;
-    for (const PrinterOperation& op : Page()) {
-        if (std::abs(op.x - (1.1 + 3.8 * 3)) < kEps && op.fontSize == 8) column3.emplace_back(op.text, op.y);
-        if (op.text.find('*') != std::string::npos) {
-            EXPECT_EQ(op.colour, kRed);
-            EXPECT_TRUE(op.bold);
-        }
-    }
+    std::vector<std::string> column3;
     const double top = 3.5 + 2.5 * 2, bottom = top + 2.5;
-    // No appointment line runs into the asterisks: they must not strike it through.
-    for (const auto& [text, y] : column3) {
-        if (text.find('*') == std::string::npos) {
-            EXPECT_LE(y + 0.45, bottom - 0.45 + kEps) << text;
-        }
+    for (const PrinterOperation& op : Page()) {
+        if (std::abs(op.x - (1.1 + 3.8 * 3)) >= kEps || op.fontSize != 8) continue;
+        column3.push_back(op.text);
+        const bool stars = op.text.find('*') != std::string::npos;
+        EXPECT_EQ(op.colour, stars ? kRed : kBlack) << op.text;
+        EXPECT_EQ(op.bold, stars) << op.text;
+        // Line by line from 0.4 cm below the top; the asterisks at the foot,
+        // under the last line, never over it.
+        EXPECT_NEAR(op.y, stars ? bottom - 0.45 : top + 0.4 + 0.45 * double(column3.size() - 1), kEps) << op.text;
     }
-    const std::string stars(18, '*');  // 18 × 0.19 cm is the most under 3.6 cm
-    const std::vector<std::pair<std::string, double>> expected = {
-        {"08:00 Meier", top + 0.4}, {"09:00 Meier", top + 0.85}, {"10:00 Meier", top + 1.3},
-        {stars, bottom - 0.45},     {stars, bottom - 0.45},      {stars, bottom - 0.45}};
-    ASSERT_EQ(column3.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(column3[i].first, expected[i].first) << i;
-        EXPECT_NEAR(column3[i].second, expected[i].second, kEps) << i;
-    }
+    EXPECT_EQ(column3, c.lines);
     // Midnight has zero hours; a long name is cut after whole characters.
     const auto midnight = Find("00:00 Müller-Lüden");
     ASSERT_TRUE(midnight);
     EXPECT_NEAR(midnight->x, 1.1 + 3.8 * 4, kEps);
     EXPECT_NEAR(midnight->y, top + 0.4, kEps);
-    EXPECT_EQ(midnight->colour, kBlack);
-    EXPECT_FALSE(midnight->bold);
+}
+
+const std::string kStars(18, '*');  // 18 × 0.19 cm is the most under 3.6 cm
+
+INSTANTIATE_TEST_SUITE_P(
+    Printing, Overflow,
+    ::testing::Values(
+        OverflowCase{"FourFitWithoutAsterisks", 4, {"08:00 Meier", "09:00 Meier", "10:00 Meier", "11:00 Meier"}},
+        OverflowCase{"FiveLeaveOneOut", 5, {"08:00 Meier", "09:00 Meier", "10:00 Meier", kStars}},
+        OverflowCase{"SixShowTheAsterisksOnce", 6, {"08:00 Meier", "09:00 Meier", "10:00 Meier", kStars}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// FitText on the recording printer (8 points: 18 characters fit): the cut,
+// and a bound on what it measures (bytes handed to TextWidth).
+struct FitCase {
+    const char* name;
+    std::string text;
+    double points;
+    std::string fitted;
+};
+
+void PrintTo(const FitCase& c, std::ostream* os) { *os << c.name; }
+
+struct Fit : ::testing::TestWithParam<FitCase> {};
+
+TEST_P(Fit, CutsAtWholeCharactersWithBoundedWork) {
+    const FitCase& c = GetParam();
+    memory::MemoryPrinter printer;
+    printer.SetFontSize(c.points);
+    EXPECT_EQ(FitText(printer, c.text), c.fitted);
+    EXPECT_LE(printer.Log()->measuredBytes, 20000u);
+}
+
+std::string Repeated(const std::string& part, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) text += part;
+    return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Printing, Fit,
+    ::testing::Values(FitCase{"Empty", "", 8, ""}, FitCase{"Fits", "08:00 Meier", 8, "08:00 Meier"},
+                      FitCase{"CutAfter18", std::string(30, 'a'), 8, std::string(18, 'a')},
+                      // u and its diaeresis (U+0308) are one character: both go.
+                      FitCase{"DecomposedUmlaut", std::string(17, 'a') + "u\u0308bc", 8, std::string(17, 'a')},
+                      FitCase{"Flag", std::string(17, 'a') + "\U0001F1E9\U0001F1EA", 8, std::string(17, 'a')},
+                      // A text no cell would hold is capped before it is measured.
+                      FitCase{"TinyFontLongText", std::string(100000, 'a'), 0.01, std::string(1200, 'a')},
+                      FitCase{"ThousandsOfMarks", "e" + Repeated("\u0301", 6000), 0.01,
+                              "e" + Repeated("\u0301", 599)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PrintFixture, ControlCharactersPrintAsBlanksAndTheFootnoteFitsThePage) {
+    appointments = {{1, At(2001, 11, 15, 8), "Mei\ter\r\nSchulze\nSchmidt"}};
+    control.SetFootnote("Praxis\nDr. " + std::string(200, 'x'));
+    Print(At(2001, 11, 14), agMonat);
+    EXPECT_TRUE(Find("08:00 Mei er  Schu"));
+    for (const PrinterOperation& op : Page()) EXPECT_EQ(op.text.find_first_of("\r\n\t"), std::string::npos) << op.text;
+    // 132 × 0.19 cm is the most under 25.2 cm: centred on 15.0 it ends at the table's right edge.
+    const std::string footnote = "Praxis Dr. " + std::string(121, 'x');
+    const auto printed = Find(footnote);
+    ASSERT_TRUE(printed);
+    EXPECT_NEAR(printed->x, (30.0 - Width(footnote, 8)) / 2, kEps);
+    EXPECT_GE(printed->x, 1.0);
 }
 
 TEST_F(PrintFixture, PrintSheetChoosesTheViewFromItsArgument) {
@@ -273,6 +336,64 @@ TEST_F(PrintFixture, FailuresShowTheirBoxAndNeverSendAHalfPage) {
     EXPECT_EQ(Messages().back(), "Agendor-Fehlercode 5\r\nTabelle Terminliste fehlt");
     ASSERT_EQ(log->sent.size(), 2u);
     EXPECT_EQ(CellTexts(3, 3), std::vector<std::string>{"15"});
+
+    // The printer fails on an appointment's line: that is no error of the
+    // data, and the half page is thrown away like any other.
+    control.SetDataSourceDates("Termine");
+    database->SetResponder([this](const std::string& text) { return Answer(text); });
+    appointments = {{1, At(2001, 11, 15, 8), "Meier"}};
+    log->failOnText = "08:00 Meier";
+    Print(At(2001, 11, 14), agMonat);
+    EXPECT_EQ(Messages().back(), "Agendor-Fehlercode 3\r\nPapierstau");
+    EXPECT_EQ(log->sent.size(), 2u);
+    EXPECT_FALSE(log->open);
+}
+
+TEST_F(PrintFixture, PrintPagesPrintsEverySheetOfTheRangeAsOneDocument) {
+    appointments = {{1, At(2027, 5, 17, 9), "Hoffmann"}, {2, At(2027, 6, 1, 10), "Meier"}};
+    std::vector<std::vector<PrinterOperation>> single;
+    for (int month : {5, 6, 7}) {
+        ASSERT_TRUE(PrintPage(control.instance(), At(2027, month, 1), agMonat));
+        single.push_back(log->sent.back());
+    }
+    ASSERT_TRUE(PrintPages(control.instance(), At(2027, 5, 20), At(2027, 7, 2), agMonat));
+    ASSERT_EQ(log->sent.size(), 4u);
+    const auto pages = memory::PrinterLog::Pages(log->sent.back());
+    ASSERT_EQ(pages.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        ASSERT_EQ(pages[i].size(), single[i].size()) << i;
+        for (std::size_t k = 0; k < pages[i].size(); ++k) {
+            EXPECT_EQ(std::tuple(pages[i][k].kind, pages[i][k].text, pages[i][k].x, pages[i][k].y, pages[i][k].colour),
+                      std::tuple(single[i][k].kind, single[i][k].text, single[i][k].x, single[i][k].y,
+                                 single[i][k].colour))
+                << i << "/" << k;
+        }
+    }
+    std::vector<std::string> titles;
+    for (const PrinterOperation& op : log->operations)
+        if (op.kind == PrinterOperation::StartDoc) titles.push_back(op.text);
+    EXPECT_EQ(titles, (std::vector<std::string>{"Termine Mai 2027", "Termine Juni 2027", "Termine Juli 2027",
+                                                "Termine Mai 2027 – Juli 2027"}));
+    // Weeks: each Monday the range touches, Sunday 3 to Monday 11 January 2027.
+    ASSERT_TRUE(PrintPages(control.instance(), At(2027, 1, 3), At(2027, 1, 11), agWoche));
+    EXPECT_EQ(memory::PrinterLog::Pages(log->sent.back()).size(), 3u);
+    EXPECT_EQ(log->operations[log->operations.size() - 1].kind, PrinterOperation::EndDoc);
+    EXPECT_TRUE(Messages().empty());
+
+    // A failure on the second page sends none; a range backwards or too long
+    // shows its box and opens no printer.
+    log->failOnText = "Juni 2027";
+    EXPECT_FALSE(PrintPages(control.instance(), At(2027, 5, 1), At(2027, 7, 1), agMonat));
+    log->failOnText.reset();
+    const int opened = log->printersOpened;
+    EXPECT_FALSE(PrintPages(control.instance(), At(2027, 7, 1), At(2027, 5, 1), agMonat));
+    EXPECT_FALSE(PrintPages(control.instance(), At(2017, 1, 1), At(2027, 1, 1), agMonat));
+    EXPECT_EQ(log->printersOpened, opened);
+    EXPECT_EQ(log->sent.size(), 5u);
+    EXPECT_EQ(Messages(), (std::vector<std::string>{
+                              "Agendor-Fehlercode 3\r\nPapierstau",
+                              "Agendor-Fehlercode 3\r\nDas Ende des Zeitraums liegt vor seinem Anfang",
+                              "Agendor-Fehlercode 3\r\nEin Druckauftrag umfasst höchstens 120 Blätter"}));
 }
 
 } // namespace

@@ -24,6 +24,7 @@
 #ifdef AGENDOR_HAVE_QT
 #include <filesystem>
 
+#include "agendor/printing/print_sheet.h"
 #include "tools/cli/qt/pdf_printer.h"
 #endif
 #ifdef AGENDOR_HAVE_SQLITE
@@ -75,14 +76,17 @@ Commands:
       fills it: the title line, then one line per day-grid row (row 0 the
       headings), every column (time, person, date-time, id) separated by TAB.
 
-  print --pdf FILE [--view week|month] [--date DD.MM.YYYY] [--today DD.MM.YYYY]
+  print --pdf FILE|--printer NAME [--view week|month] [--date DD.MM.YYYY]
+        [--from DD.MM.YYYY --to DD.MM.YYYY] [--today DD.MM.YYYY]
         [--no-holidays] [--footnote TEXT]
         [--db FILE [--properties FILE] [--date-storage real|iso]]
       Prints the sheet as PrintSheet prints it, one A4 landscape page, into
       the PDF file FILE (replaced when it exists) and prints the file's full
-      path. With --db the appointments of the sheet stand in their cells.
-      Texts are measured in the fonts that are installed, not by the fixed
-      rule below.
+      path, or sends it to the print queue NAME and prints NAME. With --from
+      and --to it prints every week or month sheet the days from ... to
+      touch, one page each, as one document. With --db the appointments of
+      the sheet stand in their cells. Texts are measured in the fonts that
+      are installed, not by the fixed rule below.
 
   persons --db FILE [--properties FILE] [--date-storage real|iso]
       Refreshes the control and prints the person list as it loaded it, in
@@ -359,17 +363,26 @@ int Day(const std::vector<std::string>& args) {
 #ifdef AGENDOR_HAVE_QT
 int Print(const std::vector<std::string>& args) {
     std::set<std::string> valued = kSheetValued;
-    valued.insert({"--pdf", "--footnote"});
+    valued.insert({"--pdf", "--printer", "--footnote", "--from", "--to"});
     const Options options(args, valued, {"--no-holidays"});
     const std::optional<std::string> pdf = options.Value("--pdf");
-    if (!pdf || pdf->empty()) throw UsageError("print needs --pdf FILE");
+    const std::optional<std::string> queue = options.Value("--printer");
+    if (pdf.has_value() == queue.has_value() || (pdf && pdf->empty()) || (queue && queue->empty()))
+        throw UsageError("print needs either --pdf FILE or --printer NAME");
+    const std::optional<std::string> from = options.Value("--from"), to = options.Value("--to");
+    if (from.has_value() != to.has_value()) throw UsageError("print needs --from and --to together");
     const SheetSettings settings = ReadSheetSettings(options);
     HeadlessControl headless(settings);
     Agendor& control = headless.control();
     if (const auto footnote = options.Value("--footnote")) control.SetFootnote(*footnote);
-    control.instance().ui.OpenPrinter = PdfPrinter(*pdf);
-    headless.Run([&] { control.PrintSheet(settings.view); });
-    std::cout << std::filesystem::absolute(*pdf).string() << '\n';
+    control.instance().ui.OpenPrinter = pdf ? PdfPrinter(*pdf) : QueuePrinter(*queue);
+    if (from) {
+        const DateTime first = ParseDateArgument("--from", *from), last = ParseDateArgument("--to", *to);
+        headless.Run([&] { PrintPages(control.instance(), first, last, PrintView(settings.view, agMonat)); });
+    } else {
+        headless.Run([&] { control.PrintSheet(settings.view); });
+    }
+    std::cout << (pdf ? std::filesystem::absolute(*pdf).string() : *queue) << '\n';
     return 0;
 }
 #else

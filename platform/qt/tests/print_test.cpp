@@ -4,8 +4,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -13,6 +17,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "agendor/control/agendor.h"
 #include "agendor/platform/date_time.h"
@@ -40,8 +46,11 @@ QString Output(const QString& program, const QStringList& arguments) {
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-std::vector<Word> WordsOf(const QString& pdf) {
-    const QString xml = Output("pdftotext", {"-bbox", pdf, "-"});
+// The words of the PDF, or of its page (from 1) when given.
+std::vector<Word> WordsOf(const QString& pdf, int page = 0) {
+    QStringList arguments = {"-bbox", pdf, "-"};
+    if (page > 0) arguments = QStringList{"-f", QString::number(page), "-l", QString::number(page)} + arguments;
+    const QString xml = Output("pdftotext", arguments);
     static const QRegularExpression word(
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
     std::vector<Word> words;
@@ -190,6 +199,256 @@ TEST_F(PrintTest, PreviewShowsThePage) {
     widget->PrintPreview(agWoche);
     EXPECT_EQ(pages, 1);
     EXPECT_TRUE(messages.empty()) << messages[0];
+}
+
+// May 2027 (Whit Monday on the 17th) with the kinds of names a typesetter
+// looks at: ligature pairs, a line break, a cell of exactly six lines.
+class MayTest : public PrintTest {
+protected:
+    void SetUp() override {
+        PrintTest::SetUp();
+        const std::string path = dir.filePath("mai.db").toStdString();
+        std::vector<testing::Appointment> appointments;
+        for (int hour = 8; hour < 14; ++hour)
+            appointments.push_back({dt::FromYmdHms(2027, 5, 12, hour, 0, 0), hour % 2 + 1});
+        appointments.push_back({dt::FromYmdHms(2027, 5, 17, 9, 0, 0), 3});
+        appointments.push_back({dt::FromYmdHms(2027, 6, 2, 9, 0, 0), 1});
+        testing::CreateCalendarFile(path, {"Hoffmann", "Pfeiffer", "Meier\nSchulze\nSchmidt"}, appointments);
+        testing::UseCalendarFile(*widget, path, messages);
+        widget->control().SetFootnote(
+            QString("Praxis Dr. Hoffmann, Pfingstweide 12, 68199 Mannheim · ").repeated(4).toStdString());
+        widget->control().SetDateValue(dt::FromYmd(2027, 5, 12));
+    }
+    // Renders the PDF's pages as PNG files beside the other test output,
+    // where the PDF stays too.
+    static void Render(const QString& pdf, const QString& name) {
+        QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
+        QFile::remove(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/") + name + ".pdf");
+        QFile::copy(pdf, QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/") + name + ".pdf");
+        Output("pdftoppm", {"-png", "-r", "100", pdf, QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/") + name});
+    }
+};
+
+TEST_F(MayTest, ThePageReadsBackAsTheDataHoldsIt) {
+    const QString pdf = dir.filePath("mai.pdf");
+    ASSERT_TRUE(widget->PrintSheetToPdf(pdf, agMonat));
+    EXPECT_TRUE(messages.empty()) << messages[0];
+    Render(pdf, "mai-2027");
+    const QString text = Output("pdftotext", {"-layout", pdf, "-"});
+    ASSERT_FALSE(text.isEmpty());
+    for (const char* found : {"Hoffmann", "Pfeiffer", "Pfingstmontag", "Pfingstweide"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(found))) << found;
+    for (QChar c : text) EXPECT_FALSE(c.unicode() >= 0xFB00 && c.unicode() <= 0xFB06) << text.toStdString();
+
+    const std::vector<Word> words = WordsOf(pdf);
+    // Six appointments on Wednesday 12 May (row 3, column 2): six lines and
+    // no asterisks.
+    int lines = 0;
+    for (const Word& w : words) {
+        lines += w.text.contains(QRegularExpression(R"(^\d\d:00$)")) && w.xMin > 8.6 * kPointsPerCm &&
+                 w.xMin < 12.4 * kPointsPerCm && w.yMin > 8.5 * kPointsPerCm && w.yMax < 11.0 * kPointsPerCm;
+        EXPECT_FALSE(w.text.contains('*')) << w.text.toStdString();
+        // The footnote, like every text, stays on the page.
+        EXPECT_GE(w.xMin, 0);
+        EXPECT_LE(w.xMax, 29.7 * kPointsPerCm);
+    }
+    EXPECT_EQ(lines, 6);
+    // The name with line breaks stands on one line, after its time.
+    const Word* meier = Find(words, "Meier");
+    const Word* schulze = Find(words, "Schulze");
+    ASSERT_TRUE(meier && schulze);
+    EXPECT_EQ(meier->yMin, schulze->yMin);
+    EXPECT_EQ(Find(words, "Schmidt"), nullptr);  // cut at the cell's edge
+
+    const QString info = Output("pdfinfo", {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression(R"(Title:\s+Termine Mai 2027\n)"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression(R"(Creator:\s+Agendor\n)"))) << info.toStdString();
+}
+
+TEST_F(MayTest, ThreeMonthsInOneJobArePageForPageThreeSinglePrints) {
+    std::vector<std::vector<Word>> single;
+    for (int month : {5, 6, 7}) {
+        widget->control().SetDateValue(dt::FromYmd(2027, month, 1));
+        const QString pdf = dir.filePath(QString("monat-%1.pdf").arg(month));
+        ASSERT_TRUE(widget->PrintSheetToPdf(pdf, agMonat));
+        single.push_back(WordsOf(pdf));
+    }
+    const QString pdf = dir.filePath("drei-monate.pdf");
+    widget->SetPrintFile(pdf);
+    ASSERT_TRUE(widget->PrintSheets(dt::FromYmd(2027, 5, 31), dt::FromYmd(2027, 7, 1), agMonat));
+    EXPECT_TRUE(messages.empty()) << messages[0];
+    Render(pdf, "drei-monate");
+    const QString info = Output("pdfinfo", {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression(R"(Pages:\s+3\n)"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QString::fromUtf8("Termine Mai 2027 – Juli 2027"))) << info.toStdString();
+    for (int page = 1; page <= 3; ++page) {
+        const std::vector<Word> words = WordsOf(pdf, page);
+        const std::vector<Word>& expected = single[std::size_t(page - 1)];
+        ASSERT_EQ(words.size(), expected.size()) << page;
+        ASSERT_FALSE(words.empty());
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            EXPECT_EQ(words[i].text, expected[i].text) << page;
+            EXPECT_EQ(std::tuple(words[i].xMin, words[i].yMin, words[i].xMax, words[i].yMax),
+                      std::tuple(expected[i].xMin, expected[i].yMin, expected[i].xMax, expected[i].yMax))
+                << words[i].text.toStdString();
+        }
+    }
+}
+
+TEST_F(PrintTest, AnAbortedJobReachesNoPrinter) {
+    // QPrinter's own abort() does nothing for its PDF and CUPS engines: once
+    // a painter has begun on it, the job goes out when the painter ends.
+    const QString target = dir.filePath("abgebrochen.pdf");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(target);
+    {
+        auto page = QtPrinter::On(printer);
+        page->StartDoc(PageOrientation::Landscape);
+        page->Print("halbe Seite");
+        page->KillDoc();
+    }
+    EXPECT_FALSE(QFile::exists(target));
+    // A print run that fails: the week of 27 December 9999 ends
+    // in a year the calendar does not hold.
+    widget->control().SetDateValue(dt::FromYmd(9999, 12, 29));
+    EXPECT_FALSE(widget->PrintSheetOn(printer, agWoche));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("Agendor-Fehlercode 3\r\n", 0), 0u) << messages[0];
+    EXPECT_FALSE(QFile::exists(target));
+}
+
+// A print queue of the tests' own (scripts/cups-test-server.sh, started by
+// CTest for the run agendor_qt_cups): its jobs arrive as PDF files, which
+// cups-pdf has re-distilled, so they are compared by their looks.
+class CupsTest : public MayTest {
+protected:
+    void SetUp() override {
+        queue = qEnvironmentVariable("AGENDOR_CUPS_QUEUE");
+        out = qEnvironmentVariable("AGENDOR_CUPS_OUT");
+        if (queue.isEmpty()) GTEST_SKIP() << "runs in agendor_qt_cups, beside a print queue of its own";
+        MayTest::SetUp();
+        ASSERT_FALSE(QPrinterInfo::printerInfo(queue).isNull()) << queue.toStdString();
+        // Jobs of others (agendor-cli's test) are done before these count.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Idle(); }, 60000));
+    }
+    bool Idle() const { return Output("lpstat", {"-o", queue}).trimmed().isEmpty(); }
+    QStringList Jobs() const {
+        return Output("lpstat", {"-W", "all", "-o", queue}).split('\n', Qt::SkipEmptyParts);
+    }
+    QStringList Files() const { return QDir(out).entryList({"*.pdf"}, QDir::Files, QDir::Time | QDir::Reversed); }
+    // Prints the sheet of day on the queue and waits (60 s at most) until
+    // its file has arrived; the file's path, empty when none came.
+    QString PrintAndFetch(double day) {
+        const int before = int(Files().size());
+        widget->control().SetDateValue(day);
+        QPrinter printer(QPrinterInfo::printerInfo(queue), QPrinter::HighResolution);
+        if (!widget->PrintSheetOn(printer, agMonat)) return {};
+        if (!QTest::qWaitFor([&] { return Files().size() > before; }, 60000)) return {};
+        // cups-pdf writes the file under its final name; it is complete once
+        // the queue reports the job done.
+        if (!QTest::qWaitFor([&] { return Idle(); }, 60000)) return {};
+        return Files().size() > before ? QDir(out).filePath(Files().last()) : QString();
+    }
+    // The page rendered in grey at 20 dpi.
+    QImage Rendered(const QString& pdf) const {
+        const QString base = dir.filePath(QFileInfo(pdf).completeBaseName() + "-grau");
+        Output("pdftoppm", {"-gray", "-r", "20", "-singlefile", pdf, base});
+        return QImage(base + ".pgm");
+    }
+    QString queue, out;
+};
+
+TEST_F(CupsTest, ASheetArrivesAsOneA4JobThatLooksLikeTheDirectPdf) {
+    const QString direct = dir.filePath("direkt.pdf");
+    ASSERT_TRUE(widget->PrintSheetToPdf(direct, agMonat));
+    const int jobs = int(Jobs().size());
+    const QString arrived = PrintAndFetch(dt::FromYmd(2027, 5, 12));
+    ASSERT_FALSE(arrived.isEmpty());
+    EXPECT_TRUE(messages.empty()) << messages[0];
+    EXPECT_EQ(Jobs().size(), jobs + 1);
+    const QString info = Output("pdfinfo", {arrived});
+    EXPECT_TRUE(info.contains(QRegularExpression(R"(Pages:\s+1\n)"))) << info.toStdString();
+    const auto size = QRegularExpression(R"(Page size:\s+([\d.]+) x ([\d.]+) pts)").match(info);
+    ASSERT_TRUE(size.hasMatch()) << info.toStdString();
+    // A4, turned as the page is or lying on its side.
+    EXPECT_NEAR(std::max(size.captured(1).toDouble(), size.captured(2).toDouble()), 842, 1);
+    EXPECT_NEAR(std::min(size.captured(1).toDouble(), size.captured(2).toDouble()), 595, 1);
+
+    QImage queued = Rendered(arrived), expected = Rendered(direct);
+    ASSERT_FALSE(queued.isNull() || expected.isNull());
+    QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
+    queued.save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/cups-warteschlange.png"));
+    expected.save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/cups-direkt.png"));
+    // The queue's page begins at its printable area, which the printer
+    // reports; the sheet stands that far right and down on the paper.
+    QPrinter probe(QPrinterInfo::printerInfo(queue), QPrinter::HighResolution);
+    probe.setPageSize(QPageSize(QPageSize::A4));
+    probe.setPageOrientation(QPageLayout::Landscape);
+    const QMarginsF margins = probe.pageLayout().margins(QPageLayout::Inch);
+    const int dx = qRound(margins.left() * 20), dy = qRound(margins.top() * 20);
+    // Pixels more than 100 of 255 grey steps apart from every pixel around
+    // their place on the other page (a line falls on other pixels when the
+    // margin is no whole number of them); the strip the margin pushes off
+    // the paper is left out.
+    auto differing = [&](const QImage& image) {
+        if (image.size() != expected.size()) return expected.width() * expected.height();
+        const QRect inside = image.rect();
+        int count = 0;
+        for (int y = 0; y + dy + 1 < expected.height(); ++y) {
+            for (int x = 0; x + dx + 1 < expected.width(); ++x) {
+                bool near = false;
+                for (int oy = -1; oy <= 1 && !near; ++oy)
+                    for (int ox = -1; ox <= 1 && !near; ++ox) {
+                        const QPoint at(x + dx + ox, y + dy + oy);
+                        near = inside.contains(at) &&
+                               std::abs(qGray(expected.pixel(x, y)) - qGray(image.pixel(at))) <= 100;
+                    }
+                count += !near;
+            }
+        }
+        return count;
+    };
+    // A landscape page may arrive as a portrait page with the sheet turned.
+    const int apart = std::min({differing(queued), differing(queued.transformed(QTransform().rotate(90))),
+                                differing(queued.transformed(QTransform().rotate(-90)))});
+    int inked = 0;
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x) inked += qGray(expected.pixel(x, y)) < 200;
+    // Ink on the page, and at most a few per cent of pixels apart (glyph edges).
+    EXPECT_GT(inked, 500);
+    EXPECT_LT(apart, expected.width() * expected.height() / 50)
+        << apart << " apart, " << inked << " inked, margins " << dx << ", " << dy;
+}
+
+TEST_F(CupsTest, AnAbortedPrintLeavesNoJobAndNoFile) {
+    const int jobs = int(Jobs().size());
+    const int files = int(Files().size());
+    QPrinter printer(QPrinterInfo::printerInfo(queue), QPrinter::HighResolution);
+    {
+        auto page = QtPrinter::On(printer);
+        page->StartDoc(PageOrientation::Landscape);
+        page->Print("halbe Seite");
+        page->KillDoc();
+    }
+    // A print run that fails: the week of 27 December 9999.
+    widget->control().SetDateValue(dt::FromYmd(9999, 12, 29));
+    EXPECT_FALSE(widget->PrintSheetOn(printer, agWoche));
+    ASSERT_EQ(messages.size(), 1u);
+    // A sheet printed after it is the only job and the only file: the queue
+    // takes jobs in order, so an aborted one would have come first.
+    ASSERT_FALSE(PrintAndFetch(dt::FromYmd(2027, 5, 12)).isEmpty());
+    EXPECT_EQ(Jobs().size(), jobs + 1);
+    EXPECT_EQ(Files().size(), files + 1);
+}
+
+TEST(QtPrinterCharacters, EndWhereAReaderSeesACharacterEnd) {
+    auto printer = QtPrinter::ToPdf(QString());
+    // u with a combining diaeresis, the German flag, Hangul "gak" in jamo.
+    EXPECT_EQ(printer->CharacterEnds("u\u0308\U0001F1E9\U0001F1EA\u1100\u1161\u11A8x"),
+              (std::vector<std::size_t>{3, 11, 20, 21}));
+    EXPECT_EQ(printer->CharacterEnds("a\xFF\xC3"), (std::vector<std::size_t>{1, 2, 3}));
+    EXPECT_TRUE(printer->CharacterEnds("").empty());
 }
 
 } // namespace

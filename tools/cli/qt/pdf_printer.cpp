@@ -8,7 +8,9 @@
 
 namespace agendor::cli {
 
-std::function<std::unique_ptr<Printer>()> PdfPrinter(const std::string& path) {
+namespace {
+
+void StartQt() {
     if (!QGuiApplication::instance()) {
         // Qt's own notes about the environment (no runtime directory and the
         // like) are no failure of the tool, whose stderr says only what went
@@ -23,8 +25,20 @@ std::function<std::unique_ptr<Printer>()> PdfPrinter(const std::string& path) {
         static char* argv[] = {name, nullptr};
         static QGuiApplication application(argc, argv);
     }
+}
+
+} // namespace
+
+std::function<std::unique_ptr<Printer>()> PdfPrinter(const std::string& path) {
+    StartQt();
     const QString file = QString::fromStdString(path);
     return [file]() -> std::unique_ptr<Printer> { return qt::QtPrinter::ToPdf(file); };
+}
+
+std::function<std::unique_ptr<Printer>()> QueuePrinter(const std::string& queue) {
+    StartQt();
+    const QString name = QString::fromStdString(queue);
+    return [name]() -> std::unique_ptr<Printer> { return qt::QtPrinter::Named(name); };
 }
 
 } // namespace agendor::cli

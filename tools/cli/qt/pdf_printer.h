@@ -12,5 +12,7 @@ namespace agendor::cli {
 // Opens, on first use, a Qt application without a display (fonts need one)
 // and returns what opens a printer writing the PDF file at path.
 std::function<std::unique_ptr<Printer>()> PdfPrinter(const std::string& path);
+// The same for the system's print queue of that name.
+std::function<std::unique_ptr<Printer>()> QueuePrinter(const std::string& queue);
 
 } // namespace agendor::cli
