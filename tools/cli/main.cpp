@@ -111,9 +111,10 @@ Commands:
       leaves out (recurring, all-day, outside 1.1.100 to 31.12.9999) are
       listed on stderr with their reason. agendor-cli writes to no database.
 
-  sheet, day, persons, export: --pg CONNINFO instead of --db FILE reads a PostgreSQL
-      database (CONNINFO as libpq takes it, "host=/run/pg dbname=termine" or
-      a postgresql:// URI); the date storage is read from the server.
+  sheet, day, persons, export: --pg CONNINFO instead of --db FILE reads a
+      PostgreSQL database (CONNINFO as libpq takes it, "host=/run/pg
+      dbname=termine" or a postgresql:// URI); the date storage is read from
+      the server.
 
   sample --db FILE [--persons N] [--appointments N] [--from YYYY] [--to YYYY]
          [--seed S] [--date-storage real|iso] [--replace]
