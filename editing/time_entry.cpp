@@ -155,7 +155,14 @@ void ClockValidate(Instance& instance, bool& cancel) {
     if (!ParseClockTime(text)) {
         RaiseIncorrectTime(instance, text);
         cancel = true;
+        return;
     }
+    // The focus is about to leave, and a toolkit may handle the click that
+    // takes it before it reports the loss: the time is committed now, for
+    // the row it was typed into, and the lost focus that follows finds it
+    // done.
+    CommitTime(instance);
+    instance.state.SkipLostFocus = true;
 }
 
 void ClockLostFocus(Instance& instance) {
