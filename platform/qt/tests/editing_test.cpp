@@ -4,6 +4,7 @@
 // Keys go to the widget that has the focus. The host stores into a real
 // SQLite file; the month sheet shows November 2001 (the 14th is row 3,
 // column 2, the 20th row 4, column 1).
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -81,10 +82,12 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return !ui->Timer1->Enabled(); }, 5000));
         DeliverPosted();
     }
-    std::vector<std::string> Stored() {
-        std::vector<std::string> rows;
-        for (int r = 1; r < ui->GridZoom->Rows(); ++r) rows.push_back(ui->GridZoom->TextMatrix(r, 0));
-        return rows;
+    // What the person sees, next to the test binary (under xvfb-run, the
+    // real window).
+    void Screenshot(const char* name) {
+        DeliverPosted();
+        QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
+        widget->grab().save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/") + QLatin1String(name) + ".png");
     }
 
     const DateTime kLate = At(14, 11, 30, 0.029);
@@ -104,6 +107,7 @@ TEST_F(QtEditingTest, AClickOnAnotherTimeCommitsTheTypedTimeForItsOwnRowOnce) {
     EXPECT_EQ(events, std::vector<std::string>{"DateChange 1 14.11.2001 09:00:00 14.11.2001 08:15:00"});
     EXPECT_EQ(ui->txtClock->Text(), "11:30");
     EXPECT_EQ(QApplication::focusWidget(), ui->txtClock);
+    Screenshot("editing-late-lost-focus");
     EXPECT_TRUE(messages.empty());
 }
 
@@ -129,6 +133,7 @@ TEST_F(QtEditingTest, TheDeferredRefreshLeavesTheFocusInTheTimeEditor) {
     EXPECT_EQ(QApplication::focusWidget(), ui->txtClock);
     Key(Qt::Key_Home);
     Type("1015");
+    Screenshot("editing-refresh-keeps-focus");
     ClickButton(3);
     DeliverPosted();
     EXPECT_EQ(events, std::vector<std::string>{"DateNew 14.11.2001 10:15:00 -1 Nolte"});
@@ -146,6 +151,7 @@ TEST_F(QtEditingTest, TheDeferredRefreshKeepsTheDayTheUserChose) {
     EXPECT_DOUBLE_EQ(widget->control().DateValue(), At(20, 0, 0));
     EXPECT_EQ(ui->Grid->Row(), 4);
     EXPECT_EQ(ui->Grid->Col(), 1);
+    Screenshot("editing-refresh-keeps-day");
 }
 
 } // namespace
