@@ -329,6 +329,16 @@ bool QtComboBox::eventFilter(QObject* watched, QEvent* e) {
     return QComboBox::eventFilter(watched, e);
 }
 
+void QtComboBox::keyPressEvent(QKeyEvent* e) {
+    if (!DeliverKey(this, events, e)) return;
+    const int k = e->key();
+    if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape) {
+        e->accept();
+        return;
+    }
+    QComboBox::keyPressEvent(e);
+}
+
 void QtComboBox::focusInEvent(QFocusEvent* e) {
     QComboBox::focusInEvent(e);
     gate_.Arm();
