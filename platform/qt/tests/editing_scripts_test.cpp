@@ -29,7 +29,7 @@ struct Script {
     std::vector<std::string> steps;
     std::vector<std::string> events;
     // Day grid rows "hh:mm person" ('|' between), the open editors, the
-    // widget with the focus and the selected day.
+    // widget with the focus, the selected day and the sheet's current cell.
     std::string after;
     bool refuse = false;  // the host cancels every change
 };
@@ -68,14 +68,15 @@ struct Host {
     }
 };
 
-std::string Describe(const FlexGrid& zoom, const Widget& clock, const std::string& clockText, const Widget& person,
+std::string Describe(const FlexGrid& sheet, const FlexGrid& zoom, const Widget& clock, const std::string& clockText, const Widget& person,
                      const std::string& personText, const std::string& focus, DateTime day) {
     std::string rows;
     for (int r = 1; zoom.Visible() && r < zoom.Rows(); ++r)
         rows += (r > 1 ? "|" : "") + zoom.TextMatrix(r, 0) + " " + zoom.TextMatrix(r, 1);
     return "rows=" + (zoom.Visible() ? rows : "-") + " clock=" + (clock.Visible() ? clockText : "-") +
            " person=" + (person.Visible() ? personText : "-") + " focus=" + focus + " day=" +
-           dt::Format(day, "dd.mm", DefaultLocale());
+           dt::Format(day, "dd.mm", DefaultLocale()) + " cell=" + std::to_string(sheet.Row()) + "," +
+           std::to_string(sheet.Col());
 }
 
 // A person at one backend.
@@ -153,7 +154,7 @@ public:
     void Tick() override { ui().Timer1.FireTick(); }
     std::string After() override {
         const memory::MemoryWidget* focused = ui().Focused();
-        return Describe(ui().GridZoom, ui().txtClock, ui().txtClock.Text(), ui().cboPerson, ui().cboPerson.Text(),
+        return Describe(ui().Grid, ui().GridZoom, ui().txtClock, ui().txtClock.Text(), ui().cboPerson, ui().cboPerson.Text(),
                         focused ? focused->Name() : "-", host.data.state().DateValue);
     }
     std::vector<std::string> Boxes() override {
@@ -231,7 +232,7 @@ public:
     std::string After() override {
         QWidget* focused = QApplication::focusWidget();
         while (focused && focused->objectName().isEmpty()) focused = focused->parentWidget();
-        return Describe(*ui().GridZoom, *ui().txtClock, ui().txtClock->Text(), *ui().cboPerson,
+        return Describe(*ui().Grid, *ui().GridZoom, *ui().txtClock, ui().txtClock->Text(), *ui().cboPerson,
                         ui().cboPerson->Text(), focused ? focused->objectName().toStdString() : "-",
                         widget.control().DateValue());
     }
@@ -247,50 +248,50 @@ const char* const kStored = "09:00 Abel|11:30 Meier";
 const Script kScripts[] = {
     {"AddChoose", {"button 2", "type 0930", "Enter", "choose 1"},
      {"DateNew 14.11.2001 09:30:00 2 Meier"},
-     "rows=09:00 Abel|09:30 Meier|11:30 Meier clock=- person=- focus=Toolbar1 day=14.11"},
+     "rows=09:00 Abel|09:30 Meier|11:30 Meier clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
     {"AddTypeANameNotListed", {"button 2", "type 1605", "Enter", "type Nolte", "Enter"},
      {"DateNew 14.11.2001 16:05:00 -1 Nolte"},
-     "rows=09:00 Abel|11:30 Meier|16:05 Nolte clock=- person=- focus=Toolbar1 day=14.11"},
+     "rows=09:00 Abel|11:30 Meier|16:05 Nolte clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
     {"AddTypeAListedName", {"button 2", "type 1700", "Enter", "type Abel", "Enter"},
      {"DateNew 14.11.2001 17:00:00 1 Abel"},
-     "rows=09:00 Abel|11:30 Meier|17:00 Abel clock=- person=- focus=Toolbar1 day=14.11"},
+     "rows=09:00 Abel|11:30 Meier|17:00 Abel clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
     {"SaveTakesTheTimeTheEditorShows", {"button 2", "type 0930", "Enter", "type Nolte", "clock", "type 1015", "button 3"},
      {"DateNew 14.11.2001 10:15:00 -1 Nolte"},
-     "rows=09:00 Abel|10:15 Nolte|11:30 Meier clock=- person=- focus=Toolbar1 day=14.11"},
+     "rows=09:00 Abel|10:15 Nolte|11:30 Meier clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
     {"SaveWithAnInvalidTime", {"button 2", "type 0930", "Enter", "type Nolte", "clock", "type 2", "button 3"},
      {"IncorrectTime 29:30"},
-     "rows=09:00 Abel|11:30 Meier|09:30  clock=29:30 person=Nolte focus=txtClock day=14.11"},
+     "rows=09:00 Abel|11:30 Meier|09:30  clock=29:30 person=Nolte focus=txtClock day=14.11 cell=3,2"},
     {"AMalformedTimeKeepsTheFocus", {"button 2", "type 2400", "Enter", "cell 1 1", "Tab", "sheet 4 1"},
      {"IncorrectTime 24:00", "IncorrectTime 24:00", "IncorrectTime 24:00", "IncorrectTime 24:00"},
-     "rows=09:00 Abel|11:30 Meier|__:__  clock=24:00 person= focus=txtClock day=14.11"},
+     "rows=09:00 Abel|11:30 Meier|__:__  clock=24:00 person= focus=txtClock day=14.11 cell=3,2"},
     {"EscInTheTimeEditorDropsTheNewRow", {"button 2", "type 09", "Esc"}, {},
-     std::string("rows=") + kStored + " clock=- person=- focus=GridZoom day=14.11"},
+     std::string("rows=") + kStored + " clock=- person=- focus=GridZoom day=14.11 cell=3,2"},
     {"EscInThePersonBoxThenRetime", {"button 2", "type 0930", "Enter", "type Nie", "Esc", "cell 1 0", "type 0945", "Enter"},
      {"DateChange 7 14.11.2001 09:00:00 14.11.2001 09:45:00"},
-     "rows=09:45 Abel|11:30 Meier clock=- person=- focus=Toolbar1 day=14.11"},
+     "rows=09:45 Abel|11:30 Meier clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
     {"RetimeTwice", {"cell 1 0", "type 1015", "Enter", "cell 1 0", "type 1045", "Enter"},
      {"DateChange 7 14.11.2001 09:00:00 14.11.2001 10:15:00", "DateChange 7 14.11.2001 10:15:00 14.11.2001 10:45:00"},
-     "rows=10:45 Abel|11:30 Meier clock=- person=- focus=Toolbar1 day=14.11"},
+     "rows=10:45 Abel|11:30 Meier clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
     {"RetimeRefused", {"cell 2 0", "type 1200", "Enter"},
      {"DateChange 8 14.11.2001 11:30:00 14.11.2001 12:00:00"},
-     std::string("rows=") + kStored + " clock=- person=- focus=GridZoom day=14.11", true},
+     std::string("rows=") + kStored + " clock=- person=- focus=GridZoom day=14.11 cell=3,2", true},
     {"RetimeToTheSameTime", {"cell 2 0", "type 1130", "Enter"}, {},
-     std::string("rows=") + kStored + " clock=- person=- focus=GridZoom day=14.11"},
+     std::string("rows=") + kStored + " clock=- person=- focus=GridZoom day=14.11 cell=3,2"},
     {"RetimeEndedByAnotherTimeCell", {"cell 1 0", "type 0815", "cell 2 0"},
      {"DateChange 7 14.11.2001 09:00:00 14.11.2001 08:15:00"},
-     "rows=08:15 Abel|11:30 Meier clock=11:30 person=- focus=txtClock day=14.11"},
+     "rows=08:15 Abel|11:30 Meier clock=11:30 person=- focus=txtClock day=14.11 cell=3,2"},
     {"RetimeEndedByTab", {"cell 1 0", "type 0815", "Tab"},
      {"DateChange 7 14.11.2001 09:00:00 14.11.2001 08:15:00"},
-     "rows=08:15 Abel|11:30 Meier clock=- person=- focus=Toolbar1 day=14.11"},
+     "rows=08:15 Abel|11:30 Meier clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
     {"RetimeEndedByTheSheet", {"cell 1 0", "type 0815", "sheet 4 1"},
      {"DateChange 7 14.11.2001 09:00:00 14.11.2001 08:15:00", "Click 20.11.2001 00:00:00"},
-     "rows=- clock=- person=- focus=Grid day=20.11"},
+     "rows=- clock=- person=- focus=Grid day=20.11 cell=4,1"},
     {"DeleteAccepted", {"cell 2 1", "button 1"}, {"DateDel 8 14.11.2001 11:30:00 Meier"},
-     "rows=09:00 Abel clock=- person=- focus=Toolbar1 day=14.11"},
+     "rows=09:00 Abel clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
     {"DeleteWithTheEditorOpen", {"cell 1 0", "type 0700", "button 1"}, {"DateDel 7 14.11.2001 09:00:00 Abel"},
-     "rows=11:30 Meier clock=- person=- focus=Toolbar1 day=14.11"},
+     "rows=11:30 Meier clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
     {"APendingRowEndsWhenAnotherDayIsChosen", {"button 2", "type 0930", "Enter", "type Nolte", "sheet 4 1"},
-     {"Click 20.11.2001 00:00:00"}, "rows=- clock=- person=- focus=Grid day=20.11"},
+     {"Click 20.11.2001 00:00:00"}, "rows=- clock=- person=- focus=Grid day=20.11 cell=4,1"},
 };
 
 class EditingScript : public ::testing::TestWithParam<std::tuple<Script, bool>> {};
