@@ -34,6 +34,8 @@ struct Script {
     bool refuse = false;  // the host cancels every change
 };
 
+void PrintTo(const Script& script, std::ostream* os) { *os << script.name; }
+
 // The host: logs each event and stores what it accepts in the fixture's list.
 struct Host {
     testing::AppointmentFixture data;
