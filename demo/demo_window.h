@@ -19,6 +19,8 @@ class AgendorWidget;
 
 namespace agendor::demo {
 
+class LiveUpdates;
+
 class DemoWindow : public QMainWindow {
     Q_OBJECT
 
@@ -38,6 +40,8 @@ public:
     ~DemoWindow() override;
 
     qt::AgendorWidget& calendar() { return *calendar_; }
+    // The listening for other desks' changes; nullptr on a SQLite file.
+    LiveUpdates* liveUpdates() { return liveUpdates_; }
 
 private:
     void ConnectHandlers(const std::string& source);
@@ -47,6 +51,7 @@ private:
     void ShowSelectedDay(double day);
 
     qt::AgendorWidget* calendar_ = nullptr;
+    LiveUpdates* liveUpdates_ = nullptr;
     QLabel* selectedDay_ = nullptr;
     std::unique_ptr<Store> store_;
     std::unique_ptr<ChangeHandlers> handlers_;
