@@ -60,6 +60,11 @@ std::string PgDialect::DateTimeLiteral(const sql::DateLiteral& date) const {
     return sql::day_count::Value(date);
 }
 
+std::string PgDialect::LiteralAgainstDay(const sql::DateLiteral& date) const {
+    if (timestampLiterals_) return DateTimeLiteral(date);
+    return sql::day_count::CalendarKey(date);
+}
+
 std::string PgDialect::DatePart(const std::string& expression, const sql::FieldRef* field) const {
     const bool timestamp = field != nullptr ? IsTimestamp(field->field) : timestampLiterals_;
     // A timestamp's day at midnight, still a timestamp so it compares with

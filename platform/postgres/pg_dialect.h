@@ -36,6 +36,7 @@ public:
     // standard_conforming_strings says.
     std::string TextLiteral(const std::string& text) const override;
     std::string DateTimeLiteral(const sql::DateLiteral& date) const override;
+    std::string LiteralAgainstDay(const sql::DateLiteral& date) const override;
     std::string DatePart(const std::string& expression, const sql::FieldRef* field) const override;
     std::string DayAtOrAfter(const sql::DateField& field, long day) const override;
     std::string DayBefore(const sql::DateField& field, long day) const override;
