@@ -95,7 +95,7 @@ std::vector<std::string> LoggedStatements(const std::set<int>& pids) {
     const std::string dir = conninfo.substr(5, conninfo.find(' ') - 5);
     std::ifstream log(dir + "/server.log");
     std::vector<std::string> statements;
-    const std::regex line(R"(\[(\d+)\] LOG:  (?:statement|execute [^:]+): (.*))");
+    const std::regex line(R"(\[(\d+)\].*?LOG:  (?:statement|execute [^:]+): (.*))");
     for (std::string text; std::getline(log, text);) {
         std::smatch match;
         if (std::regex_search(text, match, line) && pids.count(std::stoi(match[1])) > 0)
