@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <fstream>
+#include <future>
 #include <mutex>
 #include <regex>
 #include <set>
@@ -12,6 +13,11 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -227,6 +233,38 @@ TEST(PgSession, AStatementThatRunsTooLongEndsWithAClearError) {
     // The connection string's own value wins over the option.
     auto patient = PgDatabase::Open(schema.Conninfo("-c statement_timeout=5000"), options);
     EXPECT_EQ(ErrorOf([&] { patient->OpenRecordset("SELECT * From Langsam"); }), "(no error)");
+}
+
+// A server that takes the connection and never answers (a socket that
+// listens and never reads): the connect gives up after the timeout. The
+// socket is closed after five seconds, so that a connect without a bound
+// fails the test instead of hanging it.
+TEST(PgSession, AServerThatNeverAnswersEndsTheConnectAfterTheTimeout) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    std::promise<void> done;
+    std::thread closer([listener, finished = done.get_future()] {
+        finished.wait_for(std::chrono::seconds(5));
+        ::shutdown(listener, SHUT_RDWR);
+    });
+    PgOptions options;
+    options.connectTimeoutSeconds = 2;
+    const auto start = std::chrono::steady_clock::now();
+    const std::string error = ErrorOf([&] {
+        PgDatabase::Open("host=127.0.0.1 port=" + std::to_string(ntohs(address.sin_port)) + " dbname=agendor",
+                         options);
+    });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+    EXPECT_EQ(error, "Keine Verbindung zum Datenbankserver: er hat nicht innerhalb von 2 Sekunden geantwortet.");
+    done.set_value();
+    closer.join();
+    ::close(listener);
 }
 
 // A server whose TimeZone is UTC, a desk in Berlin (the tests' TZ): each
