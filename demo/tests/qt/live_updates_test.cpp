@@ -157,6 +157,23 @@ TEST_F(LiveUpdatesTest, ABurstOfNotificationsCausesOneReload) {
     EXPECT_EQ(second->live->Reloads(), 1);
 }
 
+// The first desk's store loses its connection and makes a new one, in a
+// new server process: its own changes still cause no reload on its desk.
+TEST_F(LiveUpdatesTest, TheDesksOwnChangesStayItsOwnAfterItsStoreReconnected) {
+    const int before = first->store.BackendPid();
+    schema.Value("SELECT pg_terminate_backend(" + std::to_string(before) + ")");
+    const DateTime when = dt::FromYmdHms(2027, 3, 17, 7, 5, 0);
+    // The write that meets the ended connection fails; the next ones connect again.
+    EXPECT_NE(first->store.Insert(when, 1, "Erster Versuch"), std::nullopt);
+    std::optional<std::string> refused = std::string("(not tried)");
+    ASSERT_TRUE(WaitUntil([&] { return !(refused = first->store.Insert(when, 1, "Neu verbunden")); }, 3000))
+        << *refused;
+    EXPECT_NE(first->store.BackendPid(), before);
+    ASSERT_TRUE(WaitUntil([&] { return second->live->Reloads() == 1; }, 1000));
+    WaitUntil([] { return false; }, 500);
+    EXPECT_EQ(first->live->Reloads(), 0);
+}
+
 // The demo window on the server, its listening connection ended by the
 // server: the status bar says so while it is down, the listening comes
 // back by itself, and the calendar then shows what another desk stored
