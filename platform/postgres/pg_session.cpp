@@ -138,7 +138,11 @@ std::vector<std::string> FixSession(PGconn* connection, const PgOptions& options
     std::string sql =
         "SET standard_conforming_strings = on; SET search_path = pg_catalog, pg_temp; "
         "SET DateStyle = 'ISO, YMD'; SET IntervalStyle = postgres; SET client_encoding = 'UTF8'; "
-        "SET extra_float_digits = 1; SET transform_null_equals = off; SET TimeZone = " +
+        "SET extra_float_digits = 1; SET transform_null_equals = off; "
+        // A serializable, deferrable read-only default would wait for a safe
+        // snapshot before every load.
+        "SET default_transaction_isolation = 'read committed'; SET default_transaction_deferrable = off; "
+        "SET TimeZone = " +
         QuotedText(options.timeZone.empty() ? HostTimeZone() : options.timeZone);
     if (readOnly) sql += "; SET default_transaction_read_only = on";
     if (!ClientSets(connection, "statement_timeout"))

@@ -12,7 +12,8 @@
 //   schema (the catalog looks them up on the host's search path, read
 //   before it is replaced);
 // - DateStyle ISO, the session's TimeZone the desk's zone, floats in their
-//   shortest exact text, NULL compared as SQL compares it, UTF-8;
+//   shortest exact text, NULL compared as SQL compares it, UTF-8, and
+//   transactions that read committed data without waiting for a snapshot;
 // - connect_timeout, TCP keepalives, statement_timeout and lock_timeout
 //   from PgOptions, unless the connection string sets them itself.
 #include <string>

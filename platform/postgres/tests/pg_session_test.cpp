@@ -76,7 +76,9 @@ struct Desk {
 TEST(PgSession, HostilePropertiesOnAServerWithBackslashEscapesChangeNothing) {
     PgTestSchema schema;
     schema.Execute(kTables);
-    Desk desk(PgDatabase::Open(schema.Conninfo("-c standard_conforming_strings=off")));
+    Desk desk(PgDatabase::Open(schema.Conninfo("-c standard_conforming_strings=off "
+                                               "-c default_transaction_isolation=serializable "
+                                               "-c default_transaction_deferrable=on")));
     desk.control.SetFieldDatesDate(
         "Datum & '\\' & ')))) IS NULL OR pg_catalog.set_config($$default_transaction_read_only$$, $$off$$, false) "
         "IS NOT NULL --'");
@@ -92,6 +94,11 @@ TEST(PgSession, HostilePropertiesOnAServerWithBackslashEscapesChangeNothing) {
                          "Agendor-Fehlercode 4\r\nDie Abfrage ließ sich nicht ausführen: operator does not exist: "
                          "text >= integer",
                          "raised: Das Feld " + desk.control.FieldSourcePerson() + " gibt es in der Abfrage nicht."}));
+    // Nor does a serializable, deferrable default make a load wait for a
+    // safe snapshot.
+    auto isolation = desk.control.Database()->OpenRecordset(
+        "SELECT setting From pg_settings WHERE name = 'transaction_isolation'");
+    EXPECT_EQ(isolation->Field("setting").AsText(), "read committed");
 }
 
 // Every statement the session sent, from the server's log: the log lines
