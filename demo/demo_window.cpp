@@ -210,12 +210,29 @@ DemoWindow::DemoWindow(const Server& server, const sqlite::DataProperties& prope
                            PropertyValue(properties, "FieldDatesDate"), PropertyValue(properties, "FieldDatesPerson"),
                            PropertyValue(properties, "FieldSourcePersonID")};
     auto store = std::make_unique<PgStore>(server.conninfo, table);
-    auto* live = new LiveUpdates(server.conninfo, store->Channel(), *calendar_, store->BackendPid(), this);
+    auto* live = new LiveUpdates(server.conninfo, store->Channel(), *calendar_,
+                                 [ownStore = store.get()] { return ownStore->BackendPid(); }, this);
+    liveUpdates_ = live;
     connect(live, &LiveUpdates::reloaded, this, [this](double day) {
         if (day != 0)
             statusBar()->showMessage("Geändert an einem anderen Platz: " +
                                          Text(dt::Format(day, "dd.mm.yyyy", DefaultLocale())),
                                      5000);
+    });
+    // While the listening is down the desk may show what is no longer so:
+    // the status bar says it for as long as that lasts.
+    auto* liveState = new QLabel("Live-Aktualisierung unterbrochen", this);
+    liveState->setObjectName("liveUpdateState");
+    liveState->setStyleSheet("color: #b00000");
+    liveState->hide();
+    statusBar()->addPermanentWidget(liveState);
+    connect(live, &LiveUpdates::interrupted, this, [liveState](const QString& reason) {
+        liveState->setToolTip(reason);
+        liveState->show();
+    });
+    connect(live, &LiveUpdates::resumed, this, [this, liveState] {
+        liveState->hide();
+        statusBar()->showMessage("Live-Aktualisierung wieder verbunden", 5000);
     });
     reloadAfterRefusal_ = [live] { live->Reload(); };
     store_ = std::move(store);

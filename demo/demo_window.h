@@ -22,6 +22,8 @@ class AgendorWidget;
 
 namespace agendor::demo {
 
+class LiveUpdates;
+
 class DemoWindow : public QMainWindow {
     Q_OBJECT
 
@@ -41,6 +43,8 @@ public:
     ~DemoWindow() override;
 
     qt::AgendorWidget& calendar() { return *calendar_; }
+    // The listening for other desks' changes; nullptr on a SQLite file.
+    LiveUpdates* liveUpdates() { return liveUpdates_; }
 
     // iCalendar (demo_ics.cpp): what the menu entries do once the person has
     // chosen a file. Refusals of the change handlers during an import are
@@ -67,6 +71,7 @@ private:
     void ReloadWhenIdle();
 
     qt::AgendorWidget* calendar_ = nullptr;
+    LiveUpdates* liveUpdates_ = nullptr;
     QLabel* selectedDay_ = nullptr;
     std::unique_ptr<Store> store_;
     std::unique_ptr<ChangeHandlers> handlers_;

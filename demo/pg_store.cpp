@@ -1,11 +1,15 @@
 #include "demo/pg_store.h"
 
+#include <poll.h>
+
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
 #include "agendor/platform/database.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/postgres/pg_error.h"
+#include "agendor/platform/postgres/pg_session.h"
 
 namespace agendor::demo {
 
@@ -25,10 +29,12 @@ std::string DayText(DateTime when) {
 
 } // namespace
 
-PgStore::PgStore(const std::string& conninfo, AppointmentTable table) : conninfo_(conninfo) {
+PgStore::PgStore(const std::string& conninfo, AppointmentTable table, const postgres::PgOptions& options)
+    : conninfo_(conninfo), options_(options) {
     try {
-        connection_ = postgres::Connect(conninfo);
+        connection_ = postgres::Connect(conninfo, options_);
         postgres::Catalog catalog;
+        catalog.SetSearchPath(postgres::FixSession(connection_.get(), options_, false));
         const postgres::TableInfo* info = catalog.Find(connection_.get(), Unbracket(table.table));
         if (info == nullptr) throw Error("Die Tabelle " + table.table + " gibt es in der Datenbank nicht.");
         auto column = [&](const std::string& field, bool required) -> const postgres::ColumnInfo* {
@@ -40,7 +46,7 @@ PgStore::PgStore(const std::string& conninfo, AppointmentTable table) : conninfo
         auto quoted = [](const postgres::ColumnInfo* column) {
             return column != nullptr ? postgres::QuotedName(column->name) : std::string();
         };
-        table_ = postgres::QuotedName(info->name);
+        table_ = postgres::QualifiedName(*info);
         channel_ = "agendor_termine_" + info->oid;
         id_ = quoted(column(table.idField, true));
         const postgres::ColumnInfo* date = column(table.dateField, true);
@@ -54,7 +60,45 @@ PgStore::PgStore(const std::string& conninfo, AppointmentTable table) : conninfo
     }
 }
 
-int PgStore::BackendPid() const { return PQbackendPID(connection_.get()); }
+int PgStore::BackendPid() const { return connection_ && !connecting_ ? PQbackendPID(connection_.get()) : 0; }
+
+// A connection that dropped is made again without holding up the window
+// for longer than a moment: each write drives the new connection as far as
+// the server answers within a quarter of a second, and reports when it is
+// not there yet; the next write goes on from there.
+std::optional<std::string> PgStore::Reconnect() {
+    if (connection_ && !connecting_ && PQstatus(connection_.get()) == CONNECTION_OK) return std::nullopt;
+    if (!connecting_) {
+        connection_ = postgres::StartConnect(conninfo_, options_);
+        connecting_ = true;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+    PostgresPollingStatusType status = PGRES_POLLING_WRITING;
+    for (;;) {
+        if (!connection_ || PQstatus(connection_.get()) == CONNECTION_BAD) break;
+        pollfd socket{PQsocket(connection_.get()), static_cast<short>(status == PGRES_POLLING_READING ? POLLIN : POLLOUT),
+                      0};
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (::poll(&socket, 1, static_cast<int>(std::max<long>(left.count(), 0))) <= 0)
+            return std::string("Die Verbindung zum Datenbankserver wird neu aufgebaut; bitte gleich noch einmal versuchen.");
+        status = PQconnectPoll(connection_.get());
+        if (status == PGRES_POLLING_FAILED) break;
+        if (status != PGRES_POLLING_OK) continue;
+        connecting_ = false;
+        try {
+            postgres::FixSession(connection_.get(), options_, false);
+        } catch (const postgres::PgError& error) {
+            connection_.reset();
+            return error.Description();
+        }
+        return std::nullopt;
+    }
+    const std::string message =
+        connection_ ? postgres::MessageOf(connection_.get()) : std::string("nicht genug Speicher");
+    connection_.reset();
+    connecting_ = false;
+    return "Keine Verbindung zum Datenbankserver: " + message;
+}
 
 std::string PgStore::Value(DateTime when) const {
     if (!timestamp_) return FieldValue(when).AsText();
@@ -73,17 +117,13 @@ std::string PgStore::StillAt(int n) const {
     if (timestamp_)
         return date_ + " >= " + p + "::timestamp - interval '0.5 milliseconds' AND " + date_ + " < " + p +
                "::timestamp + interval '0.5 milliseconds'";
-    return "abs(" + date_ + " - " + p + "::double precision) < 1e-8";
+    return "pg_catalog.abs(" + date_ + " - " + p + "::double precision) < 1e-8";
 }
 
 std::optional<std::string> PgStore::Write(const std::string& sql, const std::vector<std::string>& params,
                                           const std::vector<DateTime>& days, std::int64_t* returnedId) {
     // A connection that dropped since the last change is made again.
-    if (PQstatus(connection_.get()) != CONNECTION_OK) {
-        PQreset(connection_.get());
-        if (PQstatus(connection_.get()) != CONNECTION_OK)
-            return "Keine Verbindung zum Datenbankserver: " + postgres::MessageOf(connection_.get());
-    }
+    if (auto problem = Reconnect()) return problem;
     PGconn* db = connection_.get();
     const auto fail = [&](const PGresult* result) -> std::optional<std::string> {
         const std::string message = result ? postgres::MessageOf(result) : postgres::MessageOf(db);
@@ -110,7 +150,7 @@ std::optional<std::string> PgStore::Write(const std::string& sql, const std::vec
     for (const DateTime day : days) {
         const std::string text = DayText(day);
         const char* notify[] = {channel_.c_str(), text.c_str()};
-        const postgres::Result sent(PQexecParams(db, "SELECT pg_notify($1, $2)", 2, nullptr, notify, nullptr, nullptr, 0));
+        const postgres::Result sent(PQexecParams(db, "SELECT pg_catalog.pg_notify($1, $2)", 2, nullptr, notify, nullptr, nullptr, 0));
         if (postgres::Failed(sent.get())) return fail(sent.get());
     }
     const postgres::Result committed(PQexec(db, "COMMIT"));

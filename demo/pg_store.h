@@ -9,11 +9,16 @@
 // The channel is "agendor_termine_" and the table's object id, so desks on
 // other tables of the same database are not disturbed; the payload is the
 // day, "YYYY-MM-DD".
+//
+// The connection fixes its settings as the control's session does
+// (pg_session.h): a date-time is written as the wall-clock time of the
+// desk's zone, in which the control shows it, and every wait is bounded.
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "agendor/platform/postgres/pg_catalog.h"
+#include "agendor/platform/postgres/pg_database.h"
 #include "agendor/platform/postgres/pg_handles.h"
 #include "demo/appointment_store.h"
 #include "demo/store.h"
@@ -23,9 +28,10 @@ namespace agendor::demo {
 
 class PgStore final : public Store {
 public:
-    // Connects with conninfo. Raises agendor::Error when no connection comes
-    // about or the table lacks one of the named fields.
-    PgStore(const std::string& conninfo, AppointmentTable table);
+    // Connects with conninfo (options: the waits and the zone, as the
+    // control's session has them). Raises agendor::Error when no connection
+    // comes about or the table lacks one of the named fields.
+    PgStore(const std::string& conninfo, AppointmentTable table, const postgres::PgOptions& options = {});
 
     std::optional<std::string> Insert(DateTime when, std::int32_t personId, const std::string& person,
                                       std::int64_t* newId = nullptr) override;
@@ -33,6 +39,7 @@ public:
     std::optional<std::string> Delete(std::int32_t id, DateTime when) override;
 
     // The server process of the connection: notifications it sent carry it.
+    // It changes when the connection is made again; 0 while there is none.
     int BackendPid() const;
     // The channel the changes of this table are announced on.
     const std::string& Channel() const { return channel_; }
@@ -40,6 +47,8 @@ public:
 private:
     // Runs sql with params in a transaction, with a NOTIFY per day in days;
     // the change must touch exactly one row or it is undone.
+    // nullopt once the connection is up; else why no change can be stored now.
+    std::optional<std::string> Reconnect();
     std::optional<std::string> Write(const std::string& sql, const std::vector<std::string>& params,
                                      const std::vector<DateTime>& days, std::int64_t* returnedId = nullptr);
     // A date-time as the date field takes it.
@@ -48,7 +57,9 @@ private:
     std::string StillAt(int n) const;
 
     std::string conninfo_;
+    postgres::PgOptions options_;
     postgres::ConnectionHandle connection_;
+    bool connecting_ = false;  // connection_ is being made (PQconnectPoll)
     std::string table_, id_, date_, person_, personId_;  // quoted as stored
     bool timestamp_ = false;
     std::string channel_;

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "agendor/platform/date_time.h"
+#include "agendor/platform/locale.h"
+#include "agendor/platform/postgres/pg_database.h"
 #include "agendor/platform/postgres/pg_sample.h"
 #include "demo/change_handlers.h"
 #include "demo/pg_store.h"
@@ -106,6 +108,38 @@ TEST_P(PgStoreTest, TwoBookingsOfTheSameMinuteAndPersonAreBothStored) {
 TEST_P(PgStoreTest, ATableWithoutTheNamedFieldsIsRefused) {
     EXPECT_THROW(PgStore(schema.Conninfo(), AppointmentTable{"Termine", "TerminID", "Beginn", "Name", ""}), Error);
     EXPECT_THROW(PgStore(schema.Conninfo(), AppointmentTable{"Kalender", "TerminID", "Datum", "Name", ""}), Error);
+}
+
+// A timestamp with time zone on a server whose TimeZone is UTC, the desk
+// in Berlin (the tests' TZ): what the store writes is the desk's wall
+// clock, which the control shows again, in winter and summer and in the
+// two hours of the switches; 02:30 on 28 Mar 2027 does not exist and
+// becomes 03:30, the 02:30 of 31 Oct 2027 happens twice and is one of them.
+TEST(PgStoreZone, AStoredTimeIsTheDesksWallClockOnAServerInAnotherZone) {
+    agendor::testing::PgTestSchema schema;
+    schema.Execute("CREATE TABLE \"Termine\" (\"TerminID\" serial, \"Datum\" timestamptz, \"Name\" text, "
+                   "\"PersonID\" integer)");
+    const std::string utc = schema.Conninfo("-c TimeZone=UTC");
+    PgStore store(utc, kTable);
+    auto db = postgres::PgDatabase::Open(utc);
+    const struct {
+        DateTime stored;
+        const char* shown;
+        const char* utc;
+    } cases[] = {{dt::FromYmdHms(2027, 1, 14, 9, 0, 0), "14.01.2027 09:00", "08:00"},
+                 {dt::FromYmdHms(2027, 7, 14, 9, 0, 0), "14.07.2027 09:00", "07:00"},
+                 {dt::FromYmdHms(2027, 1, 15, 0, 30, 0), "15.01.2027 00:30", "23:30"},
+                 {dt::FromYmdHms(2027, 3, 28, 2, 30, 0), "28.03.2027 03:30", "01:30"},
+                 {dt::FromYmdHms(2027, 10, 31, 2, 30, 0), "31.10.2027 02:30", "01:30"}};
+    for (const auto& c : cases) {
+        std::int64_t id = 0;
+        ASSERT_EQ(store.Insert(c.stored, 1, "Meier", &id), std::nullopt);
+        auto records = db->OpenRecordset("SELECT * From Termine WHERE Termine.TerminID = " + std::to_string(id));
+        EXPECT_EQ(dt::Format(records->Field("Datum").AsDateTime(), "dd.mm.yyyy hh:mm", DefaultLocale()), c.shown);
+        EXPECT_EQ(schema.Value("SELECT to_char(\"Datum\" AT TIME ZONE 'UTC', 'HH24:MI') FROM \"Termine\" WHERE "
+                               "\"TerminID\" = " + std::to_string(id)),
+                  c.utc);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(DateColumns, PgStoreTest,

@@ -28,6 +28,9 @@ struct TableInfo {
     // the clock included), a foreign table, a table with child tables or
     // row security, or the server's own tables and views.
     bool changesOnlyByCommit = false;
+    // Of the table's schema, as stored; empty where a statement names the
+    // table without it.
+    std::string schema;
 
     // The column whose name equals field without regard to case; an exact
     // match wins over others.
@@ -41,14 +44,22 @@ extern const char* const kChangesOnlyByCommit;
 // Looks tables up on the connection and remembers them until Forget().
 class Catalog {
 public:
-    // The visible table, view or foreign table named name (without regard to
-    // case; an exact match wins), nullopt when there is none. Raises PgError
-    // when the lookup itself fails.
+    // The schemas a name is looked up in, in order: the host's search path
+    // (the session runs with a search path of its own, see pg_session.h).
+    void SetSearchPath(std::vector<std::string> schemas) { schemas_ = std::move(schemas); }
+    // The table, view or foreign table named name (without regard to case;
+    // an exact match wins) that the search path shows first, nullptr when
+    // there is none. Raises PgError when the lookup itself fails.
     const TableInfo* Find(PGconn* connection, const std::string& name);
     void Forget() { tables_.clear(); }
 
 private:
+    std::vector<std::string> schemas_;
     std::map<std::string, TableInfo> tables_;  // by name as written
 };
+
+// name as its schema and name, both quoted ("s"."t"), or the name alone
+// without a schema.
+std::string QualifiedName(const TableInfo& table);
 
 } // namespace agendor::postgres

@@ -9,16 +9,11 @@
 #include "agendor/platform/postgres/pg_handles.h"
 #include "agendor/platform/postgres/pg_recordset.h"
 #include "agendor/platform/postgres/pg_dialect.h"
+#include "agendor/platform/postgres/pg_session.h"
 
 namespace agendor::postgres {
 
 namespace {
-
-// Set again on every connection: a reconnect starts a new session.
-// DateStyle ISO gives timestamps as "YYYY-MM-DD HH:MM:SS", the form the
-// recordset reads.
-constexpr const char* kSessionSettings =
-    "SET default_transaction_read_only = on; SET DateStyle = 'ISO, YMD'; SET client_encoding = 'UTF8'";
 
 // The server's snapshot as text, "xmin:xmax:xip,...", asked for before each
 // run of a text whose result may be handed out again, and whether the name
@@ -31,10 +26,6 @@ const std::string kSnapshotQuery = std::string(
                                        "pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = "
                                        "c.relnamespace WHERE c.oid = pg_catalog.to_regclass($1) AND ") +
                                    kChangesOnlyByCommit + ")";
-
-// A result larger than this is not kept: it would hold more memory than the
-// round trip it saves is worth.
-constexpr std::size_t kKeptResultBytes = 16u << 20;
 
 constexpr const char* kLostConnection =
     "Die Verbindung zum Datenbankserver ist abgebrochen; sie wird beim nächsten Laden neu aufgebaut";
@@ -77,17 +68,13 @@ public:
             CheckConnection(result.get(), text);
             // The host may have changed the table under the statement; the
             // next run prepares it afresh.
-            const std::string message = MessageOf(result.get());
-            const std::string state = SqlStateOf(result.get());
+            PgError error = Failure(result.get(), text, prepared.table);
             Drop(text);
-            throw PgError("Die Abfrage ließ sich nicht ausführen: " + message, text, state);
+            throw error;
         }
         auto rows = std::make_shared<const ResultRows>(std::move(result));
-        prepared.last.reset();
-        if (prepared.reusable && PQresultMemorySize(rows->result.get()) <= kKeptResultBytes) {
-            prepared.last = rows;
-            prepared.snapshot = std::move(snapshot);
-        }
+        Unkeep(prepared);
+        if (prepared.reusable) Keep(text, prepared, rows, std::move(snapshot));
         return std::make_unique<PgRecordset>(std::move(rows), text);
     }
 
@@ -105,14 +92,45 @@ private:
         std::list<std::string>::iterator age;  // position in order_
         bool reusable = false;              // its result may be handed out again
         std::string tableName;              // of its table, quoted, when reusable
+        std::string table;                  // its table's name as stored, for messages
         bool binary = false;                // its result comes in binary form
         SharedRows last;                    // the last run's result, while kept
+        std::size_t lastBytes = 0;          // what last takes
+        std::list<std::string>::iterator keptAt;  // position in kept_, while last is kept
         std::string snapshot;               // the server's snapshot before that run
     };
 
+    PgError Failure(const PGresult* result, const std::string& text, const std::string& table = {}) const {
+        return ServerError(result, connection_.get(), "Die Abfrage ließ sich nicht ausführen", text, waits_, table);
+    }
+
+    // All kept results together stay within the budget: the result kept
+    // longest ago goes first, and one larger than the budget is not kept.
+    void Keep(const std::string& text, Prepared& prepared, SharedRows rows, std::string snapshot) {
+        const std::size_t bytes = PQresultMemorySize(rows->result.get());
+        if (bytes > options_.keptResultBytes) return;
+        while (keptBytes_ + bytes > options_.keptResultBytes && !kept_.empty()) {
+            Unkeep(cache_.at(kept_.back()));
+        }
+        prepared.last = std::move(rows);
+        prepared.lastBytes = bytes;
+        prepared.snapshot = std::move(snapshot);
+        keptBytes_ += bytes;
+        kept_.push_front(text);
+        prepared.keptAt = kept_.begin();
+    }
+
+    void Unkeep(Prepared& prepared) {
+        if (!prepared.last) return;
+        keptBytes_ -= prepared.lastBytes;
+        prepared.last.reset();
+        prepared.lastBytes = 0;
+        kept_.erase(prepared.keptAt);
+    }
+
     void Connect() {
-        connection_ = postgres::Connect(conninfo_);
-        Execute(connection_.get(), kSessionSettings, "Die Sitzung ließ sich nicht einrichten");
+        connection_ = postgres::Connect(conninfo_, options_);
+        catalog_.SetSearchPath(FixSession(connection_.get(), options_, true, &waits_));
         snapshots_ = false;
         if (options_.reuseUnchangedResults) {
             // A server before version 13 has no pg_current_snapshot(); it
@@ -129,8 +147,7 @@ private:
             PQexecPrepared(connection_.get(), kSnapshotStatement, 1, values, nullptr, nullptr, 0));
         if (Failed(result.get()) || PQntuples(result.get()) != 1) {
             CheckConnection(result.get(), text);
-            throw PgError("Die Abfrage ließ sich nicht ausführen: " + MessageOf(result.get()), text,
-                          SqlStateOf(result.get()));
+            throw Failure(result.get(), text);
         }
         if (PQgetvalue(result.get(), 0, 1)[0] != 't') return {};
         return std::string(PQgetvalue(result.get(), 0, 0), static_cast<std::size_t>(PQgetlength(result.get(), 0, 0)));
@@ -140,9 +157,7 @@ private:
     // which knows none of the old statements.
     void EnsureConnected(const std::string& text) {
         if (connection_ && PQstatus(connection_.get()) == CONNECTION_OK) return;
-        cache_.clear();
-        order_.clear();
-        catalog_.Forget();
+        ForgetStatements();
         try {
             Connect();
         } catch (const PgError& error) {
@@ -166,10 +181,17 @@ private:
         if (PQstatus(connection_.get()) == CONNECTION_OK) return;
         const std::string message = result != nullptr ? MessageOf(result) : MessageOf(connection_.get());
         connection_.reset();
+        ForgetStatements();
+        throw PgError(std::string(kLostConnection) + " (" + message + ").", text);
+    }
+
+    // A new connection knows none of the old statements.
+    void ForgetStatements() {
         cache_.clear();
         order_.clear();
+        kept_.clear();
+        keptBytes_ = 0;
         catalog_.Forget();
-        throw PgError(std::string(kLostConnection) + " (" + message + ").", text);
     }
 
     // Least recently used texts are dropped first once the cache is full.
@@ -189,15 +211,15 @@ private:
             options_.rewriteDateValue);
         const bool reusable = snapshots_ && table != nullptr && table->changesOnlyByCommit;
         // Taken now: table points into the catalog, which Drop() below forgets.
-        const std::string tableName = reusable ? QuotedName(table->name) : std::string();
+        const std::string tableName = reusable ? QualifiedName(*table) : std::string();
+        const std::string tableShown = table != nullptr ? table->name : std::string();
         const std::string name = "agendor_" + std::to_string(++statements_);
         const Result result(PQprepare(connection_.get(), name.c_str(), sql.c_str(), 0, nullptr));
         if (Failed(result.get())) {
             CheckConnection(result.get(), text);
             // The names a text uses may have changed meanwhile.
             catalog_.Forget();
-            throw PgError("Die Abfrage ließ sich nicht ausführen: " + MessageOf(result.get()), text,
-                          SqlStateOf(result.get()));
+            throw Failure(result.get(), text, tableShown);
         }
         const bool binary = options_.binaryResults && ReadsExactlyInBinary(name, text);
         while (cache_.size() >= options_.statementCacheSize) Drop(order_.back());
@@ -207,6 +229,7 @@ private:
         entry.age = order_.begin();
         entry.reusable = reusable;
         entry.tableName = tableName;
+        entry.table = tableShown;
         entry.binary = binary;
         return entry;
     }
@@ -231,6 +254,7 @@ private:
         if (found == cache_.end()) return;
         if (connection_ && PQstatus(connection_.get()) == CONNECTION_OK)
             Result(PQexec(connection_.get(), ("DEALLOCATE " + found->second.name).c_str()));
+        Unkeep(found->second);
         order_.erase(found->second.age);
         cache_.erase(found);
         catalog_.Forget();
@@ -239,12 +263,15 @@ private:
     std::string conninfo_;
     PgOptions options_;
     ConnectionHandle connection_;
+    SessionWaits waits_;  // as the session's settings ended up
     bool snapshots_ = false;  // the snapshot statement is prepared on connection_
     std::string name_;
     Catalog catalog_;
     long statements_ = 0;
     std::list<std::string> order_;  // most recently used first
     std::unordered_map<std::string, Prepared> cache_;
+    std::list<std::string> kept_;  // texts whose result is kept, most recent first
+    std::size_t keptBytes_ = 0;    // what their results take
 };
 
 namespace {

@@ -32,6 +32,32 @@ struct PgOptions {
     // the server's binary form come in that form (no number or date text to
     // parse). Off: every result comes as text.
     bool binaryResults = true;
+
+    // How long the control's window may wait for the server. Every wait that
+    // runs out ends the load with an error that names what was waited for;
+    // the next load starts afresh. The connection string's own values win:
+    // connect_timeout, and statement_timeout or lock_timeout given in its
+    // options ("options='-c lock_timeout=500'") or in PGOPTIONS.
+    // Seconds to connect (libpq's connect_timeout).
+    int connectTimeoutSeconds = 5;
+    // Milliseconds one statement may run, and may wait for a lock another
+    // session holds on a table (0: no limit).
+    int statementTimeoutMs = 15000;
+    int lockTimeoutMs = 3000;
+    // Seconds a TCP connection may stay silent before the operating system
+    // probes whether the server is still there; a server that is gone is
+    // noticed about half a minute after that.
+    int keepaliveIdleSeconds = 30;
+
+    // The zone a timestamp with time zone is shown in and in which the
+    // dialect's date literals are compared with it: an IANA name such as
+    // "Europe/Berlin". Empty: the zone of the machine the control runs on,
+    // whatever the server's TimeZone is.
+    std::string timeZone;
+
+    // Bytes all results kept for reuse may take together; the oldest kept
+    // result is dropped first, and a result larger than this is not kept.
+    std::size_t keptResultBytes = std::size_t{64} << 20;
 };
 
 class AGENDOR_POSTGRES_EXPORT PgDatabase final : public Database {

@@ -47,13 +47,22 @@ std::string PgDialect::QuoteName(const std::string& name) const {
     return QuotedName(name);
 }
 
+// With its schema: the session's search path holds only the server's own
+// schemas.
 std::string PgDialect::TableReference(const std::string& name) const {
-    return QuotedName(table_ != nullptr ? table_->name : name);
+    return table_ != nullptr ? QualifiedName(*table_) : QuotedName(name);
 }
+
+std::string PgDialect::TextLiteral(const std::string& text) const { return QuotedText(text); }
 
 std::string PgDialect::DateTimeLiteral(const sql::DateLiteral& date) const {
     if (timestampLiterals_) return Timestamp(date.year, date.month, date.day, date.hour, date.minute, date.second);
     return sql::day_count::Value(date);
+}
+
+std::string PgDialect::LiteralAgainstDay(const sql::DateLiteral& date) const {
+    if (timestampLiterals_) return DateTimeLiteral(date);
+    return sql::day_count::CalendarKey(date);
 }
 
 std::string PgDialect::DatePart(const std::string& expression, const sql::FieldRef* field) const {
@@ -61,8 +70,8 @@ std::string PgDialect::DatePart(const std::string& expression, const sql::FieldR
     // A timestamp's day at midnight, still a timestamp so it compares with
     // the literals; a day count's integral part, towards zero, since days
     // before 1899 count their fraction backwards.
-    if (timestamp) return "date_trunc('day', " + expression + ")";
-    return "trunc(" + expression + ")";
+    if (timestamp) return "pg_catalog.date_trunc('day', " + expression + ")";
+    return "pg_catalog.trunc(" + expression + ")";
 }
 
 std::string PgDialect::DayAtOrAfter(const sql::DateField& field, long day) const {
@@ -80,20 +89,20 @@ std::string PgDialect::CompareWithDate(const sql::DateField& field, const std::s
     if (IsTimestamp(field.ref.field))
         return "(" + field.written + " " + op + " " +
                Timestamp(date.year, date.month, date.day, date.hour, date.minute, date.second) + ")";
-    return sql::day_count::Compare(field.written, "trunc(" + field.written + ")", op, date);
+    return sql::day_count::Compare(field.written, "pg_catalog.trunc(" + field.written + ")", op, date);
 }
 
 // Timestamps sort in calendar order as they are, so an index on the field
 // serves the order.
 std::string PgDialect::DateOrderKey(const sql::DateField& field, std::optional<long> firstDay) const {
     if (IsTimestamp(field.ref.field)) return field.written;
-    return sql::day_count::OrderKey(field.written, "trunc(" + field.written + ")", firstDay);
+    return sql::day_count::OrderKey(field.written, "pg_catalog.trunc(" + field.written + ")", firstDay);
 }
 
 std::string PgDialect::TextOrderKey(const std::string& expression, const sql::FieldRef* field) const {
     const ColumnInfo* column = field != nullptr ? ColumnOf(field->field) : nullptr;
     if (column != nullptr && column->type == ColumnType::Text)
-        return expression + " COLLATE " + QuotedName(kGermanCollation);
+        return expression + " COLLATE pg_catalog." + QuotedName(kGermanCollation);
     return expression;
 }
 

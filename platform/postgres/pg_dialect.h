@@ -7,7 +7,8 @@
 // folded to lower case. Date fields may be timestamp (or date) columns or
 // double precision day counts since 30 Dec 1899; the column's type decides
 // how literals and bounds are written. Text is ordered with the server's
-// German ICU collation "de-x-icu".
+// German ICU collation "de-x-icu". Every function and collation is named
+// with its schema, pg_catalog.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -31,7 +32,11 @@ public:
 
     std::string QuoteName(const std::string& name) const override;
     std::string TableReference(const std::string& name) const override;
+    // In the E'' form, which the server reads the same whatever its
+    // standard_conforming_strings says.
+    std::string TextLiteral(const std::string& text) const override;
     std::string DateTimeLiteral(const sql::DateLiteral& date) const override;
+    std::string LiteralAgainstDay(const sql::DateLiteral& date) const override;
     std::string DatePart(const std::string& expression, const sql::FieldRef* field) const override;
     std::string DayAtOrAfter(const sql::DateField& field, long day) const override;
     std::string DayBefore(const sql::DateField& field, long day) const override;

@@ -66,10 +66,10 @@ std::string QuotedName(const std::string& name) {
 }
 
 std::string QuotedText(const std::string& text) {
-    std::string quoted = "'";
+    std::string quoted = "E'";
     for (const char c : text) {
         quoted += c;
-        if (c == '\'') quoted += '\'';
+        if (c == '\'' || c == '\\') quoted += c;
     }
     return quoted + "'";
 }

@@ -38,7 +38,9 @@ void Execute(PGconn* connection, const std::string& sql, const std::string& lead
 
 // name as an SQL identifier: in double quotes, inner quotes doubled.
 std::string QuotedName(const std::string& name);
-// text as an SQL string literal, single quotes doubled.
+// text as an SQL string literal in the E'' form, quotes and backslashes
+// doubled: the same text whether the server takes a backslash in a plain
+// literal for an escape (standard_conforming_strings off) or not.
 std::string QuotedText(const std::string& text);
 
 } // namespace agendor::postgres

@@ -173,6 +173,10 @@ void PgRecordset::FailDateTime(int column, const std::string& text) const {
          "', keinen Tag zwischen dem 1.1.100 und dem 31.12.9999.");
 }
 
+void PgRecordset::FailInexact(int column, const std::string& text) const {
+    Fail(sql::InexactNumberMessage(PQfname(result_, column), text));
+}
+
 FieldValue PgRecordset::Convert(int row, int column) const {
     if (PQgetisnull(result_, row, column)) return {};
     const char* value = PQgetvalue(result_, row, column);
@@ -190,7 +194,10 @@ FieldValue PgRecordset::Convert(int row, int column) const {
         // double; NaN and Infinity are read too and refused on conversion.
         double number = 0.0;
         const auto parsed = std::from_chars(text.data(), text.data() + text.size(), number);
-        if (parsed.ec == std::errc{} && parsed.ptr == text.data() + text.size()) return FieldValue(number);
+        if (parsed.ec == std::errc{} && parsed.ptr == text.data() + text.size()) {
+            if (std::isfinite(number) && sql::IsInexact(number)) FailInexact(column, std::string(text));
+            return FieldValue(number);
+        }
         break;
     }
     case Kind::Boolean: return FieldValue(static_cast<std::int64_t>(text == "t" ? -1 : 0));
@@ -218,6 +225,7 @@ FieldValue PgRecordset::ConvertBinary(int column, std::string_view bytes) const 
     case kInt8: return FieldValue(static_cast<std::int64_t>(BigEndian<std::uint64_t>(bytes)));
     case kFloat8: {
         const double number = std::bit_cast<double>(BigEndian<std::uint64_t>(bytes));
+        if (std::isfinite(number) && sql::IsInexact(number)) FailInexact(column, FieldValue(number).AsText());
         // The text "NaN" reads as the one quiet NaN, whatever bits the
         // server stored.
         return FieldValue(std::isnan(number) ? std::numeric_limits<double>::quiet_NaN() : number);
@@ -233,6 +241,7 @@ FieldValue PgRecordset::ConvertBinary(int column, std::string_view bytes) const 
         const auto written = std::to_chars(digits, digits + sizeof digits, single, std::chars_format::scientific);
         double number = 0.0;
         std::from_chars(digits, written.ptr, number);
+        if (sql::IsInexact(number)) FailInexact(column, FieldValue(number).AsText());
         return FieldValue(number);
     }
     case kBool: return FieldValue(static_cast<std::int64_t>(bytes.size() == 1 && bytes[0] != 0 ? -1 : 0));

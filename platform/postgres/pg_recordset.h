@@ -54,6 +54,7 @@ private:
     FieldValue Convert(int row, int column) const;
     FieldValue ConvertBinary(int column, std::string_view bytes) const;
     [[noreturn]] void FailDateTime(int column, const std::string& text) const;
+    [[noreturn]] void FailInexact(int column, const std::string& text) const;
 
     SharedRows shared_;
     const PGresult* result_;  // shared_'s

@@ -32,6 +32,12 @@ std::string Value(const DateLiteral& date) {
     return FieldValue(dt::FromYmdHms(date.year, date.month, date.day, date.hour, date.minute, date.second)).AsText();
 }
 
+std::string CalendarKey(const DateLiteral& date) {
+    if (!date.hasTime || date.IsMidnight()) return std::to_string(date.DayNumber());
+    return FieldValue(KeyOf(dt::FromYmdHms(date.year, date.month, date.day, date.hour, date.minute, date.second)))
+        .AsText();
+}
+
 std::string Compare(const std::string& field, const std::string& integralPart, const std::string& op,
                     const DateLiteral& date) {
     const long day = date.DayNumber();

@@ -33,5 +33,9 @@ AGENDOR_SQL_EXPORT std::string OrderKey(const std::string& field, const std::str
                                         std::optional<long> firstDay);
 // The value of a literal as the field stores it.
 AGENDOR_SQL_EXPORT std::string Value(const DateLiteral& date);
+// The literal's place in calendar order (day plus the time of day forwards),
+// to compare with a day's integral value: before 1900 a stored 06:00 counts
+// backwards, its key forwards.
+AGENDOR_SQL_EXPORT std::string CalendarKey(const DateLiteral& date);
 
 } // namespace agendor::sql::day_count

@@ -125,6 +125,8 @@ private:
                 const Node& field = *left->operands[0];
                 return DayVersusMidnight(DateField{RefOf(field), Emit(field)}, op, date.DayNumber());
             }
+            if (left->kind == Node::Kind::DateValue)
+                return Cat("(", Emit(*left), " ", op, " ", target_.LiteralAgainstDay(date), ")");
         }
         const std::string first = Emit(*left);
         const std::string second = Emit(*right);

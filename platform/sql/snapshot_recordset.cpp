@@ -4,6 +4,11 @@
 
 namespace agendor::sql {
 
+std::string InexactNumberMessage(const std::string& field, const std::string& number) {
+    return "Das Feld " + field + " enthält die Zahl " + number +
+           "; Zahlen ab 2^53 (9007199254740992) lassen sich nicht genau lesen.";
+}
+
 SnapshotRecordset::SnapshotRecordset(std::size_t rows) : rows_(rows) { Visit(); }
 
 void SnapshotRecordset::Visit() { visited_ = std::max(visited_, std::min(current_ + 1, rows_)); }

@@ -15,6 +15,15 @@
 
 namespace agendor::sql {
 
+// From 2^53 on a double no longer holds every integer: a number read from
+// there (an id in a numeric or REAL field) could come out as its neighbour.
+// Such a value is refused when read, with the message below, as a number
+// beyond 32 bits is refused where the control needs an id.
+inline constexpr double kFirstInexactInteger = 9007199254740992.0;
+inline bool IsInexact(double value) { return value >= kFirstInexactInteger || value <= -kFirstInexactInteger; }
+// "Das Feld F enthält die Zahl N; ..." with the number as the engine wrote it.
+AGENDOR_SQL_EXPORT std::string InexactNumberMessage(const std::string& field, const std::string& number);
+
 class AGENDOR_SQL_EXPORT SnapshotRecordset : public Recordset {
 public:
     bool IsEOF() const final { return current_ >= rows_; }

@@ -49,6 +49,9 @@ public:
     // A date literal not compared with a field (in the select list, or
     // compared with an expression or another literal).
     virtual std::string DateTimeLiteral(const DateLiteral& date) const = 0;
+    // A date literal compared with DateValue(x): the midnight of x's day is
+    // compared with it in calendar order. The default is DateTimeLiteral.
+    virtual std::string LiteralAgainstDay(const DateLiteral& date) const { return DateTimeLiteral(date); }
     // DateValue(expression): the date part. field is set when the argument
     // is a bare field.
     virtual std::string DatePart(const std::string& expression, const FieldRef* field) const = 0;

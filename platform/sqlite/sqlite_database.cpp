@@ -140,15 +140,22 @@ private:
     }
 
     // Rows are kept for the few texts run last (a sheet's range, the
-    // persons, a day), not for every cached statement: paging through a
-    // year must not hold every month in memory.
+    // persons, a day), not for every cached statement, and within the
+    // budget in bytes: paging through a year must not hold every month in
+    // memory.
     void Keep(Prepared& prepared, const std::string& text, std::shared_ptr<const SqliteRows> rows,
               std::int64_t version) {
+        kept_.remove(text);
+        if (rows->bytes > options_.keptResultBytes) return;
         prepared.rows = std::move(rows);
         prepared.version = version;
-        kept_.remove(text);
         kept_.push_front(text);
-        while (kept_.size() > kKeptResults) {
+        for (;;) {
+            std::size_t bytes = 0;
+            for (const std::string& keptText : kept_)
+                if (const auto entry = cache_.find(keptText); entry != cache_.end() && entry->second.rows)
+                    bytes += entry->second.rows->bytes;
+            if (kept_.size() <= kKeptResults && bytes <= options_.keptResultBytes) break;
             if (const auto oldest = cache_.find(kept_.back()); oldest != cache_.end()) oldest->second.rows.reset();
             kept_.pop_back();
         }

@@ -31,6 +31,9 @@ struct SqliteOptions {
     // object opened: on a host's connection the host's own writes would not
     // show in the file's change counter).
     bool reuseUnchangedResults = true;
+    // Bytes all rows kept for reuse may take together; the rows kept
+    // longest ago are dropped first, and rows larger than this are not kept.
+    std::size_t keptResultBytes = std::size_t{64} << 20;
 };
 
 class AGENDOR_SQLITE_EXPORT SqliteDatabase final : public Database {

@@ -132,19 +132,30 @@ std::shared_ptr<const SqliteRows> ReadRows(sqlite3_stmt* statement, const std::v
             case SQLITE_INTEGER:
                 cells.emplace_back(static_cast<std::int64_t>(sqlite3_column_int64(statement, column)));
                 break;
-            case SQLITE_FLOAT: cells.emplace_back(sqlite3_column_double(statement, column)); break;
+            case SQLITE_FLOAT: {
+                const double number = sqlite3_column_double(statement, column);
+                if (std::isfinite(number) && sql::IsInexact(number)) {
+                    rows->faults[cells.size()] = sql::InexactNumberMessage(rows->names[c], FieldValue(number).AsText());
+                    cells.emplace_back();
+                } else {
+                    cells.emplace_back(number);
+                }
+                break;
+            }
             case SQLITE_NULL: cells.emplace_back(); break;
             default: {
                 // Text, and blobs taken as their bytes.
                 const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
                 const int size = sqlite3_column_bytes(statement, column);
                 cells.emplace_back(std::string(bytes != nullptr ? bytes : "", static_cast<std::size_t>(size)));
+                rows->bytes += static_cast<std::size_t>(size);
             }
             }
         }
         ++rows->rows;
         if (cells.size() == cells.capacity()) cells.reserve(cells.size() * 2);
     }
+    rows->bytes += cells.capacity() * sizeof(FieldValue);
     return rows;
 }
 

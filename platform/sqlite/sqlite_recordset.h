@@ -23,6 +23,7 @@ struct SqliteRows {
     std::map<std::size_t, std::string> faults;  // cell index -> why it holds no date-time value
     std::size_t columns = 0;
     std::size_t rows = 0;
+    std::size_t bytes = 0;  // about what the rows take in memory
 };
 
 // Steps statement to its end (the caller resets it). Date fields, those

@@ -40,8 +40,11 @@ public:
     PgTestSchema& operator=(const PgTestSchema&) = delete;
 
     // The connection string of the server with this schema first on the
-    // search path, as a host would configure its application's schema.
-    std::string Conninfo() const { return server_ + " options='-c search_path=" + schema_ + "'"; }
+    // search path, as a host would configure its application's schema, and
+    // further server settings ("-c name=value ...") where a test gives them.
+    std::string Conninfo(const std::string& settings = {}) const {
+        return server_ + " options='-c search_path=" + schema_ + (settings.empty() ? "" : " " + settings) + "'";
+    }
     const std::string& Name() const { return schema_; }
     PGconn* Handle() const { return connection_; }
 

@@ -4,6 +4,8 @@
 // while its user is typing.
 #include <QElapsedTimer>
 #include <QCoreApplication>
+#include <QLabel>
+#include <QStatusBar>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +20,8 @@
 #include "agendor/platform/postgres/pg_sample.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_surface.h"
+#include "agendor/sheet/sheet_model.h"
+#include "demo/demo_window.h"
 #include "demo/live_updates.h"
 #include "demo/pg_store.h"
 #include "tests/support/pg_test_schema.h"
@@ -55,7 +59,7 @@ struct Desk {
         for (const auto& p : sample::SampleDataProperties()) SetDataProperty(c, p.name, p.value);
         c.SetWorkspace(std::make_shared<postgres::PgWorkspace>());
         c.SetDatabase(postgres::PgDatabase::Open(conninfo));
-        live = std::make_unique<LiveUpdates>(conninfo, store.Channel(), widget, store.BackendPid());
+        live = std::make_unique<LiveUpdates>(conninfo, store.Channel(), widget, [this] { return store.BackendPid(); });
         widget.show();
         c.SetDateValue(dt::FromYmd(2027, 3, 17));
         c.SetView(agMonat);
@@ -140,6 +144,72 @@ TEST_F(LiveUpdatesTest, WhileTheUserIsTypingTheReloadWaits) {
     second->instance().ui.txtClock->SetVisible(false);
     ASSERT_TRUE(WaitUntil([&] { return second->live->Reloads() == 1; }, 1000));
     EXPECT_NE(second->DayGridText().find("18:00 Später"), std::string::npos);
+}
+
+// Another role sends twenty notifications of days on the shown sheet at
+// once: the desk reloads once.
+TEST_F(LiveUpdatesTest, ABurstOfNotificationsCausesOneReload) {
+    for (int day = 1; day <= 20; ++day)
+        schema.Execute("SELECT pg_notify('" + second->store.Channel() + "', '2027-03-" + (day < 10 ? "0" : "") +
+                       std::to_string(day) + "')");
+    ASSERT_TRUE(WaitUntil([&] { return second->live->Reloads() == 1; }, 1000));
+    WaitUntil([] { return false; }, 1500);
+    EXPECT_EQ(second->live->Reloads(), 1);
+}
+
+// The first desk's store loses its connection and makes a new one, in a
+// new server process: its own changes still cause no reload on its desk.
+TEST_F(LiveUpdatesTest, TheDesksOwnChangesStayItsOwnAfterItsStoreReconnected) {
+    const int before = first->store.BackendPid();
+    schema.Value("SELECT pg_terminate_backend(" + std::to_string(before) + ")");
+    const DateTime when = dt::FromYmdHms(2027, 3, 17, 7, 5, 0);
+    // The write that meets the ended connection fails; the next ones connect again.
+    EXPECT_NE(first->store.Insert(when, 1, "Erster Versuch"), std::nullopt);
+    std::optional<std::string> refused = std::string("(not tried)");
+    ASSERT_TRUE(WaitUntil([&] { return !(refused = first->store.Insert(when, 1, "Neu verbunden")); }, 3000))
+        << *refused;
+    EXPECT_NE(first->store.BackendPid(), before);
+    ASSERT_TRUE(WaitUntil([&] { return second->live->Reloads() == 1; }, 1000));
+    WaitUntil([] { return false; }, 500);
+    EXPECT_EQ(first->live->Reloads(), 0);
+}
+
+// The demo window on the server, its listening connection ended by the
+// server: the status bar says so while it is down, the listening comes
+// back by itself, and the calendar then shows what another desk stored
+// meanwhile, with one reload.
+TEST(LiveUpdatesWindow, AnEndedListeningConnectionIsShownAndResumesWithOneReload) {
+    agendor::testing::PgTestSchema schema;
+    postgres::PgSampleOptions options;
+    options.parameters = {6, 300, 2027, 2027, 5};
+    postgres::CreateSampleOnServer(schema.Conninfo(), options);
+    DemoWindow window(DemoWindow::Server{schema.Conninfo()}, sample::SampleDataProperties());
+    Agendor& control = window.calendar().control();
+    window.show();
+    control.SetDateValue(dt::FromYmd(2027, 3, 17));
+    control.SetView(agMonat);
+    LiveUpdates& live = *window.liveUpdates();
+    auto* state = window.findChild<QLabel*>("liveUpdateState");
+    ASSERT_NE(state, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return live.Listening(); }, 2000));
+    EXPECT_FALSE(state->isVisible());
+
+    schema.Value("SELECT pg_terminate_backend(" + std::to_string(live.BackendPid()) + ")");
+    ASSERT_TRUE(WaitUntil([&] { return state->isVisible(); }, 2000));
+    EXPECT_EQ(state->text().toStdString(), "Live-Aktualisierung unterbrochen");
+    PgStore other(schema.Conninfo(), kTable);
+    ASSERT_EQ(other.Insert(dt::FromYmdHms(2027, 3, 17, 7, 5, 0), 1, "Verpasst"), std::nullopt);
+    ASSERT_FALSE(live.Listening());
+
+    ASSERT_TRUE(WaitUntil([&] { return live.Listening(); }, 5000));
+    EXPECT_FALSE(state->isVisible());
+    EXPECT_EQ(window.statusBar()->currentMessage().toStdString(), "Live-Aktualisierung wieder verbunden");
+    const SheetCell cell = MonthCellOf(dt::FromYmd(2027, 3, 17));
+    ASSERT_TRUE(WaitUntil([&] { return live.Reloads() == 1; }, 1000));
+    EXPECT_NE(window.calendar().surface().Grid->TextMatrix(cell.row, cell.col).find("07:05 Verp"),
+              std::string::npos);
+    WaitUntil([] { return false; }, 300);
+    EXPECT_EQ(live.Reloads(), 1);
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "agendor/platform/date_time.h"
 #include "agendor/platform/memory/surface.h"
 #include "agendor/platform/postgres/pg_error.h"
+#include "agendor/platform/postgres/pg_handles.h"
 #include "agendor/platform/postgres/pg_sample.h"
 #include "agendor/sheet/sheet_model.h"
 #include "tests/support/pg_test_schema.h"
@@ -89,10 +90,8 @@ TEST(PgDatabase, TheServersTypesAreReadAsNumbersDateTimesAndText) {
         "INSERT INTO \"Werte\" VALUES (1, '1899-12-29 06:00', '2001-03-05 09:30+01', '2001-03-05', -1.25, 2.5, "
         "5000000000, true, 'Müller'),"
         "(2, '10000-01-01 00:00', NULL, NULL, 'NaN', NULL, NULL, false, NULL)");
-    // libpq hands PGTZ to the server as the session's time zone.
-    setenv("PGTZ", "Europe/Berlin", 1);
+    // The timestamp with time zone in the desk's zone (the tests' TZ).
     auto db = PgDatabase::Open(schema.Conninfo());
-    unsetenv("PGTZ");
     auto records = db->OpenRecordset("SELECT * From Werte ORDER BY Werte.Nr");
     EXPECT_EQ(records->Field("Zeit").AsDateTime(), -1.25);
     EXPECT_EQ(records->Field("ZeitZone").AsDateTime(), dt::FromYmdHms(2001, 3, 5, 9, 30, 0));
@@ -270,6 +269,54 @@ TEST(PgDatabase, AnUnchangedResultIsHandedOutAgainUntilACommitOrAReconnect) {
     schema.Execute("BEGIN");
     schema.Execute("LOCK TABLE \"TermineAlt\" IN ACCESS EXCLUSIVE MODE");
     EXPECT_EQ(stateOf(*reusing), "55P03");
+    schema.Execute("ROLLBACK");
+}
+
+// The kept results of a connection share one budget in bytes: a result
+// larger than it is never kept, and the one kept longest ago makes room
+// first. Which text still has its result kept shows as before: a kept one
+// comes back while the host holds an exclusive lock, the others wait and
+// give up.
+TEST(PgDatabase, KeptResultsShareOneBudgetTheOldestGoingFirst) {
+    RestartedServer server("budget");
+    ASSERT_TRUE(server.Started());
+    PgTestSchema schema(server.Conninfo());
+    schema.Execute("ALTER SYSTEM SET autovacuum = off");
+    schema.Execute("SELECT pg_reload_conf()");
+    schema.Execute(
+        "CREATE TABLE \"Termine\" (\"TerminID\" integer, \"Datum\" timestamp, \"Person\" text) "
+        "WITH (autovacuum_enabled = off);"
+        "INSERT INTO \"Termine\" SELECT i, TIMESTAMP '2001-03-06 09:00', repeat('x', 100) "
+        "FROM generate_series(1, 200) i");
+    auto third = [](int k) {
+        return "SELECT * From Termine WHERE Termine.TerminID > " + std::to_string(k * 60) +
+               " And Termine.TerminID <= " + std::to_string(k * 60 + 60);
+    };
+    const std::string all = "SELECT * From Termine";
+    const std::string conninfo = schema.Conninfo("-c lock_timeout=300");
+    PgOptions options;
+    auto db = PgDatabase::Open(conninfo, options);
+    // What one third takes, in the form the session reads it in.
+    const Result sized(PQexecParams(schema.Handle(), db->Translate(third(0)).c_str(), 0, nullptr, nullptr, nullptr,
+                                    nullptr, 1));
+    options.keptResultBytes = PQresultMemorySize(sized.get()) * 5 / 2;
+    db = PgDatabase::Open(conninfo, options);
+    for (const std::string& text : {all, third(0), third(1), third(2)}) db->OpenRecordset(text);
+
+    schema.Execute("BEGIN");
+    schema.Execute("LOCK TABLE \"Termine\" IN ACCESS EXCLUSIVE MODE");
+    auto stateOf = [&](const std::string& text) {
+        try {
+            db->OpenRecordset(text);
+        } catch (const PgError& error) {
+            return error.SqlState();
+        }
+        return std::string("kept");
+    };
+    EXPECT_EQ(stateOf(all), "55P03");
+    EXPECT_EQ(stateOf(third(0)), "55P03");
+    EXPECT_EQ(stateOf(third(1)), "kept");
+    EXPECT_EQ(stateOf(third(2)), "kept");
     schema.Execute("ROLLBACK");
 }
 

@@ -1,28 +1,46 @@
 // The control's texts written out for PostgreSQL against a catalog entry,
 // without a server: names as the catalog stores them, dates as the column's
-// type holds them, German order only on text.
+// type holds them, German order only on text; and every comparison of the
+// dialect run on the server for each type a date field may have.
 #include "agendor/platform/postgres/pg_dialect.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
 #include <gtest/gtest.h>
+
+#include "agendor/platform/database.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/postgres/pg_database.h"
+#include "tests/support/pg_test_schema.h"
 
 namespace agendor::postgres {
 namespace {
 
 // A host table created without quotes (names folded to lower case) with a
-// timestamp date, and one with quoted mixed-case names and a day count.
+// timestamp date, in the host's schema "praxis", and one with quoted
+// mixed-case names and a day count.
 const TableInfo kFolded{"termine",
                         {{"terminid", ColumnType::Number, "integer"},
                          {"datum", ColumnType::Timestamp, "timestamp without time zone"},
                          {"person", ColumnType::Text, "text"}},
-                        "16385"};
+                        "16385",
+                        false,
+                        "praxis"};
 const TableInfo kQuoted{"Termine Alt",
                         {{"TerminID", ColumnType::Number, "integer"},
                          {"Datum", ColumnType::Number, "double precision"},
                          {"Person", ColumnType::Text, "text"}},
-                        "16390"};
+                        "16390",
+                        false,
+                        {}};
 const TableInfo kPersons{"Personen",
                          {{"PersonID", ColumnType::Number, "integer"}, {"Name", ColumnType::Text, "text"}},
-                         "16395"};
+                         "16395",
+                         false,
+                         {}};
 
 struct TranslationCase {
     const char* name;
@@ -47,12 +65,12 @@ INSTANTIATE_TEST_SUITE_P(
                         "SELECT *  From Termine WHERE (((Termine.Datum)>=#3/5/2001# And (Termine.Datum)<#3/12/2001#)) "
                         "ORDER BY Termine.Datum",
                         &kFolded,
-                        "SELECT * FROM \"termine\" WHERE ((\"termine\".\"datum\" >= TIMESTAMP '2001-03-05 00:00:00') "
+                        "SELECT * FROM \"praxis\".\"termine\" WHERE ((\"termine\".\"datum\" >= TIMESTAMP '2001-03-05 00:00:00') "
                         "AND (\"termine\".\"datum\" < TIMESTAMP '2001-03-12 00:00:00')) ORDER BY \"termine\".\"datum\""},
         TranslationCase{"OneDayOnTimestampsIsARange",
                         "SELECT *  From Termine WHERE (((DateValue([Datum]))=#3/5/2001#)) ORDER BY Termine.Datum",
                         &kFolded,
-                        "SELECT * FROM \"termine\" WHERE (\"datum\" >= TIMESTAMP '2001-03-05 00:00:00' AND \"datum\" < "
+                        "SELECT * FROM \"praxis\".\"termine\" WHERE (\"datum\" >= TIMESTAMP '2001-03-05 00:00:00' AND \"datum\" < "
                         "TIMESTAMP '2001-03-06 00:00:00') ORDER BY \"termine\".\"datum\""},
         TranslationCase{"MonthOnDayCountsWithAQuotedName",
                         "SELECT *  From [Termine Alt] WHERE ((([Termine Alt].Datum)>=#12/01/2001# And "
@@ -65,12 +83,12 @@ INSTANTIATE_TEST_SUITE_P(
                         "[Termine Alt].Datum",
                         &kQuoted,
                         "SELECT * FROM \"Termine Alt\" WHERE (\"Datum\" > -2 AND \"Datum\" <= -1) ORDER BY (CASE WHEN "
-                        "\"Termine Alt\".\"Datum\" < 0 THEN 2 * trunc(\"Termine Alt\".\"Datum\") - \"Termine "
+                        "\"Termine Alt\".\"Datum\" < 0 THEN 2 * pg_catalog.trunc(\"Termine Alt\".\"Datum\") - \"Termine "
                         "Alt\".\"Datum\" ELSE \"Termine Alt\".\"Datum\" END)"},
         TranslationCase{"PersonsInGermanOrder", "SELECT Personen.Name,Personen.PersonID From Personen ORDER BY Personen.Name",
                         &kPersons,
                         "SELECT \"Personen\".\"Name\" AS \"Name\", \"Personen\".\"PersonID\" AS \"PersonID\" FROM "
-                        "\"Personen\" ORDER BY \"Personen\".\"Name\" COLLATE \"de-x-icu\""},
+                        "\"Personen\" ORDER BY \"Personen\".\"Name\" COLLATE pg_catalog.\"de-x-icu\""},
         TranslationCase{"NumbersKeepTheirOwnOrder", "SELECT * From Personen ORDER BY PersonID DESC", &kPersons,
                         "SELECT * FROM \"Personen\" ORDER BY \"PersonID\" DESC"},
         TranslationCase{"AnUnknownTableKeepsItsNameForTheServersMessage", "SELECT * From Nirgends", nullptr,
@@ -80,9 +98,100 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PgDialect, TheLiteralTranslationComputesTheDayOfEveryRow) {
     EXPECT_EQ(TranslateForServer("SELECT *  From Termine WHERE (((DateValue([Datum]))=#3/5/2001#)) ORDER BY Termine.Datum",
                                  [](const std::string&) { return &kFolded; }, false),
-              "SELECT * FROM \"termine\" WHERE (date_trunc('day', \"datum\") = TIMESTAMP '2001-03-05 00:00:00') "
+              "SELECT * FROM \"praxis\".\"termine\" WHERE (pg_catalog.date_trunc('day', \"datum\") = TIMESTAMP '2001-03-05 00:00:00') "
               "ORDER BY \"termine\".\"datum\"");
 }
+
+// Moments at the edges of the calendar and around 30 Dec 1899, where a day
+// count's fraction runs backwards.
+struct Moment {
+    int id, year, month, day, hour, minute, second;
+    double Value() const { return dt::FromYmdHms(year, month, day, hour, minute, second); }
+};
+const Moment kMoments[] = {{1, 100, 1, 1, 0, 0, 0},       {2, 100, 1, 1, 12, 0, 0},     {3, 1899, 12, 29, 0, 0, 0},
+                           {4, 1899, 12, 29, 6, 0, 0},    {5, 1899, 12, 29, 18, 0, 0},  {6, 1899, 12, 30, 0, 0, 0},
+                           {7, 1899, 12, 30, 6, 0, 0},    {8, 1899, 12, 31, 0, 0, 0},   {9, 1899, 12, 31, 18, 0, 0},
+                           {10, 9999, 12, 31, 0, 0, 0},   {11, 9999, 12, 31, 23, 59, 59}};
+const Moment kLiterals[] = {{0, 100, 1, 1, 0, 0, 0},    {0, 100, 1, 1, 12, 0, 0},    {0, 1899, 12, 29, 0, 0, 0},
+                            {0, 1899, 12, 29, 6, 0, 0}, {0, 1899, 12, 30, 0, 0, 0},  {0, 1899, 12, 31, 0, 0, 0},
+                            {0, 9999, 12, 31, 0, 0, 0}, {0, 9999, 12, 31, 23, 59, 59}};
+
+// A date-time value's place in the calendar: the day plus the time of day
+// forwards, also before 1900.
+double CalendarKey(double value) { return value < 0 ? 2 * std::trunc(value) - value : value; }
+
+bool Holds(double left, const std::string& op, double right) {
+    if (op == "=") return left == right;
+    if (op == "<>") return left != right;
+    if (op == "<") return left < right;
+    if (op == "<=") return left <= right;
+    if (op == ">") return left > right;
+    return left >= right;
+}
+
+struct ColumnCase {
+    const char* name;
+    const char* type;
+    bool midnightsOnly;  // a date holds no time of day
+    bool dayCount;
+    const char* zone;  // appended to a timestamp's text
+};
+
+std::ostream& operator<<(std::ostream& out, const ColumnCase& c) { return out << c.name; }
+
+class DialectOnServer : public ::testing::TestWithParam<ColumnCase> {};
+
+TEST_P(DialectOnServer, EveryComparisonSelectsTheDaysOfTheCalendarInItsOrder) {
+    const ColumnCase& column = GetParam();
+    agendor::testing::PgTestSchema schema;
+    std::string insert = std::string("CREATE TABLE \"T\" (\"ID\" integer, \"Datum\" ") + column.type + ");";
+    std::vector<Moment> stored;
+    for (const Moment& m : kMoments) {
+        if (column.midnightsOnly && m.hour + m.minute + m.second != 0) continue;
+        stored.push_back(m);
+        char text[64];
+        if (column.dayCount) std::snprintf(text, sizeof text, "%s", FieldValue(m.Value()).AsText().c_str());
+        else
+            std::snprintf(text, sizeof text, "'%04d-%02d-%02d %02d:%02d:%02d%s'", m.year, m.month, m.day, m.hour,
+                          m.minute, m.second, column.zone);
+        insert += "INSERT INTO \"T\" VALUES (" + std::to_string(m.id) + ", " + text + ");";
+    }
+    schema.Execute(insert);
+    auto db = PgDatabase::Open(schema.Conninfo());
+    for (const Moment& literal : kLiterals) {
+        char written[32];
+        std::snprintf(written, sizeof written, "#%d/%d/%d %d:%02d:%02d#", literal.month, literal.day, literal.year,
+                      literal.hour, literal.minute, literal.second);
+        for (const std::string op : {"=", "<>", "<", "<=", ">", ">="}) {
+            for (const bool datePart : {false, true}) {
+                const std::string text = std::string("SELECT * From T WHERE ") +
+                                         (datePart ? "DateValue(T.Datum)" : "T.Datum") + " " + op + " " + written +
+                                         " ORDER BY T.Datum";
+                std::vector<const Moment*> expected;
+                for (const Moment& m : stored) {
+                    const double left = datePart ? static_cast<double>(dt::DayNumber(m.Value())) : m.Value();
+                    if (Holds(CalendarKey(left), op, CalendarKey(literal.Value()))) expected.push_back(&m);
+                }
+                std::stable_sort(expected.begin(), expected.end(), [](const Moment* a, const Moment* b) {
+                    return CalendarKey(a->Value()) < CalendarKey(b->Value());
+                });
+                std::vector<int> expectedIds, ids;
+                for (const Moment* m : expected) expectedIds.push_back(m->id);
+                auto records = db->OpenRecordset(text);
+                for (; !records->IsEOF(); records->MoveNext()) ids.push_back(records->Field("ID").AsInt32());
+                EXPECT_EQ(ids, expectedIds) << text << "\n" << db->Translate(text);
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DateColumns, DialectOnServer,
+    ::testing::Values(ColumnCase{"Timestamp", "timestamp", false, false, ""},
+                      ColumnCase{"TimestampWithTimeZone", "timestamptz", false, false, " Europe/Berlin"},
+                      ColumnCase{"Date", "date", true, false, ""},
+                      ColumnCase{"DayCount", "double precision", false, true, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace agendor::postgres

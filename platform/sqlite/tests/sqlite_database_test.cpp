@@ -525,5 +525,41 @@ TEST_F(SqliteDatabaseTest, RowsAreReadAgainOnlyWhenTheFileChanged) {
     EXPECT_EQ(ReadDates(*attached->OpenRecordset(text)).size(), 3u);
 }
 
+// The budget holds the rows kept: the oldest go first, and rows larger than
+// it are not kept at all.
+TEST_F(SqliteDatabaseTest, KeptRowsStayWithinTheirBudgetInBytes) {
+    host.Execute("WITH RECURSIVE k(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM k WHERE n < 200) "
+                 "INSERT INTO Termine (Datum, Name) SELECT 36955 + n, printf('%100d', n) FROM k");
+    SqliteOptions options;
+    options.keptResultBytes = 40'000;
+    auto db = Open(options);
+    const std::string all = "SELECT * From Termine", half = "SELECT * From Termine WHERE Termine.TerminID <= 100",
+                      few = "SELECT * From Termine WHERE Termine.TerminID <= 10";
+    auto runs = [&](const std::string& text) {
+        const std::size_t before = db->QueriesRun();
+        db->OpenRecordset(text);
+        return db->QueriesRun() - before;
+    };
+    EXPECT_EQ(runs(all) + runs(all), 2u);  // about 50,000 bytes: never kept
+    EXPECT_EQ(runs(few) + runs(half) + runs(few), 2u);
+    EXPECT_EQ(runs(half), 0u);
+    // Another 25,000 bytes: the few rows kept longest ago make room.
+    EXPECT_EQ(runs("SELECT * From Termine WHERE Termine.TerminID > 100"), 1u);
+    EXPECT_EQ(runs(few), 1u);
+}
+
+TEST_F(SqliteDatabaseTest, RealNumbersBeyondTwoToThe53AreRefusedNamingTheField) {
+    host.Execute("CREATE TABLE Ids (Nr INTEGER, TerminID);"
+                 "INSERT INTO Ids VALUES (1, 9007199254740991.0), (2, 1e20), (3, 9223372036854775807)");
+    auto records = Open()->OpenRecordset("SELECT * From Ids ORDER BY Ids.Nr");
+    EXPECT_EQ(records->Field("TerminID").AsText(), "9007199254740991");
+    records->MoveNext();
+    EXPECT_EQ(ErrorOf([&] { records->Field("TerminID"); }),
+              "Das Feld TerminID enthält die Zahl 1e+20; Zahlen ab 2^53 (9007199254740992) lassen sich nicht genau "
+              "lesen.");
+    records->MoveNext();
+    EXPECT_EQ(records->Field("TerminID").AsText(), "9223372036854775807");
+}
+
 } // namespace
 } // namespace agendor::sqlite
