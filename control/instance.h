@@ -99,6 +99,7 @@ struct State {
     std::string TimeAtFocus;     // txtClock's text when it last got the focus
     bool EditCancelled = false;  // Esc in an editor: the next time commit discards
     bool SkipLostFocus = false;  // the next lost focus of txtClock follows a commit
+    bool KeepFocus = false;      // a deferred refresh runs: the focus stays where the user put it
     // The day the day grid shows since the last ShowDay; what acts on "the
     // shown day" uses it rather than the sheet's current cell, which a reload
     // may have moved.

@@ -226,10 +226,18 @@ std::string DayGridDateTimeText(DateTime value) {
         text.push_back('.');
         text.append(digits, 1, 3);
     }
+    // A value off the millisecond grid (a host's own arithmetic) is kept as
+    // the shortest number that reads back to it: the host finds its record
+    // by the very value it stored.
+    if (ParseDayGridDateTime(text) != value) return FieldValue(value).AsText();
     return text;
 }
 
 std::optional<DateTime> ParseDayGridDateTime(std::string_view text) {
+    double number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (!text.empty() && error == std::errc() && end == text.data() + text.size() && std::isfinite(number))
+        return number;
     const std::size_t blank = text.find(' ');
     const std::optional<DateTime> date = dt::ParseDayMonthYear(text.substr(0, blank));
     if (!date) return std::nullopt;

@@ -25,7 +25,9 @@ void ShowDayOf(Instance& instance, DateTime day);
 // The hidden date-time text of the day grid's column 2, "dd.mm.yyyy hh:nn:ss"
 // (with ".fff" when the time has milliseconds), and its reading back. The
 // reader also takes a bare date "d.m.yyyy" (what an added row holds) and
-// "hh:nn" without seconds; nullopt for anything else.
+// "hh:nn" without seconds. A value that text cannot hold to the bit is
+// written as its shortest decimal number, which the reader takes too;
+// nullopt for anything else.
 std::string DayGridDateTimeText(DateTime value);
 std::optional<DateTime> ParseDayGridDateTime(std::string_view text);
 

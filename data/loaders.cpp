@@ -66,7 +66,7 @@ void SelectAfterLoading(Instance& instance) {
 void DayGridToFront(Instance& instance) {
     Surface& ui = instance.ui;
     ui.GridZoom->ZOrder();
-    if (ui.Toolbar1->Visible()) {
+    if (ui.Toolbar1->Visible() && !instance.state.KeepFocus) {
         try {
             ui.Toolbar1->SetFocus();
         } catch (const Error&) {

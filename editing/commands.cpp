@@ -179,12 +179,10 @@ void CommitNewAppointment(Instance& instance) {
             HideDayGrid(instance);
             return;
         }
-        zoom.SetRow(row);
-        zoom.SetCol(1);
-        zoom.SetText(person);
+        // The row index is not used again: a host may have reloaded the day
+        // grid inside DateNew, and the reload below replaces every row anyway.
         ui.cboPerson->SetVisible(false);
         ui.txtClock->SetVisible(false);
-        zoom.SetTextMatrix(row, 2, DayGridDateTimeText(when));
         s.TimeAtFocus = DayGridDateTimeText(when);
         ui.Toolbar1->SetButtonEnabled(kButtonAdd, true);
         // The sheet shows the new appointment at once, however it was

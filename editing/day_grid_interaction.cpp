@@ -63,6 +63,9 @@ void OpenTimeEditor(Instance& instance) {
     // grid's minimum row height.
     clock.SetHeight(std::max(zoom.RowHeight(0), ui.cboPerson->Height()));
     clock.SetText(zoom.Text());
+    // What a commit compares with belongs to this row from now on, whatever
+    // focus notifications of an earlier row are still on their way.
+    instance.state.TimeAtFocus = clock.Text();
     clock.SetVisible(true);
     clock.SetFocus();
 }

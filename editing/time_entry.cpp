@@ -72,18 +72,34 @@ void CommitStoredRow(Instance& instance, const std::string& text, ClockTime time
         // from numbers, never from a date text of the locale.
         const DateTime dateNew =
             dt::FromYmdHms(dt::Year(*dateOld), dt::Month(*dateOld), dt::Day(*dateOld), time.hour, time.minute, 0);
+        const bool deleteEnabled = ui.Toolbar1->Button(kButtonDelete).enabled;
         ui.Toolbar1->SetButtonEnabled(kButtonDelete, false);
+        const std::string idText = zoom.TextMatrix(row, 3);
+        // The host may have reloaded the day grid meanwhile: the row is
+        // written only while it still holds the appointment announced.
+        auto sameRow = [&] { return row < zoom.Rows() && zoom.TextMatrix(row, 3) == idText; };
+        auto showStored = [&] {
+            if (sameRow()) zoom.SetTextMatrix(row, 0, dt::Format(*dateOld, "hh:mm", instance.locale()));
+        };
         bool cancel = false;
-        if (instance.events.DateChange) instance.events.DateChange(dateId, *dateOld, dateNew, cancel);
+        s.SkipLostFocus = true;
+        try {
+            if (instance.events.DateChange) instance.events.DateChange(dateId, *dateOld, dateNew, cancel);
+        } catch (...) {
+            // Nothing was stored: the row and the toolbar as before the edit.
+            showStored();
+            ui.Toolbar1->SetButtonEnabled(kButtonDelete, deleteEnabled);
+            ui.Toolbar1->SetButtonEnabled(kButtonAdd, true);
+            throw;
+        }
         if (cancel) {
             // The row shows what is stored, never a time the host refused.
-            zoom.SetTextMatrix(row, 0, dt::Format(*dateOld, "hh:mm", instance.locale()));
+            showStored();
         } else {
             // A later change or delete of this row starts from the new time.
-            zoom.SetTextMatrix(row, 2, DayGridDateTimeText(dateNew));
+            if (sameRow()) zoom.SetTextMatrix(row, 2, DayGridDateTimeText(dateNew));
             RefreshControl(instance);
         }
-        s.SkipLostFocus = true;
     }
     ui.Toolbar1->SetButtonEnabled(kButtonAdd, true);
 }
@@ -139,7 +155,14 @@ void ClockValidate(Instance& instance, bool& cancel) {
     if (!ParseClockTime(text)) {
         RaiseIncorrectTime(instance, text);
         cancel = true;
+        return;
     }
+    // The focus is about to leave, and a toolkit may handle the click that
+    // takes it before it reports the loss: the time is committed now, for
+    // the row it was typed into, and the lost focus that follows finds it
+    // done.
+    CommitTime(instance);
+    instance.state.SkipLostFocus = true;
 }
 
 void ClockLostFocus(Instance& instance) {

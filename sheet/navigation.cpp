@@ -32,6 +32,9 @@ void GridEnterCell(Instance& instance) {
     // loading); only the user's moves select a day.
     if (!instance.ui.Grid->Redraw()) return;
     instance.state.DateValue = CellDate(instance);
+    // The day the user chose is the one a deferred refresh puts back.
+    instance.state.SavedRow = static_cast<std::int16_t>(instance.ui.Grid->Row());
+    instance.state.SavedCol = static_cast<std::int16_t>(instance.ui.Grid->Col());
 }
 
 void GridClick(Instance& instance) {
@@ -76,16 +79,22 @@ void GridMouseUp(Instance& instance, int button, int /*shift*/, Twips x, Twips y
 void Timer1Tick(Instance& instance) {
     // Off first: a refresh that fails is not repeated every 100 ms.
     instance.ui.Timer1->SetEnabled(false);
+    State& s = instance.state;
+    // The refresh happens while the user works on: it leaves the focus where
+    // it is.
+    s.KeepFocus = true;
     WithErrorBox(instance, kLoadErrorCode, [&] {
         RefreshControl(instance);
         FlexGrid& grid = *instance.ui.Grid;
-        const State& s = instance.state;
-        if (!IsDayCell(grid, s.SavedRow, s.SavedCol)) return;
+        // Each move below passes the cell-entered handler, which saves it.
+        const int row = s.SavedRow, col = s.SavedCol;
+        if (!IsDayCell(grid, row, col)) return;
         // Redraw is on again: each move goes through the cell-entered
         // handler, so DateValue ends as the restored cell's date.
-        grid.SetCol(s.SavedCol);
-        grid.SetRow(s.SavedRow);
+        grid.SetCol(col);
+        grid.SetRow(row);
     });
+    s.KeepFocus = false;
 }
 
 } // namespace agendor

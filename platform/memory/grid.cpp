@@ -13,6 +13,7 @@ MemoryGrid::MemoryGrid(std::shared_ptr<WidgetContext> context, std::string name,
                        int rows, int cols)
     : MemoryWidget(std::move(context), std::move(name), placement, visible), cols_(cols), row_(rows > 1 ? 1 : 0) {
     if (rows < 1 || cols < 1) throw Error(kInvalidPropertyValue);
+    SetTabStop(true);
     cells_.assign(static_cast<std::size_t>(rows), std::vector<Cell>(static_cast<std::size_t>(cols)));
     rowHeights_.assign(static_cast<std::size_t>(rows), kDefaultRowHeight);
     colWidths_.assign(static_cast<std::size_t>(cols), kDefaultColWidth);
@@ -149,7 +150,7 @@ bool MemoryGrid::UserClickCell(int row, int col) {
     CheckRow(row);
     CheckCol(col);
     RequireShown("UserClickCell");
-    if (!UserFocus()) return false;
+    if (!TakeFocus()) return false;
     if (row >= 1) MoveTo(row, col);
     RaiseMouseUp(1, CentreX(col), CentreY(row));
     if (events.Click) events.Click();
@@ -167,7 +168,7 @@ bool MemoryGrid::UserDblClickCell(int row, int col) {
 
 bool MemoryGrid::UserRightClick(Twips x, Twips y) {
     RequireShown("UserRightClick");
-    if (!UserFocus()) return false;
+    if (!TakeFocus()) return false;
     RaiseMouseUp(2, x, y);
     Context().ProcessEvents();
     return true;

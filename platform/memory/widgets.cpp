@@ -33,6 +33,12 @@ void WidgetContext::ProcessEvents() {
                 next.widget->OnLostFocus();
             }
             break;
+        case Pending::Lost:
+            next.widget->OnLostFocus();
+            break;
+        case Pending::Got:
+            if (focused_ == next.widget) next.widget->OnGotFocus();
+            break;
         case Pending::Other:
             if (next.notification) next.notification();
             break;
@@ -62,7 +68,40 @@ void WidgetContext::Move(MemoryWidget* target) {
     if (target && focused_ == target) target->OnGotFocus();
 }
 
+bool WidgetContext::Take(MemoryWidget* target) {
+    if (target == focused_) return true;
+    if (focused_) {
+        bool cancel = false;
+        focused_->OnValidate(cancel);
+        if (cancel) {
+            ++refused_;
+            return false;
+        }
+    }
+    // Validate may have hidden the target or moved the focus: the press
+    // gives it to the widget clicked all the same, when it can take it.
+    if (target == focused_ || !target->CanTakeFocus()) return true;
+    if (focused_) pending_.push_back({Pending::Lost, focused_, {}});
+    focused_ = target;
+    pending_.push_back({Pending::Got, target, {}});
+    return true;
+}
+
+void WidgetContext::FocusNextAfterHiding() {
+    MemoryWidget* hidden = focused_;
+    const auto at = std::find(chain_.begin(), chain_.end(), hidden);
+    MemoryWidget* next = nullptr;
+    for (std::size_t i = 1; at != chain_.end() && i < chain_.size() && !next; ++i) {
+        MemoryWidget* w = chain_[(static_cast<std::size_t>(at - chain_.begin()) + i) % chain_.size()];
+        if (w->TabStop() && w->CanTakeFocus()) next = w;
+    }
+    focused_ = next;
+    if (hidden) pending_.push_back({Pending::Lost, hidden, {}});
+    if (next) pending_.push_back({Pending::Got, next, {}});
+}
+
 void WidgetContext::Forget(MemoryWidget* widget) {
+    std::erase(chain_, widget);
     if (focused_ == widget) focused_ = nullptr;
     std::erase_if(pending_, [widget](const Pending& p) { return p.kind != Pending::Other && p.widget == widget; });
 }
@@ -78,6 +117,7 @@ MemoryWidget::MemoryWidget(std::shared_ptr<WidgetContext> context, std::string n
       container_(container),
       z_(context_->NextZ()) {
     if (placement.width < 0 || placement.height < 0) throw Error(kInvalidPropertyValue);
+    context_->Register(this);
 }
 
 MemoryWidget::~MemoryWidget() { context_->Forget(this); }
@@ -100,7 +140,7 @@ void MemoryWidget::SetVisible(bool v) {
         MemoryWidget* focused = context_->Focused();
         for (MemoryWidget* w = focused; w; w = w->container_)
             if (w == this) {
-                context_->PostFocusLoss(focused);
+                context_->FocusNextAfterHiding();
                 break;
             }
     }
@@ -129,10 +169,16 @@ void MemoryWidget::SetFocus() {
 }
 
 bool MemoryWidget::UserFocus() {
-    if (!CanTakeFocus()) throw std::logic_error(name_ + " cannot take the focus");
-    context_->PostFocus(this);
+    if (!TakeFocus()) return false;
     context_->ProcessEvents();
     return HasFocus();
+}
+
+bool MemoryWidget::TakeFocus() {
+    // What was posted before the user acts has been delivered by then.
+    context_->ProcessEvents();
+    if (!CanTakeFocus()) throw std::logic_error(name_ + " cannot take the focus");
+    return context_->Take(this);
 }
 
 void MemoryWidget::RequireShown(const char* action) const {
@@ -172,7 +218,9 @@ void RaiseKey(const EditEvents& events, int keyCode, int shift) {
 
 MemoryMaskedEdit::MemoryMaskedEdit(std::shared_ptr<WidgetContext> context, std::string name, Placement placement,
                                    bool visible)
-    : MemoryWidget(std::move(context), std::move(name), placement, visible) {}
+    : MemoryWidget(std::move(context), std::move(name), placement, visible) {
+    SetTabStop(true);
+}
 
 std::string MemoryMaskedEdit::Empty() const {
     std::string empty = mask_;
@@ -255,7 +303,9 @@ void MemoryMaskedEdit::UserKey(int keyCode, int shift) {
 
 MemoryComboBox::MemoryComboBox(std::shared_ptr<WidgetContext> context, std::string name, Placement placement,
                                bool visible)
-    : MemoryWidget(std::move(context), std::move(name), placement, visible) {}
+    : MemoryWidget(std::move(context), std::move(name), placement, visible) {
+    SetTabStop(true);
+}
 
 void MemoryComboBox::SetText(const std::string& text) {
     const auto found = std::find(list_.begin(), list_.end(), text);
@@ -289,7 +339,7 @@ void MemoryComboBox::SetListIndex(int index) {
 
 void MemoryComboBox::UserChoose(int index) {
     if (index < 0 || index >= ListCount()) throw std::logic_error("UserChoose: no list entry " + std::to_string(index));
-    if (!UserFocus()) return;
+    if (!TakeFocus()) return;
     text_ = list_[static_cast<std::size_t>(index)];
     listIndex_ = index;
     if (Click) Click();

@@ -3,14 +3,22 @@
 // ways the control can observe:
 //
 // - Focus notifications are posted, not raised inside the call that causes
-//   them. SetFocus, hiding the focused widget and the user's clicks queue a
-//   focus move on the widgets' shared WidgetContext; ProcessEvents (the
-//   message loop going idle) carries the moves out: Validate of the widget
-//   that holds the focus (Cancel keeps it there), then its LostFocus, then
-//   GotFocus of the new one. Every User... helper runs ProcessEvents before
-//   it returns, so a commit started by a key is finished before the
-//   LostFocus it causes arrives, as on the desktop.
-// - Hiding the focused widget leaves the focus with no widget.
+//   them. SetFocus and hiding the focused widget queue a focus move on the
+//   widgets' shared WidgetContext; ProcessEvents (the message loop going
+//   idle) carries the moves out: Validate of the widget that holds the
+//   focus (Cancel keeps it there), then its LostFocus, then GotFocus of the
+//   new one. Every User... helper runs ProcessEvents before it returns, so a
+//   commit started by a key is finished before the LostFocus it causes
+//   arrives, as on the desktop.
+// - A user's click that takes the focus is asked of Validate at once (a
+//   refusal swallows the click); then the focus moves, the click itself is
+//   handled, and only then do LostFocus and GotFocus arrive, as Qt delivers
+//   a press and release that come together. The click is handled even when
+//   Validate or a handler moved the focus elsewhere meanwhile.
+// - Hiding the focused widget gives the focus at once to the next widget of
+//   the tab chain (the edit boxes and grids in the order they were made)
+//   that can take it; its LostFocus and the other's GotFocus are posted, and
+//   Validate is not asked, as nothing it showed is left to check.
 // - Events that the widget raises on a change of its own state (EnterCell,
 //   Change) are raised synchronously from inside the call, so a handler
 //   re-enters its caller.
@@ -43,6 +51,10 @@ public:
     void PostFocus(MemoryWidget* target);
     // Queues the loss of the focus by widget if it still holds it then.
     void PostFocusLoss(MemoryWidget* widget);
+    // A user's click on target: Validate of the focused widget now (false
+    // when it refuses), then the focus is target's at once, with LostFocus
+    // and GotFocus queued behind whatever the click raises.
+    bool Take(MemoryWidget* target);
     // Queues any other notification.
     void Post(std::function<void()> notification);
     bool HasPendingEvents() const { return !pending_.empty(); }
@@ -52,12 +64,17 @@ public:
     void ProcessEvents();
     // A widget going away: it neither holds nor receives the focus any more.
     void Forget(MemoryWidget* widget);
+    // A widget made: it joins the tab chain when tabStop.
+    void Register(MemoryWidget* widget) { chain_.push_back(widget); }
+    // The focused widget is hidden: the next tab stop after it takes the
+    // focus (none when there is none).
+    void FocusNextAfterHiding();
     // Focus moves that Validate refused, for tests.
     int RefusedFocusMoves() const { return refused_; }
 
 private:
     struct Pending {
-        enum Kind { Move, Loss, Other } kind;
+        enum Kind { Move, Loss, Lost, Got, Other } kind;
         MemoryWidget* widget;
         std::function<void()> notification;
     };
@@ -67,6 +84,7 @@ private:
     long zCounter_ = 0;
     int refused_ = 0;
     std::deque<Pending> pending_;
+    std::vector<MemoryWidget*> chain_;  // in the order made
 };
 
 struct Placement {
@@ -120,6 +138,13 @@ public:
     // previous widget kept the focus. Raises std::logic_error when the
     // widget cannot take the focus.
     bool UserFocus();
+    // The focus part of a click: Validate, then the focus moves; the
+    // notifications wait for ProcessEvents. False when Validate refused.
+    bool TakeFocus();
+
+    // In the tab chain: the edit boxes and grids.
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
 
     // Called by WidgetContext when it delivers the focus notifications.
     virtual void OnValidate(bool& /*cancel*/) {}
@@ -137,6 +162,7 @@ private:
     bool enabled_ = true;
     MemoryWidget* container_;
     long z_;
+    bool tabStop_ = false;
 };
 
 class MemoryLabel final : public Label, public MemoryWidget {

@@ -60,14 +60,14 @@ QVariant GridShape::data(const QModelIndex& index, int role) const {
     return text;
 }
 
-void GridShape::Resize(int oldRows, int newRows) {
-    if (newRows > oldRows) {
-        beginInsertRows({}, oldRows, newRows - 1);
-        endInsertRows();
-    } else if (newRows < oldRows) {
-        beginRemoveRows({}, newRows, oldRows - 1);
-        endRemoveRows();
-    }
+void GridShape::Resize(int oldRows, int newRows, const std::function<void()>& change) {
+    // The view is told before the rows come or go and again after: between
+    // the two the row count it reads is still the old one.
+    if (newRows > oldRows) beginInsertRows({}, oldRows, newRows - 1);
+    else if (newRows < oldRows) beginRemoveRows({}, newRows, oldRows - 1);
+    change();
+    if (newRows > oldRows) endInsertRows();
+    else if (newRows < oldRows) endRemoveRows();
 }
 
 QtFlexGrid::QtFlexGrid(int rows, int cols, QWidget* parent)
@@ -171,9 +171,10 @@ void QtFlexGrid::SetRows(int rows) {
         selectionModel()->setCurrentIndex(shape_->index(rows - 1, col_), QItemSelectionModel::NoUpdate);
         syncing_ = false;
     }
-    cells_.resize(count, std::vector<Cell>(static_cast<std::size_t>(cols_)));
-    rowHeights_.resize(count, kDefaultRowHeight);
-    shape_->Resize(old, rows);
+    shape_->Resize(old, rows, [&] {
+        cells_.resize(count, std::vector<Cell>(static_cast<std::size_t>(cols_)));
+        rowHeights_.resize(count, kDefaultRowHeight);
+    });
     ApplySizes(std::min(old, rows), cols_);
     if (cutsCurrent) {
         row_ = rows - 1;
@@ -344,10 +345,11 @@ void QtFlexGrid::SetRedraw(bool redraw) {
 
 void QtFlexGrid::AddItem(const std::string& text) {
     const int old = Rows();
-    cells_.emplace_back(static_cast<std::size_t>(cols_));
-    cells_.back()[0].text = text;
-    rowHeights_.push_back(kDefaultRowHeight);
-    shape_->Resize(old, old + 1);
+    shape_->Resize(old, old + 1, [&] {
+        cells_.emplace_back(static_cast<std::size_t>(cols_));
+        cells_.back()[0].text = text;
+        rowHeights_.push_back(kDefaultRowHeight);
+    });
     ApplySizes(old, cols_);
     if (redraw_) viewport()->update();
 }

@@ -38,7 +38,9 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    void Resize(int oldRows, int newRows);
+    // Runs change, which makes the grid's row count newRows, inside the
+    // model's insert or remove notification.
+    void Resize(int oldRows, int newRows, const std::function<void()>& change);
 
 private:
     QtFlexGrid& grid_;

@@ -49,8 +49,11 @@ void QtTextBox::focusInEvent(QFocusEvent* e) {
 ValidateGate::ValidateGate(QWidget* owner, EditEvents& events) : QObject(owner), owner_(owner), events_(events) {}
 
 void ValidateGate::Arm() {
+    // A focus move that was validated already keeps that answer until its
+    // posted notification arrives, even when the widget has the focus back
+    // by then (a click that opened it again): asked then, Validate would
+    // judge the new content.
     Disarm();
-    validated_ = false;
     window_ = owner_->window()->windowHandle();
     if (window_) window_->installEventFilter(this);
 }

@@ -341,7 +341,8 @@ TEST(LoadDates, AValueJustShortOfMidnightStaysOnItsDayEverywhere) {
     const memory::MemoryGrid& zoom = f.surface.GridZoom;
     ASSERT_EQ(zoom.Rows(), 2);
     EXPECT_EQ(zoom.TextMatrix(1, 0), "23:59");
-    EXPECT_EQ(zoom.TextMatrix(1, 2), "11.03.2001 23:59:59.999");
+    // The hidden column holds the stored value to the bit.
+    EXPECT_EQ(zoom.TextMatrix(1, 2), "36961.99999999999");
     EXPECT_EQ(f.surface.txtToolbarTag.Text(), "So, 11.03.01");
     EXPECT_TRUE(f.messages().empty());
 }
@@ -610,7 +611,8 @@ TEST(HideDayGrid, HidesTheGroupAndDropsAPendingRow) {
 
 TEST(DayGridDateTimeText, ReadsBackToTheSameValue) {
     for (const DateTime value : {At(2001, 11, 14, 9, 30), At(1899, 12, 30), At(1850, 6, 1, 23, 59),
-                                 dt::FromYmdHms(2001, 3, 5, 7, 8, 9.25)}) {
+                                 dt::FromYmdHms(2001, 3, 5, 7, 8, 9.25), At(2001, 11, 14, 9) + 3e-9,
+                                 At(2001, 11, 14, 11, 30) + 0.029 / 86400}) {
         const std::string text = DayGridDateTimeText(value);
         EXPECT_EQ(ParseDayGridDateTime(text), value) << text;
     }

@@ -220,6 +220,33 @@ TEST_F(EditingTest, RetimeByClickingAnotherControlCommitsExactlyOnce) {
     EXPECT_EQ(events, std::vector<std::string>{"DateChange 7 14.11.2001 09:00:00 14.11.2001 08:15:00"});
 }
 
+TEST_F(EditingTest, ATimeOffTheMillisecondGridReachesTheHostAsStored) {
+    f.appointments[0].when = *f.appointments[0].when + 3e-9;
+    ShowDay(f.in());
+    Retime(1, "0815");
+    ASSERT_EQ(events.size(), 1u);
+    // The host found the record by the old date-time it was given.
+    EXPECT_EQ(f.appointments[0].when, At(2001, 11, 14, 8, 15));
+}
+
+TEST_F(EditingTest, AThrowingDateChangeShowsTheStoredTimeAndTheButtonsAsBefore) {
+    f.control.Events().DateChange = [](std::int32_t, DateTime, DateTime, bool&) { throw Error("Netz weg"); };
+    Retime(1, "0815");
+    EXPECT_EQ(DayRows()[0], "09:00 Abel");
+    EXPECT_EQ(f.messages().at(0).text, "Agendor-Fehlercode 1\r\nNetz weg");
+    EXPECT_TRUE(ButtonEnabled(kButtonDelete));
+    EXPECT_TRUE(ButtonEnabled(kButtonAdd));
+}
+
+TEST_F(EditingTest, AHostThatShowsTheDayInsideDateNewGetsTheStoredRowAndNoError) {
+    onDateNew = [this] { ShowDay(f.in()); };
+    AddWithTime("0930");
+    person().UserChoose(1);
+    EXPECT_TRUE(f.messages().empty());
+    EXPECT_EQ(DayRows(), (std::vector<std::string>{"09:00 Abel", "09:30 Meier", "11:30 Meier"}));
+    EXPECT_EQ(f.CellLines(3, 2), (std::vector<std::string>{"14", "09:00 Abel", "09:30 Meier", "11:30 Meier"}));
+}
+
 TEST_F(EditingTest, DeleteAcceptedRemovesTheRow) {
     ASSERT_TRUE(zoom().UserClickCell(2, 1));
     ASSERT_TRUE(Click(kButtonDelete));

@@ -2,6 +2,7 @@
 // person uses it: the month sheet with its lines and markers, the day grid
 // opened by a double click or a marker, Esc, the arrow keys, and the
 // events that reach the host.
+#include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QDir>
 #include <QMenu>
@@ -76,6 +77,10 @@ protected:
         widget = std::make_unique<AgendorWidget>(nullptr, &clock);
         widget->resize(545, 479);  // 8175 x 7185 twips
         surface = &widget->surface();
+        // Both grids keep Qt's model protocol through every refill.
+        for (QtFlexGrid* grid : {surface->Grid, surface->GridZoom})
+            testers.push_back(std::make_unique<QAbstractItemModelTester>(
+                grid->model(), QAbstractItemModelTester::FailureReportingMode::Fatal));
         testing::UseCalendarFile(*widget, path, messages);
         QObject::connect(widget.get(), &AgendorWidget::clicked, [this](double day) { clicks.push_back(day); });
         QObject::connect(widget.get(), &AgendorWidget::doubleClicked, [this](double day) { doubleClicks.push_back(day); });
@@ -93,6 +98,7 @@ protected:
     std::string path;
     std::unique_ptr<AgendorWidget> widget;
     QtSurface* surface = nullptr;
+    std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
     std::vector<std::string> messages;
     std::vector<double> clicks, doubleClicks;
 };

@@ -1,5 +1,6 @@
 // The flex grid on Qt, driven as the control drives it and clicked and
 // typed at as a person does.
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPainter>
@@ -23,6 +24,8 @@ protected:
     void SetUp() override {
         window.resize(800, 600);
         grid = new QtFlexGrid(7, 7, &window);
+        // Every change of the table's shape keeps Qt's model protocol.
+        tester = std::make_unique<QAbstractItemModelTester>(grid->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
         // 96 dpi: 15 twips per pixel, so a 1500-twip column is 100 pixels.
         ASSERT_EQ(window.logicalDpiX(), 96);
         grid->Place(0, 0, 7 * 1500, 400 + 6 * 1200);
@@ -47,6 +50,7 @@ protected:
 
     QWidget window;
     QtFlexGrid* grid = nullptr;
+    std::unique_ptr<QAbstractItemModelTester> tester;
     EventLog log;
 };
 
