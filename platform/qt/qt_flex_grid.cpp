@@ -426,17 +426,27 @@ void QtFlexGrid::PaintCell(QPainter& painter, const QRect& rect, int row, int co
     painter.restore();
 }
 
-bool QtFlexGrid::OnFixedRow(QPoint viewportPos) const {
-    return FirstShownRow() > 0 && viewportPos.y() < rowHeight(0);
+int QtFlexGrid::FixedRowBand() const {
+    if (FirstShownRow() == 0) return 0;
+    // Scrolled to the end, the view puts the last row on the bottom edge and
+    // the row under row 0 may stick out below it: that row is covered whole,
+    // never shown as a strip of cut text.
+    int band = rowHeight(0);
+    const int under = rowAt(band - 1);
+    if (under > 0) band = std::max(band, rowViewportPosition(under) + rowHeight(under));
+    return band;
 }
+
+bool QtFlexGrid::OnFixedRow(QPoint viewportPos) const { return viewportPos.y() < FixedRowBand(); }
 
 void QtFlexGrid::paintEvent(QPaintEvent* e) {
     QTableView::paintEvent(e);
-    if (FirstShownRow() == 0) return;
+    const int band = FixedRowBand();
+    if (band == 0) return;
     QPainter painter(viewport());
     for (int col = 0; col < cols_; ++col) {
         if (isColumnHidden(col)) continue;
-        PaintCell(painter, QRect(columnViewportPosition(col), 0, columnWidth(col), rowHeight(0)), 0, col);
+        PaintCell(painter, QRect(columnViewportPosition(col), 0, columnWidth(col), band), 0, col);
     }
 }
 

@@ -256,6 +256,13 @@ TEST_F(DayGridAsAPersonUsesIt, AddOnALongDayPutsTheEditorsOverTheNewRow) {
         QTest::qWait(300);
         DeliverPosted();
         ExpectEditorOver(Zoom().Rows() - 1);
+        // Scrolled to the end, no row sticks out under the header as a strip
+        // of cut text: the header covers it, in its grey.
+        const int header = Zoom().rowHeight(0);
+        const int under = Zoom().rowAt(header - 1);
+        const QImage shown = Zoom().viewport()->grab().toImage();
+        for (int y = header; y < Zoom().rowViewportPosition(under) + Zoom().rowHeight(under) - 1; ++y)
+            EXPECT_EQ(shown.pixelColor(Zoom().columnViewportPosition(0) + 1, y), QColor(0xC0, 0xC0, 0xC0)) << y;
         Screenshot(QStringLiteral("add-on-a-long-day-%1").arg(size.width()));
     }
 }
