@@ -87,14 +87,26 @@ bool WidgetContext::Take(MemoryWidget* target) {
     return true;
 }
 
+MemoryWidget* WidgetContext::NextTabStop(MemoryWidget* from) const {
+    const auto at = std::find(chain_.begin(), chain_.end(), from);
+    for (std::size_t i = 1; at != chain_.end() && i < chain_.size(); ++i) {
+        MemoryWidget* w = chain_[(static_cast<std::size_t>(at - chain_.begin()) + i) % chain_.size()];
+        if (w->TabStop() && w->CanTakeFocus()) return w;
+    }
+    return nullptr;
+}
+
+bool WidgetContext::UserTab() {
+    ProcessEvents();
+    MemoryWidget* next = NextTabStop(focused_);
+    const bool taken = !next || Take(next);
+    ProcessEvents();
+    return taken;
+}
+
 void WidgetContext::FocusNextAfterHiding() {
     MemoryWidget* hidden = focused_;
-    const auto at = std::find(chain_.begin(), chain_.end(), hidden);
-    MemoryWidget* next = nullptr;
-    for (std::size_t i = 1; at != chain_.end() && i < chain_.size() && !next; ++i) {
-        MemoryWidget* w = chain_[(static_cast<std::size_t>(at - chain_.begin()) + i) % chain_.size()];
-        if (w->TabStop() && w->CanTakeFocus()) next = w;
-    }
+    MemoryWidget* next = NextTabStop(hidden);
     focused_ = next;
     if (hidden) pending_.push_back({Pending::Lost, hidden, {}});
     if (next) pending_.push_back({Pending::Got, next, {}});

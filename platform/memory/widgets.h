@@ -69,6 +69,9 @@ public:
     // The focused widget is hidden: the next tab stop after it takes the
     // focus (none when there is none).
     void FocusNextAfterHiding();
+    // The user presses Tab: a click on the next tab stop that can take the
+    // focus, then the notifications. False when Validate refused.
+    bool UserTab();
     // Focus moves that Validate refused, for tests.
     int RefusedFocusMoves() const { return refused_; }
 
@@ -79,6 +82,7 @@ private:
         std::function<void()> notification;
     };
     void Move(MemoryWidget* target);
+    MemoryWidget* NextTabStop(MemoryWidget* from) const;
 
     MemoryWidget* focused_ = nullptr;
     long zCounter_ = 0;

@@ -145,6 +145,8 @@ public:
 protected:
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
+    // A person's keys arrive here, at the focus widget, and the combo box
+    // hands them to its line edit directly, past the event filter.
     void keyPressEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;

@@ -1,7 +1,9 @@
-// Editing appointments in the day grid as a person does it on the in-memory
-// widgets: each scenario is a sequence of clicks and keys, and what is
-// checked is what the host receives (type, every argument, order) and what
-// the control shows afterwards. The host stores what it accepts in the
+// Editing appointments in the day grid on the in-memory widgets: what the
+// shared script table (run on both backends, platform/qt/tests) cannot
+// say, because the host does more than store, the test reaches into the
+// control, or the fault lies in the core alone. What is checked is what
+// the host receives (type, every argument, order) and what the control
+// shows afterwards. The host stores what it accepts in the
 // fixture's appointment list, which the queries then read back. "Today" is
 // Wednesday 14 November 2001; the month sheet shows November 2001 (the 1st
 // is a Thursday: the 14th is row 3, column 2, the 20th row 4, column 1).
@@ -94,132 +96,6 @@ protected:
     std::int64_t nextId = 100;
 };
 
-TEST_F(EditingTest, AddThenChoosingAPersonStoresItAndShowsItAtOnce) {
-    AddWithTime("0930");
-    EXPECT_TRUE(events.empty());
-    EXPECT_EQ(zoom().TextMatrix(3, 0), "09:30");
-    EXPECT_TRUE(person().HasFocus());
-    person().UserChoose(1);
-    EXPECT_EQ(events, std::vector<std::string>{"DateNew 14.11.2001 09:30:00 2 Meier"});
-    EXPECT_EQ(DayRows(), (std::vector<std::string>{"09:00 Abel", "09:30 Meier", "11:30 Meier"}));
-    EXPECT_EQ(zoom().TextMatrix(2, 3), "100");
-    // The sheet shows it without waiting for the deferred refresh.
-    EXPECT_EQ(f.CellLines(3, 2), (std::vector<std::string>{"14", "09:00 Abel", "09:30 Meier", "11:30 Meier"}));
-    ExpectNothingPending();
-    EXPECT_FALSE(clock().Visible());
-    EXPECT_TRUE(ButtonEnabled(kButtonAdd));
-    EXPECT_TRUE(f.messages().empty());
-}
-
-TEST_F(EditingTest, AddThenEnterWithANameNotInTheListPassesPersonIdMinusOne) {
-    AddWithTime("1605");
-    person().UserTypeText("Nolte");
-    EXPECT_TRUE(ButtonEnabled(kButtonSave));
-    person().UserKey(13);
-    EXPECT_EQ(events, std::vector<std::string>{"DateNew 14.11.2001 16:05:00 -1 Nolte"});
-    EXPECT_EQ(f.CellLines(3, 2).back(), "16:05 Nolte");
-    // A typed name that is a whole entry of the list books that person.
-    AddWithTime("1700");
-    person().UserTypeText("Abel");
-    person().UserKey(13);
-    EXPECT_EQ(events.back(), "DateNew 14.11.2001 17:00:00 1 Abel");
-}
-
-TEST_F(EditingTest, SaveStoresTheTimeTheEditorShowsEvenWhenItWasNotCommitted) {
-    AddWithTime("0930");
-    person().UserTypeText("Nolte");
-    // Back into the time, typed over from the start, no Enter: the toolbar
-    // takes no focus, so the editor's text never reached the row.
-    ASSERT_TRUE(clock().UserFocus());
-    clock().SetCaret(0);
-    clock().UserType("1015");
-    ASSERT_TRUE(Click(kButtonSave));
-    EXPECT_EQ(events, std::vector<std::string>{"DateNew 14.11.2001 10:15:00 -1 Nolte"});
-    ExpectNothingPending();
-}
-
-TEST_F(EditingTest, SaveWithAnInvalidTimeTellsTheHost) {
-    AddWithTime("0930");
-    person().UserTypeText("Nolte");
-    ASSERT_TRUE(clock().UserFocus());
-    clock().SetCaret(0);
-    clock().UserType("2");  // "29:30"
-    ASSERT_TRUE(Click(kButtonSave));
-    EXPECT_EQ(events, std::vector<std::string>{"IncorrectTime 29:30"});
-    EXPECT_TRUE(f.state().NewPending);
-    EXPECT_TRUE(clock().HasFocus());
-    EXPECT_TRUE(f.messages().empty());
-}
-
-TEST_F(EditingTest, EscInTheTimeEditorDropsTheNewRow) {
-    ASSERT_TRUE(Click(kButtonAdd));
-    EXPECT_EQ(zoom().Rows(), 4);
-    EXPECT_EQ(zoom().TextMatrix(3, 2), "14.11.2001");
-    clock().UserKey(27);
-    EXPECT_TRUE(events.empty());
-    EXPECT_EQ(DayRows(), (std::vector<std::string>{"09:00 Abel", "11:30 Meier"}));
-    EXPECT_TRUE(zoom().HasFocus());
-    ExpectNothingPending();
-    EXPECT_FALSE(clock().Visible());
-    EXPECT_TRUE(ButtonEnabled(kButtonAdd));
-}
-
-TEST_F(EditingTest, EscInThePersonBoxDropsTheNewRowAndLeavesNoFlagBehind) {
-    AddWithTime("0930");
-    person().UserTypeText("Nie");
-    person().UserKey(27);
-    EXPECT_EQ(DayRows(), (std::vector<std::string>{"09:00 Abel", "11:30 Meier"}));
-    EXPECT_TRUE(zoom().HasFocus());
-    ExpectNothingPending();
-    EXPECT_FALSE(clock().Visible());
-    // The next time change is stored, not dropped.
-    Retime(1, "0945");
-    EXPECT_EQ(events, std::vector<std::string>{"DateChange 7 14.11.2001 09:00:00 14.11.2001 09:45:00"});
-}
-
-TEST_F(EditingTest, RetimeAcceptedMovesTheRowAndASecondRetimeStartsFromIt) {
-    ASSERT_TRUE(zoom().UserClickCell(1, 0));
-    // The editor lies exactly over the time cell and shows its time.
-    EXPECT_EQ(clock().Left(), zoom().Left() + zoom().ColPos(0));
-    EXPECT_EQ(clock().Top(), zoom().Top() + zoom().RowPos(1));
-    EXPECT_EQ(clock().Width(), zoom().ColWidth(0));
-    EXPECT_EQ(clock().Height(), person().Height());
-    EXPECT_EQ(clock().Text(), "09:00");
-    EXPECT_EQ(clock().Caret(), 0u);
-    clock().UserType("1015");
-    clock().UserKey(13);
-    EXPECT_EQ(DayRows()[0], "10:15 Abel");
-    EXPECT_EQ(f.CellLines(3, 2), (std::vector<std::string>{"14", "10:15 Abel", "11:30 Meier"}));
-    EXPECT_FALSE(clock().Visible());
-    Retime(1, "1045");
-    EXPECT_EQ(events, (std::vector<std::string>{"DateChange 7 14.11.2001 09:00:00 14.11.2001 10:15:00",
-                                                "DateChange 7 14.11.2001 10:15:00 14.11.2001 10:45:00"}));
-    // The host found the stored time each time, so both changes are stored.
-    EXPECT_EQ(f.appointments[0].when, At(2001, 11, 14, 10, 45));
-}
-
-TEST_F(EditingTest, RetimeCancelledShowsTheStoredTimeAgain) {
-    refuse = true;
-    Retime(2, "1200");
-    EXPECT_EQ(events, std::vector<std::string>{"DateChange 8 14.11.2001 11:30:00 14.11.2001 12:00:00"});
-    EXPECT_EQ(DayRows()[1], "11:30 Meier");
-    EXPECT_FALSE(ButtonEnabled(kButtonDelete));
-    EXPECT_TRUE(ButtonEnabled(kButtonAdd));
-}
-
-TEST_F(EditingTest, RetimeToTheSameTimeRaisesNothing) {
-    Retime(2, "1130");
-    EXPECT_TRUE(events.empty());
-    EXPECT_FALSE(clock().Visible());
-}
-
-TEST_F(EditingTest, RetimeByClickingAnotherControlCommitsExactlyOnce) {
-    ASSERT_TRUE(zoom().UserClickCell(1, 0));
-    clock().UserType("0815");
-    zoom().UserClickCell(2, 1);
-    EXPECT_EQ(events, std::vector<std::string>{"DateChange 7 14.11.2001 09:00:00 14.11.2001 08:15:00"});
-}
-
 TEST_F(EditingTest, ATimeOffTheMillisecondGridReachesTheHostAsStored) {
     f.appointments[0].when = *f.appointments[0].when + 3e-9;
     ShowDay(f.in());
@@ -247,15 +123,6 @@ TEST_F(EditingTest, AHostThatShowsTheDayInsideDateNewGetsTheStoredRowAndNoError)
     EXPECT_EQ(f.CellLines(3, 2), (std::vector<std::string>{"14", "09:00 Abel", "09:30 Meier", "11:30 Meier"}));
 }
 
-TEST_F(EditingTest, DeleteAcceptedRemovesTheRow) {
-    ASSERT_TRUE(zoom().UserClickCell(2, 1));
-    ASSERT_TRUE(Click(kButtonDelete));
-    EXPECT_EQ(events, std::vector<std::string>{"DateDel 8 14.11.2001 11:30:00 Meier"});
-    EXPECT_EQ(DayRows(), std::vector<std::string>{"09:00 Abel"});
-    EXPECT_EQ(f.CellLines(3, 2), (std::vector<std::string>{"14", "09:00 Abel"}));
-    EXPECT_FALSE(f.state().DeletePending);
-}
-
 TEST_F(EditingTest, DeleteCancelledLeavesNoFlagThatDropsTheNextRetime) {
     refuse = true;
     ASSERT_TRUE(zoom().UserClickCell(2, 1));
@@ -275,16 +142,6 @@ TEST_F(EditingTest, DeleteCancelledLeavesNoFlagThatDropsTheNextRetime) {
                                                 "DateDel 7 14.11.2001 09:00:00 Abel",
                                                 "DateChange 7 14.11.2001 09:00:00 14.11.2001 07:00:00"}));
     EXPECT_TRUE(f.messages().empty());
-}
-
-TEST_F(EditingTest, DeleteWithTheEditorOpenDropsItsText) {
-    ASSERT_TRUE(zoom().UserClickCell(1, 0));
-    clock().UserType("0700");
-    ASSERT_TRUE(Click(kButtonDelete));
-    EXPECT_EQ(events, std::vector<std::string>{"DateDel 7 14.11.2001 09:00:00 Abel"});
-    EXPECT_FALSE(clock().Visible());
-    EXPECT_EQ(DayRows(), std::vector<std::string>{"11:30 Meier"});
-    ExpectNothingPending();
 }
 
 TEST_F(EditingTest, DeleteOnThePendingRowEndsIt) {

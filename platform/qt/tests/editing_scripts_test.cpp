@@ -1,0 +1,323 @@
+// One table of editing scripts, run on both backends: the in-memory widgets
+// and the Qt widgets (a person's clicks through the window, keys to
+// QApplication::focusWidget()). Each script is what a person does in the
+// day grid of Wednesday 14 November 2001; what is checked is every event
+// the host receives (type, arguments, order) and what the control shows
+// afterwards. Every script runs with press and release of each click
+// arriving together and with the event loop between them, and the
+// deferred refresh (Timer1) gets its tick after every step. A difference
+// between the backends is a failing test. The month sheet: the 14th is row
+// 3, column 2, the 20th row 4, column 1.
+#include <QDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "agendor/data/day_grid.h"
+#include "agendor/platform/qt/agendor_widget.h"
+#include "agendor/platform/qt/qt_surface.h"
+#include "agendor/platform/qt/tests/qt_test_support.h"
+#include "tests/core/appointment_fixture.h"
+
+namespace agendor {
+namespace {
+
+using qt::testing::DeliverPosted;
+
+struct Script {
+    const char* name;
+    std::vector<std::string> steps;
+    std::vector<std::string> events;
+    // Day grid rows "hh:mm person" ('|' between), the open editors, the
+    // widget with the focus, the selected day and the sheet's current cell.
+    std::string after;
+    bool refuse = false;  // the host cancels every change
+};
+
+// The host: logs each event and stores what it accepts in the fixture's list.
+struct Host {
+    testing::AppointmentFixture data;
+    std::vector<std::string> events;
+    bool refuse = false;
+    std::int64_t nextId = 100;
+
+    Host() {
+        data.appointments = {{7, testing::At(2001, 11, 14, 9), "Abel"}, {8, testing::At(2001, 11, 14, 11, 30), "Meier"}};
+        data.persons = {{1, "Abel"}, {2, "Meier"}};
+    }
+    void Connect(AgendorEvents& e) {
+        auto when = [](DateTime v) { return DayGridDateTimeText(v); };
+        e.DateNew = [=, this](DateTime at, std::int32_t personId, const std::string& person, bool& cancel) {
+            events.push_back("DateNew " + when(at) + " " + std::to_string(personId) + " " + person);
+            cancel = refuse;
+            if (!cancel) data.appointments.push_back({nextId++, at, person});
+        };
+        e.DateChange = [=, this](std::int32_t id, DateTime from, DateTime to, bool& cancel) {
+            events.push_back("DateChange " + std::to_string(id) + " " + when(from) + " " + when(to));
+            cancel = refuse;
+            for (auto& a : data.appointments)
+                if (!cancel && a.id == id && a.when == from) a.when = to;
+        };
+        e.DateDel = [=, this](std::int32_t id, DateTime at, const std::string& person, bool& cancel) {
+            events.push_back("DateDel " + std::to_string(id) + " " + when(at) + " " + person);
+            cancel = refuse;
+            if (!cancel) std::erase_if(data.appointments, [id](const auto& a) { return a.id == id; });
+        };
+        e.IncorrectTime = [this](const std::string& text) { events.push_back("IncorrectTime " + text); };
+        e.Click = [=, this](DateTime day) { events.push_back("Click " + when(day)); };
+    }
+};
+
+std::string Describe(const FlexGrid& sheet, const FlexGrid& zoom, const Widget& clock, const std::string& clockText, const Widget& person,
+                     const std::string& personText, const std::string& focus, DateTime day) {
+    std::string rows;
+    for (int r = 1; zoom.Visible() && r < zoom.Rows(); ++r)
+        rows += (r > 1 ? "|" : "") + zoom.TextMatrix(r, 0) + " " + zoom.TextMatrix(r, 1);
+    return "rows=" + (zoom.Visible() ? rows : "-") + " clock=" + (clock.Visible() ? clockText : "-") +
+           " person=" + (person.Visible() ? personText : "-") + " focus=" + focus + " day=" +
+           dt::Format(day, "dd.mm", DefaultLocale()) + " cell=" + std::to_string(sheet.Row()) + "," +
+           std::to_string(sheet.Col());
+}
+
+// A person at one backend.
+class Desk {
+public:
+    explicit Desk(bool together) : together_(together) {}
+    virtual ~Desk() = default;
+    virtual void ClickCell(bool sheet, int row, int col) = 0;
+    virtual void ClickClock() = 0;
+    virtual void ClickButton(int index) = 0;
+    virtual void Choose(int index) = 0;
+    virtual void Type(const std::string& text) = 0;
+    virtual void Key(const std::string& key) = 0;
+    virtual void Tick() = 0;
+    virtual std::string After() = 0;
+    virtual std::vector<std::string> Boxes() = 0;
+
+    Host host;
+
+    void Run(const std::string& step) {
+        const std::string verb = step.substr(0, step.find(' '));
+        const std::string arg = step.size() > verb.size() ? step.substr(verb.size() + 1) : "";
+        if (verb == "cell" || verb == "sheet") ClickCell(verb == "sheet", arg[0] - '0', arg[2] - '0');
+        else if (verb == "clock") ClickClock();
+        else if (verb == "button") ClickButton(std::stoi(arg));
+        else if (verb == "choose") Choose(std::stoi(arg));
+        else if (verb == "type") Type(arg);
+        else Key(verb);
+        Tick();
+    }
+
+protected:
+    bool together_;
+};
+
+class MemoryDesk final : public Desk {
+public:
+    explicit MemoryDesk(bool together) : Desk(together) {
+        testing::AppointmentFixture& f = host.data;
+        host.Connect(f.control.Events());
+        f.control.Refresh();
+        f.surface.ProcessEvents();
+        f.surface.Grid.UserDblClickCell(3, 2);
+    }
+    memory::MemorySurface& ui() { return host.data.surface; }
+    void ClickCell(bool sheet, int row, int col) override {
+        memory::MemoryGrid& grid = sheet ? ui().Grid : ui().GridZoom;
+        // With the loop between press and release, the focus has moved
+        // before the click is handled.
+        if (!together_) {
+            if (!grid.TakeFocus()) return;
+            ui().ProcessEvents();
+        }
+        grid.UserClickCell(row, col);
+    }
+    void ClickClock() override {
+        if (ui().txtClock.UserFocus()) ui().txtClock.SetCaret(0);
+    }
+    void ClickButton(int index) override { ui().Toolbar1.UserClickButton(index); }
+    void Choose(int index) override { ui().cboPerson.UserChoose(index); }
+    void Type(const std::string& text) override {
+        if (ui().Focused() == &ui().txtClock) ui().txtClock.UserType(text);
+        else if (ui().Focused() == &ui().cboPerson) ui().cboPerson.UserTypeText(text);
+    }
+    void Key(const std::string& key) override {
+        if (key == "Tab") {
+            ui().context->UserTab();
+            return;
+        }
+        const int code = key == "Enter" ? 13 : 27;
+        if (ui().Focused() == &ui().txtClock) ui().txtClock.UserKey(code);
+        else if (ui().Focused() == &ui().cboPerson) ui().cboPerson.UserKey(code);
+        else if (auto* grid = dynamic_cast<memory::MemoryGrid*>(ui().Focused())) grid->UserKeyPress(code);
+    }
+    void Tick() override { ui().Timer1.FireTick(); }
+    std::string After() override {
+        const memory::MemoryWidget* focused = ui().Focused();
+        return Describe(ui().Grid, ui().GridZoom, ui().txtClock, ui().txtClock.Text(), ui().cboPerson, ui().cboPerson.Text(),
+                        focused ? focused->Name() : "-", host.data.state().DateValue);
+    }
+    std::vector<std::string> Boxes() override {
+        std::vector<std::string> texts;
+        for (const Message& m : host.data.messages()) texts.push_back(m.text);
+        return texts;
+    }
+};
+
+class FixedClock final : public Clock {
+public:
+    DateTime Now() const override { return memory::kDefaultNow; }
+};
+
+class QtDesk final : public Desk {
+public:
+    explicit QtDesk(bool together) : Desk(together), widget(nullptr, &clock) {
+        Agendor& control = widget.control();
+        testing::SetUpTestControl(control);
+        control.SetWorkspace(std::make_shared<memory::MemoryWorkspace>());
+        control.SetDatabase(host.data.database);
+        widget.surface().container.SetAnswerer([this](const Message& m) {
+            boxes.push_back(m.text);
+            return MessageResult::Ok;
+        });
+        host.Connect(control.Events());
+        widget.resize(545, 479);
+        qt::testing::ShowActive(widget);
+        control.Refresh();
+        DeliverPosted();
+        qt::testing::DoubleClick(ui().Grid->viewport(), ui().Grid->CellRect(3, 2).center());
+        DeliverPosted();
+    }
+    qt::QtSurface& ui() { return widget.surface(); }
+    void Click(QWidget* w, QPoint at) {
+        QWindow* window = widget.windowHandle();
+        const QPoint p = w->mapTo(&widget, at);
+        if (together_) {
+            QTest::mouseClick(window, Qt::LeftButton, {}, p);
+        } else {
+            QTest::mousePress(window, Qt::LeftButton, {}, p);
+            DeliverPosted();
+            QTest::mouseRelease(window, Qt::LeftButton, {}, p);
+        }
+        DeliverPosted();
+    }
+    void ClickCell(bool sheet, int row, int col) override {
+        qt::QtFlexGrid& grid = sheet ? *ui().Grid : *ui().GridZoom;
+        Click(grid.viewport(), grid.CellRect(row, col).center());
+    }
+    void ClickClock() override { Click(ui().txtClock, QPoint(2, ui().txtClock->height() / 2)); }
+    void ClickButton(int index) override { Click(ui().Toolbar1->ButtonWidget(index), QPoint(5, 5)); }
+    void Choose(int index) override {
+        QComboBox& box = *ui().cboPerson;
+        box.showPopup();
+        DeliverPosted();
+        QAbstractItemView* list = box.view();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(index, 0)).center());
+        DeliverPosted();
+    }
+    void Type(const std::string& text) override {
+        QTest::keyClicks(QApplication::focusWidget(), QString::fromStdString(text));
+        DeliverPosted();
+    }
+    void Key(const std::string& key) override {
+        const Qt::Key k = key == "Tab" ? Qt::Key_Tab : key == "Enter" ? Qt::Key_Return : Qt::Key_Escape;
+        QTest::keyClick(QApplication::focusWidget(), k);
+        DeliverPosted();
+    }
+    void Tick() override {
+        // The deferred refresh is due 100 ms after it was asked for.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !ui().Timer1->Enabled(); }, 5000));
+        DeliverPosted();
+    }
+    std::string After() override {
+        QWidget* focused = QApplication::focusWidget();
+        while (focused && focused->objectName().isEmpty()) focused = focused->parentWidget();
+        return Describe(*ui().Grid, *ui().GridZoom, *ui().txtClock, ui().txtClock->Text(), *ui().cboPerson,
+                        ui().cboPerson->Text(), focused ? focused->objectName().toStdString() : "-",
+                        widget.control().DateValue());
+    }
+    std::vector<std::string> Boxes() override { return boxes; }
+
+    FixedClock clock;
+    qt::AgendorWidget widget;
+    std::vector<std::string> boxes;
+};
+
+const char* const kStored = "09:00 Abel|11:30 Meier";
+
+const Script kScripts[] = {
+    {"AddChoose", {"button 2", "type 0930", "Enter", "choose 1"},
+     {"DateNew 14.11.2001 09:30:00 2 Meier"},
+     "rows=09:00 Abel|09:30 Meier|11:30 Meier clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
+    {"AddTypeANameNotListed", {"button 2", "type 1605", "Enter", "type Nolte", "Enter"},
+     {"DateNew 14.11.2001 16:05:00 -1 Nolte"},
+     "rows=09:00 Abel|11:30 Meier|16:05 Nolte clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
+    {"AddTypeAListedName", {"button 2", "type 1700", "Enter", "type Abel", "Enter"},
+     {"DateNew 14.11.2001 17:00:00 1 Abel"},
+     "rows=09:00 Abel|11:30 Meier|17:00 Abel clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
+    {"SaveTakesTheTimeTheEditorShows", {"button 2", "type 0930", "Enter", "type Nolte", "clock", "type 1015", "button 3"},
+     {"DateNew 14.11.2001 10:15:00 -1 Nolte"},
+     "rows=09:00 Abel|10:15 Nolte|11:30 Meier clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
+    {"SaveWithAnInvalidTime", {"button 2", "type 0930", "Enter", "type Nolte", "clock", "type 2", "button 3"},
+     {"IncorrectTime 29:30"},
+     "rows=09:00 Abel|11:30 Meier|09:30  clock=29:30 person=Nolte focus=txtClock day=14.11 cell=3,2"},
+    {"AMalformedTimeKeepsTheFocus", {"button 2", "type 2400", "Enter", "cell 1 1", "Tab", "sheet 4 1"},
+     {"IncorrectTime 24:00", "IncorrectTime 24:00", "IncorrectTime 24:00", "IncorrectTime 24:00"},
+     "rows=09:00 Abel|11:30 Meier|__:__  clock=24:00 person= focus=txtClock day=14.11 cell=3,2"},
+    {"EscInTheTimeEditorDropsTheNewRow", {"button 2", "type 09", "Esc"}, {},
+     std::string("rows=") + kStored + " clock=- person=- focus=GridZoom day=14.11 cell=3,2"},
+    {"EscInThePersonBoxThenRetime", {"button 2", "type 0930", "Enter", "type Nie", "Esc", "cell 1 0", "type 0945", "Enter"},
+     {"DateChange 7 14.11.2001 09:00:00 14.11.2001 09:45:00"},
+     "rows=09:45 Abel|11:30 Meier clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
+    {"RetimeTwice", {"cell 1 0", "type 1015", "Enter", "cell 1 0", "type 1045", "Enter"},
+     {"DateChange 7 14.11.2001 09:00:00 14.11.2001 10:15:00", "DateChange 7 14.11.2001 10:15:00 14.11.2001 10:45:00"},
+     "rows=10:45 Abel|11:30 Meier clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
+    {"RetimeRefused", {"cell 2 0", "type 1200", "Enter"},
+     {"DateChange 8 14.11.2001 11:30:00 14.11.2001 12:00:00"},
+     std::string("rows=") + kStored + " clock=- person=- focus=GridZoom day=14.11 cell=3,2", true},
+    {"RetimeToTheSameTime", {"cell 2 0", "type 1130", "Enter"}, {},
+     std::string("rows=") + kStored + " clock=- person=- focus=GridZoom day=14.11 cell=3,2"},
+    {"RetimeEndedByAnotherTimeCell", {"cell 1 0", "type 0815", "cell 2 0"},
+     {"DateChange 7 14.11.2001 09:00:00 14.11.2001 08:15:00"},
+     "rows=08:15 Abel|11:30 Meier clock=11:30 person=- focus=txtClock day=14.11 cell=3,2"},
+    {"RetimeEndedByTab", {"cell 1 0", "type 0815", "Tab"},
+     {"DateChange 7 14.11.2001 09:00:00 14.11.2001 08:15:00"},
+     "rows=08:15 Abel|11:30 Meier clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
+    {"RetimeEndedByTheSheet", {"cell 1 0", "type 0815", "sheet 4 1"},
+     {"DateChange 7 14.11.2001 09:00:00 14.11.2001 08:15:00", "Click 20.11.2001 00:00:00"},
+     "rows=- clock=- person=- focus=Grid day=20.11 cell=4,1"},
+    {"DeleteAccepted", {"cell 2 1", "button 1"}, {"DateDel 8 14.11.2001 11:30:00 Meier"},
+     "rows=09:00 Abel clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
+    {"DeleteWithTheEditorOpen", {"cell 1 0", "type 0700", "button 1"}, {"DateDel 7 14.11.2001 09:00:00 Abel"},
+     "rows=11:30 Meier clock=- person=- focus=Toolbar1 day=14.11 cell=3,2"},
+    {"APendingRowEndsWhenAnotherDayIsChosen", {"button 2", "type 0930", "Enter", "type Nolte", "sheet 4 1"},
+     {"Click 20.11.2001 00:00:00"}, "rows=- clock=- person=- focus=Grid day=20.11 cell=4,1"},
+};
+
+class EditingScript : public ::testing::TestWithParam<std::tuple<Script, bool>> {};
+
+TEST_P(EditingScript, RunsAlikeOnBothBackends) {
+    const auto& [script, together] = GetParam();
+    MemoryDesk memoryDesk(together);
+    QtDesk qtDesk(together);
+    for (Desk* desk : {static_cast<Desk*>(&memoryDesk), static_cast<Desk*>(&qtDesk)}) {
+        const char* backend = desk == &memoryDesk ? "memory" : "Qt";
+        desk->host.events.clear();
+        desk->host.refuse = script.refuse;
+        for (const std::string& step : script.steps) desk->Run(step);
+        EXPECT_EQ(desk->host.events, script.events) << backend;
+        EXPECT_EQ(desk->After(), script.after) << backend;
+        EXPECT_EQ(desk->Boxes(), std::vector<std::string>{}) << backend;
+    }
+    QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
+    qtDesk.widget.grab().save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/script-") + QLatin1String(script.name) + ".png");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Editing, EditingScript, ::testing::Combine(::testing::ValuesIn(kScripts), ::testing::Bool()),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "Together" : "LoopBetween");
+    });
+
+} // namespace
+} // namespace agendor
