@@ -13,7 +13,6 @@
 
 #include "agendor/data/day_grid.h"
 #include "agendor/editing/commands.h"
-#include "agendor/editing/time_entry.h"
 #include "tests/core/appointment_fixture.h"
 
 namespace agendor {
@@ -248,38 +247,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Ending{"ShowAnotherDay", [](EditingTest&, AppointmentFixture& f) { ShowDay(f.in()); }},
                       Ending{"Close", [](EditingTest&, AppointmentFixture& f) { HideDayGrid(f.in()); }}),
     [](const ::testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
-
-struct MalformedTime {
-    const char* name;
-    const char* digits;
-    const char* digitsFromMinutes;  // typed after a click before the minutes
-    const char* shown;
-};
-
-class MalformedTimeTest : public EditingTest, public ::testing::WithParamInterface<MalformedTime> {};
-
-TEST_P(MalformedTimeTest, EnterRaisesIncorrectTimeAndKeepsTheEditorOpen) {
-    ASSERT_TRUE(Click(kButtonAdd));
-    clock().UserType(GetParam().digits);
-    clock().SetCaret(3);
-    clock().UserType(GetParam().digitsFromMinutes);
-    ASSERT_EQ(clock().Text(), GetParam().shown);
-    clock().UserKey(13);
-    EXPECT_EQ(events, std::vector<std::string>{std::string("IncorrectTime ") + GetParam().shown});
-    EXPECT_TRUE(clock().HasFocus());
-    EXPECT_EQ(zoom().TextMatrix(3, 0), "__:__");
-    // Nor can the focus leave with it.
-    EXPECT_FALSE(zoom().UserClickCell(1, 1));
-    EXPECT_EQ(events.size(), 2u);
-    EXPECT_EQ(ParseClockTime(GetParam().shown).has_value(), false);
-}
-
-INSTANTIATE_TEST_SUITE_P(Editing, MalformedTimeTest,
-                         ::testing::Values(MalformedTime{"Hour24", "24", "00", "24:00"},
-                                           MalformedTime{"Minute60", "12", "60", "12:60"},
-                                           MalformedTime{"PartlyTyped", "1", "3", "1_:3_"},
-                                           MalformedTime{"Empty", "", "", "__:__"}),
-                         [](const ::testing::TestParamInfo<MalformedTime>& info) { return std::string(info.param.name); });
 
 TEST_F(EditingTest, AllowEditOffLeavesTimeCellsClosed) {
     f.control.SetAllowEdit(false);

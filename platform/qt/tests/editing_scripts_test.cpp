@@ -34,6 +34,8 @@ struct Script {
     bool refuse = false;  // the host cancels every change
 };
 
+void PrintTo(const Script& script, std::ostream* os) { *os << script.name; }
+
 // The host: logs each event and stores what it accepts in the fixture's list.
 struct Host {
     testing::AppointmentFixture data;
@@ -264,6 +266,12 @@ const Script kScripts[] = {
     {"AMalformedTimeKeepsTheFocus", {"button 2", "type 2400", "Enter", "cell 1 1", "Tab", "sheet 4 1"},
      {"IncorrectTime 24:00", "IncorrectTime 24:00", "IncorrectTime 24:00", "IncorrectTime 24:00"},
      "rows=09:00 Abel|11:30 Meier|__:__  clock=24:00 person= focus=txtClock day=14.11 cell=3,2"},
+    {"AMinuteOf60", {"button 2", "type 1260", "Enter"}, {"IncorrectTime 12:60"},
+     "rows=09:00 Abel|11:30 Meier|__:__  clock=12:60 person= focus=txtClock day=14.11 cell=3,2"},
+    {"APartlyTypedTime", {"button 2", "type 1", "Enter"}, {"IncorrectTime 1_:__"},
+     "rows=09:00 Abel|11:30 Meier|__:__  clock=1_:__ person= focus=txtClock day=14.11 cell=3,2"},
+    {"NoTimeTyped", {"button 2", "Enter"}, {"IncorrectTime __:__"},
+     "rows=09:00 Abel|11:30 Meier|__:__  clock=__:__ person= focus=txtClock day=14.11 cell=3,2"},
     {"EscInTheTimeEditorDropsTheNewRow", {"button 2", "type 09", "Esc"}, {},
      std::string("rows=") + kStored + " clock=- person=- focus=GridZoom day=14.11 cell=3,2"},
     {"EscInThePersonBoxThenRetime", {"button 2", "type 0930", "Enter", "type Nie", "Esc", "cell 1 0", "type 0945", "Enter"},
