@@ -29,12 +29,8 @@ protected:
         path_ = (std::filesystem::temp_directory_path() /
                  ("agendor-demo-" + std::to_string(::getpid()) + "-" + name + ".sqlite")).string();
         std::filesystem::remove(path_);
-        sqlite::SampleOptions options;
-        options.dateStorage = Storage();
-        options.persons = 5;
-        options.appointments = 20;
-        options.fromYear = options.toYear = 2027;
-        sqlite::CreateSampleDatabase(path_, options);
+        sqlite::CreateSampleDatabase(
+            path_, {.persons = 5, .appointments = 20, .fromYear = 2027, .toYear = 2027, .dateStorage = Storage()});
         store_ = std::make_unique<AppointmentStore>(path_, AppointmentTable{"Termine", "TerminID", "Datum", "Name", "PersonID"});
     }
     void TearDown() override {
