@@ -150,19 +150,16 @@ TEST(LoadDates, AFullCellGetsOneMarkerPerFurtherAppointmentInOrder) {
         lastZ = marker.z();
     }
     EXPECT_TRUE(f.messages().empty());
-}
-
-TEST(LoadDates, ASundayMarkerTouchesTheGridsRightEdge) {
-    AppointmentFixture f;
-    for (int i = 0; i < 5; ++i) f.appointments.push_back({i + 1, At(2001, 11, 18, 8 + i), "P"});
+    // A Sunday's marker touches the grid's right edge.
+    for (int i = 0; i < 5; ++i) f.appointments.push_back({i + 11, At(2001, 11, 18, 8 + i), "P"});
     f.control.Refresh();
-    ASSERT_EQ(f.state().MarkerCount, 1);
-    const memory::MemoryWidget& marker = f.surface.btnVorlage.Memory(1);
-    EXPECT_EQ(marker.Left() + marker.Width(), f.surface.Grid.Left() + f.surface.Grid.Width());
-    EXPECT_EQ(f.surface.btnVorlage.Tag(1), "18");
+    ASSERT_EQ(f.state().MarkerCount, 4);
+    const memory::MemoryWidget& sunday = f.surface.btnVorlage.Memory(4);
+    EXPECT_EQ(sunday.Left() + sunday.Width(), grid.Left() + grid.Width());
+    EXPECT_EQ(f.surface.btnVorlage.Tag(4), "18");
 }
 
-TEST(LoadDates, ANullInOneRecordDoesNotHideTheOthers) {
+TEST(LoadDates, ANullInOneRecordOrNoPersonFieldHidesNoAppointment) {
     AppointmentFixture f;
     f.appointments = {{1, At(2001, 11, 14, 9), std::nullopt},
                       {2, std::nullopt, "Ohne Datum"},
@@ -172,17 +169,10 @@ TEST(LoadDates, ANullInOneRecordDoesNotHideTheOthers) {
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[1], "09:00 ");
     EXPECT_EQ(lines[2], "10:00 Meier");
-    EXPECT_TRUE(f.messages().empty());
-}
-
-TEST(LoadDates, AnEmptyPersonFieldShowsTheAppointmentsWithoutPerson) {
-    AppointmentFixture f;
-    f.appointments = {{1, At(2001, 11, 14, 9), "Meier"}};
+    // An empty person field shows the appointments without person.
     f.control.SetFieldDatesPerson("");
     f.control.Refresh();
-    const std::vector<std::string> lines = f.CellLines(3, 2);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1], "09:00 ");
+    EXPECT_EQ(f.CellLines(3, 2), (std::vector<std::string>{"14", "09:00 ", "10:00 "}));
     EXPECT_TRUE(f.messages().empty());
 }
 
@@ -250,7 +240,7 @@ TEST(LoadDates, NoAppointmentIdFieldSendsNoQueryButStillSelects) {
     EXPECT_EQ(f.surface.Grid.Col(), 2);
 }
 
-TEST(LoadDates, SelectsTodaysCellAndKeepsDateValue) {
+TEST(LoadDates, SelectsTodaysCellOrElseTheSelectedDayNumberAndKeepsDateValue) {
     AppointmentFixture f;
     f.control.SetDateValue(At(2001, 11, 5, 16, 30));
     f.control.Refresh();
@@ -263,10 +253,7 @@ TEST(LoadDates, SelectsTodaysCellAndKeepsDateValue) {
     ShowDay(f.in());
     EXPECT_EQ(f.surface.txtToolbarTag.Text(), "Mi, 14.11.01");
     EXPECT_EQ(f.state().ShownDay, At(2001, 11, 14));
-}
 
-TEST(LoadDates, WithoutTodaySelectsTheCellOfTheSelectedDayNumber) {
-    AppointmentFixture f;
     f.control.SetDateValue(At(2001, 8, 5, 12));
     f.control.Refresh();
     // August 2001 begins on a Wednesday: the 5th is row 1, column 6. The
