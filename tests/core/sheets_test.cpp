@@ -83,18 +83,15 @@ TEST_F(SheetFixture, MonthSheetUsesOnlyYearAndMonthAndLabelsThem) {
     EXPECT_EQ(ui.lblMonat.Caption(), "März 2001");
 }
 
-TEST_F(SheetFixture, MonthRowsShareTheHeightAndTheLastTakesTheRemainder) {
+TEST_F(SheetFixture, MonthRowsShareTheHeightTheLastTakesTheRemainderNoneIsNegative) {
     Month(Date(2001, 10, 1));
     // Grid height 6735 after the resize: (6735 - 400) / 6 = 1055.8 -> 1056.
     ASSERT_EQ(ui.Grid.Height(), 6735);
     for (int row = 1; row <= 5; ++row) EXPECT_EQ(ui.Grid.RowHeight(row), 1056) << row;
     // 6735 - (400 + 5 * 1056) - 15 (one pixel).
     EXPECT_EQ(ui.Grid.RowHeight(6), 1040);
-}
-
-TEST_F(SheetFixture, AGridLowerThanItsHeaderGetsNoNegativeRowHeights) {
     // The container made the control so low that the grid is lower than
-    // its header row.
+    // its header row: no negative row heights.
     ui.Grid.SetHeight(300);
     EXPECT_NO_THROW(Month(Date(2001, 10, 1)));
     for (int row = 1; row <= 6; ++row) EXPECT_EQ(ui.Grid.RowHeight(row), 0) << row;
@@ -207,7 +204,7 @@ TEST_F(SheetFixture, ColoursShowPastDaysWeekendsAndToday) {
 
 // --- Named days ---------------------------------------------------------------
 
-TEST_F(SheetFixture, NamedDaysFollowTheDayNumberCutToTheColumn) {
+TEST_F(SheetFixture, NamedDaysFollowTheDayNumberCutToTheColumnOrNotAtAll) {
     SetToday(Date(2001, 1, 1));
     // Column 1168 twips, limit 1168 - 150 = 1018: 11 characters of 90 twips.
     ASSERT_EQ(s().SheetColWidth, 1168);
@@ -221,9 +218,7 @@ TEST_F(SheetFixture, NamedDaysFollowTheDayNumberCutToTheColumn) {
     EXPECT_EQ(Cell(5, 2), "26 2. Weihn");
     EXPECT_EQ(Cell(5, 3), "27");
     EXPECT_EQ(Cell(6, 0), "31 Silveste");
-}
-
-TEST_F(SheetFixture, NamedDaysWholeInAWideColumnAndNoneWhenSwitchedOff) {
+    // Whole in a wide column, none when switched off.
     control.Resize(30000, 7185);
     Week(Date(2001, 10, 3));
     EXPECT_EQ(Cell(1, 2), "3 Tag der dt. Einheit");
@@ -292,7 +287,7 @@ TEST_F(SheetFixture, BuildUnloadsEveryMarkerButTheTemplate) {
     EXPECT_EQ(s().MarkerCount, 0);
 }
 
-TEST_F(SheetFixture, BuildRunsWithRedrawOffAndLeavesTheSelectionAlone) {
+TEST_F(SheetFixture, BuildRunsWithRedrawOffEvenWhenItFailsAndLeavesTheSelectionAlone) {
     std::vector<bool> redrawAtEnterCell;
     ui.Grid.events.EnterCell = [&] { redrawAtEnterCell.push_back(ui.Grid.Redraw()); };
     const DateTime selected = Date(2001, 3, 14) + 0.25;
@@ -304,9 +299,7 @@ TEST_F(SheetFixture, BuildRunsWithRedrawOffAndLeavesTheSelectionAlone) {
     EXPECT_TRUE(ui.Grid.Redraw());
     EXPECT_EQ(s().DateValue, selected);
     EXPECT_EQ(s().View, agMonat);
-}
-
-TEST_F(SheetFixture, RedrawIsBackOnWhenABuildFails) {
+    // Redraw is back on when a build fails.
     ui.Grid.events.EnterCell = [] { throw Error("Gitter defekt"); };
     EXPECT_THROW(Month(Date(2001, 3, 14)), Error);
     EXPECT_TRUE(ui.Grid.Redraw());
