@@ -204,7 +204,7 @@ TEST_F(NavigationTest, TheDeferredRefreshPutsTheCellBackAndSelectsItsDay) {
     EXPECT_TRUE(f.messages().empty());
 }
 
-TEST_F(NavigationTest, TheDeferredRefreshLeavesTheHeaderRowAlone) {
+TEST_F(NavigationTest, TheDeferredRefreshLeavesTheHeaderRowAndARowTheWeekSheetNoLongerHas) {
     Load(At(2001, 11, 5));
     f.surface.Timer1.SetEnabled(true);
     f.surface.Timer1.FireTick();
@@ -212,9 +212,7 @@ TEST_F(NavigationTest, TheDeferredRefreshLeavesTheHeaderRowAlone) {
     EXPECT_EQ(grid().Row(), 3);
     EXPECT_EQ(grid().Col(), 2);
     EXPECT_EQ(f.state().DateValue, At(2001, 11, 5));
-}
 
-TEST_F(NavigationTest, TheDeferredRefreshSkipsARowTheWeekSheetNoLongerHas) {
     Load(At(2001, 11, 14));
     grid().UserClickCell(5, 3);  // 29 November
     grid().UserLeave();
