@@ -100,7 +100,7 @@ TEST_F(ControlFixture, ResizeOfANarrowControlSkipsOnlyTheRefusedStatements) {
     EXPECT_NO_THROW(control.Resize(-5, 3));
 }
 
-TEST_F(ControlFixture, RequiredPropertiesAreCheckedInOrder) {
+TEST_F(ControlFixture, RequiredPropertiesAreCheckedInOrderAndRefreshWithoutThemBuildsNoSheet) {
     const std::vector<std::pair<std::string, std::function<void()>>> unset = {
         {"DataSourcePerson", [&] { control.SetDataSourcePerson(""); }},
         {"FieldSourcePerson", [&] { control.SetFieldSourcePerson(""); }},
@@ -128,19 +128,17 @@ TEST_F(ControlFixture, RequiredPropertiesAreCheckedInOrder) {
         EXPECT_EQ(m.buttons, MessageButtons::Ok);
         EXPECT_EQ(m.title, "");
     }
-    // The gate off: the check passes without a word.
-    ui.container.ClearRecords();
-    ui.container.SetUserMode(false);
-    EXPECT_TRUE(CheckRequiredProperties(in()));
-    EXPECT_TRUE(ui.container.Messages().empty());
-}
-
-TEST_F(ControlFixture, RefreshWithoutDataNamesTheFirstMissingPropertyAndBuildsNoSheet) {
+    // Refresh names the first missing property and builds no sheet.
     ui.container.ClearRecords();
     control.Refresh();
     ASSERT_EQ(ui.container.Messages().size(), 1u);
     EXPECT_EQ(ui.container.Messages()[0].text, "Set Property <DataSourcePerson> first!");
     EXPECT_EQ(ui.lblMonat.Caption(), "Monat Jahr");
+    // The gate off: the check passes without a word.
+    ui.container.ClearRecords();
+    ui.container.SetUserMode(false);
+    EXPECT_TRUE(CheckRequiredProperties(in()));
+    EXPECT_TRUE(ui.container.Messages().empty());
 }
 
 TEST_F(ControlFixture, FontPropertiesNotifyInTheirOrderAndKeepTheRealName) {
