@@ -287,14 +287,9 @@ TEST_F(ChangeHandlersTest, AnIdThatIsNotUniqueIsRefusedAsSuch) {
     EXPECT_EQ(store_->Delete(8, 46460.5), std::nullopt);
 }
 
-TEST(AppointmentStore, RefusesATableWithoutTheNamedFields) {
-    const std::string path = (std::filesystem::temp_directory_path() / "agendor-demo-fields.sqlite").string();
-    std::filesystem::remove(path);
-    sqlite::CreateSampleDatabase(path, sqlite::SampleOptions{.persons = 2, .appointments = 1});
-    EXPECT_THROW(AppointmentStore(path, AppointmentTable{"Termine", "TerminID", "Beginn", "Name", ""}), Error);
-    EXPECT_THROW(AppointmentStore("/nonexistent/dir/x.sqlite", AppointmentTable{"Termine", "TerminID", "Datum", "Name", ""}),
-                 Error);
-    std::filesystem::remove(path);
+TEST_F(ChangeHandlersTest, AStoreRefusesATableWithoutTheNamedFieldsOrAFileThatIsNotThere) {
+    EXPECT_THROW(AppointmentStore(path_, AppointmentTable{"Termine", "TerminID", "Beginn", "Name", ""}), Error);
+    EXPECT_THROW(AppointmentStore("/nonexistent/dir/x.sqlite", {"Termine", "TerminID", "Datum", "Name", ""}), Error);
 }
 
 } // namespace
