@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -19,27 +20,17 @@
 namespace agendor::demo {
 namespace {
 
-std::string Unslashed(std::string name) {
-    for (char& c : name)
-        if (c == '/') c = '-';
-    return name;
-}
-
 class ChangeHandlersTest : public ::testing::Test {
 protected:
     virtual sqlite::DateStorage Storage() const { return sqlite::DateStorage::Real; }
     void SetUp() override {
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::ranges::replace(name, '/', '-');
         path_ = (std::filesystem::temp_directory_path() /
-                 ("agendor-demo-" + std::to_string(::getpid()) + "-" +
-                  Unslashed(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".sqlite"))
-                    .string();
+                 ("agendor-demo-" + std::to_string(::getpid()) + "-" + name + ".sqlite")).string();
         std::filesystem::remove(path_);
-        sqlite::SampleOptions options;
-        options.dateStorage = Storage();
-        options.persons = 5;
-        options.appointments = 20;
-        options.fromYear = options.toYear = 2027;
-        sqlite::CreateSampleDatabase(path_, options);
+        sqlite::CreateSampleDatabase(
+            path_, {.persons = 5, .appointments = 20, .fromYear = 2027, .toYear = 2027, .dateStorage = Storage()});
         store_ = std::make_unique<AppointmentStore>(path_, AppointmentTable{"Termine", "TerminID", "Datum", "Name", "PersonID"});
     }
     void TearDown() override {
@@ -54,27 +45,31 @@ protected:
 
     // One value read from the file with a fresh connection, as another
     // program would see it after the change: as text, "" for no row.
-    std::string Text(const std::string& sql) {
+    template <typename Read>
+    auto Value(const std::string& sql, Read read) {
         sqlite3* db = nullptr;
         sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
         sqlite3_stmt* s = nullptr;
         sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr);
-        const unsigned char* text = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_text(s, 0) : nullptr;
-        std::string value = text ? reinterpret_cast<const char*>(text) : "";
+        auto value = read(s, sqlite3_step(s) == SQLITE_ROW);
         sqlite3_finalize(s);
         sqlite3_close(db);
         return value;
     }
-
+    std::string Text(const std::string& sql) {
+        return Value(sql, [](sqlite3_stmt* s, bool row) {
+            const unsigned char* text = row ? sqlite3_column_text(s, 0) : nullptr;
+            return std::string(text ? reinterpret_cast<const char*>(text) : "");
+        });
+    }
     double Scalar(const std::string& sql) {
+        return Value(sql, [](sqlite3_stmt* s, bool row) { return row ? sqlite3_column_double(s, 0) : -1; });
+    }
+    void Execute(const std::string& sql) {
         sqlite3* db = nullptr;
-        sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr);
-        double value = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_double(s, 0) : -1;
-        sqlite3_finalize(s);
+        sqlite3_open(path_.c_str(), &db);
+        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
         sqlite3_close(db);
-        return value;
     }
 
     std::string path_;
@@ -82,13 +77,17 @@ protected:
     std::vector<std::string> questions_, refusals_;
 };
 
-TEST_F(ChangeHandlersTest, DateNewInsertsTheAppointment) {
+TEST_F(ChangeHandlersTest, DateNewInsertsTheAppointmentButNoDateThatIsNoNumber) {
     const DateTime when = dt::FromYmdHms(2027, 3, 14, 9, 30, 0);
     bool cancel = false;
     Handlers().DateNew(when, 3, "Meier", cancel);
     EXPECT_FALSE(cancel);
     EXPECT_EQ(Scalar("SELECT count(*) FROM Termine"), 21);
     EXPECT_DOUBLE_EQ(Scalar("SELECT Datum FROM Termine WHERE Name = 'Meier' AND PersonID = 3"), when);
+    // A date that is no number is refused before it reaches the file.
+    Handlers().DateNew(std::nan(""), 1, "Albers", cancel);
+    EXPECT_TRUE(cancel);
+    EXPECT_EQ(Scalar("SELECT count(*) FROM Termine"), 21);
 }
 
 TEST_F(ChangeHandlersTest, DateChangeMovesOnlyTheStoredTime) {
@@ -188,13 +187,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 #undef BUSY
 
-TEST_F(ChangeHandlersTest, ADateThatIsNoNumberIsRefusedBeforeItReachesTheFile) {
-    bool cancel = false;
-    Handlers().DateNew(std::nan(""), 1, "Albers", cancel);
-    EXPECT_TRUE(cancel);
-    EXPECT_EQ(Scalar("SELECT count(*) FROM Termine"), 20);
-}
-
 // Every operation in each form a date field may keep its values in: the
 // store writes the field's own form, finds the rows the control shows, and
 // the engine reads the result.
@@ -213,13 +205,7 @@ protected:
 };
 
 TEST_P(StorageFormTest, EveryChangeIsStoredInTheFieldsFormAndReadBack) {
-    if (*GetParam().rewrite) {
-        sqlite3* db = nullptr;
-        sqlite3_open(path_.c_str(), &db);
-        sqlite3_exec(db, (std::string("UPDATE Termine SET Datum = ") + GetParam().rewrite).c_str(), nullptr, nullptr,
-                     nullptr);
-        sqlite3_close(db);
-    }
+    if (*GetParam().rewrite) Execute(std::string("UPDATE Termine SET Datum = ") + GetParam().rewrite);
     const auto engineDay = [&](DateTime day) {
         auto db = sqlite::SqliteDatabase::Open(path_);
         std::vector<std::string> rows;
@@ -285,13 +271,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A table whose ids are not unique: the change would hit two appointments.
 TEST_F(ChangeHandlersTest, AnIdThatIsNotUniqueIsRefusedAsSuch) {
-    sqlite3* db = nullptr;
-    sqlite3_open(path_.c_str(), &db);
-    sqlite3_exec(db,
-                 "CREATE TABLE Doppelt (TerminID INTEGER, Datum REAL, Name TEXT);"
-                 "INSERT INTO Doppelt VALUES (7, 46460.5, 'a'), (7, 46460.5, 'b'), (8, 46460.5, 'c')",
-                 nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    Execute("CREATE TABLE Doppelt (TerminID INTEGER, Datum REAL, Name TEXT);"
+            "INSERT INTO Doppelt VALUES (7, 46460.5, 'a'), (7, 46460.5, 'b'), (8, 46460.5, 'c')");
     store_ = std::make_unique<AppointmentStore>(path_, AppointmentTable{"Doppelt", "TerminID", "Datum", "Name", ""});
     const std::string notUnique =
         "Die Termin-ID 7 ist nicht eindeutig: 2 Termine in der Tabelle Doppelt tragen sie. Es wurde nichts geändert.";
@@ -306,14 +287,9 @@ TEST_F(ChangeHandlersTest, AnIdThatIsNotUniqueIsRefusedAsSuch) {
     EXPECT_EQ(store_->Delete(8, 46460.5), std::nullopt);
 }
 
-TEST(AppointmentStore, RefusesATableWithoutTheNamedFields) {
-    const std::string path = (std::filesystem::temp_directory_path() / "agendor-demo-fields.sqlite").string();
-    std::filesystem::remove(path);
-    sqlite::CreateSampleDatabase(path, sqlite::SampleOptions{.persons = 2, .appointments = 1});
-    EXPECT_THROW(AppointmentStore(path, AppointmentTable{"Termine", "TerminID", "Beginn", "Name", ""}), Error);
-    EXPECT_THROW(AppointmentStore("/nonexistent/dir/x.sqlite", AppointmentTable{"Termine", "TerminID", "Datum", "Name", ""}),
-                 Error);
-    std::filesystem::remove(path);
+TEST_F(ChangeHandlersTest, AStoreRefusesATableWithoutTheNamedFieldsOrAFileThatIsNotThere) {
+    EXPECT_THROW(AppointmentStore(path_, AppointmentTable{"Termine", "TerminID", "Beginn", "Name", ""}), Error);
+    EXPECT_THROW(AppointmentStore("/nonexistent/dir/x.sqlite", {"Termine", "TerminID", "Datum", "Name", ""}), Error);
 }
 
 } // namespace

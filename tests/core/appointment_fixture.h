@@ -75,20 +75,12 @@ public:
             return rows;
         }
         const std::vector<DateTime> dates = Literals(text);
-        DateTime from = 0, to = 0;
-        if (text.find("DateValue(") != std::string::npos && dates.size() == 1) {
-            from = dates[0];
-            to = dt::AddDays(from, 1);
-        } else if (dates.size() == 2) {
-            from = dates[0];
-            to = dates[1];
-        } else if (dates.size() == 1) {
-            // The last sheet of the calendar has no end to name.
-            from = dates[0];
-            to = 1e9;
-        } else {
-            throw Error("Unbekannte Abfrage: " + text);
-        }
+        if (dates.empty() || dates.size() > 2) throw Error("Unbekannte Abfrage: " + text);
+        // One day, a range, or the last sheet of the calendar, which has no end to name.
+        const DateTime from = dates[0];
+        const DateTime to = dates.size() == 2                               ? dates[1]
+                            : text.find("DateValue(") != std::string::npos ? dt::AddDays(from, 1)
+                                                                            : 1e9;
         std::vector<Appointment> chosen;
         for (const Appointment& a : appointments) {
             // Null dates are neither in nor out of a range in SQL; the

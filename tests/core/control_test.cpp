@@ -35,6 +35,14 @@ struct ControlFixture : ::testing::Test {
     }
 };
 
+// A second control on a surface of its own, as a reloaded form makes it.
+struct Reloaded {
+    MemorySurface ui;
+    Agendor control{ui.surface()};
+    explicit Reloaded(memory::MemoryPropertyStore&& store) { control.ReadProperties(store); }
+    explicit Reloaded(memory::MemoryPropertyStore& store) { control.ReadProperties(store); }
+};
+
 TEST_F(ControlFixture, NewInstanceHasDefaultsAndWeekdayHeadings) {
     EXPECT_EQ(control.View(), 2);
     EXPECT_EQ(control.DateValue(), dt::DateOnly(memory::kDefaultNow));
@@ -70,6 +78,10 @@ TEST_F(ControlFixture, ResizeLaysOutTheWorkedExample) {
     EXPECT_EQ(ui.lblMonat.Width(), 8175 - 1840);
     EXPECT_EQ(ui.Grid.Row(), 6);
     EXPECT_EQ(ui.Grid.Col(), 6);
+    // A week sheet's one row stretches.
+    ui.Grid.SetRows(2);
+    control.Resize(8175, 7185);
+    EXPECT_EQ(ui.Grid.RowHeight(1), 6735 - 400 - 15);
 }
 
 TEST_F(ControlFixture, ResizeOfANarrowControlSkipsOnlyTheRefusedStatements) {
@@ -88,13 +100,7 @@ TEST_F(ControlFixture, ResizeOfANarrowControlSkipsOnlyTheRefusedStatements) {
     EXPECT_NO_THROW(control.Resize(-5, 3));
 }
 
-TEST_F(ControlFixture, ResizeOfAWeekSheetStretchesItsOneRow) {
-    ui.Grid.SetRows(2);
-    control.Resize(8175, 7185);
-    EXPECT_EQ(ui.Grid.RowHeight(1), 6735 - 400 - 15);
-}
-
-TEST_F(ControlFixture, RequiredPropertiesAreCheckedInOrder) {
+TEST_F(ControlFixture, RequiredPropertiesAreCheckedInOrderAndRefreshWithoutThemBuildsNoSheet) {
     const std::vector<std::pair<std::string, std::function<void()>>> unset = {
         {"DataSourcePerson", [&] { control.SetDataSourcePerson(""); }},
         {"FieldSourcePerson", [&] { control.SetFieldSourcePerson(""); }},
@@ -122,6 +128,12 @@ TEST_F(ControlFixture, RequiredPropertiesAreCheckedInOrder) {
         EXPECT_EQ(m.buttons, MessageButtons::Ok);
         EXPECT_EQ(m.title, "");
     }
+    // Refresh names the first missing property and builds no sheet.
+    ui.container.ClearRecords();
+    control.Refresh();
+    ASSERT_EQ(ui.container.Messages().size(), 1u);
+    EXPECT_EQ(ui.container.Messages()[0].text, "Set Property <DataSourcePerson> first!");
+    EXPECT_EQ(ui.lblMonat.Caption(), "Monat Jahr");
     // The gate off: the check passes without a word.
     ui.container.ClearRecords();
     ui.container.SetUserMode(false);
@@ -129,15 +141,7 @@ TEST_F(ControlFixture, RequiredPropertiesAreCheckedInOrder) {
     EXPECT_TRUE(ui.container.Messages().empty());
 }
 
-TEST_F(ControlFixture, RefreshWithoutDataNamesTheFirstMissingPropertyAndBuildsNoSheet) {
-    ui.container.ClearRecords();
-    control.Refresh();
-    ASSERT_EQ(ui.container.Messages().size(), 1u);
-    EXPECT_EQ(ui.container.Messages()[0].text, "Set Property <DataSourcePerson> first!");
-    EXPECT_EQ(ui.lblMonat.Caption(), "Monat Jahr");
-}
-
-TEST_F(ControlFixture, FontPropertiesNotifyInTheirOrder) {
+TEST_F(ControlFixture, FontPropertiesNotifyInTheirOrderAndKeepTheRealName) {
     ui.container.ClearRecords();
     control.SetFont(std::make_shared<memory::MemoryFont>("Courier New", 9.6));
     EXPECT_EQ(changes(), (std::vector<std::string>{"Font", "Fontname", "Fontsize"}));
@@ -156,10 +160,7 @@ TEST_F(ControlFixture, FontPropertiesNotifyInTheirOrder) {
     ui.container.ClearRecords();
     control.SetFontname("Arial");
     EXPECT_EQ(changes(), (std::vector<std::string>{"Fontname", "Font"}));
-}
-
-TEST_F(ControlFixture, AFontNameThatCannotBeAppliedKeepsTheRealName) {
-    control.SetFont(std::make_shared<memory::MemoryFont>("Arial", 8.25));
+    // A font name that cannot be applied keeps the real name.
     ui.container.ClearRecords();
     control.SetFontname("No Such Face");
     EXPECT_EQ(control.Fontname(), "Arial");
@@ -195,39 +196,34 @@ TEST_F(ControlFixture, ViewOutsideOneToFiveIsRefusedBeforeAnythingChanges) {
 
 // The week sheet 26 Feb ... 4 Mar 2001 and 29 Dec 2003 ... 4 Jan 2004, written
 // directly so that only the date model is under test.
-struct CellDateCase {
-    const char* name;
-    const char* cells[7];
-    DateTime dateValue;
-    int col;
-    DateTime expected;
-};
+TEST_F(ControlFixture, CellDateReadsTheDateOfTheCurrentCellAcrossMonthsAndYears) {
+    const DateTime k2Mar2001 = 36952, k27Feb2001 = 36949, k2Jan2004 = 37988, k30Dec2003 = 37985;
+    const struct {
+        const char* name;
+        const char* cells[7];
+        DateTime dateValue;
+        int col;
+        DateTime expected;
+    } cases[] = {
 
-class CellDateTest : public ControlFixture, public ::testing::WithParamInterface<CellDateCase> {};
-
-TEST_P(CellDateTest, ReadsTheDateOfTheCurrentCell) {
-    const CellDateCase& c = GetParam();
+        {"EarlierMonthFromLater", {"26", "27", "28", "1", "2", "3", "4"}, k2Mar2001, 1, k27Feb2001},
+        {"LaterMonthFromLater", {"26", "27", "28", "1", "2", "3", "4"}, k2Mar2001, 5, k2Mar2001 + 1},
+        {"LaterMonthFromEarlier", {"26", "27", "28", "1", "2", "3", "4"}, k27Feb2001, 5, k2Mar2001 + 1},
+        {"PreviousYear", {"29", "30", "31", "1", "2", "3", "4"}, k2Jan2004, 0, k30Dec2003 - 1},
+        {"NextYear", {"29", "30", "31 Silvester", "1 Neujahrstag", "2", "3", "4"}, k30Dec2003, 3, k2Jan2004 - 1},
+        {"EmptyCellKeepsTimeOfDay", {"29", "30", "31", "", "2", "3", "4"}, k30Dec2003 + 0.75, 3, k30Dec2003 + 0.75},
+    };
     in().state.View = agWoche;
     ui.Grid.SetRows(2);
-    for (int col = 0; col < 7; ++col) ui.Grid.SetTextMatrix(1, col, c.cells[col]);
-    in().state.DateValue = c.dateValue;
     ui.Grid.SetRedraw(false);
     ui.Grid.SetRow(1);
-    ui.Grid.SetCol(c.col);
-    EXPECT_EQ(CellDate(in()), c.expected);
+    for (const auto& c : cases) {
+        for (int col = 0; col < 7; ++col) ui.Grid.SetTextMatrix(1, col, c.cells[col]);
+        in().state.DateValue = c.dateValue;
+        ui.Grid.SetCol(c.col);
+        EXPECT_EQ(CellDate(in()), c.expected) << c.name;
+    }
 }
-
-const DateTime k2Mar2001 = 36952, k27Feb2001 = 36949, k2Jan2004 = 37988, k30Dec2003 = 37985;
-INSTANTIATE_TEST_SUITE_P(
-    WeekAcrossMonths, CellDateTest,
-    ::testing::Values(
-        CellDateCase{"EarlierMonthFromLater", {"26", "27", "28", "1", "2", "3", "4"}, k2Mar2001, 1, k27Feb2001},
-        CellDateCase{"LaterMonthFromLater", {"26", "27", "28", "1", "2", "3", "4"}, k2Mar2001, 5, k2Mar2001 + 1},
-        CellDateCase{"LaterMonthFromEarlier", {"26", "27", "28", "1", "2", "3", "4"}, k27Feb2001, 5, k2Mar2001 + 1},
-        CellDateCase{"PreviousYear", {"29", "30", "31", "1", "2", "3", "4"}, k2Jan2004, 0, k30Dec2003 - 1},
-        CellDateCase{"NextYear", {"29", "30", "31 Silvester", "1 Neujahrstag", "2", "3", "4"}, k30Dec2003, 3, k2Jan2004 - 1},
-        CellDateCase{"EmptyCellKeepsTimeOfDay", {"29", "30", "31", "", "2", "3", "4"}, k30Dec2003 + 0.75, 3, k30Dec2003 + 0.75}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DayNumberOfText, ReadsTheLeadingDigitsOfTheFirstTwoCharacters) {
     EXPECT_EQ(DayNumberOfText("7 Tag der dt. Einheit"), 7);
@@ -349,28 +345,24 @@ TEST_F(ControlFixture, PropertiesSurviveAStoreRoundTrip) {
     EXPECT_FALSE(store.Contains("BackColor"));  // equal to its default
     EXPECT_FALSE(store.Contains("AllowEdit"));
 
-    MemorySurface ui2;
-    Agendor restored(ui2.surface());
-    restored.ReadProperties(store);
-    EXPECT_EQ(restored.View(), 1);
-    EXPECT_EQ(restored.BackcolorPast(), 0x123456u);
-    EXPECT_EQ(restored.DataSourceDates(), "Termine");
-    EXPECT_EQ(restored.DateValue(), dt::FromYmd(2001, 3, 14));
-    EXPECT_EQ(restored.Fontname(), "Courier New");
-    EXPECT_EQ(restored.Fontsize(), 11);
-    EXPECT_EQ(ui2.Grid.GridFont(), restored.Font());
+    Reloaded restored(store);
+    EXPECT_EQ(restored.control.View(), 1);
+    EXPECT_EQ(restored.control.BackcolorPast(), 0x123456u);
+    EXPECT_EQ(restored.control.DataSourceDates(), "Termine");
+    EXPECT_EQ(restored.control.DateValue(), dt::FromYmd(2001, 3, 14));
+    EXPECT_EQ(restored.control.Fontname(), "Courier New");
+    EXPECT_EQ(restored.control.Fontsize(), 11);
+    EXPECT_EQ(restored.ui.Grid.GridFont(), restored.control.Font());
 }
 
 TEST_F(ControlFixture, AnEmptyStoreGivesTheDefaultsAndAppliesFontAndPermissions) {
     memory::MemoryPropertyStore store;
-    MemorySurface ui2;
-    Agendor restored(ui2.surface());
-    restored.ReadProperties(store);
-    EXPECT_EQ(restored.View(), 2);
-    EXPECT_EQ(restored.Header(), "Kontakt");
-    EXPECT_EQ(restored.DateValue(), dt::DateOnly(memory::kDefaultNow));
-    EXPECT_NE(ui2.Grid.GridFont(), nullptr);
-    EXPECT_TRUE(restored.instance().state.MenuEnabled);
+    Reloaded restored(store);
+    EXPECT_EQ(restored.control.View(), 2);
+    EXPECT_EQ(restored.control.Header(), "Kontakt");
+    EXPECT_EQ(restored.control.DateValue(), dt::DateOnly(memory::kDefaultNow));
+    EXPECT_NE(restored.ui.Grid.GridFont(), nullptr);
+    EXPECT_TRUE(restored.control.instance().state.MenuEnabled);
 }
 
 TEST_F(ControlFixture, FontsizeAndFontnameSurviveSaveAndReloadAndLeaveTheAmbientFont) {
@@ -381,19 +373,14 @@ TEST_F(ControlFixture, FontsizeAndFontnameSurviveSaveAndReloadAndLeaveTheAmbient
     EXPECT_EQ(ambient->Name(), "Arial");
     memory::MemoryPropertyStore store;
     control.WriteProperties(store);
-    MemorySurface ui2;
-    Agendor restored(ui2.surface());
-    restored.ReadProperties(store);
-    EXPECT_EQ(restored.Fontsize(), 12);
-    EXPECT_EQ(restored.Fontname(), "Courier New");
+    Reloaded restored(store);
+    EXPECT_EQ(restored.control.Fontsize(), 12);
+    EXPECT_EQ(restored.control.Fontname(), "Courier New");
     // A reloaded instance without a stored font must not share the ambient
     // object either.
-    MemorySurface ui3;
-    Agendor plain(ui3.surface());
-    memory::MemoryPropertyStore empty;
-    plain.ReadProperties(empty);
-    plain.SetFontsize(14);
-    EXPECT_EQ(ui3.container.AmbientFont()->Size(), 8.25);
+    Reloaded plain{memory::MemoryPropertyStore()};
+    plain.control.SetFontsize(14);
+    EXPECT_EQ(plain.ui.container.AmbientFont()->Size(), 8.25);
 }
 
 TEST_F(ControlFixture, DateValueOutsideTheCalendarIsRefusedWhereItComesIn) {
@@ -442,16 +429,14 @@ TEST_F(ControlFixture, MenuItemFourAndToolbarFollowViewWhereverItIsSet) {
 
     memory::MemoryPropertyStore store;
     store.Set("View", std::int32_t{1});
-    MemorySurface ui2;
-    Agendor restored(ui2.surface());
-    restored.ReadProperties(store);
-    EXPECT_EQ(ui2.Kontextmenu.Item(4).caption, "Monatsansicht");
-    EXPECT_TRUE(ui2.Toolbar2.Button(1).pressed);
-    EXPECT_FALSE(ui2.Toolbar2.Button(2).pressed);
+    Reloaded restored(store);
+    EXPECT_EQ(restored.ui.Kontextmenu.Item(4).caption, "Monatsansicht");
+    EXPECT_TRUE(restored.ui.Toolbar2.Button(1).pressed);
+    EXPECT_FALSE(restored.ui.Toolbar2.Button(2).pressed);
     // Choosing item 4 in the restored week view switches to the month.
-    restored.Resize(8175, 7185);
-    KontextClick(restored.instance(), 4);
-    EXPECT_EQ(restored.View(), 2);
+    restored.control.Resize(8175, 7185);
+    KontextClick(restored.control.instance(), 4);
+    EXPECT_EQ(restored.control.View(), 2);
 }
 
 } // namespace

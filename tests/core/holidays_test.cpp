@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 
 #include "agendor/platform/date_time.h"
@@ -52,73 +51,33 @@ TEST(EasterSundayTest, AgreesWithMeeusInEveryYear) {
     }
 }
 
-struct NamedDayCase {
-    const char* test;
-    int year, month, day;
-    const char* name;
-};
-
-void PrintTo(const NamedDayCase& c, std::ostream* out) { *out << c.test; }
-
-class HolidayNameTest : public testing::TestWithParam<NamedDayCase> {};
-
-TEST_P(HolidayNameTest, NamesTheDay) {
-    const NamedDayCase& c = GetParam();
-    EXPECT_EQ(HolidayName(dt::FromYmd(c.year, c.month, c.day)), c.name);
+// The named days of 2001 (Easter on 15 April, 24 December a Monday), two
+// days of it without a name, the years where two rules meet (2006: 24
+// December a Sunday; 2008: Easter on 23 March, Ascension Day on 1 May), and
+// years at the ends of the range and outside the Easter table.
+TEST(HolidayNameTest, NamesTheDay) {
+    const struct {
+        int year, month, day;
+        const char* name;
+    } cases[] = {
+        {2001, 1, 1, "Neujahrstag"}, {2001, 1, 6, "Hl. drei Könige"}, {2001, 2, 28, "Aschermittwoch"},
+        {2001, 4, 13, "Karfreitag"}, {2001, 4, 15, "Ostersonntag"}, {2001, 4, 16, "Ostermontag"},
+        {2001, 5, 1, "Tag der Arbeit"}, {2001, 5, 24, "Christi Himmelfahrt"}, {2001, 6, 3, "Pfingstsonntag"},
+        {2001, 6, 4, "Pfingstmontag"}, {2001, 6, 14, "Fronleichnam"}, {2001, 8, 15, "Maria Himmelfahrt"},
+        {2001, 10, 3, "Tag der dt. Einheit"}, {2001, 11, 1, "Allerheiligen"}, {2001, 11, 18, "Volkstrauertag"},
+        {2001, 11, 21, "Buss und Bettag"}, {2001, 11, 25, "Totensonntag"}, {2001, 12, 2, "1. Advent"},
+        {2001, 12, 9, "2. Advent"}, {2001, 12, 16, "3. Advent"}, {2001, 12, 23, "4. Advent"},
+        {2001, 12, 24, "Hl. Abend"}, {2001, 12, 25, "1. Weihnachtstag"}, {2001, 12, 26, "2. Weihnachtstag"},
+        {2001, 12, 31, "Silvester"}, {2001, 1, 2, ""}, {2001, 3, 1, ""},
+        {2006, 12, 24, "4. Advent"}, {2006, 12, 3, "1. Advent"}, {2006, 11, 22, "Buss und Bettag"},
+        {2006, 12, 17, "3. Advent"}, {2008, 3, 23, "Ostersonntag"}, {2008, 5, 1, "Tag der Arbeit"},
+        {2008, 5, 11, "Pfingstsonntag"}, {2000, 3, 8, "Aschermittwoch"}, {100, 1, 1, "Neujahrstag"},
+        {9999, 12, 31, "Silvester"}, {2400, 4, 16, "Ostersonntag"}, {1583, 4, 10, "Ostersonntag"},
+        {1500, 12, 23, "4. Advent"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HolidayName(dt::FromYmd(c.year, c.month, c.day)), c.name) << c.day << '.' << c.month << '.' << c.year;
 }
-
-// 2001: Easter on 15 April, 24 December a Monday.
-INSTANTIATE_TEST_SUITE_P(
-    Y2001, HolidayNameTest,
-    testing::Values(NamedDayCase{"Neujahrstag", 2001, 1, 1, "Neujahrstag"},
-                    NamedDayCase{"HlDreiKoenige", 2001, 1, 6, "Hl. drei Könige"},
-                    NamedDayCase{"Aschermittwoch", 2001, 2, 28, "Aschermittwoch"},
-                    NamedDayCase{"Karfreitag", 2001, 4, 13, "Karfreitag"},
-                    NamedDayCase{"Ostersonntag", 2001, 4, 15, "Ostersonntag"},
-                    NamedDayCase{"Ostermontag", 2001, 4, 16, "Ostermontag"},
-                    NamedDayCase{"TagDerArbeit", 2001, 5, 1, "Tag der Arbeit"},
-                    NamedDayCase{"ChristiHimmelfahrt", 2001, 5, 24, "Christi Himmelfahrt"},
-                    NamedDayCase{"Pfingstsonntag", 2001, 6, 3, "Pfingstsonntag"},
-                    NamedDayCase{"Pfingstmontag", 2001, 6, 4, "Pfingstmontag"},
-                    NamedDayCase{"Fronleichnam", 2001, 6, 14, "Fronleichnam"},
-                    NamedDayCase{"MariaHimmelfahrt", 2001, 8, 15, "Maria Himmelfahrt"},
-                    NamedDayCase{"TagDerDtEinheit", 2001, 10, 3, "Tag der dt. Einheit"},
-                    NamedDayCase{"Allerheiligen", 2001, 11, 1, "Allerheiligen"},
-                    NamedDayCase{"Volkstrauertag", 2001, 11, 18, "Volkstrauertag"},
-                    NamedDayCase{"BussUndBettag", 2001, 11, 21, "Buss und Bettag"},
-                    NamedDayCase{"Totensonntag", 2001, 11, 25, "Totensonntag"},
-                    NamedDayCase{"Advent1", 2001, 12, 2, "1. Advent"},
-                    NamedDayCase{"Advent2", 2001, 12, 9, "2. Advent"},
-                    NamedDayCase{"Advent3", 2001, 12, 16, "3. Advent"},
-                    NamedDayCase{"Advent4", 2001, 12, 23, "4. Advent"},
-                    NamedDayCase{"HlAbend", 2001, 12, 24, "Hl. Abend"},
-                    NamedDayCase{"Weihnachtstag1", 2001, 12, 25, "1. Weihnachtstag"},
-                    NamedDayCase{"Weihnachtstag2", 2001, 12, 26, "2. Weihnachtstag"},
-                    NamedDayCase{"Silvester", 2001, 12, 31, "Silvester"},
-                    NamedDayCase{"January2", 2001, 1, 2, ""},
-                    NamedDayCase{"DayAfterAshWednesday", 2001, 3, 1, ""}),
-    [](const testing::TestParamInfo<NamedDayCase>& info) { return std::string(info.param.test); });
-
-INSTANTIATE_TEST_SUITE_P(
-    Coincidences, HolidayNameTest,
-    testing::Values(
-        // 2006: 24 December is a Sunday.
-        NamedDayCase{"ChristmasEveSunday2006", 2006, 12, 24, "4. Advent"},
-        NamedDayCase{"Advent1Of2006", 2006, 12, 3, "1. Advent"},
-        NamedDayCase{"BussUndBettag2006", 2006, 11, 22, "Buss und Bettag"},
-        NamedDayCase{"Advent3Of2006", 2006, 12, 17, "3. Advent"},
-        // 2008: Easter on 23 March, Ascension Day on 1 May.
-        NamedDayCase{"Easter2008", 2008, 3, 23, "Ostersonntag"},
-        NamedDayCase{"AscensionOnMayDay2008", 2008, 5, 1, "Tag der Arbeit"},
-        NamedDayCase{"Whitsun2008", 2008, 5, 11, "Pfingstsonntag"},
-        NamedDayCase{"AshWednesdayLeapYear2000", 2000, 3, 8, "Aschermittwoch"},
-        // Years at the ends of the range and outside the Easter table.
-        NamedDayCase{"FirstDayOfRange", 100, 1, 1, "Neujahrstag"},
-        NamedDayCase{"LastDayOfRange", 9999, 12, 31, "Silvester"},
-        NamedDayCase{"Easter2400", 2400, 4, 16, "Ostersonntag"},
-        NamedDayCase{"Easter1583", 1583, 4, 10, "Ostersonntag"},
-        NamedDayCase{"AdventBefore1583", 1500, 12, 23, "4. Advent"}),
-    [](const testing::TestParamInfo<NamedDayCase>& info) { return std::string(info.param.test); });
 
 TEST(HolidayNameTest, IgnoresTheTimeOfDay) {
     EXPECT_EQ(HolidayName(dt::FromYmdHms(2001, 10, 3, 15, 30, 0)), "Tag der dt. Einheit");

@@ -81,22 +81,18 @@ TEST_F(NavigationTest, DoubleClickShowsTheDayThenRaisesDblClickWithItsDate) {
     EXPECT_EQ(clicks[0], At(2001, 11, 20));
 }
 
-TEST_F(NavigationTest, ArrowKeysSelectEachDayTheyPass) {
+TEST_F(NavigationTest, ArrowKeysSelectEachDayTheyPassTheControlsOwnMovesNone) {
     Load(At(2001, 11, 14));
     grid().UserArrow(0, 1);
     EXPECT_EQ(f.state().DateValue, At(2001, 11, 15));
     grid().UserArrow(1, 0);
     EXPECT_EQ(f.state().DateValue, At(2001, 11, 22));
     EXPECT_TRUE(clicks.empty());
-}
-
-TEST_F(NavigationTest, TheControlsOwnMovesWithRedrawOffLeaveDateValue) {
-    Load(At(2001, 11, 5));
     grid().SetRedraw(false);
     grid().SetRow(5);
     grid().SetCol(4);
     GridEnterCell(f.in());
-    EXPECT_EQ(f.state().DateValue, At(2001, 11, 5));
+    EXPECT_EQ(f.state().DateValue, At(2001, 11, 22));
     grid().SetRedraw(true);
 }
 
@@ -156,22 +152,38 @@ TEST_F(NavigationTest, TheMenusBearbeitenOpensTheDayOfTheCurrentCell) {
     EXPECT_EQ(f.surface.txtToolbarTag.Text(), "Mi, 14.11.01");
 }
 
-TEST_F(NavigationTest, ADoubleClickThatFailsShowsTheBoxAndRaisesNothing) {
+// Whatever fails under a user's action is shown in a box; nothing escapes
+// into the host's event loop.
+TEST_F(NavigationTest, AFailureUnderAUsersActionShowsItsBox) {
+    const std::string persons = "SELECT Personen.Name,Personen.PersonID From Personen ORDER BY Personen.Name";
+    struct Case {
+        const char* name;
+        std::function<void()> arrange, act;
+        const char* text;
+    } cases[] = {  // in this order: each leaves its fault in place
+        {"double click", [&] { f.database->SetFailure(OneDayQuery(f.state(), "11/20/2001"), "Verbindung verloren"); },
+         [&] { grid().UserDblClickCell(4, 1); }, "Agendor-Fehlercode 2\r\nVerbindung verloren"},
+        {"host's click handler", [&] { f.control.Events().Click = [](DateTime) { throw std::runtime_error("Fehler im Host"); }; },
+         [&] { grid().UserClickCell(4, 1); }, "Agendor-Fehlercode 2\r\nFehler im Host"},
+        {"sheet command", [&] { f.database->SetFailure(persons, "Tabelle gesperrt"); },
+         [&] { KontextClick(f.in(), 4); }, "Agendor-Fehlercode 2\r\nTabelle gesperrt"},
+        // The deferred refresh shows its box once and stops.
+        {"deferred refresh", [&] { f.database->SetFailure(persons, "Tabelle gesperrt"); f.surface.Timer1.SetEnabled(true); },
+         [&] { f.surface.Timer1.FireTick(); }, "Agendor-Fehlercode 4\r\nTabelle gesperrt"},
+    };
     Load(At(2001, 11, 14));
-    f.database->SetFailure(OneDayQuery(f.state(), "11/20/2001"), "Verbindung verloren");
-    EXPECT_NO_THROW(grid().UserDblClickCell(4, 1));
-    ASSERT_EQ(f.messages().size(), 1u);
-    EXPECT_EQ(f.messages()[0].text, "Agendor-Fehlercode 2\r\nVerbindung verloren");
-    EXPECT_EQ(f.messages()[0].title, "Agendor3.ocx");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.arrange();
+        EXPECT_NO_THROW(c.act());
+        ASSERT_EQ(f.messages().size(), 1u);
+        EXPECT_EQ(f.messages()[0].text, c.text);
+        EXPECT_EQ(f.messages()[0].title, "Agendor3.ocx");
+        EXPECT_EQ(f.messages()[0].icon, MessageIcon::Critical);
+        f.surface.container.ClearRecords();
+    }
     EXPECT_TRUE(dblClicks.empty());
-}
-
-TEST_F(NavigationTest, AnErrorFromTheHostsClickHandlerDoesNotEscape) {
-    Load(At(2001, 11, 14));
-    f.control.Events().Click = [](DateTime) { throw std::runtime_error("Fehler im Host"); };
-    EXPECT_NO_THROW(grid().UserClickCell(4, 1));
-    ASSERT_EQ(f.messages().size(), 1u);
-    EXPECT_EQ(f.messages()[0].text, "Agendor-Fehlercode 2\r\nFehler im Host");
+    EXPECT_FALSE(f.surface.Timer1.Enabled());
 }
 
 TEST_F(NavigationTest, TheDeferredRefreshPutsTheCellBackAndSelectsItsDay) {
@@ -192,7 +204,7 @@ TEST_F(NavigationTest, TheDeferredRefreshPutsTheCellBackAndSelectsItsDay) {
     EXPECT_TRUE(f.messages().empty());
 }
 
-TEST_F(NavigationTest, TheDeferredRefreshLeavesTheHeaderRowAlone) {
+TEST_F(NavigationTest, TheDeferredRefreshLeavesTheHeaderRowAndARowTheWeekSheetNoLongerHas) {
     Load(At(2001, 11, 5));
     f.surface.Timer1.SetEnabled(true);
     f.surface.Timer1.FireTick();
@@ -200,9 +212,7 @@ TEST_F(NavigationTest, TheDeferredRefreshLeavesTheHeaderRowAlone) {
     EXPECT_EQ(grid().Row(), 2);
     EXPECT_EQ(grid().Col(), 0);
     EXPECT_EQ(f.state().DateValue, At(2001, 11, 5));
-}
 
-TEST_F(NavigationTest, TheDeferredRefreshSkipsARowTheWeekSheetNoLongerHas) {
     Load(At(2001, 11, 14));
     grid().UserClickCell(5, 3);  // 29 November
     grid().UserLeave();
@@ -212,17 +222,6 @@ TEST_F(NavigationTest, TheDeferredRefreshSkipsARowTheWeekSheetNoLongerHas) {
     EXPECT_EQ(grid().Rows(), 2);
     EXPECT_EQ(grid().Row(), 1);
     EXPECT_TRUE(f.messages().empty());
-}
-
-TEST_F(NavigationTest, AFailingDeferredRefreshShowsTheBoxOnceAndStops) {
-    Load(At(2001, 11, 14));
-    f.database->SetFailure("SELECT Personen.Name,Personen.PersonID From Personen ORDER BY Personen.Name",
-                           "Tabelle gesperrt");
-    f.surface.Timer1.SetEnabled(true);
-    EXPECT_NO_THROW(f.surface.Timer1.FireTick());
-    ASSERT_EQ(f.messages().size(), 1u);
-    EXPECT_EQ(f.messages()[0].text, "Agendor-Fehlercode 4\r\nTabelle gesperrt");
-    EXPECT_FALSE(f.surface.Timer1.Enabled());
 }
 
 // The first and last weeks and months of the calendar (1 Jan 100 is a
@@ -312,16 +311,6 @@ TEST_F(NavigationTest, MenuItemsAndToolbarButtonsRunTheirCommands) {
         // Commands 1 and 2 store the view without telling the container.
         for (const std::string& changed : f.surface.container.PropertyChanges()) EXPECT_NE(changed, "View") << c.name;
     }
-}
-
-TEST_F(NavigationTest, ACommandThatFailsShowsTheSheetCommandsBox) {
-    Load(At(2001, 11, 14));
-    f.database->SetFailure("SELECT Personen.Name,Personen.PersonID From Personen ORDER BY Personen.Name", "Tabelle gesperrt");
-    EXPECT_NO_THROW(KontextClick(f.in(), 4));
-    ASSERT_EQ(f.messages().size(), 1u);
-    EXPECT_EQ(f.messages()[0].text, "Agendor-Fehlercode 2\r\nTabelle gesperrt");
-    EXPECT_EQ(f.messages()[0].title, "Agendor3.ocx");
-    EXPECT_EQ(f.messages()[0].icon, MessageIcon::Critical);
 }
 
 } // namespace

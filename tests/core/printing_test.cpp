@@ -54,6 +54,14 @@ struct PrintFixture : AppointmentFixture, ::testing::Test {
         }
         return texts;
     }
+    // A text of the page where it belongs (x, y in cm), in its font and colour.
+    void ExpectText(const std::string& text, double x, double y, double points, bool bold, Colour colour) const {
+        const auto op = Find(text);
+        ASSERT_TRUE(op) << text;
+        EXPECT_NEAR(op->x, x, kEps) << text;
+        EXPECT_NEAR(op->y, y, kEps) << text;
+        EXPECT_EQ(std::tuple(op->fontSize, op->bold, op->colour), std::tuple(points, bold, colour)) << text;
+    }
     std::vector<std::string> Messages() const {
         std::vector<std::string> texts;
         for (const Message& m : messages()) texts.push_back(m.text);
@@ -67,12 +75,7 @@ TEST_F(PrintFixture, MonthPageHasTitleTableWeekdaysAndFootnote) {
     ASSERT_EQ(log->sent.size(), 1u);
     EXPECT_TRUE(Messages().empty());
 
-    const auto title = Find("November 2001");
-    ASSERT_TRUE(title);
-    EXPECT_NEAR(title->x, (29.7 - Width("November 2001", 14)) / 2, kEps);
-    EXPECT_NEAR(title->y, 1.8, kEps);
-    EXPECT_EQ(title->fontSize, 14);
-    EXPECT_TRUE(title->bold);
+    ExpectText("November 2001", (29.7 - Width("November 2001", 14)) / 2, 1.8, 14, true, kBlack);
 
     const auto boxes = log->Boxes();
     ASSERT_EQ(boxes.size(), 1u);
@@ -84,159 +87,102 @@ TEST_F(PrintFixture, MonthPageHasTitleTableWeekdaysAndFootnote) {
     for (int i = 0; i < 6; ++i) {
         SCOPED_TRACE(i);
         EXPECT_NEAR(lines[i].y, 18.5 - 2.5 * (i + 1), kEps);  // rows, bottom up, the last under the weekdays
-        EXPECT_EQ(lines[i].y2, lines[i].y);
-        EXPECT_EQ(std::pair(lines[i].x, lines[i].x2), std::pair(1.0, 27.6));
+        EXPECT_EQ(std::tuple(lines[i].x, lines[i].x2, lines[i].y2, lines[i].drawWidth),
+                  std::tuple(1.0, 27.6, lines[i].y, 1));
         EXPECT_NEAR(lines[6 + i].x, 1.0 + 3.8 * (i + 1), kEps);  // columns
-        EXPECT_EQ(std::pair(lines[6 + i].y, lines[6 + i].y2), std::pair(2.5, 18.5));
-        EXPECT_EQ(lines[i].drawWidth, 1);
-        EXPECT_EQ(lines[6 + i].drawWidth, 1);
+        EXPECT_EQ(std::tuple(lines[6 + i].x2, lines[6 + i].y, lines[6 + i].y2, lines[6 + i].drawWidth),
+                  std::tuple(lines[6 + i].x, 2.5, 18.5, 1));
     }
 
     const char* names[] = {"Mo", "Di", "Mi", "Do", "Fr", "Sa", "So"};
-    for (int i = 0; i < 7; ++i) {
-        const auto name = Find(names[i]);
-        ASSERT_TRUE(name) << names[i];
-        EXPECT_NEAR(name->x, (3.8 - Width(names[i], 14)) / 2 + 3.8 * i + 1.0, kEps) << names[i];
-        EXPECT_NEAR(name->y, 2.7, kEps);
-        EXPECT_TRUE(name->bold);
-        EXPECT_EQ(name->colour, i < 5 ? kBlack : kRed) << names[i];
-    }
-
-    const auto footnote = Find("Praxis Dr. Albers");
-    ASSERT_TRUE(footnote);
-    EXPECT_NEAR(footnote->x, (30.0 - Width("Praxis Dr. Albers", 8)) / 2, kEps);
-    EXPECT_NEAR(footnote->y, 19.0, kEps);
-    EXPECT_EQ(footnote->fontSize, 8);
-    EXPECT_FALSE(footnote->bold);
-    EXPECT_EQ(footnote->colour, kBlack);
+    for (int i = 0; i < 7; ++i)
+        ExpectText(names[i], (3.8 - Width(names[i], 14)) / 2 + 3.8 * i + 1.0, 2.7, 14, true, i < 5 ? kBlack : kRed);
+    ExpectText("Praxis Dr. Albers", (30.0 - Width("Praxis Dr. Albers", 8)) / 2, 19.0, 8, false, kBlack);
 }
 
 // Where the day numbers of a sheet stand: (row, column, texts) of chosen cells.
-struct DayCellCase {
-    const char* name;
-    DateTime day;
-    int view;
-    const char* title;
+TEST_F(PrintFixture, DayNumbersStandInTheirCells) {
     struct Cell {
         int row, col;
         std::vector<std::string> texts;
         Colour colour;
     };
-    std::vector<Cell> cells;
-};
+    const struct {
+        const char* name;
+        DateTime day;
+        int view;
+        const char* title;
+        std::vector<Cell> cells;
+    } cases[] = {
 
-void PrintTo(const DayCellCase& c, std::ostream* os) { *os << c.name; }
-
-struct DayCells : PrintFixture, ::testing::WithParamInterface<DayCellCase> {};
-
-TEST_P(DayCells, StandInTheirCells) {
-    const DayCellCase& c = GetParam();
-    Print(c.day, c.view);
-    EXPECT_TRUE(Find(c.title)) << c.title;
-    for (const auto& cell : c.cells) {
-        SCOPED_TRACE(std::to_string(cell.row) + "/" + std::to_string(cell.col));
-        EXPECT_EQ(CellTexts(cell.row, cell.col), cell.texts);
-        for (const PrinterOperation& op : Page()) {
-            if (!cell.texts.empty() && op.text == cell.texts[0]) {
-                EXPECT_EQ(op.colour, cell.colour);
-            }
-        }
-    }
-    int dayNumbers = 0;
-    for (const PrinterOperation& op : Page()) dayNumbers += op.fontSize == 10;
-    EXPECT_EQ(dayNumbers, c.view == agMonat ? dt::DaysInMonth(dt::Year(c.day), dt::Month(c.day)) : 7);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Printing, DayCells,
-    ::testing::Values(
         // February 2010: 28 days from a Monday fill four rows; 5 and 6 stay empty.
-        DayCellCase{"FebruaryOfFourRows", At(2010, 2, 10), agMonat, "Februar 2010",
+        {"FebruaryOfFourRows", At(2010, 2, 10), agMonat, "Februar 2010",
                     {{1, 0, {"1"}, kBlack}, {4, 6, {"28"}, kRed}, {5, 0, {}, kBlack}, {6, 0, {}, kBlack}}},
         // July 2001 begins on a Sunday: the 1st in column 6 of row 1, the 31st in row 6.
-        DayCellCase{"MonthFromASunday", At(2001, 7, 1), agMonat, "Juli 2001",
+        {"MonthFromASunday", At(2001, 7, 1), agMonat, "Juli 2001",
                     {{1, 0, {}, kBlack}, {1, 6, {"1"}, kRed}, {2, 0, {"2"}, kBlack}, {6, 1, {"31"}, kBlack}}},
         // 29 Oct ... 4 Nov 2001: each number is its own date's day of month.
-        DayCellCase{"WeekAcrossTwoMonths", At(2001, 11, 1), agWoche, "Okt / Nov 2001, 44.KW",
+        {"WeekAcrossTwoMonths", At(2001, 11, 1), agWoche, "Okt / Nov 2001, 44.KW",
                     {{1, 0, {"29"}, kBlack}, {1, 2, {"31"}, kBlack},
                      {1, 3, {"1 Allerheiligen"}, kBlack}, {1, 6, {"4"}, kRed}}},
         // A holiday name too long for the cell is cut; the day number stays.
-        DayCellCase{"LongHolidayName", At(2001, 10, 3), agWoche, "Oktober 2001, 40.KW",
-                    {{1, 2, {"3 Tag der dt. E"}, kBlack}}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(PrintFixture, HolidaysOffPrintsNumbersAlone) {
+        {"LongHolidayName", At(2001, 10, 3), agWoche, "Oktober 2001, 40.KW",
+                    {{1, 2, {"3 Tag der dt. E"}, kBlack}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Print(c.day, c.view);
+        EXPECT_TRUE(Find(c.title)) << c.title;
+        for (const auto& cell : c.cells) {
+            SCOPED_TRACE(std::to_string(cell.row) + "/" + std::to_string(cell.col));
+            EXPECT_EQ(CellTexts(cell.row, cell.col), cell.texts);
+            if (!cell.texts.empty()) {
+                EXPECT_EQ(Find(cell.texts[0])->colour, cell.colour);
+            }
+        }
+        int dayNumbers = 0;
+        for (const PrinterOperation& op : Page()) dayNumbers += op.fontSize == 10;
+        EXPECT_EQ(dayNumbers, c.view == agMonat ? dt::DaysInMonth(dt::Year(c.day), dt::Month(c.day)) : 7);
+    }
+    // Holidays off: the numbers alone.
     control.SetPublicHoliday(false);
     Print(At(2001, 10, 3), agWoche);
     EXPECT_EQ(CellTexts(1, 2), std::vector<std::string>{"3"});
 }
 
 // Thursday 15 Nov 2001 (row 3, column 3) holds four lines of 0.45 cm below
-// its 0.4 cm; above the asterisks three.
-struct OverflowCase {
-    const char* name;
-    int appointments;
-    std::vector<std::string> lines;  // the texts of column 3, top down
-};
-
-void PrintTo(const OverflowCase& c, std::ostream* os) { *os << c.name; }
-
-struct Overflow : PrintFixture, ::testing::WithParamInterface<OverflowCase> {};
-
-TEST_P(Overflow, AsterisksOnceAndOnlyWhenAnAppointmentIsLeftOut) {
-    const OverflowCase& c = GetParam();
-    for (int i = 0; i < c.appointments; ++i) appointments.push_back({i + 1, At(2001, 11, 15, 8 + i), "Meier"});
-    appointments.push_back({20, At(2001, 11, 16, 0, 0), "Müller-Lüdenscheidt"});
-    Print(At(2001, 11, 14), agMonat);
-    std::vector<std::string> column3;
-    const double top = 3.5 + 2.5 * 2, bottom = top + 2.5;
-    for (const PrinterOperation& op : Page()) {
-        if (std::abs(op.x - (1.1 + 3.8 * 3)) >= kEps || op.fontSize != 8) continue;
-        column3.push_back(op.text);
-        const bool stars = op.text.find('*') != std::string::npos;
-        EXPECT_EQ(op.colour, stars ? kRed : kBlack) << op.text;
-        EXPECT_EQ(op.bold, stars) << op.text;
-        // Line by line from 0.4 cm below the top; the asterisks at the foot,
-        // under the last line, never over it.
-        EXPECT_NEAR(op.y, stars ? bottom - 0.45 : top + 0.4 + 0.45 * double(column3.size() - 1), kEps) << op.text;
+// its 0.4 cm; above the asterisks three. Four fit without asterisks, five
+// leave one out, six show the asterisks once.
+TEST_F(PrintFixture, AsterisksOnceAndOnlyWhenAnAppointmentIsLeftOut) {
+    const std::string stars(18, '*');  // 18 × 0.19 cm is the most under 3.6 cm
+    const std::vector<std::string> fourLines = {"08:00 Meier", "09:00 Meier", "10:00 Meier", "11:00 Meier"},
+                                   withStars = {"08:00 Meier", "09:00 Meier", "10:00 Meier", stars};
+    for (const auto& [count, expected] : {std::pair{4, fourLines}, {5, withStars}, {6, withStars}}) {
+        SCOPED_TRACE(count);
+        appointments.clear();
+        for (int i = 0; i < count; ++i) appointments.push_back({i + 1, At(2001, 11, 15, 8 + i), "Meier"});
+        appointments.push_back({20, At(2001, 11, 16, 0, 0), "Müller-Lüdenscheidt"});
+        Print(At(2001, 11, 14), agMonat);
+        std::vector<std::string> column3;
+        const double top = 3.5 + 2.5 * 2, bottom = top + 2.5;
+        for (const PrinterOperation& op : Page()) {
+            if (std::abs(op.x - (1.1 + 3.8 * 3)) >= kEps || op.fontSize != 8) continue;
+            column3.push_back(op.text);
+            const bool asterisks = op.text.find('*') != std::string::npos;
+            EXPECT_EQ(op.colour, asterisks ? kRed : kBlack) << op.text;
+            EXPECT_EQ(op.bold, asterisks) << op.text;
+            // Line by line from 0.4 cm below the top; the asterisks at the
+            // foot, under the last line, never over it.
+            EXPECT_NEAR(op.y, asterisks ? bottom - 0.45 : top + 0.4 + 0.45 * double(column3.size() - 1), kEps)
+                << op.text;
+        }
+        EXPECT_EQ(column3, expected);
+        // Midnight has zero hours; a long name is cut after whole characters.
+        const auto midnight = Find("00:00 Müller-Lüden");
+        ASSERT_TRUE(midnight);
+        EXPECT_NEAR(midnight->x, 1.1 + 3.8 * 4, kEps);
+        EXPECT_NEAR(midnight->y, top + 0.4, kEps);
     }
-    EXPECT_EQ(column3, c.lines);
-    // Midnight has zero hours; a long name is cut after whole characters.
-    const auto midnight = Find("00:00 Müller-Lüden");
-    ASSERT_TRUE(midnight);
-    EXPECT_NEAR(midnight->x, 1.1 + 3.8 * 4, kEps);
-    EXPECT_NEAR(midnight->y, top + 0.4, kEps);
-}
-
-const std::string kStars(18, '*');  // 18 × 0.19 cm is the most under 3.6 cm
-
-INSTANTIATE_TEST_SUITE_P(
-    Printing, Overflow,
-    ::testing::Values(
-        OverflowCase{"FourFitWithoutAsterisks", 4, {"08:00 Meier", "09:00 Meier", "10:00 Meier", "11:00 Meier"}},
-        OverflowCase{"FiveLeaveOneOut", 5, {"08:00 Meier", "09:00 Meier", "10:00 Meier", kStars}},
-        OverflowCase{"SixShowTheAsterisksOnce", 6, {"08:00 Meier", "09:00 Meier", "10:00 Meier", kStars}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-// FitText on the recording printer (8 points: 18 characters fit): the cut,
-// and a bound on what it measures (bytes handed to TextWidth).
-struct FitCase {
-    const char* name;
-    std::string text;
-    double points;
-    std::string fitted;
-};
-
-void PrintTo(const FitCase& c, std::ostream* os) { *os << c.name; }
-
-struct Fit : ::testing::TestWithParam<FitCase> {};
-
-TEST_P(Fit, CutsAtWholeCharactersWithBoundedWork) {
-    const FitCase& c = GetParam();
-    memory::MemoryPrinter printer;
-    printer.SetFontSize(c.points);
-    EXPECT_EQ(FitText(printer, c.text), c.fitted);
-    EXPECT_LE(printer.Log()->measuredBytes, 20000u);
 }
 
 std::string Repeated(const std::string& part, int times) {
@@ -245,18 +191,32 @@ std::string Repeated(const std::string& part, int times) {
     return text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Printing, Fit,
-    ::testing::Values(FitCase{"Empty", "", 8, ""}, FitCase{"Fits", "08:00 Meier", 8, "08:00 Meier"},
-                      FitCase{"CutAfter18", std::string(30, 'a'), 8, std::string(18, 'a')},
-                      // u and its diaeresis (U+0308) are one character: both go.
-                      FitCase{"DecomposedUmlaut", std::string(17, 'a') + "u\u0308bc", 8, std::string(17, 'a')},
-                      FitCase{"Flag", std::string(17, 'a') + "\U0001F1E9\U0001F1EA", 8, std::string(17, 'a')},
-                      // A text no cell would hold is capped before it is measured.
-                      FitCase{"TinyFontLongText", std::string(100000, 'a'), 0.01, std::string(1200, 'a')},
-                      FitCase{"ThousandsOfMarks", "e" + Repeated("\u0301", 6000), 0.01,
-                              "e" + Repeated("\u0301", 599)}),
-    [](const auto& info) { return std::string(info.param.name); });
+// FitText on the recording printer (8 points: 18 characters fit): the cut
+// at whole characters, and a bound on what it measures (bytes handed to
+// TextWidth): a text no cell would hold is capped before it is measured.
+TEST(FitText, CutsAtWholeCharactersWithBoundedWork) {
+    const struct {
+        std::string text;
+        double points;
+        std::string fitted;
+    } cases[] = {
+        {"", 8, ""},
+        {"08:00 Meier", 8, "08:00 Meier"},
+        {std::string(30, 'a'), 8, std::string(18, 'a')},
+        // u and its diaeresis (U+0308) are one character: both go.
+        {std::string(17, 'a') + "u\u0308bc", 8, std::string(17, 'a')},
+        {std::string(17, 'a') + "\U0001F1E9\U0001F1EA", 8, std::string(17, 'a')},
+        {std::string(100000, 'a'), 0.01, std::string(1200, 'a')},
+        {"e" + Repeated("\u0301", 6000), 0.01, "e" + Repeated("\u0301", 599)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 40));
+        memory::MemoryPrinter printer;
+        printer.SetFontSize(c.points);
+        EXPECT_EQ(FitText(printer, c.text), c.fitted);
+        EXPECT_LE(printer.Log()->measuredBytes, 20000u);
+    }
+}
 
 TEST_F(PrintFixture, ControlCharactersPrintAsBlanksAndTheFootnoteFitsThePage) {
     appointments = {{1, At(2001, 11, 15, 8), "Mei\ter\r\nSchulze\nSchmidt"}};

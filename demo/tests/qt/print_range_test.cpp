@@ -27,10 +27,7 @@ TEST(DemoPrint, TheDialogsRangePrintsEverySheetInOneJob) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const std::string path = dir.filePath("termine.sqlite").toStdString();
-    sqlite::SampleOptions options;
-    options.persons = 2;
-    options.appointments = 0;
-    DemoWindow window(path, sqlite::CreateSampleDatabase(path, options));
+    DemoWindow window(path, sqlite::CreateSampleDatabase(path, {.persons = 2, .appointments = 0}));
     qt::testing::ShowActive(window);
     window.calendar().control().SetDateValue(dt::FromYmd(2027, 5, 12));
     window.calendar().control().SetView(agMonat);

@@ -14,7 +14,6 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include "agendor/control/agendor.h"
 #include "agendor/data/day_grid.h"
@@ -22,6 +21,7 @@
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_host.h"
 #include "agendor/platform/qt/qt_surface.h"
+#include "agendor/platform/qt/tests/qt_sqlite_file.h"
 #include "agendor/platform/qt/tests/qt_test_support.h"
 #include "agendor/platform/sqlite/sample_database.h"
 #include "agendor/sheet/sheet_model.h"
@@ -39,11 +39,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath("termine.sqlite").toStdString();
-        sqlite::SampleOptions options;
-        options.persons = 4;
-        options.appointments = 0;
-        options.fromYear = options.toYear = 2027;
-        const sqlite::DataProperties properties = sqlite::CreateSampleDatabase(path, options);
+        const sqlite::DataProperties properties = sqlite::CreateSampleDatabase(
+            path, {.persons = 4, .appointments = 0, .fromYear = 2027, .toYear = 2027});
         for (int i = 0; i < 2; ++i) {
             desks[i] = std::make_unique<DemoWindow>(path, properties);
             desks[i]->resize(900, 680);
@@ -120,6 +117,11 @@ protected:
         }
         return true;
     }
+    // Booked by another program on the file.
+    void Book(DateTime when, const char* name) {
+        AppointmentStore store(path, {"Termine", "TerminID", "Datum", "Name", "PersonID"});
+        ASSERT_EQ(store.Insert(when, 1, name), std::nullopt);
+    }
     void Screenshot(int desk, const char* name) {
         DeliverPosted();
         desks[desk]->grab().save(QStringLiteral(AGENDOR_DEMO_TEST_OUTPUT "/") + QLatin1String(name) + ".png");
@@ -161,10 +163,7 @@ TEST_F(TwoDesks, WhileTheUserTypesATimeTheReloadWaits) {
     OpenDay(1);
     ClickButton(1, 2);
     QTest::keyClicks(QApplication::focusWidget(), "08");
-    {
-        AppointmentStore store(path, {"Termine", "TerminID", "Datum", "Name", "PersonID"});
-        ASSERT_EQ(store.Insert(kDay + 0.5, 1, "Mittag"), std::nullopt);
-    }
+    Book(kDay + 0.5, "Mittag");
     QTest::qWait(1200);
     EXPECT_EQ(DayGrid(1), "__:__ \n");
     EXPECT_EQ(ui(1).txtClock->Text(), "08:__");
@@ -173,10 +172,7 @@ TEST_F(TwoDesks, WhileTheUserTypesATimeTheReloadWaits) {
 }
 
 TEST_F(TwoDesks, ADeleteOfARowTheOtherDeskDeletedIsRefusedAndTheRowGoesFromBoth) {
-    {
-        AppointmentStore store(path, {"Termine", "TerminID", "Datum", "Name", "PersonID"});
-        ASSERT_EQ(store.Insert(kDay + 0.375, 1, "Beide"), std::nullopt);
-    }
+    Book(kDay + 0.375, "Beide");
     for (int desk : {0, 1}) {
         desks[desk]->calendar().Refresh();
         OpenDay(desk);
@@ -200,15 +196,10 @@ TEST_F(TwoDesks, ADeleteOfARowTheOtherDeskDeletedIsRefusedAndTheRowGoesFromBoth)
 // Two appointments with one id: deleting one would delete both, so the
 // user is told that the id is not unique, and both stay.
 TEST_F(TwoDesks, AnIdTwoAppointmentsShareIsNamedAndNothingIsDeleted) {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
     const std::string morning = std::to_string(kDay + 0.375), noon = std::to_string(kDay + 0.5);
-    sqlite3_exec(db,
-                 ("DROP TABLE Termine; CREATE TABLE Termine (TerminID INTEGER, Datum REAL, PersonID INTEGER, Name TEXT);"
-                  "INSERT INTO Termine VALUES (7, " + morning + ", 1, 'Erster'), (7, " + noon + ", 2, 'Zweiter')")
-                     .c_str(),
-                 nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    qt::testing::ExecOnFile(path, "DROP TABLE Termine; CREATE TABLE Termine (TerminID INTEGER, Datum REAL, "
+                                  "PersonID INTEGER, Name TEXT); INSERT INTO Termine VALUES (7, " + morning +
+                                      ", 1, 'Erster'), (7, " + noon + ", 2, 'Zweiter')");
     desks[0]->calendar().Refresh();
     OpenDay(0);
     ASSERT_EQ(DayGrid(0), "09:00 Erster\n12:00 Zweiter\n");

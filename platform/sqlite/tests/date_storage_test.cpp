@@ -15,68 +15,61 @@ using testing::TempFolder;
 
 const DateTime kAt = dt::FromYmdHms(2027, 3, 14, 9, 30, 0);
 
-struct FormRow {
-    const char* name;
-    const char* column;  // declared type
-    const char* values;  // inserted, may be empty
-    const char* written;  // kAt + 15 s as the store writes it ("real" for a number)
-    const char* writtenWhole;  // kAt as the store writes it
-};
-
-class DateFormTest : public ::testing::TestWithParam<FormRow> {};
-
-void PrintTo(const FormRow& row, std::ostream* out) { *out << row.name; }
-
-TEST_P(DateFormTest, IsFoundAndWrittenAndComparedInTheFieldsForm) {
-    TempFolder folder;
-    HostConnection host(folder.File("t.sqlite"));
-    host.Execute(std::string("CREATE TABLE T (ID INTEGER PRIMARY KEY, Datum ") + GetParam().column + ")");
-    if (*GetParam().values) host.Execute(std::string("INSERT INTO T (Datum) VALUES ") + GetParam().values);
-    const DateForm form = FindDateForm(host.Handle(), "T", "Datum");
-    const auto written = [&](DateTime when) {
-        return form.storage == DateStorage::Real ? std::string("real") : IsoText(when, form);
+// The form is found from the field's values and declared type, written
+// in, and a value stored in it is found again by StillAt to the
+// millisecond; a minute off is not.
+TEST(DateForm, IsFoundAndWrittenAndComparedInTheFieldsForm) {
+    const struct {
+        const char* column;        // declared type
+        const char* values;        // inserted, may be empty
+        const char* written;       // kAt + 15 s as the store writes it ("real" for a number)
+        const char* writtenWhole;  // kAt as the store writes it
+    } cases[] = {
+        {"REAL", "", "real", "real"},
+        {"TEXT", "", "2027-03-14 09:30:15", "2027-03-14 09:30:00"},
+        {"VARCHAR(30)", "", "2027-03-14 09:30:15", "2027-03-14 09:30:00"},
+        {"DATETIME", "", "real", "real"},
+        {"", "(46460.5)", "real", "real"},
+        {"", "('2027-01-01 08:00:00')", "2027-03-14 09:30:15", "2027-03-14 09:30:00"},
+        {"TEXT", "('2026-01-01 08:00'), ('2027-01-01T08:00')", "2027-03-14T09:30:15", "2027-03-14T09:30"},
+        {"TEXT", "('2027-01-01')", "2027-03-14 09:30:15", "2027-03-14 09:30:00"},
+        {"TEXT", "('2027-01-01T08:00:00.250')", "2027-03-14T09:30:15", "2027-03-14T09:30:00"},
+        // Both kinds: the storage the engine assumes by default.
+        {"", "(46460.5), ('2027-01-01 08:00')", "real", "real"},
     };
-    EXPECT_EQ(written(kAt), GetParam().writtenWhole);
-    EXPECT_EQ(written(kAt + 15.0 / 86400), GetParam().written);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.column) + " " + c.values);
+        TempFolder folder;
+        HostConnection host(folder.File("t.sqlite"));
+        host.Execute(std::string("CREATE TABLE T (ID INTEGER PRIMARY KEY, Datum ") + c.column + ")");
+        if (*c.values) host.Execute(std::string("INSERT INTO T (Datum) VALUES ") + c.values);
+        const DateForm form = FindDateForm(host.Handle(), "T", "Datum");
+        const auto written = [&](DateTime when) {
+            return form.storage == DateStorage::Real ? std::string("real") : IsoText(when, form);
+        };
+        EXPECT_EQ(written(kAt), c.writtenWhole);
+        EXPECT_EQ(written(kAt + 15.0 / 86400), c.written);
 
-    // Stored in that form, the value is found again by StillAt, to the
-    // millisecond, and a minute off is not.
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(host.Handle(), "INSERT INTO T (ID, Datum) VALUES (100, ?1)", -1, &insert, nullptr);
-    BindDate(insert, 1, kAt, form);
-    ASSERT_EQ(sqlite3_step(insert), SQLITE_DONE);
-    sqlite3_finalize(insert);
-    const auto still = [&](DateTime when) {
-        sqlite3_stmt* s = nullptr;
-        const std::string sql = "SELECT count(*) FROM T WHERE ID = 100 AND " + StillAt("Datum", 1);
-        sqlite3_prepare_v2(host.Handle(), sql.c_str(), -1, &s, nullptr);
-        BindStillAt(s, 1, when);
-        sqlite3_step(s);
-        const int count = sqlite3_column_int(s, 0);
-        sqlite3_finalize(s);
-        return count;
-    };
-    EXPECT_EQ(still(kAt), 1);
-    EXPECT_EQ(still(kAt + 0.0004 / 86400), 1);
-    EXPECT_EQ(still(kAt + 1.0 / 1440), 0);
+        sqlite3_stmt* insert = nullptr;
+        sqlite3_prepare_v2(host.Handle(), "INSERT INTO T (ID, Datum) VALUES (100, ?1)", -1, &insert, nullptr);
+        BindDate(insert, 1, kAt, form);
+        ASSERT_EQ(sqlite3_step(insert), SQLITE_DONE);
+        sqlite3_finalize(insert);
+        const auto still = [&](DateTime when) {
+            sqlite3_stmt* s = nullptr;
+            const std::string sql = "SELECT count(*) FROM T WHERE ID = 100 AND " + StillAt("Datum", 1);
+            sqlite3_prepare_v2(host.Handle(), sql.c_str(), -1, &s, nullptr);
+            BindStillAt(s, 1, when);
+            sqlite3_step(s);
+            const int count = sqlite3_column_int(s, 0);
+            sqlite3_finalize(s);
+            return count;
+        };
+        EXPECT_EQ(still(kAt), 1);
+        EXPECT_EQ(still(kAt + 0.0004 / 86400), 1);
+        EXPECT_EQ(still(kAt + 1.0 / 1440), 0);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    , DateFormTest,
-    ::testing::Values(FormRow{"EmptyReal", "REAL", "", "real", "real"},
-                      FormRow{"EmptyText", "TEXT", "", "2027-03-14 09:30:15", "2027-03-14 09:30:00"},
-                      FormRow{"EmptyVarchar", "VARCHAR(30)", "", "2027-03-14 09:30:15", "2027-03-14 09:30:00"},
-                      FormRow{"EmptyDateTime", "DATETIME", "", "real", "real"},
-                      FormRow{"Numbers", "", "(46460.5)", "real", "real"},
-                      FormRow{"BlankSeconds", "", "('2027-01-01 08:00:00')", "2027-03-14 09:30:15", "2027-03-14 09:30:00"},
-                      FormRow{"TMinutes", "TEXT", "('2026-01-01 08:00'), ('2027-01-01T08:00')", "2027-03-14T09:30:15",
-                              "2027-03-14T09:30"},
-                      FormRow{"DatesOnly", "TEXT", "('2027-01-01')", "2027-03-14 09:30:15", "2027-03-14 09:30:00"},
-                      FormRow{"Fractions", "TEXT", "('2027-01-01T08:00:00.250')", "2027-03-14T09:30:15",
-                              "2027-03-14T09:30:00"},
-                      // Both kinds: the storage the engine assumes by default.
-                      FormRow{"Mixed", "", "(46460.5), ('2027-01-01 08:00')", "real", "real"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DateForm, AMillisecondIsWrittenAndTextsThatAreNoDatesAreRefused) {
     DateForm minutes{DateStorage::IsoText, ' ', false};

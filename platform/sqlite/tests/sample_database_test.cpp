@@ -22,15 +22,7 @@ std::string Property(const DataProperties& properties, const std::string& name) 
     return "(missing)";
 }
 
-SampleOptions SmallYear() {
-    SampleOptions options;
-    options.persons = 20;
-    options.appointments = 2000;
-    options.fromYear = 2024;
-    options.toYear = 2024;
-    options.seed = 7;
-    return options;
-}
+SampleOptions SmallYear() { return {.persons = 20, .appointments = 2000, .fromYear = 2024, .toYear = 2024, .seed = 7}; }
 
 // Every appointment of the sample, read through the control's own queries.
 std::vector<std::pair<double, std::string>> MonthByMonth(Database& db, const DataProperties& p, int year) {

@@ -38,10 +38,9 @@
 #endif
 #ifdef AGENDOR_HAVE_SQLITE
 #include <QTemporaryDir>
-#include <sqlite3.h>
 
 #include "agendor/platform/date_time.h"
-#include "agendor/platform/sqlite/sqlite_database.h"
+#include "agendor/platform/qt/tests/qt_sqlite_file.h"
 #endif
 
 namespace agendor::qt {
@@ -184,35 +183,12 @@ TEST(DesignerPlugin, DesignersFormEditorKeepsTheSetPropertiesInTheUiFile) {
 #endif
 
 #ifdef AGENDOR_HAVE_SQLITE
-void Exec(sqlite3* db, const char* sql) {
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &error);
-    const std::string message = error ? error : "";
-    sqlite3_free(error);
-    ASSERT_EQ(rc, SQLITE_OK) << message;
-}
-
-// Wednesday, 17 March 2027, 10:00 and 14:30.
-std::string CreateDatabase(const QString& dir) {
-    const std::string path = (dir + "/termine.sqlite").toStdString();
-    sqlite3* db = nullptr;
-    EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    Exec(db,
-         "CREATE TABLE Personen (PersonID INTEGER PRIMARY KEY, Name TEXT NOT NULL);"
-         "CREATE TABLE Termine (TerminID INTEGER PRIMARY KEY, Datum REAL NOT NULL, PersonID INTEGER NOT NULL,"
-         " Name TEXT NOT NULL);"
-         "INSERT INTO Personen VALUES (1, 'Meier'), (2, 'Schulz');");
-    const std::string insert = "INSERT INTO Termine VALUES (1, " + std::to_string(dt::FromYmdHms(2027, 3, 17, 10, 0, 0)) +
-                               ", 1, 'Meier'), (2, " + std::to_string(dt::FromYmdHms(2027, 3, 17, 14, 30, 0)) +
-                               ", 2, 'Schulz');";
-    Exec(db, insert.c_str());
-    sqlite3_close(db);
-    return path;
-}
-
 TEST(UiForm, CompiledByUicItSetsUpQuietlyAndShowsTheStoredWeek) {
     QTemporaryDir dir;
-    const std::string path = CreateDatabase(dir.path());
+    const std::string path = dir.filePath("termine.sqlite").toStdString();
+    // Wednesday, 17 March 2027, 10:00 and 14:30.
+    testing::CreateCalendarFile(path, {"Meier", "Schulz"}, {{dt::FromYmdHms(2027, 3, 17, 10, 0, 0), 1},
+                                                            {dt::FromYmdHms(2027, 3, 17, 14, 30, 0), 2}});
     ModalWatcher watcher;
     QWidget window;
     Ui::CalendarForm ui;
