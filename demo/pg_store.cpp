@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "agendor/platform/database.h"
 #include "agendor/platform/date_time.h"
@@ -47,6 +48,7 @@ PgStore::PgStore(const std::string& conninfo, AppointmentTable table, const post
             return column != nullptr ? postgres::QuotedName(column->name) : std::string();
         };
         table_ = postgres::QualifiedName(*info);
+        tableName_ = info->name;
         channel_ = "agendor_termine_" + info->oid;
         id_ = quoted(column(table.idField, true));
         const postgres::ColumnInfo* date = column(table.dateField, true);
@@ -121,7 +123,8 @@ std::string PgStore::StillAt(int n) const {
 }
 
 std::optional<std::string> PgStore::Write(const std::string& sql, const std::vector<std::string>& params,
-                                          const std::vector<DateTime>& days, std::int64_t* returnedId) {
+                                          const std::vector<DateTime>& days, std::optional<std::int32_t> id,
+                                          std::int64_t* returnedId) {
     // A connection that dropped since the last change is made again.
     if (auto problem = Reconnect()) return problem;
     PGconn* db = connection_.get();
@@ -141,6 +144,18 @@ std::optional<std::string> PgStore::Write(const std::string& sql, const std::vec
                                                                       : std::atoi(PQcmdTuples(result.get()));
     if (rows != 1) {
         postgres::Result(PQexec(db, "ROLLBACK"));
+        // Not one row: either the time is no longer the one shown, or the id
+        // names several appointments, which the change would all hit. They
+        // are counted once the change is undone (a deletion would hide them).
+        if (!id) return kChangedByOther;
+        const std::string text = std::to_string(*id);
+        const char* value[] = {text.c_str()};
+        const postgres::Result count(PQexecParams(
+            db, ("SELECT pg_catalog.count(*) FROM " + table_ + " WHERE " + id_ + " = $1").c_str(), 1, nullptr, value,
+            nullptr, nullptr, 0));
+        if (postgres::Failed(count.get())) return postgres::MessageOf(count.get());
+        if (const long long many = std::atoll(PQgetvalue(count.get(), 0, 0)); many > 1)
+            return NotUniqueId(*id, many, tableName_);
         return kChangedByOther;
     }
     if (returnedId != nullptr && PQntuples(result.get()) == 1)
@@ -183,7 +198,7 @@ std::optional<std::string> PgStore::Insert(DateTime when, std::int32_t personId,
     // row: nothing merges them.
     sql += ") VALUES (" + values + ") RETURNING " + id_;
     try {
-        return Write(sql, params, {when}, newId);
+        return Write(sql, params, {when}, std::nullopt, newId);
     } catch (const Error& error) {
         return error.Description();
     }
@@ -196,7 +211,7 @@ std::optional<std::string> PgStore::ChangeTime(std::int32_t id, DateTime oldWhen
     const std::string sql =
         "UPDATE " + table_ + " SET " + date_ + " = $1 WHERE " + id_ + " = $2 AND " + StillAt(3);
     try {
-        return Write(sql, {Value(newWhen), std::to_string(id), Value(oldWhen)}, {oldWhen, newWhen});
+        return Write(sql, {Value(newWhen), std::to_string(id), Value(oldWhen)}, {oldWhen, newWhen}, id);
     } catch (const Error& error) {
         return error.Description();
     }
@@ -206,7 +221,7 @@ std::optional<std::string> PgStore::Delete(std::int32_t id, DateTime when) {
     if (!std::isfinite(when)) return "Ungültiges Datum";
     const std::string sql = "DELETE FROM " + table_ + " WHERE " + id_ + " = $1 AND " + StillAt(2);
     try {
-        return Write(sql, {std::to_string(id), Value(when)}, {when});
+        return Write(sql, {std::to_string(id), Value(when)}, {when}, id);
     } catch (const Error& error) {
         return error.Description();
     }

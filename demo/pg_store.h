@@ -45,12 +45,14 @@ public:
     const std::string& Channel() const { return channel_; }
 
 private:
-    // Runs sql with params in a transaction, with a NOTIFY per day in days;
-    // the change must touch exactly one row or it is undone.
     // nullopt once the connection is up; else why no change can be stored now.
     std::optional<std::string> Reconnect();
+    // Runs sql with params in a transaction, with a NOTIFY per day in days;
+    // the change must touch exactly one row or it is undone. id: the
+    // appointment a change or deletion names, for the reason.
     std::optional<std::string> Write(const std::string& sql, const std::vector<std::string>& params,
-                                     const std::vector<DateTime>& days, std::int64_t* returnedId = nullptr);
+                                     const std::vector<DateTime>& days, std::optional<std::int32_t> id,
+                                     std::int64_t* returnedId = nullptr);
     // A date-time as the date field takes it.
     std::string Value(DateTime when) const;
     // The condition "the date field still holds when" for parameter $n.
@@ -61,6 +63,7 @@ private:
     postgres::ConnectionHandle connection_;
     bool connecting_ = false;  // connection_ is being made (PQconnectPoll)
     std::string table_, id_, date_, person_, personId_;  // quoted as stored
+    std::string tableName_;  // as the catalog has it, for messages
     bool timestamp_ = false;
     std::string channel_;
 };

@@ -34,8 +34,7 @@ public:
     virtual std::optional<std::string> Insert(DateTime when, std::int32_t personId, const std::string& person,
                                               std::int64_t* newId = nullptr) = 0;
     // Only while the appointment still has oldWhen; kChangedByOther if not.
-    // The SQLite store refuses an id several appointments have with
-    // NotUniqueId.
+    // An id several appointments have is refused with NotUniqueId.
     virtual std::optional<std::string> ChangeTime(std::int32_t id, DateTime oldWhen, DateTime newWhen) = 0;
     // Only while the appointment still has when; as ChangeTime otherwise.
     virtual std::optional<std::string> Delete(std::int32_t id, DateTime when) = 0;

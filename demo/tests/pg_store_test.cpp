@@ -142,6 +142,23 @@ TEST(PgStoreZone, AStoredTimeIsTheDesksWallClockOnAServerInAnotherZone) {
     }
 }
 
+// A table whose ids are not unique: the change would hit both appointments,
+// so neither is changed and the store says why.
+TEST_P(PgStoreTest, AnIdThatIsNotUniqueIsRefusedAsSuch) {
+    schema.Execute("ALTER TABLE \"Termine\" DROP CONSTRAINT \"Termine_pkey\";"
+                   "INSERT INTO \"Termine\" SELECT * FROM \"Termine\" WHERE \"TerminID\" = 7");
+    PgStore store(schema.Conninfo(), kTable);
+    Listen(store);
+    const DateTime shown = Stored(7);
+    const std::string notUnique =
+        "Die Termin-ID 7 ist nicht eindeutig: 2 Termine in der Tabelle Termine tragen sie. Es wurde nichts geändert.";
+    EXPECT_EQ(store.ChangeTime(7, shown, shown + 1.0 / 24), notUnique);
+    EXPECT_EQ(store.Delete(7, shown), notUnique);
+    EXPECT_EQ(schema.Value("SELECT count(*) FROM \"Termine\" WHERE \"TerminID\" = 7"), "2");
+    EXPECT_NEAR(Stored(7), shown, 1e-8);
+    EXPECT_TRUE(Notifications().empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(DateColumns, PgStoreTest,
                          ::testing::Values(postgres::DateColumn::Timestamp, postgres::DateColumn::DayCount),
                          [](const auto& info) {

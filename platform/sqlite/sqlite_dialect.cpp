@@ -70,6 +70,14 @@ std::string SqliteDialect::DateTimeLiteral(const sql::DateLiteral& date) const {
     return sql::day_count::Value(date);
 }
 
+// A day's integral value against the literal's place in the calendar: before
+// 1900 a stored 06:00 counts backwards, the literal's key forwards. ISO texts
+// compare in calendar order as they are.
+std::string SqliteDialect::LiteralAgainstDay(const sql::DateLiteral& date) const {
+    if (options_.storage == DateStorage::Real) return sql::day_count::CalendarKey(date);
+    return DateTimeLiteral(date);
+}
+
 std::string SqliteDialect::DatePart(const std::string& expression, const sql::FieldRef*) const {
     // The integral part of the day count (towards zero, as days before 1899
     // count their fraction backwards), or the first ten characters of an

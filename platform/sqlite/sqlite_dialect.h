@@ -43,6 +43,7 @@ public:
     std::string TableReference(const std::string& name) const override;
     std::string Divide(const std::string& a, const std::string& b) const override;
     std::string DateTimeLiteral(const sql::DateLiteral& date) const override;
+    std::string LiteralAgainstDay(const sql::DateLiteral& date) const override;
     std::string DatePart(const std::string& expression, const sql::FieldRef* field) const override;
     std::string DayAtOrAfter(const sql::DateField& field, long day) const override;
     std::string DayBefore(const sql::DateField& field, long day) const override;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "agendor/platform/date_time.h"
+#include "agendor/platform/sqlite/sqlite_dialect.h"
 #include "agendor/platform/sqlite/sqlite_error.h"
 #include "agendor/platform/sqlite/sqlite_handles.h"
 #include "test_files.h"
@@ -559,6 +561,72 @@ TEST_F(SqliteDatabaseTest, RealNumbersBeyondTwoToThe53AreRefusedNamingTheField) 
               "lesen.");
     records->MoveNext();
     EXPECT_EQ(records->Field("TerminID").AsText(), "9223372036854775807");
+}
+
+// Every comparison of a date field and of its date part with a literal, on
+// REAL day counts and on ISO texts, with the rewrite to a range and without,
+// selects the rows the calendar does, in its order: at the calendar's edges
+// and around 30 Dec 1899, where a day count's fraction runs backwards
+// (-1.25 is 29 Dec 06:00, later than -1.0).
+TEST_F(SqliteDatabaseTest, EveryComparisonSelectsTheDaysOfTheCalendarInItsOrder) {
+    struct Moment {
+        int year, month, day, hour, minute, second;
+        double Value() const { return dt::FromYmdHms(year, month, day, hour, minute, second); }
+    };
+    const Moment moments[] = {{100, 1, 1, 0, 0, 0},     {100, 1, 1, 12, 0, 0},   {1899, 12, 29, 0, 0, 0},
+                              {1899, 12, 29, 6, 0, 0},  {1899, 12, 29, 18, 0, 0}, {1899, 12, 30, 0, 0, 0},
+                              {1899, 12, 30, 6, 0, 0},  {1899, 12, 31, 0, 0, 0},  {1899, 12, 31, 18, 0, 0},
+                              {9999, 12, 31, 0, 0, 0},  {9999, 12, 31, 23, 59, 59}};
+    const Moment literals[] = {{100, 1, 1, 0, 0, 0},    {100, 1, 1, 12, 0, 0},   {1899, 12, 29, 0, 0, 0},
+                               {1899, 12, 29, 6, 0, 0}, {1899, 12, 30, 0, 0, 0}, {1899, 12, 30, 6, 0, 0},
+                               {1899, 12, 31, 0, 0, 0}, {9999, 12, 31, 0, 0, 0}, {9999, 12, 31, 23, 59, 59}};
+    // A value's place in the calendar: the day plus the time of day forwards.
+    const auto key = [](double value) { return value < 0 ? 2 * std::trunc(value) - value : value; };
+    const auto holds = [](double left, const std::string& op, double right) {
+        return op == "=" ? left == right : op == "<>" ? left != right : op == "<" ? left < right
+             : op == "<=" ? left <= right : op == ">" ? left > right : left >= right;
+    };
+    host.Execute("CREATE TABLE Iso (ID INTEGER PRIMARY KEY, Datum TEXT, Name TEXT)");
+    for (int i = 0; i < static_cast<int>(std::size(moments)); ++i) {
+        const Moment& m = moments[i];
+        char iso[32];
+        std::snprintf(iso, sizeof iso, "%04d-%02d-%02d %02d:%02d:%02d", m.year, m.month, m.day, m.hour, m.minute,
+                      m.second);
+        host.InsertDate("Termine", m.Value(), std::to_string(i));
+        host.Execute("INSERT INTO Iso (Datum, Name) VALUES ('" + std::string(iso) + "', '" + std::to_string(i) + "')");
+    }
+    for (const DateStorage storage : {DateStorage::Real, DateStorage::IsoText}) {
+        for (const bool rewrite : {true, false}) {
+            SqliteOptions options;
+            options.dateStorage = storage;
+            options.rewriteDateValue = rewrite;
+            auto db = Open(options);
+            const std::string table = storage == DateStorage::Real ? "Termine" : "Iso";
+            for (const Moment& literal : literals) {
+                char written[32];
+                std::snprintf(written, sizeof written, "#%d/%d/%d %d:%02d:%02d#", literal.month, literal.day,
+                              literal.year, literal.hour, literal.minute, literal.second);
+                for (const std::string op : {"=", "<>", "<", "<=", ">", ">="}) {
+                    for (const bool datePart : {false, true}) {
+                        const std::string field = table + ".Datum";
+                        const std::string text = "SELECT * From " + table + " WHERE " +
+                                                 (datePart ? "DateValue(" + field + ")" : field) + " " + op + " " +
+                                                 written + " ORDER BY " + field;
+                        // moments are listed in calendar order
+                        std::vector<std::string> expected, names;
+                        for (int i = 0; i < static_cast<int>(std::size(moments)); ++i) {
+                            const double value = moments[i].Value();
+                            const double left = datePart ? static_cast<double>(dt::DayNumber(value)) : key(value);
+                            if (holds(left, op, key(literal.Value()))) expected.push_back(std::to_string(i));
+                        }
+                        auto records = db->OpenRecordset(text);
+                        for (; !records->IsEOF(); records->MoveNext()) names.push_back(records->Field("Name").AsText());
+                        EXPECT_EQ(names, expected) << TranslateQuery(text, {storage, rewrite}).sql;
+                    }
+                }
+            }
+        }
+    }
 }
 
 } // namespace
