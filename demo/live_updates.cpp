@@ -10,6 +10,7 @@
 #include "agendor/platform/postgres/pg_error.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/sheet/sheet_model.h"
+#include "demo/change_payload.h"
 #include "demo/pg_store.h"
 
 namespace agendor::demo {
@@ -18,13 +19,6 @@ namespace {
 
 constexpr int kReconnectMilliseconds = 2000;
 constexpr int kTypingPollMilliseconds = 250;
-
-std::optional<DateTime> ParseDay(const char* payload) {
-    int year = 0, month = 0, day = 0;
-    if (payload == nullptr || std::sscanf(payload, "%4d-%2d-%2d", &year, &month, &day) != 3) return std::nullopt;
-    if (year < dt::kMinYear || year > dt::kMaxYear || !dt::IsValidYmd(year, month, day)) return std::nullopt;
-    return dt::FromYmd(year, month, day);
-}
 
 } // namespace
 
@@ -94,7 +88,7 @@ void LiveUpdates::ReadNotifications() {
     std::optional<DateTime> changed;
     while (PGnotify* notification = PQnotifies(connection_.get())) {
         const bool foreign = notification->be_pid != ownBackendPid_ && channel_ == notification->relname;
-        const std::optional<DateTime> day = ParseDay(notification->extra);
+        const std::optional<DateTime> day = ParseChangedDay(notification->extra);
         PQfreemem(notification);
         if (foreign && day && OnShownSheet(*day)) changed = day;
     }

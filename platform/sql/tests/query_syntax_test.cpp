@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+
 #include "agendor/platform/sql/query_error.h"
 
 namespace agendor::sql {
@@ -19,11 +22,22 @@ TEST(ParseQuery, NamesTheDateFieldsItCompares) {
 
 struct RefusedCase {
     const char* name;
-    const char* text;
+    std::string_view text;
     const char* message;
 };
 
 std::ostream& operator<<(std::ostream& out, const RefusedCase& c) { return out << c.name; }
+
+using namespace std::string_view_literals;
+
+// Deeper than any engine's parser goes (SQLite stops at 1000 levels, and a
+// chain of Or is as deep as it is long).
+const std::string kDeepParentheses = "SELECT * From T WHERE " + std::string(201, '(') + "1" + std::string(201, ')');
+const std::string kLongOrChain = [] {
+    std::string text = "SELECT * From T WHERE T.F = 0";
+    for (int k = 0; k < 200; ++k) text += " Or T.F = 0";
+    return text;
+}();
 
 class Refuses : public ::testing::TestWithParam<RefusedCase> {};
 
@@ -111,7 +125,20 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"ChainedComparison", "SELECT * From T WHERE T.A = T.B = T.C",
                     "Syntaxfehler bei = (Zeichen 33): erwartet wird Order By oder das Ende der Abfrage."},
         RefusedCase{"ForeignCharacter", "SELECT * From T WHERE T.F != 1",
-                    "Unerwartetes Zeichen '!' in der Abfrage (Zeichen 27)."}),
+                    "Unerwartetes Zeichen '!' in der Abfrage (Zeichen 27)."},
+        // Found by fuzzing: the engines cut a statement at a zero byte, and
+        // the server refuses bytes that are no UTF-8.
+        RefusedCase{"ZeroByteInText", "SELECT * From T WHERE T.F = 'a\0b'"sv,
+                    "Die Abfrage enthält ein Nullzeichen (Zeichen 31)."},
+        RefusedCase{"InvalidUtf8", "SELECT * From T WHERE T.F = '\xff'",
+                    "Die Abfrage ist kein gültiger UTF-8-Text (Zeichen 30)."},
+        RefusedCase{"FieldOfAnotherTable", "SELECT U.F From T",
+                    "Die Abfrage liest nur die Tabelle T; U gehört nicht dazu (Zeichen 8)."},
+        RefusedCase{"AllFieldsOfAnotherTable", "SELECT T.F, u.* From T",
+                    "Die Abfrage liest nur die Tabelle T; u gehört nicht dazu (Zeichen 13)."},
+        RefusedCase{"DeepParentheses", kDeepParentheses,
+                    "Die Abfrage ist zu tief verschachtelt (mehr als 200 Ebenen)."},
+        RefusedCase{"LongOrChain", kLongOrChain, "Die Abfrage ist zu tief verschachtelt (mehr als 200 Ebenen)."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
