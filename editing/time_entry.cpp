@@ -74,7 +74,16 @@ void CommitStoredRow(Instance& instance, const std::string& text, ClockTime time
             dt::FromYmdHms(dt::Year(*dateOld), dt::Month(*dateOld), dt::Day(*dateOld), time.hour, time.minute, 0);
         ui.Toolbar1->SetButtonEnabled(kButtonDelete, false);
         bool cancel = false;
-        if (instance.events.DateChange) instance.events.DateChange(dateId, *dateOld, dateNew, cancel);
+        try {
+            if (instance.events.DateChange) instance.events.DateChange(dateId, *dateOld, dateNew, cancel);
+        } catch (...) {
+            // The host could not store it: as when it refuses, the row shows
+            // what is stored, and the error goes to the day grid's box.
+            zoom.SetTextMatrix(row, 0, dt::Format(*dateOld, "hh:mm", instance.locale()));
+            ui.Toolbar1->SetButtonEnabled(kButtonAdd, true);
+            s.SkipLostFocus = true;
+            throw;
+        }
         if (cancel) {
             // The row shows what is stored, never a time the host refused.
             zoom.SetTextMatrix(row, 0, dt::Format(*dateOld, "hh:mm", instance.locale()));
