@@ -13,6 +13,7 @@
 #include "agendor/platform/postgres/pg_session.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/sheet/sheet_model.h"
+#include "demo/change_payload.h"
 #include "demo/pg_store.h"
 
 namespace agendor::demo {
@@ -25,13 +26,6 @@ constexpr int kTypingPollMilliseconds = 250;
 // Notifications this close together make one reload.
 constexpr int kBurstMilliseconds = 150;
 constexpr qint64 kReloadIntervalMilliseconds = 1000;
-
-std::optional<DateTime> ParseDay(const char* payload) {
-    int year = 0, month = 0, day = 0;
-    if (payload == nullptr || std::sscanf(payload, "%4d-%2d-%2d", &year, &month, &day) != 3) return std::nullopt;
-    if (year < dt::kMinYear || year > dt::kMaxYear || !dt::IsValidYmd(year, month, day)) return std::nullopt;
-    return dt::FromYmd(year, month, day);
-}
 
 } // namespace
 
@@ -185,7 +179,7 @@ void LiveUpdates::ReadInput() {
     const int own = ownBackendPid_ ? ownBackendPid_() : 0;
     while (PGnotify* notification = PQnotifies(connection)) {
         const bool foreign = notification->be_pid != own && channel_ == notification->relname;
-        const std::optional<DateTime> day = ParseDay(notification->extra);
+        const std::optional<DateTime> day = ParseChangedDay(notification->extra);
         PQfreemem(notification);
         if (foreign && day && OnShownSheet(*day)) {
             burstDay_ = *day;

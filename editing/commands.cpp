@@ -172,7 +172,10 @@ void CommitNewAppointment(Instance& instance) {
         try {
             if (instance.events.DateNew) instance.events.DateNew(when, personId, person, cancel);
         } catch (...) {
+            // The host could not store it: the row stays pending as typed,
+            // and Save offers to store it again.
             s.NewPending = true;
+            ui.Toolbar1->SetButtonEnabled(kButtonSave, true);
             throw;
         }
         if (cancel) {

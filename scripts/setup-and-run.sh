@@ -2,7 +2,8 @@
 # One entry point for a fresh Debian 12 machine:
 #   scripts/setup-and-run.sh demo   installs what is needed, builds, starts the demo
 #   scripts/setup-and-run.sh test   installs what is needed, builds twice (normal and
-#                                   with AddressSanitizer + UBSan) and runs every test;
+#                                   with AddressSanitizer + UBSan) and runs every test,
+#                                   then runs each fuzz target for 45 s;
 #                                   builds the minimal host against the installed
 #                                   package, static and shared
 # The PostgreSQL tests need no server beforehand: CTest starts a throwaway one
@@ -17,6 +18,7 @@ PACKAGES=(build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsqlite3-dev sqlite3 libicu-dev libical-dev tzdata
   libpq-dev postgresql
+  clang-14 libclang-rt-14-dev
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev qt6-translations-l10n libgl-dev fonts-dejavu-core fonts-dejavu-extra xvfb xauth openbox poppler-utils
   cups printer-driver-cups-pdf)
 
@@ -63,6 +65,14 @@ case "$mode" in
     export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp"
     build build-asan -DAGENDOR_SANITIZE=ON -DAGENDOR_WITH_BENCH=OFF
     run_tests build-asan "asan+ubsan"
+    # The fuzz targets in a clang build of their own (only they are built),
+    # each run for a bounded time from its committed corpus; any finding
+    # fails the run.
+    CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DAGENDOR_FUZZ=ON -DAGENDOR_WITH_TESTS=OFF -DAGENDOR_WITH_TOOLS=OFF -DAGENDOR_WITH_BENCH=OFF \
+      -DAGENDOR_WITH_DESIGNER=OFF
+    cmake --build build-fuzz -j "$(nproc)" --target fuzz
+    bash scripts/run-fuzzers.sh build-fuzz "${AGENDOR_FUZZ_SECONDS:-45}"
     ;;
   demo)
     build build

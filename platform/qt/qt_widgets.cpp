@@ -1,5 +1,6 @@
 #include "agendor/platform/qt/qt_widgets.h"
 
+#include <QAbstractListModel>
 #include <QAction>
 #include <QCompleter>
 #include <QFocusEvent>
@@ -258,7 +259,37 @@ void QtMaskedEdit::focusOutEvent(QFocusEvent* e) {
 
 // ---------------------------------------------------------------- ComboBox
 
-QtComboBox::QtComboBox(QWidget* parent) : QComboBox(parent), Placed<ComboBox>(this) {
+// The person box's entries as a plain list of texts: appending many is one
+// model update, and no item object is made per entry.
+class EntryModel final : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : texts_.size(); }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= texts_.size()) return {};
+        if (role == Qt::DisplayRole || role == Qt::EditRole) return texts_[index.row()];
+        return {};
+    }
+    void Append(QStringList& texts) {
+        if (texts.isEmpty()) return;
+        beginInsertRows({}, texts_.size(), texts_.size() + texts.size() - 1);
+        texts_.append(texts);
+        texts.clear();
+        endInsertRows();
+    }
+    void Clear() {
+        beginResetModel();
+        texts_.clear();
+        endResetModel();
+    }
+
+private:
+    QStringList texts_;
+};
+
+QtComboBox::QtComboBox(QWidget* parent)
+    : QComboBox(parent), Placed<ComboBox>(this), entries_(new EntryModel(this)) {
+    setModel(entries_);
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     // Typing completes from the list, in place.
@@ -275,36 +306,61 @@ QtComboBox::QtComboBox(QWidget* parent) : QComboBox(parent), Placed<ComboBox>(th
     });
 }
 
+void QtComboBox::AddItem(const std::string& item) {
+    // What a person sees and types into is complete by the next turn of
+    // the event loop at the latest.
+    if (pending_.isEmpty()) QTimer::singleShot(0, this, [this] { Flush(); });
+    pending_.append(Q(item));
+}
+
+void QtComboBox::Flush() const {
+    if (pending_.isEmpty()) return;
+    auto* self = const_cast<QtComboBox*>(this);
+    if (currentIndex() >= 0) {
+        entries_->Append(pending_);
+        return;
+    }
+    // Qt makes the first entry of an empty list current: a person nobody
+    // chose. The box keeps what it showed.
+    const QString text = currentText();
+    const QSignalBlocker quiet(self);
+    entries_->Append(pending_);
+    if (currentIndex() >= 0) self->setCurrentIndex(-1);
+    if (currentText() != text) self->setEditText(text);
+}
+
+int QtComboBox::ListCount() const {
+    Flush();
+    return count();
+}
+
+void QtComboBox::showPopup() {
+    Flush();
+    QComboBox::showPopup();
+}
+
 void QtComboBox::SetText(const std::string& text) {
+    Flush();
     const QString t = Q(text);
     const int found = findText(t, Qt::MatchExactly | Qt::MatchCaseSensitive);
     setCurrentIndex(found);
     setEditText(t);
 }
 
-void QtComboBox::AddItem(const std::string& item) {
-    if (currentIndex() >= 0) {
-        addItem(Q(item));
-        return;
-    }
-    const QString text = currentText();
-    const QSignalBlocker quiet(this);
-    addItem(Q(item));
-    if (currentIndex() >= 0) setCurrentIndex(-1);
-    if (currentText() != text) setEditText(text);
-}
-
 void QtComboBox::Clear() {
-    clear();
+    pending_.clear();
+    entries_->Clear();
     clearEditText();
 }
 
 std::string QtComboBox::List(int index) const {
+    Flush();
     if (index < 0 || index >= count()) throw Error(kInvalidCall);
     return S(itemText(index));
 }
 
 int QtComboBox::ListIndex() const {
+    Flush();
     const int index = currentIndex();
     if (index >= 0 && itemText(index) == currentText()) return index;
     // A name typed (or completed) in full names that entry.
@@ -312,6 +368,7 @@ int QtComboBox::ListIndex() const {
 }
 
 void QtComboBox::SetListIndex(int index) {
+    Flush();
     if (index < -1 || index >= count()) throw Error(kInvalidCall);
     if (index == -1) {
         const QString text = currentText();
@@ -331,13 +388,16 @@ bool QtComboBox::event(QEvent* e) {
 }
 
 bool QtComboBox::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == lineEdit() && e->type() == QEvent::KeyPress && IsTabKey(static_cast<QKeyEvent*>(e)) &&
-        gate_.Refuses())
-        return true;
+    if (watched == lineEdit() && e->type() == QEvent::KeyPress) {
+        // Completion reads the list.
+        Flush();
+        if (IsTabKey(static_cast<QKeyEvent*>(e)) && gate_.Refuses()) return true;
+    }
     return QComboBox::eventFilter(watched, e);
 }
 
 void QtComboBox::keyPressEvent(QKeyEvent* e) {
+    Flush();
     // A person's keys arrive here, not at the line edit inside: the box is
     // the focus widget and hands the line edit each key itself, past any
     // filter. A key sent to the line edit directly that it does not use
@@ -353,6 +413,7 @@ void QtComboBox::keyPressEvent(QKeyEvent* e) {
 }
 
 void QtComboBox::focusInEvent(QFocusEvent* e) {
+    Flush();
     QComboBox::focusInEvent(e);
     gate_.Arm();
     focus_.FocusIn(e->reason(), events);

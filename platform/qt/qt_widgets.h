@@ -133,14 +133,18 @@ public:
     explicit QtComboBox(QWidget* parent);
     std::string Text() const override { return S(currentText()); }
     void SetText(const std::string& text) override;
-    // Leaves the text and ListIndex as they are: Qt would make the first
+    // Collects the entry; the list takes all collected entries in one step
+    // before anything reads or shows it (a persons table of 100,000 rows
+    // fills the box in one model update instead of 100,000 insertions).
+    // Neither the text nor ListIndex changes: Qt would make the first
     // entry of an empty list current, a person nobody chose.
     void AddItem(const std::string& item) override;
     void Clear() override;
-    int ListCount() const override { return count(); }
+    int ListCount() const override;
     std::string List(int index) const override;
     int ListIndex() const override;
     void SetListIndex(int index) override;
+    void showPopup() override;
 
 protected:
     bool event(QEvent* e) override;
@@ -152,6 +156,11 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
 
 private:
+    // Hands the collected entries to the list.
+    void Flush() const;
+
+    class EntryModel* entries_;
+    mutable QStringList pending_;
     FocusNotifier focus_{this};
     ValidateGate gate_{this, events};
 };

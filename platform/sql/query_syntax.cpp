@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 #include <utility>
 
 #include "agendor/platform/date_time.h"
@@ -72,6 +73,34 @@ bool StartsWord(unsigned char c) { return IsAsciiLetter(c) || c == '_' || c >= 0
 bool ContinuesWord(unsigned char c) { return StartsWord(c) || IsDigit(c); }
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// The offset of the first byte that is a zero byte or does not belong to a
+// well-formed UTF-8 sequence (no overlong forms, no surrogates, nothing
+// beyond U+10FFFF); npos when there is none.
+std::size_t FirstBadByte(std::string_view text, bool& zero) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        zero = c == 0;
+        if (zero) return i;
+        const std::size_t length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3
+                                               : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return i;
+        if (length == 1) {
+            ++i;
+            continue;
+        }
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return i;
+        const auto second = static_cast<unsigned char>(text[i + 1]);
+        if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second > 0x9F) || (c == 0xF0 && second < 0x90) ||
+            (c == 0xF4 && second > 0x8F))
+            return i;
+        i += length;
+    }
+    return std::string_view::npos;
+}
+
+constexpr int kMaxDepth = 200;
+
 std::string Upper(std::string_view text) {
     std::string result(text);
     for (char& c : result)
@@ -84,6 +113,11 @@ public:
     explicit Lexer(std::string_view text) : text_(text) {}
 
     std::vector<Token> Tokens() {
+        bool zero = false;
+        const std::size_t bad = FirstBadByte(text_, zero);
+        if (bad != std::string_view::npos)
+            Fail((zero ? "Die Abfrage enthält ein Nullzeichen (" : "Die Abfrage ist kein gültiger UTF-8-Text (") +
+                 Position(bad) + ").");
         std::vector<Token> tokens;
         for (;;) {
             tokens.push_back(Next());
@@ -287,6 +321,10 @@ public:
             Unexpected(ordered    ? "das Ende der Abfrage"
                        : filtered ? "Order By oder das Ende der Abfrage"
                                   : "Where, Order By oder das Ende der Abfrage");
+        for (const Token* qualifier : qualifiers_)
+            if (!EqualsIgnoringCase(qualifier->text, query.table))
+                Fail("Die Abfrage liest nur die Tabelle " + query.table + "; " + qualifier->text +
+                     " gehört nicht dazu (" + Position(qualifier->offset) + ").");
         query.dateFields = std::move(dateFields_);
         return query;
     }
@@ -352,6 +390,7 @@ private:
             if (IsNameToken(Peek()) && IsSymbol(Peek(1), ".") && IsSymbol(Peek(2), "*")) {
                 item.kind = SelectItem::Kind::TableAll;
                 item.table = Peek().text;
+                qualifiers_.push_back(&Peek());
                 pos_ += 3;
             } else {
                 item.kind = SelectItem::Kind::Expression;
@@ -362,14 +401,43 @@ private:
         return list;
     }
 
-    NodePtr Expression() { return Or(); }
+    // Counts the parser's own nesting (parentheses, Not, unary minus), which
+    // is deeper than the tree it builds, so that no text runs the stack out.
+    class Nesting {
+    public:
+        explicit Nesting(Parser& parser) : parser_(parser) {
+            if (++parser_.nesting_ > kMaxDepth) parser_.TooDeep();
+        }
+        ~Nesting() { --parser_.nesting_; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        Parser& parser_;
+    };
+
+    [[noreturn]] void TooDeep() const {
+        Fail("Die Abfrage ist zu tief verschachtelt (mehr als " + std::to_string(kMaxDepth) + " Ebenen).");
+    }
+
+    // A node over its operands, one level deeper than the deepest of them.
+    NodePtr Over(NodePtr node) {
+        for (const NodePtr& operand : node->operands) node->depth = std::max(node->depth, operand->depth + 1);
+        if (node->depth > kMaxDepth) TooDeep();
+        return node;
+    }
+
+    NodePtr Expression() {
+        const Nesting nesting(*this);
+        return Or();
+    }
 
     NodePtr MakeBinary(std::string op, NodePtr left, NodePtr right) {
         auto node = std::make_unique<Node>(Node::Kind::Binary);
         node->text = std::move(op);
         node->operands.push_back(std::move(left));
         node->operands.push_back(std::move(right));
-        return node;
+        return Over(std::move(node));
     }
 
     NodePtr Or() {
@@ -386,9 +454,10 @@ private:
 
     NodePtr Not() {
         if (!AcceptKeyword("NOT")) return Comparison();
+        const Nesting nesting(*this);
         auto node = std::make_unique<Node>(Node::Kind::Not);
         node->operands.push_back(Not());
-        return node;
+        return Over(std::move(node));
     }
 
     NodePtr Comparison() {
@@ -406,7 +475,7 @@ private:
             node->negated = AcceptKeyword("NOT");
             ExpectKeyword("NULL");
             node->operands.push_back(std::move(left));
-            return node;
+            return Over(std::move(node));
         }
         return left;
     }
@@ -431,9 +500,10 @@ private:
 
     NodePtr Unary() {
         if (AcceptSymbol("-")) {
+            const Nesting nesting(*this);
             auto node = std::make_unique<Node>(Node::Kind::Negate);
             node->operands.push_back(Unary());
-            return node;
+            return Over(std::move(node));
         }
         return Primary();
     }
@@ -466,8 +536,10 @@ private:
         if (token.kind == TokenKind::Word && !IsReserved(token.text) && IsSymbol(Peek(1), "(")) return Call();
         if (IsNameToken(token)) {
             auto node = std::make_unique<Node>(Node::Kind::Column);
+            const Token& first = tokens_[pos_];
             node->text = tokens_[pos_++].text;
             if (AcceptSymbol(".")) {
+                qualifiers_.push_back(&first);
                 node->table = std::move(node->text);
                 node->text = TakeName("ein Feldname");
             }
@@ -486,7 +558,7 @@ private:
         if (!IsSymbol(Peek(), ")")) Fail("DateValue erwartet genau ein Argument (" + Position(name.offset) + ").");
         ++pos_;
         if (node->operands[0]->kind == Node::Kind::Column) MarkDateField(*node->operands[0]);
-        return node;
+        return Over(std::move(node));
     }
 
     void MarkDateField(const Node& column) {
@@ -499,6 +571,10 @@ private:
     std::vector<Token> tokens_;
     std::size_t pos_ = 0;
     std::vector<std::string> dateFields_;
+    // The tables that qualify a field (T.F, T.*), checked against the one
+    // after FROM once it is read.
+    std::vector<const Token*> qualifiers_;
+    int nesting_ = 0;
 };
 
 } // namespace

@@ -13,6 +13,10 @@
 //
 // A name may not hold ] (nor " ' ; -- or control characters, which no table
 // or field name needs), so every target can quote it without escaping.
+// The text must be UTF-8 without a zero byte (both engines would cut the
+// statement there), a field may be qualified only by the table after FROM
+// (the query reads that one table), and the expression tree is at most 200
+// levels deep (well inside what the engines' parsers take).
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,6 +46,7 @@ struct Node {
     std::string text;   // Column: field; Number: digits; String: content; Binary: operator
     DateLiteral date;
     bool negated = false;  // IsNull: IS NOT NULL
+    int depth = 1;         // levels of the tree from this node down, [1, 200]
     std::vector<std::unique_ptr<Node>> operands;
 
     explicit Node(Kind k) : kind(k) {}

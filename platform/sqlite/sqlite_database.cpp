@@ -1,5 +1,7 @@
 #include "agendor/platform/sqlite/sqlite_database.h"
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <list>
 #include <optional>
@@ -14,6 +16,23 @@
 
 namespace agendor::sqlite {
 
+namespace {
+
+// Which file a path names now: device and inode, nullopt when there is none.
+struct FileId {
+    dev_t device;
+    ino_t inode;
+    friend bool operator==(const FileId&, const FileId&) = default;
+};
+
+std::optional<FileId> IdOf(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+    return FileId{status.st_dev, status.st_ino};
+}
+
+} // namespace
+
 // The connection with its statement cache, shared by the database object
 // and the query definitions made from it, so neither outlives the other's
 // statements.
@@ -25,6 +44,32 @@ public:
         RegisterGermanCollation(connection_.Handle());
         if (options_.reuseUnchangedResults && connection_.Owned())
             dataVersion_ = PrepareReadOnly(connection_.Handle(), "PRAGMA data_version", "PRAGMA data_version", true);
+        if (connection_.Owned()) fileId_ = IdOf(name_);
+    }
+
+    // A host that puts another file in place of the open one (a restored
+    // backup, a copy from elsewhere) means that file: the next load opens
+    // it, instead of showing the replaced file's rows for as long as the
+    // control lives. A file deleted under the connection is still read,
+    // as it was when it was opened.
+    void OpenAgainWhenReplaced() {
+        if (!connection_.Owned() || !fileId_) return;
+        const std::optional<FileId> now = IdOf(name_);
+        if (!now || *now == *fileId_) return;
+        Connection replacement = Connection::OpenReadOnly(name_, options_.busyTimeoutMs);
+        RegisterGermanCollation(replacement.Handle());
+        Statement dataVersion;
+        if (options_.reuseUnchangedResults)
+            dataVersion = PrepareReadOnly(replacement.Handle(), "PRAGMA data_version", "PRAGMA data_version", true);
+        // The old connection's statements go before it does.
+        cache_.clear();
+        order_.clear();
+        kept_.clear();
+        storages_.clear();
+        tableKind_.reset();
+        dataVersion_ = std::move(dataVersion);
+        connection_ = std::move(replacement);
+        fileId_ = now;
     }
 
     ~Session() {
@@ -38,6 +83,7 @@ public:
     const std::string& Name() const { return name_; }
 
     std::unique_ptr<Recordset> Run(const std::string& text) {
+        OpenAgainWhenReplaced();
         Prepared& prepared = Lookup(text);
         // The version is read before the query: a commit that lands between
         // the two changes it again, so the rows are read anew next time.
@@ -65,7 +111,10 @@ public:
 
     std::size_t QueriesRun() const { return queriesRun_; }
 
-    void Prepare(const std::string& text) { Lookup(text); }
+    void Prepare(const std::string& text) {
+        OpenAgainWhenReplaced();
+        Lookup(text);
+    }
 
 private:
     struct Prepared {
@@ -244,6 +293,7 @@ private:
     Statement tableKind_;           // kTableKindQuery, prepared on first use
     std::list<std::string> kept_;   // texts whose rows are kept, most recent first
     std::size_t queriesRun_ = 0;
+    std::optional<FileId> fileId_;  // the file the connection opened
 };
 
 namespace {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+
 #include "agendor/platform/sql/query_error.h"
 
 namespace agendor::sql {
@@ -18,9 +21,13 @@ TEST(ParseQuery, NamesTheDateFieldsItCompares) {
 }
 
 TEST(ParseQuery, RefusesBadTextsWithAClearMessage) {
+    using namespace std::string_view_literals;
+    const std::string deepParentheses = "SELECT * From T WHERE " + std::string(201, '(') + "1" + std::string(201, ')');
+    std::string longOrChain = "SELECT * From T WHERE T.F = 0";
+    for (int k = 0; k < 200; ++k) longOrChain += " Or T.F = 0";
     const char* const kOnlySelect =
         "Nur Abfragen mit SELECT sind erlaubt: der Kalender liest nur und ändert keine Daten.";
-    const std::pair<const char*, std::string> cases[] = {
+    const std::pair<std::string_view, std::string> cases[] = {
         {"", "Die Abfrage ist leer."},
         {" \t\r\n", "Die Abfrage ist leer."},
         {";", "Die Abfrage ist leer."},
@@ -75,6 +82,16 @@ TEST(ParseQuery, RefusesBadTextsWithAClearMessage) {
         {"SELECT * From T WHERE T.A = T.B = T.C",
          "Syntaxfehler bei = (Zeichen 33): erwartet wird Order By oder das Ende der Abfrage."},
         {"SELECT * From T WHERE T.F != 1", "Unerwartetes Zeichen '!' in der Abfrage (Zeichen 27)."},
+        // Found by fuzzing: the engines cut a statement at a zero byte, and
+        // the server refuses bytes that are no UTF-8.
+        {"SELECT * From T WHERE T.F = 'a\0b'"sv, "Die Abfrage enthält ein Nullzeichen (Zeichen 31)."},
+        {"SELECT * From T WHERE T.F = '\xff'", "Die Abfrage ist kein gültiger UTF-8-Text (Zeichen 30)."},
+        {"SELECT U.F From T", "Die Abfrage liest nur die Tabelle T; U gehört nicht dazu (Zeichen 8)."},
+        {"SELECT T.F, u.* From T", "Die Abfrage liest nur die Tabelle T; u gehört nicht dazu (Zeichen 13)."},
+        // Deeper than any engine's parser goes (SQLite stops at 1000 levels,
+        // and a chain of Or is as deep as it is long).
+        {deepParentheses, "Die Abfrage ist zu tief verschachtelt (mehr als 200 Ebenen)."},
+        {longOrChain, "Die Abfrage ist zu tief verschachtelt (mehr als 200 Ebenen)."},
     };
     for (const auto& [text, message] : cases) {
         try {
