@@ -1,13 +1,7 @@
 // Fuzz target for the iCalendar import: any bytes go through the reader,
 // which must either give appointments in range and in start order, or refuse
 // the input with an agendor::Error; nothing else may come out of it.
-// Built with clang -fsanitize=fuzzer as a libFuzzer target; the tests link
-// it too and run it over the seeds in seeds/. By hand, from a build tree:
-//   clang++-14 -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined
-//     -Ibuild/include -I. -Ibuild/generated/include
-//     platform/ical/fuzz/ics_import_fuzz.cpp platform/ical/ics_calendar.cpp
-//     build/libagendor_core.a -lical -o ics_import_fuzz
-//   ./ics_import_fuzz -max_total_time=60 -max_len=4096 corpus/ platform/ical/fuzz/seeds/
+// The ical tests also link it and run it over its seed corpus.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
