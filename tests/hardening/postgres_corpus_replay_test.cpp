@@ -80,6 +80,7 @@ TEST(PostgresCorpusReplay, TheServerTakesEveryTranslation) {
         // and equal in their first 63) are no matter of the translator.
         if (created) {
             postgres::Catalog catalog;
+            catalog.SetSearchPath({schema.Name()});
             const std::string sql = postgres::TranslateForServer(
                 text, [&](const std::string& name) { return catalog.Find(connection, name); });
             std::string state;
