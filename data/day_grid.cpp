@@ -145,7 +145,9 @@ void ShowGroup(Instance& instance) {
         // The control itself is not on screen; the day grid is filled all
         // the same and takes the focus when the user clicks it.
     }
-    // Above the day grid and above every marker.
+    // Above the day grid and above every marker; the toolbar too, which the
+    // markers of the first row's covered days would otherwise poke through.
+    ui.Toolbar1->ZOrder();
     ui.txtToolbarTag->ZOrder();
     ui.txtClock->ZOrder();
     ui.cboPerson->ZOrder();

@@ -33,16 +33,14 @@ std::string TextOrEmpty(const FieldValue& value) {
     return value.IsNull() ? std::string() : value.AsText();
 }
 
-// Step 7 of loading: today's cell, else the cell of the selected day number.
-// Redraw is off, so none of these moves touches DateValue.
+// Step 7 of loading: the cell of the selected day, else today's cell. For a
+// person the highlighted cell is the selection: Enter and "Bearbeiten" open
+// it, so it must be DateValue's day whenever the sheet shows that day (today
+// keeps its blue text). Redraw is off, so none of these moves touches
+// DateValue.
 void SelectAfterLoading(Instance& instance) {
     const State& s = instance.state;
     FlexGrid& grid = *instance.ui.Grid;
-    if (s.TodayOnSheet) {
-        grid.SetCol(s.TodayCol);
-        grid.SetRow(s.TodayRow);
-        return;
-    }
     const int day = SelectedDay(instance);
     const int rows = grid.Rows();
     for (int col = 0; col < 7; ++col) {
@@ -53,6 +51,10 @@ void SelectAfterLoading(Instance& instance) {
                 return;
             }
         }
+    }
+    if (s.TodayOnSheet) {
+        grid.SetCol(s.TodayCol);
+        grid.SetRow(s.TodayRow);
     }
 }
 
@@ -72,6 +74,7 @@ void DayGridToFront(Instance& instance) {
             // convenience and its absence no reason to report the load.
         }
     }
+    ui.Toolbar1->ZOrder();
     ui.txtToolbarTag->ZOrder();
     ui.txtClock->ZOrder();
     ui.cboPerson->ZOrder();

@@ -150,7 +150,9 @@ std::optional<std::string> AppointmentStore::Insert(DateTime when, std::int32_t 
     auto result = Write(sql, [&](sqlite3_stmt* s, const sqlite::DateForm& form) {
         sqlite::BindDate(s, 1, when, form);
         sqlite3_bind_text(s, 2, person.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int(s, 3, personId);
+        // -1: a name typed that is in no list, a person the database does not know.
+        if (personId == -1) sqlite3_bind_null(s, 3);
+        else sqlite3_bind_int(s, 3, personId);
     }, std::nullopt);
     if (!result && newId) *newId = sqlite3_last_insert_rowid(db_);
     return result;

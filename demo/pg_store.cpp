@@ -131,8 +131,13 @@ std::optional<std::string> PgStore::Insert(DateTime when, std::int32_t personId,
     }
     if (!personId_.empty()) {
         sql += ", " + personId_;
-        params.push_back(std::to_string(personId));
-        values += ", $" + std::to_string(params.size());
+        // -1: a name typed that is in no list, a person the database does not know.
+        if (personId == -1) {
+            values += ", NULL";
+        } else {
+            params.push_back(std::to_string(personId));
+            values += ", $" + std::to_string(params.size());
+        }
     }
     // Two desks booking the same minute for the same person both get their
     // row: nothing merges them.

@@ -26,13 +26,16 @@ std::function<void(Args...)> Trapped(Instance& instance, void (*handler)(Instanc
 
 } // namespace
 
-void GridZoomClick(Instance& instance) {
+void GridZoomClick(Instance& instance) { EditTimeCell(instance); }
+
+bool EditTimeCell(Instance& instance) {
     const State& s = instance.state;
     const FlexGrid& zoom = *instance.ui.GridZoom;
-    if (!s.AllowEdit || s.NewPending) return;
-    if (zoom.Col() != 0 || zoom.Row() < 1) return;
+    if (!s.AllowEdit || s.NewPending) return false;
+    if (zoom.Col() != 0 || zoom.Row() < 1) return false;
     instance.state.EditRow = static_cast<std::int16_t>(zoom.Row());
     OpenTimeEditor(instance);
+    return true;
 }
 
 void GridZoomEnterCell(Instance& instance) {

@@ -17,7 +17,7 @@ PACKAGES=(build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsqlite3-dev sqlite3 libicu-dev libical-dev tzdata
   libpq-dev postgresql
-  qt6-base-dev qt6-tools-dev libqt6opengl6-dev qt6-translations-l10n libgl-dev fonts-dejavu-core fonts-dejavu-extra xvfb xauth poppler-utils
+  qt6-base-dev qt6-tools-dev libqt6opengl6-dev qt6-translations-l10n libgl-dev fonts-dejavu-core fonts-dejavu-extra xvfb xauth openbox poppler-utils
   cups printer-driver-cups-pdf)
 
 install_packages() {

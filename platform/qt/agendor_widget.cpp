@@ -70,6 +70,9 @@ struct AgendorWidget::Private {
     // The highlighted cell before the first resize of a burst; the control's
     // layout moves the current cell, the reload puts it back.
     int keptRow = 0, keptCol = 0;
+    // DateValue when that cell was kept: a day chosen since (by the person
+    // or by a property, as a form designer sets them) is not undone.
+    DateTime keptDay = 0;
 };
 
 AgendorWidget::AgendorWidget(QWidget* parent, const Clock* clock) : QWidget(parent) {
@@ -229,7 +232,8 @@ void AgendorWidget::ReloadAfterResize() {
     QtSurface& s = d_->surface;
     if (!SheetLoaded(s)) return;
     try {
-        ReloadForNewSize(d_->control.instance(), d_->keptRow, d_->keptCol);
+        const bool sameDay = d_->control.DateValue() == d_->keptDay;
+        ReloadForNewSize(d_->control.instance(), sameDay ? d_->keptRow : 0, sameDay ? d_->keptCol : 0);
     } catch (const std::exception& e) {
         Message message;
         message.text = e.what();
@@ -244,6 +248,7 @@ void AgendorWidget::resizeEvent(QResizeEvent* e) {
     if (!d_->reload.isActive()) {
         d_->keptRow = d_->surface.Grid->Row();
         d_->keptCol = d_->surface.Grid->Col();
+        d_->keptDay = d_->control.DateValue();
     }
     try {
         d_->control.Resize(ToTwipsX(this, e->size().width()), ToTwipsY(this, e->size().height()));

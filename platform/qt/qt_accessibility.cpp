@@ -10,6 +10,8 @@
 
 #include "agendor/control/agendor.h"
 #include "agendor/data/day_grid.h"
+#include "agendor/editing/commands.h"
+#include "agendor/editing/day_grid_interaction.h"
 #include "agendor/platform/qt/qt_common.h"
 #include "agendor/platform/qt/qt_surface.h"
 #include "agendor/sheet/descriptions.h"
@@ -75,11 +77,27 @@ public:
             if (editing) return false;
             return Step(watched, key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier) ? 1 : -1);
         }
-        if (watched == s_.Grid && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
-                                   key->key() == Qt::Key_F2)) {
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_F2;
+        if (watched == s_.Grid && enter) {
             WithErrorBox(instance_, kSheetErrorCode, [&] { ShowDay(instance_); });
-            if (s_.GridZoom->isVisible()) s_.GridZoom->setFocus(Qt::TabFocusReason);
+            if (s_.GridZoom->isVisible()) {
+                // On the first appointment's time, where Enter retimes.
+                WithErrorBox(instance_, kEditErrorCode, [&] { s_.GridZoom->SetRow(s_.GridZoom->Rows() > 1 ? 1 : 0); });
+                FocusDayGrid(Qt::TabFocusReason);
+            }
             return true;
+        }
+        const bool digit = key->text().size() == 1 && key->text()[0].isDigit() &&
+                           !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (watched == s_.GridZoom && !editing && (enter || digit)) {
+            bool opened = false;
+            WithErrorBox(instance_, kEditErrorCode, [&] { opened = EditTimeCell(instance_); });
+            // The digit is the first one of the new time; it reaches the
+            // editor after the editor's own got-focus notification.
+            if (opened && digit)
+                QCoreApplication::postEvent(s_.txtClock, new QKeyEvent(QEvent::KeyPress, key->key(),
+                                                                        key->modifiers(), key->text()));
+            return opened || enter;
         }
         if (key->key() == Qt::Key_Escape && watched != s_.Grid && !editing && s_.GridZoom->isVisible()) {
             HideDayGrid(instance_);
@@ -111,10 +129,25 @@ private:
         const int n = static_cast<int>(chain.size());
         for (int i = 0; i < n; ++i) {
             if (chain[i] != from) continue;
-            chain[(i + direction + n) % n]->setFocus(direction > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            QWidget* next = chain[(i + direction + n) % n];
+            const Qt::FocusReason reason = direction > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason;
+            if (next == s_.GridZoom) FocusDayGrid(reason);
+            else next->setFocus(reason);
             return true;
         }
         return false;
+    }
+
+    // The day grid reached by the keys shows where it stands: filling it
+    // leaves the current cell in the hidden id column, where neither the
+    // focus nor the keys that retime would show or work.
+    void FocusDayGrid(Qt::FocusReason reason) {
+        QtFlexGrid& zoom = *s_.GridZoom;
+        WithErrorBox(instance_, kEditErrorCode, [&] {
+            if (zoom.ColWidth(zoom.Col()) == 0) zoom.SetCol(0);
+            if (zoom.Row() < 1 && zoom.Rows() > 1) zoom.SetRow(1);
+        });
+        zoom.setFocus(reason);
     }
 
     Instance& instance_;

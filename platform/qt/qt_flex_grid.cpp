@@ -126,6 +126,11 @@ void QtFlexGrid::UpdateCell(int row, int col) {
 
 void QtFlexGrid::SyncView() {
     viewStale_ = false;
+    // Rows added since the view last laid itself out must count before it
+    // scrolls to the current cell: Qt lays out later, and would scroll
+    // within the old rows now and to the new one only then, under editors
+    // already placed over it.
+    executeDelayedItemsLayout();
     syncing_ = true;
     selectionModel()->setCurrentIndex(shape_->index(row_, col_), QItemSelectionModel::NoUpdate);
     syncing_ = false;
@@ -281,15 +286,12 @@ int QtFlexGrid::FirstShownRow() const {
 
 Twips QtFlexGrid::RowPos(int row) const {
     CheckRow(row);
-    const int first = FirstShownRow();
-    // Relative to the grid's outer edge: a frame around it comes first.
-    Twips top = ToTwipsY(this, frameWidth());
-    if (row >= first) {
-        for (int r = first; r < row; ++r) top += EffectiveRowHeight(r);
-    } else {
-        for (int r = row; r < first; ++r) top -= EffectiveRowHeight(r);
-    }
-    return top;
+    Flush();
+    // Where the view really draws the row, scrolled as it is: an editor
+    // placed at this position in twips lands on the row's pixel edge,
+    // however the rows' heights were rounded to pixels above it.
+    const int y = viewport()->mapTo(this, QPoint(0, rowViewportPosition(row))).y();
+    return ToTwipsY(this, y);
 }
 
 Twips QtFlexGrid::ColPos(int col) const {
@@ -424,17 +426,27 @@ void QtFlexGrid::PaintCell(QPainter& painter, const QRect& rect, int row, int co
     painter.restore();
 }
 
-bool QtFlexGrid::OnFixedRow(QPoint viewportPos) const {
-    return FirstShownRow() > 0 && viewportPos.y() < rowHeight(0);
+int QtFlexGrid::FixedRowBand() const {
+    if (FirstShownRow() == 0) return 0;
+    // Scrolled to the end, the view puts the last row on the bottom edge and
+    // the row under row 0 may stick out below it: that row is covered whole,
+    // never shown as a strip of cut text.
+    int band = rowHeight(0);
+    const int under = rowAt(band - 1);
+    if (under > 0) band = std::max(band, rowViewportPosition(under) + rowHeight(under));
+    return band;
 }
+
+bool QtFlexGrid::OnFixedRow(QPoint viewportPos) const { return viewportPos.y() < FixedRowBand(); }
 
 void QtFlexGrid::paintEvent(QPaintEvent* e) {
     QTableView::paintEvent(e);
-    if (FirstShownRow() == 0) return;
+    const int band = FixedRowBand();
+    if (band == 0) return;
     QPainter painter(viewport());
     for (int col = 0; col < cols_; ++col) {
         if (isColumnHidden(col)) continue;
-        PaintCell(painter, QRect(columnViewportPosition(col), 0, columnWidth(col), rowHeight(0)), 0, col);
+        PaintCell(painter, QRect(columnViewportPosition(col), 0, columnWidth(col), band), 0, col);
     }
 }
 
@@ -446,6 +458,9 @@ void QtFlexGrid::scrollContentsBy(int dx, int dy) {
 
 void QtFlexGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
     QTableView::scrollTo(index, hint);
+    // Without a horizontal scroll bar nothing scrolls sideways: a wide
+    // column made current would push the first columns out of view for good.
+    if (horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff) horizontalScrollBar()->setValue(0);
     const int first = FirstShownRow();
     if (index.isValid() && index.row() >= 1 && first > 0 && index.row() <= first)
         verticalScrollBar()->setValue(index.row() - 1);

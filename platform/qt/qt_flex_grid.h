@@ -153,6 +153,9 @@ private:
     // each edge rounded from its twips position.
     void ApplySizes(int firstRow, int firstCol);
     int FirstShownRow() const;
+    // Height of row 0 kept at the top while the rows are scrolled, pixels
+    // (0 when not scrolled); with it the row it covers.
+    int FixedRowBand() const;
     // Whether a viewport position lies on row 0 kept at the top.
     bool OnFixedRow(QPoint viewportPos) const;
 

@@ -282,6 +282,18 @@ void QtComboBox::SetText(const std::string& text) {
     setEditText(t);
 }
 
+void QtComboBox::AddItem(const std::string& item) {
+    if (currentIndex() >= 0) {
+        addItem(Q(item));
+        return;
+    }
+    const QString text = currentText();
+    const QSignalBlocker quiet(this);
+    addItem(Q(item));
+    if (currentIndex() >= 0) setCurrentIndex(-1);
+    if (currentText() != text) setEditText(text);
+}
+
 void QtComboBox::Clear() {
     clear();
     clearEditText();
@@ -319,19 +331,20 @@ bool QtComboBox::event(QEvent* e) {
 }
 
 bool QtComboBox::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == lineEdit() && e->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(e);
-        if (IsTabKey(key) && gate_.Refuses()) return true;
-        if (!DeliverKey(this, events, key)) return true;
-        const int k = key->key();
-        if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape) return true;
-    }
+    if (watched == lineEdit() && e->type() == QEvent::KeyPress && IsTabKey(static_cast<QKeyEvent*>(e)) &&
+        gate_.Refuses())
+        return true;
     return QComboBox::eventFilter(watched, e);
 }
 
 void QtComboBox::keyPressEvent(QKeyEvent* e) {
+    // A person's keys arrive here, not at the line edit inside: the box is
+    // the focus widget and hands the line edit each key itself, past any
+    // filter. A key sent to the line edit directly that it does not use
+    // (Enter, Esc) comes here the same way.
     if (!DeliverKey(this, events, e)) return;
     const int k = e->key();
+    // Enter and Esc are the handler's; they must not reach a dialog's buttons.
     if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape) {
         e->accept();
         return;
@@ -404,6 +417,20 @@ void QtToolbar::SetButtonPressed(int index, bool v) {
     SetButton(index, b);
 }
 
+void QtToolbar::SetFocus() {
+    const QWidget* top = window();
+    if (isHidden() || !isEnabled() || (top != this && !isVisibleTo(top))) throw Error(kInvalidCall);
+    for (QAction* action : actions_) {
+        QWidget* button = widgetForAction(action);
+        if (action->isVisible() && action->isEnabled() && button && (button->focusPolicy() & Qt::TabFocus)) {
+            button->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    // No button to take it: the focus stays where the person left it
+    // rather than on a bar that takes no keys.
+}
+
 QAction* QtToolbar::Action(int index) const { return actions_[Slot(index)]; }
 
 QWidget* QtToolbar::ButtonWidget(int index) const { return widgetForAction(Action(index)); }
@@ -441,11 +468,23 @@ void QtToolbar::OnPlaced() {
 
 // ---------------------------------------------------------------- PopupMenu
 
+namespace {
+
+// "-" is a separator. It carries no text: a style draws a separator's text
+// as a section title, and the menu read "-" beside the line.
+void ShowCaption(QAction* action, const std::string& caption) {
+    const bool separator = caption == "-";
+    action->setSeparator(separator);
+    action->setText(separator ? QString() : Q(caption));
+}
+
+} // namespace
+
 QtPopupMenu::QtPopupMenu(QWidget* owner, std::vector<MenuItem> items)
     : owner_(owner), menu_(std::make_unique<QMenu>()), items_(std::move(items)) {
     for (const MenuItem& item : items_) {
-        QAction* action = menu_->addAction(Q(item.caption));
-        action->setSeparator(item.caption == "-");
+        QAction* action = menu_->addAction(QString());
+        ShowCaption(action, item.caption);
         action->setVisible(item.visible);
         actions_.push_back(action);
     }
@@ -469,8 +508,7 @@ void QtPopupMenu::SetItemVisible(int index, bool visible) {
 void QtPopupMenu::SetItemCaption(int index, const std::string& caption) {
     const std::size_t slot = Slot(index);
     items_[slot].caption = caption;
-    actions_[slot]->setSeparator(caption == "-");
-    actions_[slot]->setText(Q(caption));
+    ShowCaption(actions_[slot], caption);
 }
 
 void QtPopupMenu::Popup(Twips x, Twips y) {

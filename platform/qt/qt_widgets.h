@@ -133,7 +133,9 @@ public:
     explicit QtComboBox(QWidget* parent);
     std::string Text() const override { return S(currentText()); }
     void SetText(const std::string& text) override;
-    void AddItem(const std::string& item) override { addItem(Q(item)); }
+    // Leaves the text and ListIndex as they are: Qt would make the first
+    // entry of an empty list current, a person nobody chose.
+    void AddItem(const std::string& item) override;
     void Clear() override;
     int ListCount() const override { return count(); }
     std::string List(int index) const override;
@@ -166,6 +168,10 @@ public:
     ToolbarButton Button(int index) const override;
     void SetButton(int index, const ToolbarButton& button) override;
     void SetButtonPressed(int index, bool v) override;
+    // The focus goes to the first button shown, enabled and reachable by
+    // Tab, where it shows; the bar itself takes no keys, so with no such
+    // button the focus stays where it is.
+    void SetFocus() override;
 
     QAction* Action(int index) const;
     // The button's widget, for clicks in tests.

@@ -37,7 +37,7 @@ void Fill(Connection& connection, const SampleOptions& options) {
         "CREATE TABLE Personen (PersonID INTEGER PRIMARY KEY, Name TEXT NOT NULL);"
         "CREATE TABLE Termine (TerminID INTEGER PRIMARY KEY, Datum " +
         std::string(iso ? "TEXT" : "REAL") +
-        " NOT NULL, PersonID INTEGER NOT NULL REFERENCES Personen (PersonID), Name TEXT NOT NULL);");
+        " NOT NULL, PersonID INTEGER REFERENCES Personen (PersonID), Name TEXT NOT NULL);");
 
     const std::vector<std::string>& names = calendar.persons;
     {

@@ -269,19 +269,18 @@ TEST(LoadDates, NoAppointmentIdFieldSendsNoQueryButStillSelects) {
     EXPECT_EQ(f.surface.Grid.Col(), 2);
 }
 
-TEST(LoadDates, SelectsTodaysCellAndKeepsDateValue) {
+TEST(LoadDates, SelectsTheSelectedDaysCellAlsoWithTodayOnTheSheet) {
     AppointmentFixture f;
     f.control.SetDateValue(At(2001, 11, 5, 16, 30));
     f.control.Refresh();
-    // 14 November 2001: row 3, column 2.
-    EXPECT_EQ(f.surface.Grid.Row(), 3);
-    EXPECT_EQ(f.surface.Grid.Col(), 2);
+    // 5 November 2001: row 2, column 0; today, the 14th, keeps its blue.
+    EXPECT_EQ(f.surface.Grid.Row(), 2);
+    EXPECT_EQ(f.surface.Grid.Col(), 0);
     EXPECT_EQ(f.state().DateValue, At(2001, 11, 5, 16, 30));
     EXPECT_TRUE(f.surface.Grid.Redraw());
-    // The day grid's title names the day of the cell, not DateValue's.
     ShowDay(f.in());
-    EXPECT_EQ(f.surface.txtToolbarTag.Text(), "Mi, 14.11.01");
-    EXPECT_EQ(f.state().ShownDay, At(2001, 11, 14));
+    EXPECT_EQ(f.surface.txtToolbarTag.Text(), "Mo, 05.11.01");
+    EXPECT_EQ(f.state().ShownDay, At(2001, 11, 5));
 }
 
 TEST(LoadDates, WithoutTodaySelectsTheCellOfTheSelectedDayNumber) {
@@ -575,16 +574,16 @@ TEST(ShowDay, AMarkerClickThatFailsShowsTheBoxInsteadOfEscaping) {
     EXPECT_EQ(f.messages()[0].text, "Agendor-Fehlercode 2\r\nDatenbank nicht erreichbar");
 }
 
-TEST(ShowDay, TheShownDayOutlivesAReloadThatMovesTheSheetToToday) {
+TEST(ShowDay, TheShownDayOutlivesAReload) {
     AppointmentFixture f;
     f.appointments = {{1, At(2001, 11, 20, 9), "Meier"}, {2, At(2001, 11, 14, 9), "Heute"}};
     f.control.Refresh();
     f.surface.Grid.UserClickCell(4, 1);  // 20 November
     ShowDay(f.in());
     ASSERT_EQ(f.state().ShownDay, At(2001, 11, 20));
-    // A change reloads the sheet, which selects today's cell again ...
+    // A change reloads the sheet, which keeps the selected day's cell ...
     f.control.Refresh();
-    ASSERT_EQ(f.surface.Grid.Row(), 3);
+    ASSERT_EQ(f.surface.Grid.Row(), 4);
     // ... and the day grid comes back for the day the user saw.
     ShowDayOf(f.in(), *f.state().ShownDay);
     EXPECT_EQ(f.surface.txtToolbarTag.Text(), "Di, 20.11.01");

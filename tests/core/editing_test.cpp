@@ -175,10 +175,10 @@ protected:
         person().UserTypeText("Nolte");
         ASSERT_TRUE(clock().UserFocus());
         // As before the sheet ever lost the focus: the reload leaves the
-        // current cell on today's, the 14th.
+        // current cell on the selected day's, the 20th.
         f.state().SavedRow = f.state().SavedCol = 0;
         ASSERT_TRUE(f.surface.Timer1.FireTick());
-        ASSERT_EQ(f.surface.Grid.Row(), 3);
+        ASSERT_EQ(f.surface.Grid.Row(), 4);
         ASSERT_TRUE(f.state().NewPending);
     }
 };

@@ -48,7 +48,7 @@ protected:
 TEST_F(NavigationTest, ClickingAnotherDaySelectsItAtMidnightAndRaisesClick) {
     Load(At(2001, 11, 12, 15, 45));
     ShowDay(f.in());
-    // 14 November: row 3, column 2 (today's cell is current after loading).
+    // 12 November: row 3, column 0 (the selected day is current after loading).
     grid().UserClickCell(3, 4);
     EXPECT_EQ(f.state().DateValue, At(2001, 11, 16));
     ASSERT_EQ(clicks.size(), 1u);
@@ -58,8 +58,8 @@ TEST_F(NavigationTest, ClickingAnotherDaySelectsItAtMidnightAndRaisesClick) {
 
 TEST_F(NavigationTest, ClicksOnTheCurrentOrAnEmptyCellKeepDateValueWithItsTime) {
     Load(At(2001, 11, 5, 8, 15));
-    // Loading selected today's cell; DateValue still is the 5th.
-    grid().UserClickCell(3, 2);
+    // Loading selected the 5th's cell, today's (the 14th) on the sheet too.
+    grid().UserClickCell(2, 0);
     grid().UserClickCell(1, 0);  // November 2001 begins on a Thursday
     EXPECT_EQ(f.state().DateValue, At(2001, 11, 5, 8, 15));
     EXPECT_EQ(clicks, (std::vector<DateTime>{At(2001, 11, 5, 8, 15), At(2001, 11, 5, 8, 15)}));
@@ -196,9 +196,9 @@ TEST_F(NavigationTest, TheDeferredRefreshLeavesTheHeaderRowAlone) {
     Load(At(2001, 11, 5));
     f.surface.Timer1.SetEnabled(true);
     f.surface.Timer1.FireTick();
-    // Never lost the focus: saved (0, 0). Today's cell stays current.
-    EXPECT_EQ(grid().Row(), 3);
-    EXPECT_EQ(grid().Col(), 2);
+    // Never lost the focus: saved (0, 0). The 5th's cell stays current.
+    EXPECT_EQ(grid().Row(), 2);
+    EXPECT_EQ(grid().Col(), 0);
     EXPECT_EQ(f.state().DateValue, At(2001, 11, 5));
 }
 

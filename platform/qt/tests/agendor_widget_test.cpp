@@ -5,6 +5,7 @@
 #include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QDir>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -498,6 +499,60 @@ TEST_F(RealWindow, TheKeyboardAloneOpensTheDayGridGoesRoundAndCloses) {
     QTest::keyClick(surface->Toolbar2->ButtonWidget(3), Qt::Key_Space);
     EXPECT_EQ(surface->lblMonat->Caption(), "Oktober 2001");
     EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : messages[0]);
+}
+
+// After every load the highlighted cell is the selected day, also when
+// today (which keeps its blue) is on the sheet: Enter opens that day.
+TEST_F(AgendorWidgetTest, EveryLoadHighlightsTheSelectedDay) {
+    struct Case {
+        const char* name;
+        std::function<void()> load;
+    };
+    auto click = [](QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); };
+    const Case cases[] = {
+        {"Refresh", [&] { widget->Refresh(); }},
+        {"back and forward", [&] {
+             click(surface->Toolbar2->ButtonWidget(3));
+             click(surface->Toolbar2->ButtonWidget(4));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, CellCentre(4, 1));  // Tuesday 20 November
+        c.load();
+        DeliverPosted();
+        EXPECT_DOUBLE_EQ(widget->control().DateValue(), dt::FromYmd(2001, 11, 20));
+        EXPECT_EQ(std::make_pair(Grid().Row(), Grid().Col()), std::make_pair(4, 1));
+        EXPECT_EQ(Grid().CellForeColor(3, 2), 0xFF0000u);  // today, blue
+        Grid().setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(surface->txtToolbarTag->Text(), "Di, 20.11.01");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    }
+}
+
+// On a real window the context menu draws its separators as lines, as low
+// as a line, never as items reading "-".
+TEST_F(RealWindow, TheContextMenuShowsSeparatorsAsLines) {
+    QMenu& menu = surface->Kontextmenu->Menu();
+    std::vector<std::string> shown;
+    int itemHeight = 0, separatorHeight = 0;
+    QTimer::singleShot(300, [&] {
+        if (!menu.isVisible()) return;
+        QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
+        menu.grab().save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/context-menu.png"));
+        for (QAction* action : menu.actions()) {
+            if (!action->isVisible()) continue;
+            const int height = menu.actionGeometry(action).height();
+            shown.push_back(action->isSeparator() ? "----" + action->text().toStdString() : action->text().toStdString());
+            (action->isSeparator() ? separatorHeight : itemHeight) = height;
+        }
+        menu.close();
+    });
+    QTest::mouseClick(Grid().viewport(), Qt::RightButton, {}, CellCentre(2, 2));
+    EXPECT_EQ(shown, (std::vector<std::string>{"Vor", "Zurück", "----", "Wochenansicht", "----", "Bearbeiten",
+                                               "Drucken"}));
+    EXPECT_GT(itemHeight, 2 * separatorHeight);
 }
 
 TEST_F(AgendorWidgetTest, SeveralControlsInOneWindowKeepTheirOwnState) {

@@ -190,7 +190,8 @@ TEST_F(GridTest, SizesAreTwipsConvertedWithTheScreensDpi) {
     EXPECT_EQ(grid->CellRect(1, 0).height(), 80);
     EXPECT_EQ(grid->CellRect(0, 0).height(), 27);  // 400 twips = 26.7 pixels
     EXPECT_EQ(grid->ColPos(3), 4500);
-    EXPECT_EQ(grid->RowPos(2), 400 + 1200);
+    // Where the view draws the row: 400 + 1200 twips are 106.7 pixels, drawn at 107.
+    EXPECT_EQ(grid->RowPos(2), 107 * 15);
     grid->SetRowHeightMin(1500);
     EXPECT_EQ(grid->RowHeight(1), 1200);  // as set
     EXPECT_EQ(grid->RowPos(2), 1500 + 1500);  // drawn no lower than the minimum

@@ -3,12 +3,14 @@
 // set and read through Qt's property system, Designer's form editor keeping
 // them in a .ui file, and a form compiled by uic that a host sets up and
 // shows.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDate>
 #include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPluginLoader>
+#include <QTest>
 #include <QTimer>
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
 
@@ -122,6 +124,13 @@ TEST(DesignerPlugin, OffersTheControlThatShowsTodaysMonthAndTakesItsProperties) 
     EXPECT_TRUE(calendar->setProperty("View", int(AgendorWidget::agMonat)));
     Settle();
     EXPECT_EQ(label->text(), "Februar 2027");
+    // The highlighted cell is the stored day's, Wednesday 10 February 2027,
+    // also once the reload after the form's first resize has run.
+    QTest::qWait(500);
+    Settle();
+    auto* sheet = calendar->findChild<QAbstractItemView*>(QStringLiteral("Grid"));
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(std::make_pair(sheet->currentIndex().row(), sheet->currentIndex().column()), std::make_pair(2, 2));
     SaveScreenshot(form, QStringLiteral("designer-february-2027.png"));
     EXPECT_TRUE(watcher.texts.empty()) << watcher.texts.front();
 }
