@@ -125,6 +125,15 @@ private:
     }
 
     bool Step(QObject* from, int direction) {
+        // The day grid's toolbar holds the focus itself while no button of
+        // it is usable: it stands right after the day grid.
+        if (from == s_.Toolbar1) {
+            if (direction < 0) {
+                FocusDayGrid(Qt::BacktabFocusReason);
+                return true;
+            }
+            from = s_.GridZoom;
+        }
         const std::vector<QWidget*> chain = Chain();
         const int n = static_cast<int>(chain.size());
         for (int i = 0; i < n; ++i) {
@@ -176,6 +185,7 @@ void InstallAccess(Instance& instance, QtSurface& surface) {
     auto* keys = new KeyboardPath(instance, surface);
     surface.Grid->installEventFilter(keys);
     surface.GridZoom->installEventFilter(keys);
+    surface.Toolbar1->installEventFilter(keys);
     for (QtToolbar* bar : {surface.Toolbar1, surface.Toolbar2}) {
         for (int i = 1; i <= bar->ButtonCount(); ++i) {
             QWidget* button = bar->ButtonWidget(i);

@@ -427,8 +427,9 @@ void QtToolbar::SetFocus() {
             return;
         }
     }
-    // No button to take it: the focus stays where the person left it
-    // rather than on a bar that takes no keys.
+    // No button to take it (Add is off while a change is stored): the bar
+    // itself, whose keys the control's keyboard path handles.
+    setFocus(Qt::OtherFocusReason);
 }
 
 QAction* QtToolbar::Action(int index) const { return actions_[Slot(index)]; }

@@ -169,8 +169,7 @@ public:
     void SetButton(int index, const ToolbarButton& button) override;
     void SetButtonPressed(int index, bool v) override;
     // The focus goes to the first button shown, enabled and reachable by
-    // Tab, where it shows; the bar itself takes no keys, so with no such
-    // button the focus stays where it is.
+    // Tab, where it shows; without one, to the bar.
     void SetFocus() override;
 
     QAction* Action(int index) const;
