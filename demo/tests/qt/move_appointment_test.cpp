@@ -161,5 +161,34 @@ TEST_F(DragToMove, ADropOnForwardPagesAndTheDragGoesOnIntoTheNextMonth) {
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
+// The keyboard path on the real widgets and file: Ctrl+X marks the row
+// (grey, and said to a screen reader), the arrows go to Thursday on the
+// sheet, Ctrl+V moves it there.
+TEST_F(DragToMove, CutOnTheRowAndPasteOnThursdayByKeys) {
+    const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = {}) {
+        QTest::keyClick(QApplication::focusWidget(), k, m);
+        DeliverPosted();
+    };
+    const auto spoken = [](qt::QtFlexGrid& grid, int row, int col) {
+        return grid.model()->index(row, col).data(Qt::AccessibleTextRole).toString().toStdString();
+    };
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, InWindow(Zoom().viewport(), Zoom().CellRect(1, 1).center()));
+    DeliverPosted();
+    key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(Zoom().CellForeColor(1, 1), 0x808080u);
+    EXPECT_EQ(spoken(Zoom(), 1, 1), Zoom().TextMatrix(1, 1) + ", zum Verschieben markiert");
+    EXPECT_EQ(QApplication::focusWidget(), &Sheet());
+    const SheetCell monday = MonthCellOf(kMonday);
+    EXPECT_NE(spoken(Sheet(), monday.row, monday.col).find(", ein Termin ist zum Verschieben markiert"), std::string::npos)
+        << spoken(Sheet(), monday.row, monday.col);
+    Screenshot("move-4-cut");
+    for (int i = 0; i < 3; ++i) key(Qt::Key_Right);
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Stored(), std::vector<std::string>{"11.03.2027 09:30"});
+    EXPECT_EQ(Zoom().CellForeColor(1, 1), 0u);
+    EXPECT_EQ(spoken(Zoom(), 1, 1), Zoom().TextMatrix(1, 1));
+    Screenshot("move-5-pasted");
+}
+
 } // namespace
 } // namespace agendor::demo
