@@ -27,7 +27,11 @@ class DragMove final : public QObject {
 public:
     DragMove(Instance& instance, QtSurface& surface) : QObject(surface.parent), instance_(instance), s_(surface) {}
     ~DragMove() override {
-        if (dragging_) End();
+        // The control goes while a row is dragged: its widgets may be gone
+        // already, the application's filter and cursor are not.
+        if (!dragging_) return;
+        qApp->removeEventFilter(this);
+        QGuiApplication::restoreOverrideCursor();
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
