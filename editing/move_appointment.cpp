@@ -97,6 +97,26 @@ bool MoveDayGridRow(Instance& instance, int row, long days) {
     return moved;
 }
 
+std::optional<State::MoveMark> SheetLineAppointment(Instance& instance, DateTime day, int line,
+                                                    const std::string& lineText) {
+    const State& s = instance.state;
+    if (line < 1 || !s.database || s.DataSourceDates.empty()) return std::nullopt;
+    const std::string literal =
+        std::to_string(dt::Month(day)) + "/" + std::to_string(dt::Day(day)) + "/" + std::to_string(dt::Year(day));
+    std::unique_ptr<Recordset> records = s.database->OpenRecordset(OneDayQuery(s, literal));
+    for (int shown = 0; !records->IsEOF(); records->MoveNext()) {
+        const FieldValue when = records->Field(s.FieldDatesDate);
+        // Records without a date have no line, on the sheet as in the day grid.
+        if (when.IsNull() || ++shown < line) continue;
+        const DateTime value = when.AsDateTime();
+        if (lineText.rfind(dt::Format(value, "hh:mm", instance.locale()), 0) != 0) return std::nullopt;
+        const FieldValue id = records->Field(s.FieldDatesDateID);
+        if (id.IsNull()) return std::nullopt;
+        return State::MoveMark{ParseDateId(id.AsText()), value};
+    }
+    return std::nullopt;
+}
+
 void GridZoomKeyDown(Instance& instance, int& keyCode, int shift) {
     State& s = instance.state;
     if (keyCode == kKeyEscape && s.Cut && !Editing(instance)) {

@@ -4,6 +4,7 @@
 // of the sheet, or by a drop. The control never writes: the host gets
 // DateChange and stores or cancels it.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "agendor/control/instance.h"
@@ -23,6 +24,14 @@ AGENDOR_CORE_EXPORT bool MoveAppointment(Instance& instance, std::int32_t dateId
 // The appointment of a day-grid row moved by days; false for a row without
 // a stored appointment (the header, a pending new row).
 AGENDOR_CORE_EXPORT bool MoveDayGridRow(Instance& instance, int row, long days);
+
+// The appointment of line `line` (1 the first under the day number) of
+// the day's sheet cell: the cell shows the day's appointments in time order
+// as far as they fit, and the day's query yields them in the same order, so
+// the sheet's loading need not keep any id. The line's time must match;
+// nullopt otherwise (a line changed by another desk since the last load).
+AGENDOR_CORE_EXPORT std::optional<State::MoveMark> SheetLineAppointment(Instance& instance, DateTime day, int line,
+                                                                         const std::string& lineText);
 
 // The keys of the move: Alt+Left/Right/Up/Down and Ctrl+X in the day grid,
 // Ctrl+V on the sheet, Esc in either while an appointment is marked. A key

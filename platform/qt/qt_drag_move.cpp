@@ -5,10 +5,12 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStringList>
 
 #include <optional>
 
 #include "agendor/data/day_grid.h"
+#include "agendor/editing/commands.h"
 #include "agendor/editing/edit_helpers.h"
 #include "agendor/editing/move_appointment.h"
 #include "agendor/platform/date_time.h"
@@ -45,11 +47,12 @@ private:
     };
 
     bool BeforeDragging(QObject* watched, QEvent* event) {
-        if (watched != s_.GridZoom->viewport()) return false;
+        if (watched != s_.GridZoom->viewport() && watched != s_.Grid->viewport()) return false;
         const auto* mouse = static_cast<QMouseEvent*>(event);
         switch (event->type()) {
         case QEvent::MouseButtonPress:
             armed_ = mouse->button() == Qt::LeftButton;
+            fromSheet_ = watched == s_.Grid->viewport();
             pressAt_ = mouse->position().toPoint();
             return false;
         case QEvent::MouseButtonRelease: armed_ = false; return false;
@@ -66,6 +69,7 @@ private:
     bool Start(QPoint global) {
         const State& st = instance_.state;
         if (!st.AllowEdit || s_.txtClock->isVisible() || s_.cboPerson->isVisible()) return false;
+        if (fromSheet_) return StartFromSheet(global);
         const auto cell = s_.GridZoom->CellAt(pressAt_);
         if (!cell || cell->first < 1) return false;
         const int row = cell->first;
@@ -78,6 +82,30 @@ private:
             return false;
         }
         dateOld_ = *when;
+        return Begin(global);
+    }
+
+    // A line of a sheet cell: the appointment it shows, found by the day's
+    // query (a marker's hidden appointments are reached through the day grid).
+    bool StartFromSheet(QPoint global) {
+        const auto cell = s_.Grid->CellAt(pressAt_);
+        const int line = s_.Grid->LineAt(pressAt_);
+        if (!cell || line < 1) return false;
+        const std::optional<DateTime> day = DateOfSheetCell(instance_, cell->first, cell->second);
+        if (!day) return false;
+        const QStringList lines = QString::fromStdString(s_.Grid->TextMatrix(cell->first, cell->second)).split(QLatin1Char('\r'));
+        if (line >= lines.size()) return false;
+        std::optional<State::MoveMark> appointment;
+        WithErrorBox(instance_, kEditErrorCode, [&] {
+            appointment = SheetLineAppointment(instance_, *day, line, lines[line].toStdString());
+        });
+        if (!appointment) return false;
+        dateId_ = appointment->DateID;
+        dateOld_ = appointment->When;
+        return Begin(global);
+    }
+
+    bool Begin(QPoint global) {
         dragging_ = true;
         qApp->installEventFilter(this);
         QGuiApplication::setOverrideCursor(Qt::ForbiddenCursor);
@@ -167,6 +195,7 @@ private:
     Instance& instance_;
     QtSurface& s_;
     bool armed_ = false;
+    bool fromSheet_ = false;
     bool dragging_ = false;
     QPoint pressAt_;
     std::int32_t dateId_ = 0;
@@ -176,7 +205,9 @@ private:
 } // namespace
 
 void InstallDragMove(Instance& instance, QtSurface& surface) {
-    surface.GridZoom->viewport()->installEventFilter(new DragMove(instance, surface));
+    auto* drag = new DragMove(instance, surface);
+    surface.GridZoom->viewport()->installEventFilter(drag);
+    surface.Grid->viewport()->installEventFilter(drag);
 }
 
 } // namespace agendor::qt

@@ -1,6 +1,6 @@
 #pragma once
-// Dragging a day-grid row onto a day of the sheet moves the appointment
-// there, its time of day kept.
+// Dragging a day-grid row, or an appointment's line in a sheet cell, onto a
+// day of the sheet moves the appointment there, its time of day kept.
 #include "agendor/control/instance.h"
 
 namespace agendor::qt {

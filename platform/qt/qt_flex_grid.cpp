@@ -439,6 +439,20 @@ int QtFlexGrid::FixedRowBand() const {
 
 bool QtFlexGrid::OnFixedRow(QPoint viewportPos) const { return viewportPos.y() < FixedRowBand(); }
 
+int QtFlexGrid::LineAt(QPoint viewportPos) const {
+    const auto cell = CellAt(viewportPos);
+    if (!cell) return -1;
+    const Cell& c = At(cell->first, cell->second);
+    if (c.alignment != CellAlignment::LeftTop) return -1;
+    QFont f = font();
+    f.setBold(c.bold);
+    const int height = std::max(1, QFontMetrics(f).height());
+    const int y = viewportPos.y() - (CellRect(cell->first, cell->second).top() + 1);
+    if (y < 0) return -1;
+    const int line = y / height;
+    return line < static_cast<int>(LinesOf(c.text).size()) ? line : -1;
+}
+
 void QtFlexGrid::SetDropTarget(int row, int col) {
     if (dropTarget_ == std::pair{row, col}) return;
     dropTarget_ = {row, col};

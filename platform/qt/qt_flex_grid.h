@@ -107,6 +107,9 @@ public:
     // The cell under a position of the viewport; nullopt outside the cells.
     std::optional<std::pair<int, int>> CellAt(QPoint viewportPos) const;
 
+    // The line of a cell's text under a position of the viewport (0 the
+    // first), as a cell drawn from its top shows it; -1 off the text.
+    int LineAt(QPoint viewportPos) const;
     // The cell a dragged appointment would land on, framed in the
     // selection colour; (-1, -1) frames none.
     void SetDropTarget(int row, int col);

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <sqlite3.h>
 
 #include "agendor/control/agendor.h"
@@ -81,9 +82,16 @@ protected:
         const SheetCell cell = MonthCellOf(day);
         return InWindow(Sheet().viewport(), Sheet().CellRect(cell.row, cell.col).center() + QPoint(0, 8));
     }
-    // Presses on the row's name and moves the mouse in steps to `to`.
-    void DragRowTo(QPoint to) {
-        const QPoint from = InWindow(Zoom().viewport(), Zoom().CellRect(1, 1).center());
+    // The middle of a line of a sheet cell's text (0 the day number).
+    QPoint SheetLine(DateTime day, int line) {
+        const SheetCell cell = MonthCellOf(day);
+        const int height = QFontMetrics(Sheet().font()).height();
+        return InWindow(Sheet().viewport(),
+                        Sheet().CellRect(cell.row, cell.col).topLeft() + QPoint(20, 1 + height * line + height / 2));
+    }
+    // Presses on the row's name (or at `from`) and moves the mouse in steps to `to`.
+    void DragRowTo(QPoint to, std::optional<QPoint> start = std::nullopt) {
+        const QPoint from = start ? *start : InWindow(Zoom().viewport(), Zoom().CellRect(1, 1).center());
         QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, from);
         DeliverPosted();
         for (int step = 1; step <= 4; ++step) {
@@ -140,10 +148,12 @@ TEST_F(DragToMove, EscEndsTheDragWithNothingChanged) {
     EXPECT_EQ(SheetText(kThursday), "11");
 }
 
-TEST_F(DragToMove, ADropOnForwardPagesAndTheDragGoesOnIntoTheNextMonth) {
+// From the appointment's line in its sheet cell, over the forward button.
+TEST_F(DragToMove, ASheetLineDroppedOnForwardPagesAndTheDragGoesOnIntoTheNextMonth) {
     QWidget* forward = ui().Toolbar2->ButtonWidget(4);
     const QPoint onForward = InWindow(forward, forward->rect().center());
-    DragRowTo(onForward);
+    EXPECT_EQ(Sheet().LineAt(Sheet().viewport()->mapFrom(window.get(), SheetLine(kMonday, 1))), 1);
+    DragRowTo(onForward, SheetLine(kMonday, 1));
     EXPECT_EQ(Cursor(), Qt::DragMoveCursor);
     QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, onForward);
     DeliverPosted();
