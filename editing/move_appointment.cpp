@@ -6,7 +6,7 @@
 #include "agendor/editing/commands.h"
 #include "agendor/editing/edit_helpers.h"
 #include "agendor/platform/date_time.h"
-#include "agendor/sheet/sheet_model.h"
+#include "agendor/sheet/descriptions.h"
 
 namespace agendor {
 
@@ -156,7 +156,11 @@ void GridKeyDown(Instance& instance, int& keyCode, int shift) {
     } else if (shift == kShiftCtrl && keyCode == kKeyV) {
         keyCode = 0;
         const State::MoveMark mark = *s.Cut;
-        MoveAppointment(instance, mark.DateID, mark.When, CellDate(instance));
+        // A cell that shows no day (after the month's last) takes nothing.
+        const FlexGrid& grid = *instance.ui.Grid;
+        std::optional<DateTime> day;
+        WithErrorBox(instance, kEditErrorCode, [&] { day = DateOfSheetCell(instance, grid.Row(), grid.Col()); });
+        if (day) MoveAppointment(instance, mark.DateID, mark.When, *day);
     }
 }
 

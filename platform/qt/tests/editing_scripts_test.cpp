@@ -384,6 +384,8 @@ const Script kScripts[] = {
      "rows=09:00 Abel clock=- person=- focus=GridZoom day=22.11 cell=4,3"},
     {"PasteOntoTheSameDay", {"cell 1 1", "Ctrl+X", "Ctrl+V"}, {},
      std::string("rows=") + kStored + " clock=- person=- focus=Grid day=14.11 cell=3,2"},
+    {"PasteOnACellWithoutADay", {"cell 1 1", "Ctrl+X", "Down", "Down", "Right", "Right", "Right", "Ctrl+V"}, {},
+     std::string("rows=") + kStored + " clock=- person=- focus=Grid day=30.11 cell=5,5"},
     {"EscEndsTheMark", {"cell 1 1", "Ctrl+X", "Esc", "Right", "Ctrl+V"}, {},
      std::string("rows=") + kStored + " clock=- person=- focus=Grid day=15.11 cell=3,3"},
     {"MoveBeforeTheCalendar", {"cell 1 1", "move 7 before"}, {},
