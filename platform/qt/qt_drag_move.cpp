@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStringList>
+#include <QTimer>
 
 #include <optional>
 
@@ -22,12 +23,20 @@ namespace agendor::qt {
 namespace {
 
 constexpr int kButtonBack = 3, kButtonForward = 4;
+constexpr int kHoverPageMs = 800;
 
 // The drag is the control's own, not a QDrag: it never leaves the control,
 // and a release on a paging button must not end it.
 class DragMove final : public QObject {
 public:
-    DragMove(Instance& instance, QtSurface& surface) : QObject(surface.parent), instance_(instance), s_(surface) {}
+    DragMove(Instance& instance, QtSurface& surface) : QObject(surface.parent), instance_(instance), s_(surface) {
+        // Resting on a paging button pages again and again, as long as the
+        // appointment is held there.
+        hoverPage_.setInterval(kHoverPageMs);
+        connect(&hoverPage_, &QTimer::timeout, this, [this] {
+            if (dragging_ && hoverButton_) Page(hoverButton_);
+        });
+    }
     ~DragMove() override {
         // The control goes while a row is dragged: its widgets may be gone
         // already, the application's filter and cursor are not.
@@ -169,14 +178,24 @@ private:
         const bool movable = target && dt::DayNumber(target->day) != dt::DayNumber(dateOld_);
         if (movable) s_.Grid->SetDropTarget(target->row, target->col);
         else s_.Grid->SetDropTarget(-1, -1);
-        QGuiApplication::changeOverrideCursor(movable || PagingButtonAt(global) ? Qt::DragMoveCursor
-                                                                                : Qt::ForbiddenCursor);
+        const int button = PagingButtonAt(global);
+        QGuiApplication::changeOverrideCursor(movable || button ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
+        if (button != hoverButton_) {
+            hoverButton_ = button;
+            if (button) hoverPage_.start();
+            else hoverPage_.stop();
+        }
+    }
+
+    void Page(int index) {
+        if (auto* button = qobject_cast<QAbstractButton*>(s_.Toolbar2->ButtonWidget(index))) button->click();
     }
 
     void Drop(QPoint global) {
         if (const int index = PagingButtonAt(global)) {
             // Pages the sheet; the appointment stays in the hand.
-            if (auto* button = qobject_cast<QAbstractButton*>(s_.Toolbar2->ButtonWidget(index))) button->click();
+            Page(index);
+            hoverPage_.start();
             Hover(global);
             return;
         }
@@ -187,6 +206,8 @@ private:
 
     void End() {
         dragging_ = false;
+        hoverButton_ = 0;
+        hoverPage_.stop();
         qApp->removeEventFilter(this);
         QGuiApplication::restoreOverrideCursor();
         s_.Grid->SetDropTarget(-1, -1);
@@ -196,6 +217,8 @@ private:
     QtSurface& s_;
     bool armed_ = false;
     bool fromSheet_ = false;
+    int hoverButton_ = 0;
+    QTimer hoverPage_;
     bool dragging_ = false;
     QPoint pressAt_;
     std::int32_t dateId_ = 0;

@@ -171,6 +171,19 @@ TEST_F(DragToMove, ASheetLineDroppedOnForwardPagesAndTheDragGoesOnIntoTheNextMon
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(DragToMove, RestingOnBackPagesWhileTheButtonIsHeld) {
+    QWidget* back = ui().Toolbar2->ButtonWidget(3);
+    DragRowTo(InWindow(back, back->rect().center()));
+    Agendor& control = window->calendar().control();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dt::Month(control.DateValue()) == 2; }, 5000));
+    const DateTime february18 = dt::FromYmd(2027, 2, 18);
+    QTest::mouseMove(window->windowHandle(), SheetDay(february18));
+    DeliverPosted();
+    QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, SheetDay(february18));
+    DeliverPosted();
+    EXPECT_EQ(Stored(), std::vector<std::string>{"18.02.2027 09:30"});
+}
+
 // The keyboard path on the real widgets and file: Ctrl+X marks the row
 // (grey, and said to a screen reader), the arrows go to Thursday on the
 // sheet, Ctrl+V moves it there.
