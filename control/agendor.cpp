@@ -10,6 +10,7 @@
 #include "agendor/data/markers.h"
 #include "agendor/editing/commands.h"
 #include "agendor/editing/day_grid_interaction.h"
+#include "agendor/editing/move_appointment.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/printing/print_sheet.h"
 #include "agendor/sheet/navigation.h"
@@ -151,6 +152,7 @@ void Agendor::ConnectChildEvents() {
     g.EnterCell = [&in] { GridEnterCell(in); };
     g.Click = [&in] { GridClick(in); };
     g.DblClick = [&in] { GridDblClick(in); };
+    g.KeyDown = [&in](int& keyCode, int shift) { GridKeyDown(in, keyCode, shift); };
     g.KeyPress = [&in](int& key) { GridKeyPress(in, key); };
     g.MouseUp = [&in](int button, int shift, Twips x, Twips y) { GridMouseUp(in, button, shift, x, y); };
     g.LostFocus = [&in] { GridLostFocus(in); };

@@ -104,6 +104,13 @@ struct State {
     // shown day" uses it rather than the sheet's current cell, which a reload
     // may have moved.
     std::optional<DateTime> ShownDay;
+    // An appointment marked for moving (Ctrl+X in the day grid), moved by
+    // Ctrl+V on the sheet's current day; Esc ends the mark.
+    struct MoveMark {
+        std::int32_t DateID = 0;
+        DateTime When = 0;
+    };
+    std::optional<MoveMark> Cut;
     std::int16_t LastPrintRow = 0, LastPrintCol = 0;
 };
 

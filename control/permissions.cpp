@@ -59,8 +59,6 @@ bool SheetFitsCalendar(DateTime date, int view) {
 
 namespace {
 
-const char* const kOutsideCalendar = "Datum außerhalb des gültigen Bereichs (1.1.100 bis 31.12.9999)";
-
 void SwitchView(Instance& instance, std::int16_t view) {
     if (instance.state.View == view) return;
     // A week at the very edge of the calendar has days outside it.

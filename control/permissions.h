@@ -14,6 +14,8 @@ void ShowViewCommands(Instance& instance);
 // Whether the sheet of view for date lies wholly inside the calendar
 // (1 Jan 100 .. 31 Dec 9999), so that it can be built and loaded.
 bool SheetFitsCalendar(DateTime date, int view);
+// Why a sheet or a move beyond those days is refused.
+inline constexpr const char* kOutsideCalendar = "Datum außerhalb des gültigen Bereichs (1.1.100 bis 31.12.9999)";
 void SheetCommand(Instance& instance, std::int16_t command);
 void KontextClick(Instance& instance, int index);
 void Toolbar2ButtonClick(Instance& instance, int index);

@@ -5,6 +5,7 @@
 
 #include "agendor/control/agendor.h"
 #include "agendor/editing/commands.h"
+#include "agendor/editing/move_appointment.h"
 #include "agendor/platform/date_time.h"
 #include "agendor/sheet/sheet_model.h"
 
@@ -166,6 +167,7 @@ void ShowChosenDay(Instance& instance, DateTime day) {
     s.EditCancelled = false;
     PlaceGroup(instance);
     if (s.database && !s.database->Name().empty() && !s.DataSourceDates.empty()) FillRows(instance, DateLiteral(day));
+    ShowMarkedRow(instance);
     // The title names the day that was queried, and that day is what every
     // later act on the shown day uses: the sheet's current cell and
     // DateValue may move on a reload, the day grid's day must not.

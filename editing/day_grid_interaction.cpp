@@ -6,6 +6,7 @@
 #include "agendor/data/day_grid.h"
 #include "agendor/editing/commands.h"
 #include "agendor/editing/edit_helpers.h"
+#include "agendor/editing/move_appointment.h"
 #include "agendor/editing/person_entry.h"
 #include "agendor/editing/time_entry.h"
 
@@ -87,6 +88,7 @@ void ConnectEditingEvents(Instance& instance) {
     zoom.Click = Trapped(instance, &GridZoomClick);
     zoom.EnterCell = Trapped(instance, &GridZoomEnterCell);
     zoom.KeyPress = Trapped(instance, &GridZoomKeyPress);
+    zoom.KeyDown = [&instance](int& keyCode, int shift) { GridZoomKeyDown(instance, keyCode, shift); };
     ui.txtToolbarTag->GotFocus = Trapped(instance, &ToolbarTagGotFocus);
 }
 

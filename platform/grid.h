@@ -18,6 +18,10 @@ struct GridEvents {
     std::function<void()> EnterCell;
     std::function<void()> Click;
     std::function<void()> DblClick;
+    // A key with its virtual key code (37 to 40 the arrows, 27 Esc, 65 to
+    // 90 the letters) and shift state (1 Shift, 2 Ctrl, 4 Alt), before any
+    // KeyPress; a handler sets keyCode to 0 to take the key.
+    std::function<void(int& keyCode, int shift)> KeyDown;
     std::function<void(int& keyAscii)> KeyPress;
     // button: 1 left, 2 right, 4 middle; x, y twips relative to the grid.
     std::function<void(int button, int shift, Twips x, Twips y)> MouseUp;

@@ -12,7 +12,7 @@ namespace agendor {
 // The date (midnight) of the sheet cell (row, col) as the sheet was last
 // built; nullopt for the header row, an empty cell, or a cell whose day
 // number does not match the sheet of DateValue.
-std::optional<DateTime> DateOfSheetCell(const Instance& instance, int row, int col);
+AGENDOR_CORE_EXPORT std::optional<DateTime> DateOfSheetCell(const Instance& instance, int row, int col);
 // "Sonntag, 6. Dezember 2026, 2. Advent, 3 Termine"; the named day only
 // while PublicHoliday is on, "1 Termin", "keine Termine". Empty for a cell
 // that shows no day.

@@ -221,14 +221,15 @@ TEST_P(StorageFormTest, EveryChangeIsStoredInTheFieldsFormAndReadBack) {
     const auto raw = [&](std::int64_t id) {
         return Text("SELECT typeof(Datum) || ' ' || Datum FROM Termine WHERE TerminID = " + std::to_string(id));
     };
-    const auto expected = [&](const std::string& hhmm) {
+    const DateTime moved = at1015 + 3;  // 17.03.2027 10:15
+    const auto expected = [&](const std::string& hhmm, const std::string& day = "14") {
         if (form == "real") {
             char value[32];
-            std::snprintf(value, sizeof value, "%.17g", hhmm == "09:30" ? at0930 : at1015);
+            std::snprintf(value, sizeof value, "%.17g", day == "17" ? moved : hhmm == "09:30" ? at0930 : at1015);
             return "real " + Text(std::string("SELECT CAST(") + value + " AS REAL)");
         }
         std::string text = form;
-        return "text " + text.replace(11, 5, hhmm);
+        return "text " + text.replace(11, 5, hhmm).replace(8, 2, day);
     };
 
     std::int64_t id = 0;
@@ -238,6 +239,13 @@ TEST_P(StorageFormTest, EveryChangeIsStoredInTheFieldsFormAndReadBack) {
     ASSERT_EQ(store_->ChangeTime(static_cast<std::int32_t>(id), at0930, at1015), std::nullopt);
     EXPECT_EQ(raw(id), expected("10:15"));
     EXPECT_EQ(engineDay(at0930), std::vector<std::string>{"10:15 Meier"});
+    // Moved to another day, the time kept, and back.
+    ASSERT_EQ(store_->ChangeTime(static_cast<std::int32_t>(id), at1015, moved), std::nullopt);
+    EXPECT_EQ(raw(id), expected("10:15", "17"));
+    EXPECT_TRUE(engineDay(at0930).empty());
+    EXPECT_EQ(engineDay(moved), std::vector<std::string>{"10:15 Meier"});
+    EXPECT_EQ(store_->ChangeTime(static_cast<std::int32_t>(id), at1015, moved + 1), kChangedByOther);
+    ASSERT_EQ(store_->ChangeTime(static_cast<std::int32_t>(id), moved, at1015), std::nullopt);
     // From a time it no longer has: refused, and kept.
     EXPECT_EQ(store_->ChangeTime(static_cast<std::int32_t>(id), at0930, at0930 + 1), kChangedByOther);
     EXPECT_EQ(store_->Delete(static_cast<std::int32_t>(id), at0930), kChangedByOther);

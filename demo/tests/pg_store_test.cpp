@@ -105,6 +105,22 @@ TEST_P(PgStoreTest, TwoBookingsOfTheSameMinuteAndPersonAreBothStored) {
                                                          std::to_string(second.BackendPid()) + ":2027-03-15"}));
 }
 
+TEST_P(PgStoreTest, AMoveToAnotherDayAnnouncesBothDays) {
+    PgStore store(schema.Conninfo(), kTable);
+    Listen(store);
+    std::vector<std::string> refused;
+    const DateTime from = dt::FromYmdHms(2027, 3, 15, 9, 15, 0), to = from + 3;
+    std::int64_t id = 0;
+    ASSERT_EQ(store.Insert(from, 2, "Meier", &id), std::nullopt);
+    Notifications();
+    bool cancel = false;
+    Desk(store, refused).DateChange(static_cast<std::int32_t>(id), from, to, cancel);
+    EXPECT_FALSE(cancel);
+    EXPECT_NEAR(Stored(static_cast<int>(id)), to, 1e-8);
+    const std::string pid = std::to_string(store.BackendPid());
+    EXPECT_EQ(Notifications(), (std::vector<std::string>{pid + ":2027-03-15", pid + ":2027-03-18"}));
+}
+
 TEST_P(PgStoreTest, ATableWithoutTheNamedFieldsIsRefused) {
     EXPECT_THROW(PgStore(schema.Conninfo(), AppointmentTable{"Termine", "TerminID", "Beginn", "Name", ""}), Error);
     EXPECT_THROW(PgStore(schema.Conninfo(), AppointmentTable{"Kalender", "TerminID", "Datum", "Name", ""}), Error);

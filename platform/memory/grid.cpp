@@ -180,6 +180,15 @@ void MemoryGrid::UserKeyPress(int keyAscii) {
     Context().ProcessEvents();
 }
 
+bool MemoryGrid::UserKeyDown(int keyCode, int shift) {
+    RequireShown("UserKeyDown");
+    if (events.KeyDown) events.KeyDown(keyCode, shift);
+    Context().ProcessEvents();
+    if (keyCode == 0) return false;
+    if (keyCode == 13 || keyCode == 27) UserKeyPress(keyCode);
+    return true;
+}
+
 void MemoryGrid::UserArrow(int dRow, int dCol) {
     RequireShown("UserArrow");
     int row = row_;

@@ -102,6 +102,9 @@ public:
     bool UserRightClick(Twips x, Twips y);
     // KeyPress with the code; the grid itself does nothing with it.
     void UserKeyPress(int keyAscii);
+    // KeyDown with the virtual key code and shift state; then, unless the
+    // handler took it, KeyPress for Enter and Esc. False when it was taken.
+    bool UserKeyDown(int keyCode, int shift);
     // Arrow keys: moves by rows and columns within the data rows.
     void UserArrow(int dRow, int dCol);
     // The focus leaves the grid for no other widget.

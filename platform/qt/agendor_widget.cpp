@@ -13,6 +13,7 @@
 #include "agendor/printing/print_sheet.h"
 #include "agendor/control/layout.h"
 #include "agendor/platform/qt/qt_accessibility.h"
+#include "agendor/platform/qt/qt_drag_move.h"
 #include "agendor/platform/qt/qt_common.h"
 #include "agendor/platform/qt/qt_font.h"
 #include "agendor/platform/qt/qt_printer.h"
@@ -132,6 +133,7 @@ AgendorWidget::AgendorWidget(QWidget* parent, const Clock* clock) : QWidget(pare
 
     d_->control.InitProperties();
     InstallAccess(d_->control.instance(), s);
+    InstallDragMove(d_->control.instance(), s);
     ConnectPropertySignals();
     setFocusProxy(s.Grid);
     connect(&d_->reload, &QTimer::timeout, this, &AgendorWidget::ReloadAfterResize);

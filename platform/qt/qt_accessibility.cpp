@@ -12,6 +12,7 @@
 #include "agendor/data/day_grid.h"
 #include "agendor/editing/commands.h"
 #include "agendor/editing/day_grid_interaction.h"
+#include "agendor/editing/move_appointment.h"
 #include "agendor/platform/qt/qt_common.h"
 #include "agendor/platform/qt/qt_surface.h"
 #include "agendor/sheet/descriptions.h"
@@ -99,7 +100,9 @@ public:
                                                                         key->modifiers(), key->text()));
             return opened || enter;
         }
-        if (key->key() == Qt::Key_Escape && watched != s_.Grid && !editing && s_.GridZoom->isVisible()) {
+        // Esc with an appointment marked for moving ends the mark (the grid's own key).
+        if (key->key() == Qt::Key_Escape && watched != s_.Grid && !editing && s_.GridZoom->isVisible() &&
+            !instance_.state.Cut) {
             HideDayGrid(instance_);
             s_.Grid->setFocus(Qt::OtherFocusReason);
             return true;
@@ -179,7 +182,12 @@ void InstallAccess(Instance& instance, QtSurface& surface) {
 
     const Instance* reader = &instance;
     surface.Grid->accessibleCellName = [reader](int row, int col) {
-        return Q(DayCellDescription(*reader, row, col));
+        std::string text = DayCellDescription(*reader, row, col);
+        if (!text.empty() && reader->state.Cut) text += ", ein Termin ist zum Verschieben markiert";
+        return Q(text);
+    };
+    surface.GridZoom->accessibleCellName = [reader](int row, int col) {
+        return Q(DayGridCellDescription(*reader, row, col));
     };
 
     auto* keys = new KeyboardPath(instance, surface);

@@ -439,8 +439,34 @@ int QtFlexGrid::FixedRowBand() const {
 
 bool QtFlexGrid::OnFixedRow(QPoint viewportPos) const { return viewportPos.y() < FixedRowBand(); }
 
+int QtFlexGrid::LineAt(QPoint viewportPos) const {
+    const auto cell = CellAt(viewportPos);
+    if (!cell) return -1;
+    const Cell& c = At(cell->first, cell->second);
+    if (c.alignment != CellAlignment::LeftTop) return -1;
+    QFont f = font();
+    f.setBold(c.bold);
+    const int height = std::max(1, QFontMetrics(f).height());
+    const int y = viewportPos.y() - (CellRect(cell->first, cell->second).top() + 1);
+    if (y < 0) return -1;
+    const int line = y / height;
+    return line < static_cast<int>(LinesOf(c.text).size()) ? line : -1;
+}
+
+void QtFlexGrid::SetDropTarget(int row, int col) {
+    if (dropTarget_ == std::pair{row, col}) return;
+    dropTarget_ = {row, col};
+    viewport()->update();
+}
+
 void QtFlexGrid::paintEvent(QPaintEvent* e) {
     QTableView::paintEvent(e);
+    if (dropTarget_.first >= 1 && dropTarget_.first < Rows() && dropTarget_.second >= 0 && dropTarget_.second < cols_) {
+        QPainter painter(viewport());
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 3));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(CellRect(dropTarget_.first, dropTarget_.second).adjusted(1, 1, -2, -2));
+    }
     const int band = FixedRowBand();
     if (band == 0) return;
     QPainter painter(viewport());
@@ -508,6 +534,16 @@ void QtFlexGrid::mouseMoveEvent(QMouseEvent*) {
 void QtFlexGrid::keyPressEvent(QKeyEvent* e) {
     // A host may leave Redraw off; the keys still move from the current cell.
     Flush();
+    int keyCode = VirtualKeyCode(e->key());
+    if (keyCode != 0 && events.KeyDown) {
+        QPointer<QtFlexGrid> self(this);
+        events.KeyDown(keyCode, ShiftState(e->modifiers()));
+        if (!self) return;
+        if (keyCode == 0) {
+            e->accept();
+            return;
+        }
+    }
     int code = CharacterCode(e->key(), e->text());
     if (code != 0 && events.KeyPress) {
         QPointer<QtFlexGrid> self(this);

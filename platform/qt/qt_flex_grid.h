@@ -107,6 +107,14 @@ public:
     // The cell under a position of the viewport; nullopt outside the cells.
     std::optional<std::pair<int, int>> CellAt(QPoint viewportPos) const;
 
+    // The line of a cell's text under a position of the viewport (0 the
+    // first), as a cell drawn from its top shows it; -1 off the text.
+    int LineAt(QPoint viewportPos) const;
+    // The cell a dragged appointment would land on, framed in the
+    // selection colour; (-1, -1) frames none.
+    void SetDropTarget(int row, int col);
+    std::pair<int, int> DropTarget() const { return dropTarget_; }
+
     // Called by the view's delegate.
     void PaintCell(QPainter& painter, const QRect& rect, int row, int col) const;
 
@@ -173,6 +181,7 @@ private:
     bool sizesStale_ = false;
     // The press of this click landed on the grid (a release alone is no click).
     Qt::MouseButton pressed_ = Qt::NoButton;
+    std::pair<int, int> dropTarget_{-1, -1};
     bool doubleClick_ = false;
     Colour backColor_ = 0xFFFFFF;
     Colour backColorSel_ = 0xC0FFFF;

@@ -67,7 +67,8 @@ protected:
         while (sqlite3_step(s) == SQLITE_ROW)
             rows.push_back(WallClock(sqlite3_column_double(s, 0)) + " " +
                            reinterpret_cast<const char*>(sqlite3_column_text(s, 1)) + " " +
-                           std::to_string(sqlite3_column_int(s, 2)));
+                           (sqlite3_column_type(s, 2) == SQLITE_NULL ? std::string("NULL")
+                                                                      : std::to_string(sqlite3_column_int(s, 2))));
         sqlite3_finalize(s);
         sqlite3_close(db);
         return rows;
@@ -185,8 +186,8 @@ TEST_F(IcsExchange, ImportSkipsWithReasonsAndStoresTheRest) {
               "Termin 3 „Urlaub“: ganztägiger Termin\n"
               "Termin 4 „Antike“: liegt außerhalb von 1.1.100 bis 31.12.9999\n"
               "Termin 5 „Zukunft“: liegt außerhalb von 1.1.100 bis 31.12.9999");
-    EXPECT_EQ(Stored("leer.sqlite"), (Rows{"15.03.2027 08:30 " + known + " " + knownId, "15.03.2027 10:00 Unbekannt, Uwe -1"}))
-        << "in start order; the person matched by name, -1 when none matches";
+    EXPECT_EQ(Stored("leer.sqlite"), (Rows{"15.03.2027 08:30 " + known + " " + knownId, "15.03.2027 10:00 Unbekannt, Uwe NULL"}))
+        << "in start order; the person matched by name, no person id when none matches";
 }
 
 TEST_F(IcsExchange, BadFilesAreRefusedAndNothingIsStored) {

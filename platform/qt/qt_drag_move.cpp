@@ -1,0 +1,236 @@
+#include "agendor/platform/qt/qt_drag_move.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStringList>
+#include <QTimer>
+
+#include <optional>
+
+#include "agendor/data/day_grid.h"
+#include "agendor/editing/commands.h"
+#include "agendor/editing/edit_helpers.h"
+#include "agendor/editing/move_appointment.h"
+#include "agendor/platform/date_time.h"
+#include "agendor/platform/qt/qt_surface.h"
+#include "agendor/sheet/descriptions.h"
+
+namespace agendor::qt {
+
+namespace {
+
+constexpr int kButtonBack = 3, kButtonForward = 4;
+constexpr int kHoverPageMs = 800;
+
+// The drag is the control's own, not a QDrag: it never leaves the control,
+// and a release on a paging button must not end it.
+class DragMove final : public QObject {
+public:
+    DragMove(Instance& instance, QtSurface& surface) : QObject(surface.parent), instance_(instance), s_(surface) {
+        // Resting on a paging button pages again and again, as long as the
+        // appointment is held there.
+        hoverPage_.setInterval(kHoverPageMs);
+        connect(&hoverPage_, &QTimer::timeout, this, [this] {
+            if (dragging_ && hoverButton_) Page(hoverButton_);
+        });
+    }
+    ~DragMove() override {
+        // The control goes while a row is dragged: its widgets may be gone
+        // already, the application's filter and cursor are not.
+        if (!dragging_) return;
+        qApp->removeEventFilter(this);
+        QGuiApplication::restoreOverrideCursor();
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        return dragging_ ? WhileDragging(watched, event) : BeforeDragging(watched, event);
+    }
+
+private:
+    struct Target {
+        int row, col;
+        DateTime day;
+    };
+
+    bool BeforeDragging(QObject* watched, QEvent* event) {
+        if (watched != s_.GridZoom->viewport() && watched != s_.Grid->viewport()) return false;
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            armed_ = mouse->button() == Qt::LeftButton;
+            fromSheet_ = watched == s_.Grid->viewport();
+            pressAt_ = mouse->position().toPoint();
+            return false;
+        case QEvent::MouseButtonRelease: armed_ = false; return false;
+        case QEvent::MouseMove:
+            if (!armed_ || !(mouse->buttons() & Qt::LeftButton) ||
+                (mouse->position().toPoint() - pressAt_).manhattanLength() < QApplication::startDragDistance())
+                return false;
+            armed_ = false;
+            return Start(mouse->globalPosition().toPoint());
+        default: return false;
+        }
+    }
+
+    bool Start(QPoint global) {
+        const State& st = instance_.state;
+        if (!st.AllowEdit || s_.txtClock->isVisible() || s_.cboPerson->isVisible()) return false;
+        if (fromSheet_) return StartFromSheet(global);
+        const auto cell = s_.GridZoom->CellAt(pressAt_);
+        if (!cell || cell->first < 1) return false;
+        const int row = cell->first;
+        const std::string idText = s_.GridZoom->TextMatrix(row, 3);
+        const std::optional<DateTime> when = ParseDayGridDateTime(s_.GridZoom->TextMatrix(row, 2));
+        if (idText.empty() || !when) return false;
+        try {
+            dateId_ = editing::ParseDateId(idText);
+        } catch (const Error&) {
+            return false;
+        }
+        dateOld_ = *when;
+        return Begin(global);
+    }
+
+    // A line of a sheet cell: the appointment it shows, found by the day's
+    // query (a marker's hidden appointments are reached through the day grid).
+    bool StartFromSheet(QPoint global) {
+        const auto cell = s_.Grid->CellAt(pressAt_);
+        const int line = s_.Grid->LineAt(pressAt_);
+        if (!cell || line < 1) return false;
+        const std::optional<DateTime> day = DateOfSheetCell(instance_, cell->first, cell->second);
+        if (!day) return false;
+        const QStringList lines = QString::fromStdString(s_.Grid->TextMatrix(cell->first, cell->second)).split(QLatin1Char('\r'));
+        if (line >= lines.size()) return false;
+        std::optional<State::MoveMark> appointment;
+        WithErrorBox(instance_, kEditErrorCode, [&] {
+            appointment = SheetLineAppointment(instance_, *day, line, lines[line].toStdString());
+        });
+        if (!appointment) return false;
+        dateId_ = appointment->DateID;
+        dateOld_ = appointment->When;
+        return Begin(global);
+    }
+
+    bool Begin(QPoint global) {
+        dragging_ = true;
+        qApp->installEventFilter(this);
+        QGuiApplication::setOverrideCursor(Qt::ForbiddenCursor);
+        Hover(global);
+        return true;
+    }
+
+    // Moves are followed where the window gets them, also those without a
+    // button held (after a release on a paging button), which no widget
+    // without mouse tracking would see. Presses and releases are taken from
+    // the widget they reach, so the window ends its own grab of the mouse.
+    bool WhileDragging(QObject* watched, QEvent* event) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) return true;
+            End();
+            return true;
+        case QEvent::ShortcutOverride: return true;
+        case QEvent::MouseMove:
+            if (watched->isWindowType()) Hover(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+            return watched->isWidgetType();
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: return watched->isWidgetType();
+        case QEvent::MouseButtonRelease:
+            if (!watched->isWidgetType()) return false;
+            Drop(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+            return true;
+        default: return false;
+        }
+    }
+
+    static bool Over(const QWidget* w, QPoint global) {
+        return w && w->isVisible() && w->rect().contains(w->mapFromGlobal(global));
+    }
+
+    int PagingButtonAt(QPoint global) const {
+        for (int index : {kButtonBack, kButtonForward}) {
+            QWidget* button = s_.Toolbar2->ButtonWidget(index);
+            if (Over(button, global) && button->isEnabled()) return index;
+        }
+        return 0;
+    }
+
+    // The day cell of the sheet under the mouse, not hidden by the day grid
+    // that lies over the sheet.
+    std::optional<Target> SheetDayAt(QPoint global) const {
+        for (const QWidget* above : {static_cast<const QWidget*>(s_.GridZoom), static_cast<const QWidget*>(s_.Toolbar1),
+                                     static_cast<const QWidget*>(s_.txtToolbarTag)})
+            if (Over(above, global)) return std::nullopt;
+        QWidget* viewport = s_.Grid->viewport();
+        if (!Over(viewport, global)) return std::nullopt;
+        const auto cell = s_.Grid->CellAt(viewport->mapFromGlobal(global));
+        if (!cell) return std::nullopt;
+        const std::optional<DateTime> day = DateOfSheetCell(instance_, cell->first, cell->second);
+        if (!day) return std::nullopt;
+        return Target{cell->first, cell->second, *day};
+    }
+
+    void Hover(QPoint global) {
+        const std::optional<Target> target = SheetDayAt(global);
+        const bool movable = target && dt::DayNumber(target->day) != dt::DayNumber(dateOld_);
+        if (movable) s_.Grid->SetDropTarget(target->row, target->col);
+        else s_.Grid->SetDropTarget(-1, -1);
+        const int button = PagingButtonAt(global);
+        QGuiApplication::changeOverrideCursor(movable || button ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
+        if (button != hoverButton_) {
+            hoverButton_ = button;
+            if (button) hoverPage_.start();
+            else hoverPage_.stop();
+        }
+    }
+
+    void Page(int index) {
+        if (auto* button = qobject_cast<QAbstractButton*>(s_.Toolbar2->ButtonWidget(index))) button->click();
+    }
+
+    void Drop(QPoint global) {
+        if (const int index = PagingButtonAt(global)) {
+            // Pages the sheet; the appointment stays in the hand.
+            Page(index);
+            hoverPage_.start();
+            Hover(global);
+            return;
+        }
+        const std::optional<Target> target = SheetDayAt(global);
+        End();
+        if (target) MoveAppointment(instance_, dateId_, dateOld_, target->day);
+    }
+
+    void End() {
+        dragging_ = false;
+        hoverButton_ = 0;
+        hoverPage_.stop();
+        qApp->removeEventFilter(this);
+        QGuiApplication::restoreOverrideCursor();
+        s_.Grid->SetDropTarget(-1, -1);
+    }
+
+    Instance& instance_;
+    QtSurface& s_;
+    bool armed_ = false;
+    bool fromSheet_ = false;
+    int hoverButton_ = 0;
+    QTimer hoverPage_;
+    bool dragging_ = false;
+    QPoint pressAt_;
+    std::int32_t dateId_ = 0;
+    DateTime dateOld_ = 0;
+};
+
+} // namespace
+
+void InstallDragMove(Instance& instance, QtSurface& surface) {
+    auto* drag = new DragMove(instance, surface);
+    surface.GridZoom->viewport()->installEventFilter(drag);
+    surface.Grid->viewport()->installEventFilter(drag);
+}
+
+} // namespace agendor::qt
