@@ -8,6 +8,7 @@
 // deferred refresh (Timer1) gets its tick after every step. A difference
 // between the backends is a failing test. The month sheet: the 14th is row
 // 3, column 2, the 20th row 4, column 1.
+#include <QAbstractItemView>
 #include <QDir>
 #include <QTest>
 
@@ -326,6 +327,55 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) {
         return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "Together" : "LoopBetween");
     });
+
+// The name list opens on the first entry the typed text begins (as the
+// completion matches, in any case), shown but not chosen: the box keeps its
+// text and chooses nothing until the person does, with Enter or a click.
+struct OpenList {
+    const char* name;
+    const char* typed;
+    QKeyCombination open;
+    std::optional<int> highlighted;  // the list's current row; none: Qt's own
+    std::vector<Qt::Key> keys;
+    std::vector<std::string> events;
+};
+
+class PersonList : public ::testing::TestWithParam<OpenList> {};
+
+TEST_P(PersonList, OpensOnTheEntryTheTypedTextBegins) {
+    const OpenList& row = GetParam();
+    QtDesk desk(true);
+    for (const char* step : {"button 2", "type 0930", "Enter"}) desk.Run(step);
+    if (*row.typed) desk.Run(std::string("type ") + row.typed);
+    QComboBox& box = *desk.ui().cboPerson;
+    ASSERT_EQ(QApplication::focusWidget(), &box);
+    const QString text = box.currentText();
+    desk.host.events.clear();
+    QTest::keyClick(QApplication::focusWidget(), row.open.key(), row.open.keyboardModifiers());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box.view()->isVisible(); }, 2000));
+    QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
+    box.view()->window()->grab().save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/person-list-") + row.name + ".png");
+    if (row.highlighted) {
+        EXPECT_EQ(box.view()->currentIndex().row(), *row.highlighted);
+    }
+    EXPECT_EQ(box.currentIndex(), -1);
+    EXPECT_EQ(box.currentText(), text);
+    for (Qt::Key key : row.keys) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        DeliverPosted();
+    }
+    EXPECT_EQ(desk.host.events, row.events);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Editing, PersonList,
+    ::testing::Values(OpenList{"F4OnTheFirst", "a", Qt::Key_F4, 0, {Qt::Key_Down, Qt::Key_Return},
+                               {"DateNew 14.11.2001 09:30:00 2 Meier"}},
+                      OpenList{"AltDownOnTheLast", "ME", Qt::AltModifier | Qt::Key_Down, 1, {Qt::Key_Return},
+                               {"DateNew 14.11.2001 09:30:00 2 Meier"}},
+                      OpenList{"NothingTypedHighlightsNothing", "", Qt::Key_F4, std::nullopt, {Qt::Key_Escape}, {}},
+                      OpenList{"NoEntryBeginsTheText", "Nol", Qt::Key_F4, std::nullopt, {Qt::Key_Escape}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace agendor
