@@ -341,6 +341,8 @@ struct OpenList {
     std::vector<std::string> events;
 };
 
+void PrintTo(const OpenList& row, std::ostream* os) { *os << row.name; }
+
 class PersonList : public ::testing::TestWithParam<OpenList> {};
 
 TEST_P(PersonList, OpensOnTheEntryTheTypedTextBegins) {
