@@ -39,7 +39,11 @@ stop_server() {
 wait_ready() {  # until the scheduler answers on its socket (30 s at most)
   local i
   for i in $(seq 1 300); do
-    if CUPS_SERVER="$dir/cups.sock" lpstat -r >/dev/null 2>&1; then return 0; fi
+    # lpstat -r ends with 0 whether or not a scheduler answers: its text says.
+    if [ -S "$dir/cups.sock" ] &&
+       [ "$(CUPS_SERVER="$dir/cups.sock" LC_ALL=C lpstat -r 2>/dev/null)" = "scheduler is running" ]; then
+      return 0
+    fi
     if ! kill -0 "$(cat "$dir/cupsd.pid")" 2>/dev/null; then
       echo "cups-test-server: the scheduler ended while starting:" >&2
       cat "$dir/log/error_log" >&2 2>/dev/null || true

@@ -3,7 +3,9 @@
 // change is announced with its day.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "agendor/platform/date_time.h"
@@ -46,13 +48,21 @@ protected:
 
     // The notifications the host's own connection received so far, as
     // "pid:payload".
-    std::vector<std::string> Notifications() {
-        PQconsumeInput(schema.Handle());
+    // The notifications received so far; a committed NOTIFY reaches the
+    // listener a little after the commit, so this waits up to 2 s for
+    // `expected` of them.
+    std::vector<std::string> Notifications(std::size_t expected = 0) {
         std::vector<std::string> received;
-        while (PGnotify* n = PQnotifies(schema.Handle())) {
-            received.push_back(std::to_string(n->be_pid) + ":" + n->extra);
-            PQfreemem(n);
-        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        do {
+            PQconsumeInput(schema.Handle());
+            while (PGnotify* n = PQnotifies(schema.Handle())) {
+                received.push_back(std::to_string(n->be_pid) + ":" + n->extra);
+                PQfreemem(n);
+            }
+            if (received.size() >= expected) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        } while (std::chrono::steady_clock::now() < deadline);
         return received;
     }
 
@@ -83,7 +93,7 @@ TEST_P(PgStoreTest, TheSecondDeskRetimingTheSameAppointmentIsRefusedAndNothingIs
     EXPECT_TRUE(refusedFirst.empty());
 
     // Only the stored change was announced, with its day, by the first desk.
-    const std::vector<std::string> sent = Notifications();
+    const std::vector<std::string> sent = Notifications(1);
     const dt::Ymd day = dt::ToYmd(shown);
     char text[16];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", day.year, day.month, day.day);
@@ -101,7 +111,7 @@ TEST_P(PgStoreTest, TwoBookingsOfTheSameMinuteAndPersonAreBothStored) {
     EXPECT_GT(secondId, firstId);
     EXPECT_NEAR(Stored(static_cast<int>(firstId)), when, 1e-8);
     EXPECT_NEAR(Stored(static_cast<int>(secondId)), when, 1e-8);
-    EXPECT_EQ(Notifications(), (std::vector<std::string>{std::to_string(first.BackendPid()) + ":2027-03-15",
+    EXPECT_EQ(Notifications(2), (std::vector<std::string>{std::to_string(first.BackendPid()) + ":2027-03-15",
                                                          std::to_string(second.BackendPid()) + ":2027-03-15"}));
 }
 
@@ -112,13 +122,13 @@ TEST_P(PgStoreTest, AMoveToAnotherDayAnnouncesBothDays) {
     const DateTime from = dt::FromYmdHms(2027, 3, 15, 9, 15, 0), to = from + 3;
     std::int64_t id = 0;
     ASSERT_EQ(store.Insert(from, 2, "Meier", &id), std::nullopt);
-    Notifications();
+    Notifications(1);
     bool cancel = false;
     Desk(store, refused).DateChange(static_cast<std::int32_t>(id), from, to, cancel);
     EXPECT_FALSE(cancel);
     EXPECT_NEAR(Stored(static_cast<int>(id)), to, 1e-8);
     const std::string pid = std::to_string(store.BackendPid());
-    EXPECT_EQ(Notifications(), (std::vector<std::string>{pid + ":2027-03-15", pid + ":2027-03-18"}));
+    EXPECT_EQ(Notifications(2), (std::vector<std::string>{pid + ":2027-03-15", pid + ":2027-03-18"}));
 }
 
 TEST_P(PgStoreTest, ATableWithoutTheNamedFieldsIsRefused) {
