@@ -1,9 +1,12 @@
 #include "agendor/platform/qt/qt_widgets.h"
 
+#include <QAbstractItemView>
 #include <QAbstractListModel>
 #include <QAction>
+#include <QApplication>
 #include <QCompleter>
 #include <QFocusEvent>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMouseEvent>
@@ -336,7 +339,17 @@ int QtComboBox::ListCount() const {
 
 void QtComboBox::showPopup() {
     Flush();
+    const QString text = currentText();
     QComboBox::showPopup();
+    // The list opens on the first entry the typed text begins, as the
+    // completion matches it: shown, not chosen. The box's text and entry
+    // stay until the person picks one.
+    if (text.isEmpty()) return;
+    const QModelIndexList found =
+        model()->match(model()->index(0, modelColumn()), Qt::DisplayRole, text, 1, Qt::MatchStartsWith);
+    if (found.isEmpty()) return;
+    view()->selectionModel()->setCurrentIndex(found.first(), QItemSelectionModel::ClearAndSelect);
+    view()->scrollTo(found.first());
 }
 
 void QtComboBox::SetText(const std::string& text) {
@@ -420,6 +433,16 @@ void QtComboBox::focusInEvent(QFocusEvent* e) {
 }
 
 void QtComboBox::focusOutEvent(QFocusEvent* e) {
+    // The focus goes into the box's own list as it opens (twice: to the
+    // popup, then to its view): the box still has the person's attention.
+    // Neither the core nor the line edit may take that as leaving: the line
+    // edit would report its editing finished, and Qt then makes the entry
+    // the text names current and reports it activated, choosing a person
+    // nobody chose and closing the list as it opens.
+    if (QApplication::activePopupWidget() == view()->window()) {
+        update();
+        return;
+    }
     QComboBox::focusOutEvent(e);
     if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason) return;
     gate_.Disarm();

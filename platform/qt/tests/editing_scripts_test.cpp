@@ -4,7 +4,9 @@
 // together and with the event loop between them; Timer1 ticks after every
 // step. Checked: every host event in order and what the control shows; the
 // backends must agree. Month sheet: the 14th is cell 3,2, the 20th 4,1.
+#include <QAbstractItemView>
 #include <QDir>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -402,6 +404,61 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) {
         return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "Together" : "LoopBetween");
     });
+
+// The name list opens on the first entry the typed text begins (as the
+// completion matches, in any case), shown but not chosen: the box keeps its
+// text and chooses nothing until the person does, with Enter or a click.
+struct OpenList {
+    const char* name;
+    const char* typed;
+    QKeyCombination open;
+    std::optional<int> highlighted;  // the list's current row; none: Qt's own
+    std::vector<Qt::Key> keys;
+    std::vector<std::string> events;
+};
+
+void PrintTo(const OpenList& row, std::ostream* os) { *os << row.name; }
+
+class PersonList : public ::testing::TestWithParam<OpenList> {};
+
+TEST_P(PersonList, OpensOnTheEntryTheTypedTextBegins) {
+    const OpenList& row = GetParam();
+    QtDesk desk(true);
+    for (const char* step : {"button 2", "type 0930", "Enter"}) desk.Run(step);
+    if (*row.typed) desk.Run(std::string("type ") + row.typed);
+    QComboBox& box = *desk.ui().cboPerson;
+    ASSERT_EQ(QApplication::focusWidget(), &box);
+    const QString text = box.currentText();
+    desk.host.events.clear();
+    QTest::keyClick(QApplication::focusWidget(), row.open.key(), row.open.keyboardModifiers());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box.view()->isVisible(); }, 2000));
+    QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
+    // The screen shows the box and its list together; offscreen has only the list.
+    (void)QTest::qWaitForWindowExposed(box.view()->window());
+    QTest::qWait(100);  // the list is drawn
+    const QPixmap screen = box.screen()->grabWindow(0);
+    (screen.isNull() ? box.view()->window()->grab() : screen)
+        .save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/person-list-") + row.name + ".png");
+    if (row.highlighted) {
+        EXPECT_EQ(box.view()->currentIndex().row(), *row.highlighted);
+    }
+    EXPECT_EQ(box.currentIndex(), -1);
+    EXPECT_EQ(box.currentText(), text);
+    for (Qt::Key key : row.keys) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        DeliverPosted();
+    }
+    EXPECT_EQ(desk.host.events, row.events);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Editing, PersonList,
+    ::testing::Values(OpenList{"F4OnTheLast", "mei", Qt::Key_F4, 1, {Qt::Key_Return}, {"DateNew 14.11.2001 09:30:00 2 Meier"}},
+                      OpenList{"AltDownOnTheFirstThenDown", "A", Qt::AltModifier | Qt::Key_Down, 0,
+                               {Qt::Key_Down, Qt::Key_Return}, {"DateNew 14.11.2001 09:30:00 2 Meier"}},
+                      OpenList{"NothingTypedHighlightsNothing", "", Qt::Key_F4, std::nullopt, {Qt::Key_Escape}, {}},
+                      OpenList{"NoEntryBeginsTheText", "Nol", Qt::Key_F4, std::nullopt, {Qt::Key_Escape}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace agendor
