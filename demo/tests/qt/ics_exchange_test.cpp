@@ -53,6 +53,7 @@ protected:
     }
 
     std::string File(const std::string& name) { return dir.filePath(QString::fromStdString(name)).toStdString(); }
+    QString Path(const std::string& name) { return QString::fromStdString(File(name)); }
 
     // "dd.mm.yyyy hh:nn Name PersonID" of the appointments in [from, to), by time.
     Rows Stored(const std::string& name, DateTime from = dt::FromYmd(100, 1, 1), DateTime to = 3e6) {
@@ -95,7 +96,7 @@ protected:
 
     qt::AgendorWidget::IcsResult Import(DemoWindow& window, const std::string& name, const std::string& text) {
         std::ofstream(File(name), std::ios::binary) << text;
-        return window.ImportIcs(QString::fromStdString(File(name)));
+        return window.ImportIcs(Path(name));
     }
 
     QTemporaryDir dir;
@@ -120,18 +121,18 @@ TEST_F(IcsExchange, MonthExportedReadBackAndImportedIntoAnEmptyDatabase) {
     const Rows march = Stored("praxis.sqlite", dt::FromYmd(2027, 3, 1), dt::FromYmd(2027, 4, 1));
     ASSERT_GT(march.size(), 10u);
 
-    const auto first = source->ExportShownSheetIcs(QString::fromStdString(File("maerz.ics")));
+    const auto first = source->ExportShownSheetIcs(Path("maerz.ics"));
     EXPECT_TRUE(first.ok);
     EXPECT_EQ(first.message.toStdString(),
               std::to_string(march.size()) + " Termine in „" + File("maerz.ics") + "“ geschrieben.");
     const auto [rows, uids] = ReadBack("maerz.ics");
     EXPECT_EQ(rows, WithoutIds(march));
-    ASSERT_TRUE(source->ExportShownSheetIcs(QString::fromStdString(File("nochmal.ics"))).ok);
+    ASSERT_TRUE(source->ExportShownSheetIcs(Path("nochmal.ics")).ok);
     EXPECT_EQ(ReadBack("nochmal.ics").second, uids) << "a second export updates instead of duplicating";
 
     // The week of 14 March: Monday 8 to Sunday 14.
     source->calendar().control().SetView(agWoche);
-    ASSERT_TRUE(source->ExportShownSheetIcs(QString::fromStdString(File("woche.ics"))).ok);
+    ASSERT_TRUE(source->ExportShownSheetIcs(Path("woche.ics")).ok);
     EXPECT_EQ(ReadBack("woche.ics").first,
               WithoutIds(Stored("praxis.sqlite", dt::FromYmd(2027, 3, 8), dt::FromYmd(2027, 3, 15))));
 
@@ -148,12 +149,11 @@ TEST_F(IcsExchange, MonthExportedReadBackAndImportedIntoAnEmptyDatabase) {
     });
     emit dayGrid.customContextMenuRequested(dayGrid.CellRect(2, 1).center());
     EXPECT_EQ(dayGrid.Row(), 2);
-    ASSERT_TRUE(source->ExportDayGridRowIcs(QString::fromStdString(File("termin.ics"))).ok);
-    EXPECT_EQ(ReadBack("termin.ics").first, WithoutIds({march[second]}));
-    EXPECT_EQ(ReadBack("termin.ics").second, Rows{uids[second]});
+    ASSERT_TRUE(source->ExportDayGridRowIcs(Path("termin.ics")).ok);
+    EXPECT_EQ(ReadBack("termin.ics"), std::pair(WithoutIds({march[second]}), Rows{uids[second]}));
 
     auto empty = Open("leer.sqlite", 0);
-    const auto imported = empty->ImportIcs(QString::fromStdString(File("maerz.ics")));
+    const auto imported = empty->ImportIcs(Path("maerz.ics"));
     EXPECT_TRUE(imported.ok);
     EXPECT_EQ(imported.message.toStdString(),
               "Übernommen: " + std::to_string(march.size()) + ", abgelehnt: 0, übersprungen: 0.");
@@ -216,7 +216,7 @@ TEST_F(IcsExchange, BadFilesAreRefusedAndNothingIsStored) {
                                               "“ liegt in der unbekannten Zeitzone „Mars/Olympus“. Es wurde nichts importiert.");
     std::ofstream(File("gross.ics")) << good;
     std::filesystem::resize_file(File("gross.ics"), 100u * 1024 * 1024);
-    EXPECT_EQ(window->ImportIcs(QString::fromStdString(File("gross.ics"))).message.toStdString(),
+    EXPECT_EQ(window->ImportIcs(Path("gross.ics")).message.toStdString(),
               "Die Datei „" + File("gross.ics") + "“ ist größer als 16 MB. Es wurde nichts importiert.");
     EXPECT_EQ(Stored("leer.sqlite"), Rows{});
 }
@@ -246,7 +246,7 @@ TEST_F(IcsExchange, LongRunsShowProgressAndStopCleanly) {
         if (auto* dialog = window->calendar().findChild<QProgressDialog*>()) dialog->cancel();
     });
     window->calendar().icsOptions().progressAbove = 100;
-    const auto stopped = window->ExportShownSheetIcs(QString::fromStdString(File("abbruch.ics")));
+    const auto stopped = window->ExportShownSheetIcs(Path("abbruch.ics"));
     EXPECT_FALSE(stopped.ok);
     EXPECT_EQ(stopped.message.toStdString(), "Der Export wurde abgebrochen; „" + File("abbruch.ics") + "“ ist unverändert.");
     EXPECT_FALSE(std::filesystem::exists(File("abbruch.ics")));
