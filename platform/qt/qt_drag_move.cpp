@@ -57,8 +57,11 @@ private:
 
     bool BeforeDragging(QObject* watched, QEvent* event) {
         if (watched != s_.GridZoom->viewport() && watched != s_.Grid->viewport()) return false;
+        const QEvent::Type type = event->type();
+        if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease && type != QEvent::MouseMove)
+            return false;
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        switch (event->type()) {
+        switch (type) {
         case QEvent::MouseButtonPress:
             armed_ = mouse->button() == Qt::LeftButton;
             fromSheet_ = watched == s_.Grid->viewport();
