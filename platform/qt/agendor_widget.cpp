@@ -74,6 +74,8 @@ struct AgendorWidget::Private {
     // DateValue when that cell was kept: a day chosen since (by the person
     // or by a property, as a form designer sets them) is not undone.
     DateTime keptDay = 0;
+    // Last, so it goes first: its filters read the surface and the control.
+    std::unique_ptr<QObject> dragMove;
 };
 
 AgendorWidget::AgendorWidget(QWidget* parent, const Clock* clock) : QWidget(parent) {
@@ -133,7 +135,7 @@ AgendorWidget::AgendorWidget(QWidget* parent, const Clock* clock) : QWidget(pare
 
     d_->control.InitProperties();
     InstallAccess(d_->control.instance(), s);
-    InstallDragMove(d_->control.instance(), s);
+    d_->dragMove = InstallDragMove(d_->control.instance(), s);
     ConnectPropertySignals();
     setFocusProxy(s.Grid);
     connect(&d_->reload, &QTimer::timeout, this, &AgendorWidget::ReloadAfterResize);

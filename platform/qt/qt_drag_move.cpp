@@ -230,10 +230,11 @@ private:
 
 } // namespace
 
-void InstallDragMove(Instance& instance, QtSurface& surface) {
-    auto* drag = new DragMove(instance, surface);
-    surface.GridZoom->viewport()->installEventFilter(drag);
-    surface.Grid->viewport()->installEventFilter(drag);
+std::unique_ptr<QObject> InstallDragMove(Instance& instance, QtSurface& surface) {
+    auto drag = std::make_unique<DragMove>(instance, surface);
+    surface.GridZoom->viewport()->installEventFilter(drag.get());
+    surface.Grid->viewport()->installEventFilter(drag.get());
+    return drag;
 }
 
 } // namespace agendor::qt
