@@ -42,9 +42,13 @@ public:
         }
         sql += " FROM " + target_.TableReference(query_.table);
         if (query_.where) sql += " WHERE " + Emit(*query_.where);
-        for (std::size_t k = 0; k < query_.orderBy.size(); ++k) {
-            sql += k == 0 ? " ORDER BY " : ", ";
-            const OrderItem& item = query_.orderBy[k];
+        // A constant sorts nothing; both engines would read a number there
+        // as a column's position, and PostgreSQL refuses a text there.
+        bool first = true;
+        for (const OrderItem& item : query_.orderBy) {
+            if (IsConstant(*item.expression)) continue;
+            sql += first ? " ORDER BY " : ", ";
+            first = false;
             sql += OrderKey(*item.expression);
             if (item.direction == OrderItem::Direction::Descending) sql += " DESC";
             if (item.direction == OrderItem::Direction::Ascending) sql += " ASC";
@@ -53,6 +57,13 @@ public:
     }
 
 private:
+    static bool IsConstant(const Node& node) {
+        if (node.kind == Node::Kind::Column) return false;
+        for (const auto& operand : node.operands)
+            if (!IsConstant(*operand)) return false;
+        return true;
+    }
+
     // Every field belongs to the one table after FROM.
     FieldRef RefOf(const Node& column) const { return FieldRef{query_.table, column.text}; }
 

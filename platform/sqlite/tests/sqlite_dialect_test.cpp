@@ -28,6 +28,11 @@ TEST(TranslateQuery, ToSqlite) {
          "strftime('%Y-%m-%d %H:%M:%f', [T].[F])"},
         {"SELECT P.N,P.I From P ORDER BY P.N", Real,
          "SELECT [P].[N] AS [N], [P].[I] AS [I] FROM [P] ORDER BY [P].[N] COLLATE agendor_de"},
+        // A constant sorts nothing, and the engines would take a number
+        // there for a column's position: it is left out.
+        {"SELECT P.N,P.I From P ORDER BY #1/1/100#, -2, 'x', P.N", Real,
+         "SELECT [P].[N] AS [N], [P].[I] AS [I] FROM [P] ORDER BY [P].[N] COLLATE agendor_de"},
+        {"SELECT P.N From P ORDER BY 1 DESC", Real, "SELECT [P].[N] AS [N] FROM [P]"},
         {"SELECT *  From T WHERE (((DateValue([F]))=#3/5/2001#)) ORDER BY T.F", Real,
          "SELECT * FROM [T] WHERE ([F] >= 36955 AND [F] < 36956) ORDER BY [T].[F]"},
         {"SELECT *  From T WHERE (((DateValue([F]))=#3/5/2001#)) ORDER BY T.F", IsoText,
