@@ -99,7 +99,9 @@ std::size_t FirstBadByte(std::string_view text, bool& zero) {
     return std::string_view::npos;
 }
 
-constexpr int kMaxDepth = 200;
+// SQLite's parser stack ends near 100 nested parentheses, and the
+// translation writes a pair for every operator and a few of its own.
+constexpr int kMaxDepth = 64;
 
 std::string Upper(std::string_view text) {
     std::string result(text);

@@ -46,7 +46,7 @@ struct Node {
     std::string text;   // Column: field; Number: digits; String: content; Binary: operator
     DateLiteral date;
     bool negated = false;  // IsNull: IS NOT NULL
-    int depth = 1;         // levels of the tree from this node down, [1, 200]
+    int depth = 1;         // levels of the tree from this node down, [1, 64]
     std::vector<std::unique_ptr<Node>> operands;
 
     explicit Node(Kind k) : kind(k) {}

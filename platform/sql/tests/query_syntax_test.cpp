@@ -22,9 +22,12 @@ TEST(ParseQuery, NamesTheDateFieldsItCompares) {
 
 TEST(ParseQuery, RefusesBadTextsWithAClearMessage) {
     using namespace std::string_view_literals;
-    const std::string deepParentheses = "SELECT * From T WHERE " + std::string(201, '(') + "1" + std::string(201, ')');
+    const std::string deepParentheses = "SELECT * From T WHERE " + std::string(65, '(') + "1" + std::string(65, ')');
     std::string longOrChain = "SELECT * From T WHERE T.F = 0";
-    for (int k = 0; k < 200; ++k) longOrChain += " Or T.F = 0";
+    for (int k = 0; k < 64; ++k) longOrChain += " Or T.F = 0";
+    std::string longConcatenation = "SELECT T.A";
+    for (int k = 0; k < 80; ++k) longConcatenation += " & T.A";
+    longConcatenation += " From T";
     const char* const kOnlySelect =
         "Nur Abfragen mit SELECT sind erlaubt: der Kalender liest nur und ändert keine Daten.";
     const std::pair<std::string_view, std::string> cases[] = {
@@ -88,10 +91,12 @@ TEST(ParseQuery, RefusesBadTextsWithAClearMessage) {
         {"SELECT * From T WHERE T.F = '\xff'", "Die Abfrage ist kein gültiger UTF-8-Text (Zeichen 30)."},
         {"SELECT U.F From T", "Die Abfrage liest nur die Tabelle T; U gehört nicht dazu (Zeichen 8)."},
         {"SELECT T.F, u.* From T", "Die Abfrage liest nur die Tabelle T; u gehört nicht dazu (Zeichen 13)."},
-        // Deeper than any engine's parser goes (SQLite stops at 1000 levels,
-        // and a chain of Or is as deep as it is long).
-        {deepParentheses, "Die Abfrage ist zu tief verschachtelt (mehr als 200 Ebenen)."},
-        {longOrChain, "Die Abfrage ist zu tief verschachtelt (mehr als 200 Ebenen)."},
+        // Deeper than SQLite's parser goes (its stack ends near 100 nested
+        // parentheses, and the translation writes one pair per operator, so
+        // a chain is as deep as it is long).
+        {deepParentheses, "Die Abfrage ist zu tief verschachtelt (mehr als 64 Ebenen)."},
+        {longOrChain, "Die Abfrage ist zu tief verschachtelt (mehr als 64 Ebenen)."},
+        {longConcatenation, "Die Abfrage ist zu tief verschachtelt (mehr als 64 Ebenen)."},
     };
     for (const auto& [text, message] : cases) {
         try {
