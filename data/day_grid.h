@@ -29,6 +29,6 @@ void ShowDayOf(Instance& instance, DateTime day);
 // written as its shortest decimal number, which the reader takes too;
 // nullopt for anything else.
 std::string DayGridDateTimeText(DateTime value);
-std::optional<DateTime> ParseDayGridDateTime(std::string_view text);
+AGENDOR_CORE_EXPORT std::optional<DateTime> ParseDayGridDateTime(std::string_view text);
 
 } // namespace agendor
