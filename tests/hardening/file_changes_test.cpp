@@ -12,6 +12,7 @@
 #include "agendor/platform/memory/surface.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
 #include "agendor/platform/sqlite/tests/test_files.h"
+#include "tests/hardening/sqlite_calendar.h"
 
 namespace agendor {
 namespace {
@@ -20,14 +21,7 @@ class FileChanges : public ::testing::Test {
 protected:
     FileChanges() : control(surface.surface()) {
         Fill(path, "Albers");
-        control.InitProperties();
-        control.Resize(8175, 7185);
-        for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
-                 {"DataSourcePerson", "Personen"}, {"FieldSourcePersonID", "PersonID"}, {"FieldSourcePerson", "Name"},
-                 {"DataSourceDates", "Termine"}, {"FieldDatesDateID", "TerminID"}, {"FieldDatesDate", "Datum"},
-                 {"FieldDatesPerson", "Person"}})
-            SetDataProperty(control, name, value);
-        control.SetWorkspace(std::make_shared<sqlite::SqliteWorkspace>());
+        testing::SetUpOverSqliteTables(control);
         sqlite::SqliteOptions options;
         options.busyTimeoutMs = 200;
         control.SetDatabase(sqlite::SqliteDatabase::Open(path, options));

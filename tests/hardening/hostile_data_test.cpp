@@ -17,6 +17,7 @@
 #include "agendor/platform/memory/surface.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
 #include "agendor/platform/sqlite/tests/test_files.h"
+#include "tests/hardening/sqlite_calendar.h"
 
 namespace agendor {
 namespace {
@@ -55,14 +56,7 @@ TEST_P(HostileData, NeitherCrashesNorLeavesTheControl) {
     }
     memory::MemorySurface surface;
     Agendor control(surface.surface());
-    control.InitProperties();
-    control.Resize(8175, 7185);
-    for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
-             {"DataSourcePerson", "Personen"}, {"FieldSourcePersonID", "PersonID"}, {"FieldSourcePerson", "Name"},
-             {"DataSourceDates", "Termine"}, {"FieldDatesDateID", "TerminID"}, {"FieldDatesDate", "Datum"},
-             {"FieldDatesPerson", "Person"}})
-        SetDataProperty(control, name, value);
-    control.SetWorkspace(std::make_shared<sqlite::SqliteWorkspace>());
+    testing::SetUpOverSqliteTables(control);
     control.SetDatabase(sqlite::SqliteDatabase::Open(path));
     control.SetDateValue(kDay);
     try {
