@@ -26,7 +26,7 @@
 #include "agendor/control/agendor.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/data/loaders.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/memory/surface.h"
 #include "agendor/platform/postgres/pg_database.h"
 #include "agendor/platform/postgres/pg_sample.h"

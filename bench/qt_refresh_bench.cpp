@@ -21,7 +21,7 @@
 
 #include "bench/bench_sample.h"
 #include "agendor/control/agendor.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/memory/clock.h"
 #include "agendor/platform/memory/surface.h"
 #include "agendor/platform/qt/agendor_widget.h"

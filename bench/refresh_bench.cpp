@@ -16,7 +16,7 @@
 #include "bench/bench_sample.h"
 #include "agendor/control/agendor.h"
 #include "agendor/data/day_grid.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/memory/surface.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
 

@@ -11,7 +11,7 @@
 #include "agendor/editing/commands.h"
 #include "agendor/editing/day_grid_interaction.h"
 #include "agendor/editing/move_appointment.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/printing/print_sheet.h"
 #include "agendor/sheet/navigation.h"
 #include "agendor/sheet/sheets.h"

@@ -13,7 +13,7 @@
 #include "agendor/platform/database.h"
 #include "agendor/platform/grid.h"
 #include "agendor/platform/host.h"
-#include "agendor/platform/locale.h"
+#include "agendor/core/locale.h"
 #include "agendor/platform/printer.h"
 #include "agendor/platform/widgets.h"
 #include "agendor/core_export.h"

@@ -5,7 +5,7 @@
 
 #include "agendor/data/day_grid.h"
 #include "agendor/data/loaders.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/sheet/sheet_model.h"
 #include "agendor/sheet/sheets.h"
 

@@ -3,7 +3,7 @@
 #include "agendor/control/agendor.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/data/loaders.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/printing/print_sheet.h"
 #include "agendor/sheet/sheet_model.h"
 #include "agendor/sheet/sheets.h"

@@ -6,7 +6,7 @@
 #include "agendor/control/agendor.h"
 #include "agendor/editing/commands.h"
 #include "agendor/editing/move_appointment.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/sheet/sheet_model.h"
 
 namespace agendor {

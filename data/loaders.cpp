@@ -4,7 +4,7 @@
 
 #include "agendor/control/agendor.h"
 #include "agendor/data/markers.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/sheet/sheet_model.h"
 
 namespace agendor {

@@ -2,7 +2,7 @@
 
 #include "agendor/data/day_grid.h"
 #include "agendor/data/printable_text.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/sheet/sheet_model.h"
 
 namespace agendor {

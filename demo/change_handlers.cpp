@@ -1,7 +1,7 @@
 #include "demo/change_handlers.h"
 
-#include "agendor/platform/date_time.h"
-#include "agendor/platform/locale.h"
+#include "agendor/core/date_time.h"
+#include "agendor/core/locale.h"
 
 namespace agendor::demo {
 

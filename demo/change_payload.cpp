@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 
 namespace agendor::demo {
 

@@ -7,7 +7,7 @@
 #include <QStatusBar>
 
 #include "agendor/control/agendor.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/qt/qt_date_time.h"
 #include "agendor/platform/qt/qt_host.h"
 #include "agendor/platform/qt/qt_surface.h"

@@ -23,7 +23,7 @@
 #include <fstream>
 
 #include "agendor/control/agendor.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_host.h"
 #include "agendor/platform/postgres/pg_database.h"

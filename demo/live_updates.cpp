@@ -8,7 +8,7 @@
 
 #include "agendor/control/agendor.h"
 #include "agendor/data/day_grid.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/postgres/pg_error.h"
 #include "agendor/platform/postgres/pg_session.h"
 #include "agendor/platform/qt/agendor_widget.h"

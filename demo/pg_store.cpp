@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "agendor/platform/database.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/postgres/pg_error.h"
 #include "agendor/platform/postgres/pg_session.h"
 

@@ -4,7 +4,7 @@
 #include <map>
 
 #include "agendor/data/day_grid.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 
 namespace agendor {
 

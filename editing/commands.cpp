@@ -7,7 +7,7 @@
 #include "agendor/editing/day_grid_interaction.h"
 #include "agendor/editing/edit_helpers.h"
 #include "agendor/editing/time_entry.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 
 namespace agendor {
 

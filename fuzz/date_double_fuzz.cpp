@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "agendor/platform/date_time.h"
-#include "agendor/platform/locale.h"
+#include "agendor/core/date_time.h"
+#include "agendor/core/locale.h"
 
 namespace {
 

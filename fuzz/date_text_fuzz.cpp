@@ -8,8 +8,8 @@
 #include <optional>
 #include <string_view>
 
-#include "agendor/platform/date_time.h"
-#include "agendor/platform/locale.h"
+#include "agendor/core/date_time.h"
+#include "agendor/core/locale.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace agendor;

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/ical/ics_calendar.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

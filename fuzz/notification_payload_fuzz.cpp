@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "demo/change_payload.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

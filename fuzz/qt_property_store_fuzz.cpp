@@ -13,7 +13,7 @@
 #include <tuple>
 
 #include "agendor/control/agendor.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/memory/surface.h"
 #include "agendor/platform/qt/qt_host.h"
 

@@ -7,7 +7,7 @@
 
 #include "agendor/data/loaders.h"
 #include "agendor/data/printable_text.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/printing/print_sheet.h"
 #include "agendor/sheet/sheet_model.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "agendor/data/printable_text.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/printing/print_dates.h"
 #include "agendor/sheet/holidays.h"
 #include "agendor/sheet/sheet_model.h"

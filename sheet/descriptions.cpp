@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/sheet/holidays.h"
 #include "agendor/sheet/sheet_model.h"
 

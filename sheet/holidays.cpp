@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 
 namespace agendor {
 namespace {

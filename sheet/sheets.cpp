@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/sheet/holidays.h"
 #include "agendor/sheet/sheet_model.h"
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "demo/change_handlers.h"
-#include "agendor/platform/date_time.h"
-#include "agendor/platform/locale.h"
+#include "agendor/core/date_time.h"
+#include "agendor/core/locale.h"
 #include "agendor/platform/sqlite/sample_database.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
 

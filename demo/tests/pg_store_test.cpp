@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "agendor/platform/date_time.h"
-#include "agendor/platform/locale.h"
+#include "agendor/core/date_time.h"
+#include "agendor/core/locale.h"
 #include "agendor/platform/postgres/pg_database.h"
 #include "agendor/platform/postgres/pg_sample.h"
 #include "demo/change_handlers.h"

@@ -13,8 +13,8 @@
 #include <string>
 
 #include <agendor/platform/database.h>
-#include <agendor/platform/date_time.h>
-#include <agendor/platform/locale.h>
+#include <agendor/core/date_time.h>
+#include <agendor/core/locale.h>
 #include <agendor/platform/postgres/pg_database.h>
 #include <agendor/platform/postgres/pg_error.h>
 #include <agendor/platform/postgres/pg_sample.h>

@@ -14,7 +14,7 @@
 #include <random>
 #include <system_error>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 
 namespace agendor::ical {
 

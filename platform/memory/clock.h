@@ -1,6 +1,6 @@
 #pragma once
 // A clock that stands still until a test moves it.
-#include "agendor/platform/locale.h"
+#include "agendor/core/locale.h"
 
 namespace agendor::memory {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/postgres/pg_handles.h"
 #include "agendor/platform/sql/day_count.h"
 #include "agendor/platform/sql/query_syntax.h"

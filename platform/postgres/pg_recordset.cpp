@@ -10,7 +10,7 @@
 #include <limits>
 #include <system_error>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/postgres/pg_error.h"
 
 namespace agendor::postgres {

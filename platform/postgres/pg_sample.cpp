@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "agendor/platform/database.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/postgres/pg_dialect.h"
 #include "agendor/platform/postgres/pg_error.h"
 #include "agendor/platform/postgres/pg_handles.h"

@@ -1,6 +1,6 @@
 #include "agendor/platform/qt/qt_date_time.h"
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 
 namespace agendor::qt {
 

@@ -14,7 +14,7 @@
 #include "agendor/editing/commands.h"
 #include "agendor/editing/edit_helpers.h"
 #include "agendor/editing/move_appointment.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/qt/qt_surface.h"
 #include "agendor/sheet/descriptions.h"
 

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "agendor/control/instance.h"
-#include "agendor/platform/locale.h"
+#include "agendor/core/locale.h"
 #include "agendor/platform/qt/qt_flex_grid.h"
 #include "agendor/platform/qt/qt_host.h"
 #include "agendor/platform/qt/qt_markers.h"

@@ -6,7 +6,7 @@
 #include <random>
 #include <string_view>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/types.h"
 
 namespace agendor::sample {

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "agendor/platform/database.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/sql/text_pieces.h"
 
 namespace agendor::sql::day_count {

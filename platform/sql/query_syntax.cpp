@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/sql/query_error.h"
 
 namespace agendor::sql {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/sql/day_count.h"
 #include "agendor/platform/sql/text_pieces.h"
 #include "agendor/platform/sqlite/german_collation.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/sqlite/sqlite_error.h"
 #include "agendor/platform/sqlite/sqlite_handles.h"
 

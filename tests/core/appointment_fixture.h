@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "agendor/control/agendor.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/memory/database.h"
 #include "agendor/platform/memory/surface.h"
 #include "tests/support/test_control.h"

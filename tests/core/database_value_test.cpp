@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "agendor/platform/date_time.h"
-#include "agendor/platform/locale.h"
+#include "agendor/core/date_time.h"
+#include "agendor/core/locale.h"
 #include "tests/support/error_of.h"
 
 namespace agendor {

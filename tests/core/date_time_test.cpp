@@ -1,4 +1,4 @@
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <limits>
 #include <string>
 
-#include "agendor/platform/locale.h"
+#include "agendor/core/locale.h"
 #include "tests/support/error_of.h"
 
 namespace agendor::dt {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 
 namespace agendor {
 namespace {

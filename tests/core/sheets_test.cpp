@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "agendor/control/agendor.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/memory/surface.h"
 #include "agendor/sheet/sheet_model.h"
 #include "agendor/sheet/sheets.h"

@@ -6,7 +6,7 @@
 #include <sqlite3.h>
 
 #include "agendor/platform/database.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/postgres/pg_database.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
 #include "agendor/platform/sqlite/tests/test_files.h"

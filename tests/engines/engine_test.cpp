@@ -14,7 +14,7 @@
 
 #include "agendor/control/agendor.h"
 #include "agendor/data/day_grid.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/memory/surface.h"
 #include "agendor/sheet/sheet_model.h"
 #include "tests/engines/engine_host.h"

@@ -4,9 +4,9 @@
 #include <iostream>
 
 #include "agendor/editing/appointment_exchange.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/ical/ics_calendar.h"
-#include "agendor/platform/locale.h"
+#include "agendor/core/locale.h"
 
 namespace agendor::cli {
 

@@ -19,7 +19,7 @@
 #include <sqlite3.h>
 
 #include "agendor/control/agendor.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_host.h"
 #include "agendor/platform/qt/qt_surface.h"

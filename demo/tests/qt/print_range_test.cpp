@@ -14,7 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "agendor/control/agendor.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/tests/qt_test_support.h"
 #include "agendor/platform/sqlite/sample_database.h"

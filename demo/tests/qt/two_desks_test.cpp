@@ -17,7 +17,7 @@
 
 #include "agendor/control/agendor.h"
 #include "agendor/data/day_grid.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_host.h"
 #include "agendor/platform/qt/qt_surface.h"

@@ -8,9 +8,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/ical/ics_calendar.h"
-#include "agendor/platform/locale.h"
+#include "agendor/core/locale.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "agendor/platform/database.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/postgres/pg_database.h"
 #include "tests/support/pg_test_schema.h"
 

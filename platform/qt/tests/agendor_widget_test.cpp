@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "agendor/control/agendor.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_surface.h"
 #include "agendor/platform/qt/tests/qt_sqlite_file.h"

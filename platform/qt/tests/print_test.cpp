@@ -21,7 +21,7 @@
 #include <tuple>
 
 #include "agendor/control/agendor.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_printer.h"
 #include "agendor/platform/qt/qt_surface.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "agendor/control/agendor.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_date_time.h"
 #include "agendor/platform/qt/qt_font.h"

@@ -11,7 +11,7 @@
 
 #include "agendor/control/agendor.h"
 #include "agendor/data/day_grid.h"
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/memory/surface.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
 #include "agendor/platform/sqlite/tests/test_files.h"

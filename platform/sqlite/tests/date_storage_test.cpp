@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "test_files.h"
 
 namespace agendor::sqlite {

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
 #include "test_files.h"
 #include "tests/support/error_of.h"

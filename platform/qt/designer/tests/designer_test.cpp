@@ -39,7 +39,7 @@
 #ifdef AGENDOR_HAVE_SQLITE
 #include <QTemporaryDir>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 #include "agendor/platform/qt/tests/qt_sqlite_file.h"
 #endif
 

@@ -1,11 +1,11 @@
-#include "agendor/platform/database.h"
+#include "agendor/core/field_value.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <system_error>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 
 namespace agendor {
 namespace {

@@ -1,9 +1,9 @@
-#include "agendor/platform/locale.h"
+#include "agendor/core/locale.h"
 
 #include <chrono>
 #include <ctime>
 
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 
 namespace agendor {
 namespace {

@@ -1,4 +1,4 @@
-#include "agendor/platform/date_time.h"
+#include "agendor/core/date_time.h"
 
 #include <algorithm>
 #include <chrono>
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "agendor/platform/locale.h"
+#include "agendor/core/locale.h"
 
 namespace agendor::dt {
 namespace {
