@@ -45,7 +45,6 @@ public:
         sqlite3_finalize(insert);
     }
     std::shared_ptr<Database> Open() override { return sqlite::SqliteDatabase::Open(folder_.File("termine.db")); }
-    std::string EngineName() const override { return "SQLite"; }
 
 private:
     sqlite::testing::TempFolder folder_;
@@ -73,7 +72,6 @@ public:
         PQclear(result);
     }
     std::shared_ptr<Database> Open() override { return postgres::PgDatabase::Open(schema_.Conninfo()); }
-    std::string EngineName() const override { return "PostgreSQL"; }
 
 private:
     PgTestSchema schema_;

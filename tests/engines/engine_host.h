@@ -22,8 +22,6 @@ public:
     virtual void Insert(std::optional<DateTime> when, std::optional<std::string> person) = 0;
     // The control's read-only Database on the same data.
     virtual std::shared_ptr<Database> Open() = 0;
-    // What the engine's own message names for a missing table.
-    virtual std::string EngineName() const = 0;
 };
 
 // Creates the two tables (empty) for engine.
