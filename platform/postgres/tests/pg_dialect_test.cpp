@@ -4,9 +4,8 @@
 // dialect run on the server for each type a date field may have.
 #include "agendor/platform/postgres/pg_dialect.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -14,10 +13,13 @@
 #include "agendor/platform/database.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/postgres/pg_database.h"
+#include "tests/support/calendar_moments.h"
 #include "tests/support/pg_test_schema.h"
 
 namespace agendor::postgres {
 namespace {
+
+using namespace agendor::testing;
 
 // A host table created without quotes (names folded to lower case) with a
 // timestamp date, in the host's schema "praxis", and one with quoted
@@ -85,29 +87,6 @@ INSTANTIATE_TEST_SUITE_P(
                         "'2001-03-05 00:00:00') ORDER BY \"termine\".\"datum\"", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Moments at the edges of the calendar and around 30 Dec 1899, where a day
-// count's fraction runs backwards.
-struct Moment {
-    int id, year, month, day, hour, minute, second;
-    double Value() const { return dt::FromYmdHms(year, month, day, hour, minute, second); }
-};
-const Moment kMoments[] = {{1, 100, 1, 1, 0, 0, 0},       {2, 100, 1, 1, 12, 0, 0},     {3, 1899, 12, 29, 0, 0, 0},
-                           {4, 1899, 12, 29, 6, 0, 0},    {5, 1899, 12, 29, 18, 0, 0},  {6, 1899, 12, 30, 0, 0, 0},
-                           {7, 1899, 12, 30, 6, 0, 0},    {8, 1899, 12, 31, 0, 0, 0},   {9, 1899, 12, 31, 18, 0, 0},
-                           {10, 9999, 12, 31, 0, 0, 0},   {11, 9999, 12, 31, 23, 59, 59}};
-const Moment kLiterals[] = {{0, 100, 1, 1, 0, 0, 0},    {0, 100, 1, 1, 12, 0, 0},    {0, 1899, 12, 29, 0, 0, 0},
-                            {0, 1899, 12, 29, 6, 0, 0}, {0, 1899, 12, 30, 0, 0, 0},  {0, 1899, 12, 31, 0, 0, 0},
-                            {0, 9999, 12, 31, 0, 0, 0}, {0, 9999, 12, 31, 23, 59, 59}};
-
-// A date-time value's place in the calendar: the day plus the time of day
-// forwards, also before 1900.
-double CalendarKey(double value) { return value < 0 ? 2 * std::trunc(value) - value : value; }
-
-bool Holds(double left, const std::string& op, double right) {
-    return op == "=" ? left == right : op == "<>" ? left != right : op == "<" ? left < right
-         : op == "<=" ? left <= right : op == ">" ? left > right : left >= right;
-}
-
 struct ColumnCase {
     const char* name;
     const char* type;
@@ -124,38 +103,34 @@ TEST_P(DialectOnServer, EveryComparisonSelectsTheDaysOfTheCalendarInItsOrder) {
     const ColumnCase& column = GetParam();
     agendor::testing::PgTestSchema schema;
     std::string insert = std::string("CREATE TABLE \"T\" (\"ID\" integer, \"Datum\" ") + column.type + ");";
-    std::vector<Moment> stored;
-    for (const Moment& m : kMoments) {
+    // Each stored moment's id is its place in kMoments.
+    std::vector<int> stored;
+    for (int id = 1; id <= static_cast<int>(std::size(kMoments)); ++id) {
+        const Moment& m = kMoments[id - 1];
         if (column.midnightsOnly && m.hour + m.minute + m.second != 0) continue;
-        stored.push_back(m);
+        stored.push_back(id);
         char text[64];
         if (column.dayCount) std::snprintf(text, sizeof text, "%s", FieldValue(m.Value()).AsText().c_str());
         else
             std::snprintf(text, sizeof text, "'%04d-%02d-%02d %02d:%02d:%02d%s'", m.year, m.month, m.day, m.hour,
                           m.minute, m.second, column.zone);
-        insert += "INSERT INTO \"T\" VALUES (" + std::to_string(m.id) + ", " + text + ");";
+        insert += "INSERT INTO \"T\" VALUES (" + std::to_string(id) + ", " + text + ");";
     }
     schema.Execute(insert);
     auto db = PgDatabase::Open(schema.Conninfo());
     for (const Moment& literal : kLiterals) {
-        char written[32];
-        std::snprintf(written, sizeof written, "#%d/%d/%d %d:%02d:%02d#", literal.month, literal.day, literal.year,
-                      literal.hour, literal.minute, literal.second);
-        for (const std::string op : {"=", "<>", "<", "<=", ">", ">="}) {
+        for (const std::string op : kComparisons) {
             for (const bool datePart : {false, true}) {
                 const std::string text = std::string("SELECT * From T WHERE ") +
-                                         (datePart ? "DateValue(T.Datum)" : "T.Datum") + " " + op + " " + written +
-                                         " ORDER BY T.Datum";
-                std::vector<const Moment*> expected;
-                for (const Moment& m : stored) {
-                    const double left = datePart ? static_cast<double>(dt::DayNumber(m.Value())) : m.Value();
-                    if (Holds(CalendarKey(left), op, CalendarKey(literal.Value()))) expected.push_back(&m);
-                }
-                std::stable_sort(expected.begin(), expected.end(), [](const Moment* a, const Moment* b) {
-                    return CalendarKey(a->Value()) < CalendarKey(b->Value());
-                });
+                                         (datePart ? "DateValue(T.Datum)" : "T.Datum") + " " + op + " " +
+                                         literal.Literal() + " ORDER BY T.Datum";
+                // kMoments are listed in calendar order
                 std::vector<int> expectedIds, ids;
-                for (const Moment* m : expected) expectedIds.push_back(m->id);
+                for (const int id : stored) {
+                    const double value = kMoments[id - 1].Value();
+                    const double left = datePart ? static_cast<double>(dt::DayNumber(value)) : value;
+                    if (Holds(CalendarKey(left), op, CalendarKey(literal.Value()))) expectedIds.push_back(id);
+                }
                 auto records = db->OpenRecordset(text);
                 for (; !records->IsEOF(); records->MoveNext()) ids.push_back(records->Field("ID").AsInt32());
                 EXPECT_EQ(ids, expectedIds) << text << "\n" << db->Translate(text);

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -17,6 +16,7 @@
 #include "agendor/platform/sqlite/sqlite_error.h"
 #include "agendor/platform/sqlite/sqlite_handles.h"
 #include "test_files.h"
+#include "tests/support/calendar_moments.h"
 #include "tests/support/error_of.h"
 
 namespace agendor::sqlite {
@@ -514,30 +514,12 @@ TEST_F(SqliteDatabaseTest, RealNumbersBeyondTwoToThe53AreRefusedNamingTheField) 
 
 // Every comparison of a date field and of its date part with a literal, on
 // REAL day counts and on ISO texts, with the rewrite to a range and without,
-// selects the rows the calendar does, in its order: at the calendar's edges
-// and around 30 Dec 1899, where a day count's fraction runs backwards
-// (-1.25 is 29 Dec 06:00, later than -1.0).
+// selects the rows the calendar does, in its order.
 TEST_F(SqliteDatabaseTest, EveryComparisonSelectsTheDaysOfTheCalendarInItsOrder) {
-    struct Moment {
-        int year, month, day, hour, minute, second;
-        double Value() const { return dt::FromYmdHms(year, month, day, hour, minute, second); }
-    };
-    const Moment moments[] = {{100, 1, 1, 0, 0, 0},     {100, 1, 1, 12, 0, 0},   {1899, 12, 29, 0, 0, 0},
-                              {1899, 12, 29, 6, 0, 0},  {1899, 12, 29, 18, 0, 0}, {1899, 12, 30, 0, 0, 0},
-                              {1899, 12, 30, 6, 0, 0},  {1899, 12, 31, 0, 0, 0},  {1899, 12, 31, 18, 0, 0},
-                              {9999, 12, 31, 0, 0, 0},  {9999, 12, 31, 23, 59, 59}};
-    const Moment literals[] = {{100, 1, 1, 0, 0, 0},    {100, 1, 1, 12, 0, 0},   {1899, 12, 29, 0, 0, 0},
-                               {1899, 12, 29, 6, 0, 0}, {1899, 12, 30, 0, 0, 0}, {1899, 12, 30, 6, 0, 0},
-                               {1899, 12, 31, 0, 0, 0}, {9999, 12, 31, 0, 0, 0}, {9999, 12, 31, 23, 59, 59}};
-    // A value's place in the calendar: the day plus the time of day forwards.
-    const auto key = [](double value) { return value < 0 ? 2 * std::trunc(value) - value : value; };
-    const auto holds = [](double left, const std::string& op, double right) {
-        return op == "=" ? left == right : op == "<>" ? left != right : op == "<" ? left < right
-             : op == "<=" ? left <= right : op == ">" ? left > right : left >= right;
-    };
+    using namespace agendor::testing;
     host.Execute("CREATE TABLE Iso (ID INTEGER PRIMARY KEY, Datum TEXT, Name TEXT)");
-    for (int i = 0; i < static_cast<int>(std::size(moments)); ++i) {
-        const Moment& m = moments[i];
+    for (int i = 0; i < static_cast<int>(std::size(kMoments)); ++i) {
+        const Moment& m = kMoments[i];
         char iso[32];
         std::snprintf(iso, sizeof iso, "%04d-%02d-%02d %02d:%02d:%02d", m.year, m.month, m.day, m.hour, m.minute,
                       m.second);
@@ -547,23 +529,20 @@ TEST_F(SqliteDatabaseTest, EveryComparisonSelectsTheDaysOfTheCalendarInItsOrder)
     for (const DateStorage storage : {DateStorage::Real, DateStorage::IsoText}) {
         for (const bool rewrite : {true, false}) {
             auto db = Open({.dateStorage = storage, .rewriteDateValue = rewrite});
-            const std::string table = storage == DateStorage::Real ? "Termine" : "Iso";
-            for (const Moment& literal : literals) {
-                char written[32];
-                std::snprintf(written, sizeof written, "#%d/%d/%d %d:%02d:%02d#", literal.month, literal.day,
-                              literal.year, literal.hour, literal.minute, literal.second);
-                for (const std::string op : {"=", "<>", "<", "<=", ">", ">="}) {
+            const std::string field = (storage == DateStorage::Real ? "Termine" : "Iso") + std::string(".Datum");
+            for (const Moment& literal : kLiterals) {
+                for (const std::string op : kComparisons) {
                     for (const bool datePart : {false, true}) {
-                        const std::string field = table + ".Datum";
-                        const std::string text = "SELECT * From " + table + " WHERE " +
+                        const std::string text = "SELECT * From " + field.substr(0, field.find('.')) + " WHERE " +
                                                  (datePart ? "DateValue(" + field + ")" : field) + " " + op + " " +
-                                                 written + " ORDER BY " + field;
-                        // moments are listed in calendar order
+                                                 literal.Literal() + " ORDER BY " + field;
+                        // kMoments are listed in calendar order
                         std::vector<std::string> expected, names;
-                        for (int i = 0; i < static_cast<int>(std::size(moments)); ++i) {
-                            const double value = moments[i].Value();
-                            const double left = datePart ? static_cast<double>(dt::DayNumber(value)) : key(value);
-                            if (holds(left, op, key(literal.Value()))) expected.push_back(std::to_string(i));
+                        for (int i = 0; i < static_cast<int>(std::size(kMoments)); ++i) {
+                            const double value = kMoments[i].Value();
+                            const double left = datePart ? static_cast<double>(dt::DayNumber(value)) : value;
+                            if (Holds(CalendarKey(left), op, CalendarKey(literal.Value())))
+                                expected.push_back(std::to_string(i));
                         }
                         auto records = db->OpenRecordset(text);
                         for (; !records->IsEOF(); records->MoveNext()) names.push_back(records->Field("Name").AsText());
