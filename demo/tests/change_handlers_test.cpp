@@ -3,12 +3,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
-#include <unistd.h>
 #include <vector>
 
 #include "demo/change_handlers.h"
@@ -16,6 +13,7 @@
 #include "agendor/core/locale.h"
 #include "agendor/platform/sqlite/sample_database.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
+#include "agendor/platform/sqlite/tests/test_files.h"
 
 namespace agendor::demo {
 namespace {
@@ -24,20 +22,10 @@ class ChangeHandlersTest : public ::testing::Test {
 protected:
     virtual sqlite::DateStorage Storage() const { return sqlite::DateStorage::Real; }
     void SetUp() override {
-        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::ranges::replace(name, '/', '-');
-        path_ = (std::filesystem::temp_directory_path() /
-                 ("agendor-demo-" + std::to_string(::getpid()) + "-" + name + ".sqlite")).string();
-        std::filesystem::remove(path_);
         sqlite::CreateSampleDatabase(
             path_, {.persons = 5, .appointments = 20, .fromYear = 2027, .toYear = 2027, .dateStorage = Storage()});
         store_ = std::make_unique<AppointmentStore>(path_, AppointmentTable{"Termine", "TerminID", "Datum", "Name", "PersonID"});
     }
-    void TearDown() override {
-        store_.reset();
-        std::filesystem::remove(path_);
-    }
-
     ChangeHandlers Handlers(bool answer = true) {
         return ChangeHandlers{*store_, [this, answer](const std::string& q) { questions_.push_back(q); return answer; },
                               [this](const std::string& r) { refusals_.push_back(r); }, nullptr};
@@ -72,7 +60,8 @@ protected:
         sqlite3_close(db);
     }
 
-    std::string path_;
+    sqlite::testing::TempFolder folder_;
+    std::string path_ = folder_.File("termine.sqlite");
     std::unique_ptr<AppointmentStore> store_;
     std::vector<std::string> questions_, refusals_;
 };

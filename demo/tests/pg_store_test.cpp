@@ -47,10 +47,8 @@ protected:
     }
 
     // The notifications the host's own connection received so far, as
-    // "pid:payload".
-    // The notifications received so far; a committed NOTIFY reaches the
-    // listener a little after the commit, so this waits up to 2 s for
-    // `expected` of them.
+    // "pid:payload"; a committed NOTIFY reaches the listener a little after
+    // the commit, so this waits up to 2 s for `expected` of them.
     std::vector<std::string> Notifications(std::size_t expected = 0) {
         std::vector<std::string> received;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);

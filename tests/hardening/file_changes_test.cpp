@@ -12,7 +12,7 @@
 #include "agendor/platform/memory/surface.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
 #include "agendor/platform/sqlite/tests/test_files.h"
-#include "tests/hardening/sqlite_calendar.h"
+#include "tests/support/test_control.h"
 
 namespace agendor {
 namespace {
@@ -21,7 +21,8 @@ class FileChanges : public ::testing::Test {
 protected:
     FileChanges() : control(surface.surface()) {
         Fill(path, "Albers");
-        testing::SetUpOverSqliteTables(control);
+        testing::SetUpTestControl(control);
+        control.SetWorkspace(std::make_shared<sqlite::SqliteWorkspace>());
         sqlite::SqliteOptions options;
         options.busyTimeoutMs = 200;
         control.SetDatabase(sqlite::SqliteDatabase::Open(path, options));

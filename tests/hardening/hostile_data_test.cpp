@@ -17,7 +17,7 @@
 #include "agendor/platform/memory/surface.h"
 #include "agendor/platform/sqlite/sqlite_database.h"
 #include "agendor/platform/sqlite/tests/test_files.h"
-#include "tests/hardening/sqlite_calendar.h"
+#include "tests/support/test_control.h"
 
 namespace agendor {
 namespace {
@@ -56,7 +56,8 @@ TEST_P(HostileData, NeitherCrashesNorLeavesTheControl) {
     }
     memory::MemorySurface surface;
     Agendor control(surface.surface());
-    testing::SetUpOverSqliteTables(control);
+    testing::SetUpTestControl(control);
+    control.SetWorkspace(std::make_shared<sqlite::SqliteWorkspace>());
     control.SetDatabase(sqlite::SqliteDatabase::Open(path));
     control.SetDateValue(kDay);
     try {

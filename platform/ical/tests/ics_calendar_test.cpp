@@ -11,6 +11,7 @@
 #include "agendor/core/date_time.h"
 #include "agendor/platform/ical/ics_calendar.h"
 #include "agendor/core/locale.h"
+#include "tests/support/error_of.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
@@ -30,15 +31,6 @@ std::string Wrap(const std::string& events) {
 }
 
 std::string Event(const std::string& lines) { return "BEGIN:VEVENT\r\n" + lines + "END:VEVENT\r\n"; }
-
-std::string ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(kein Fehler)";
-}
 
 ExportSettings Fixed() {
     ExportSettings s;
