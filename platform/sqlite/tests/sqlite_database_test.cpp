@@ -2,12 +2,10 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <limits>
-#include <set>
 
 #include <gtest/gtest.h>
 
@@ -33,9 +31,6 @@ std::string RangeText(const std::string& t, const std::string& f, const std::str
 std::string DayText(const std::string& t, const std::string& f, const std::string& day) {
     return "SELECT * " + std::string(" From ") + t + " WHERE (((DateValue([" + f + "]))=#" + day + "#))" +
            " ORDER BY " + t + "." + f;
-}
-std::string PersonsText(const std::string& p, const std::string& n, const std::string& i) {
-    return "SELECT " + p + "." + n + "," + p + "." + i + " From " + p + " ORDER BY " + p + "." + n;
 }
 
 std::vector<double> ReadDates(Recordset& records, const std::string& field = "Datum") {
@@ -103,35 +98,6 @@ TEST_F(SqliteDatabaseTest, RangeAndOneDayQueriesUseTheIndexAndTheLiteralOneScans
     EXPECT_NE(plan(DayText("Termine", "Datum", "3/5/2001"), {}).find("USING INDEX Termine_Datum (Datum>? AND Datum<?)"),
               std::string::npos);
     EXPECT_NE(plan(DayText("Termine", "Datum", "3/5/2001"), literal).find("SCAN"), std::string::npos);
-}
-
-// The order of German phone books and dictionaries: case ignored first,
-// umlauts as their plain vowel, ß as ss; only then accents, then case.
-const std::vector<std::string> kGermanOrder = {
-    "Abel",     "Äbel",      "albers",  "Albers",    "de Vries", "Dehmel", "Moller",
-    "Möller",   "Mueller",   "Muller",  "Müller",    "Ostermann", "Özdemir", "Straub",
-    "Strauss",  "Strauß",    "van Dijk", "Vogel",    "Zander"};
-
-TEST_F(SqliteDatabaseTest, PersonsAreReadInGermanNameOrderAndCountedAfterMoveLast) {
-    // Inserted in reverse byte order, so neither the rowid nor SQLite's
-    // binary order can give the expected list by chance.
-    std::vector<std::string> inserted = kGermanOrder;
-    std::sort(inserted.rbegin(), inserted.rend());
-    for (std::size_t k = 0; k < inserted.size(); ++k)
-        host.Execute("INSERT INTO Personen VALUES (" + std::to_string(100 + k) + ", '" + inserted[k] + "')");
-    auto records = Open()->OpenRecordset(PersonsText("Personen", "Name", "PersonID"), RecordsetType::Snapshot);
-    ASSERT_FALSE(records->IsEOF());
-    EXPECT_EQ(records->RecordCount(), 1);
-    records->MoveLast();
-    EXPECT_EQ(records->RecordCount(), static_cast<long>(kGermanOrder.size()));
-    records->MoveFirst();
-    std::vector<std::string> names;
-    for (; !records->IsEOF(); records->MoveNext()) {
-        names.push_back(records->Field("Name").AsText());
-        const auto at = std::find(inserted.begin(), inserted.end(), names.back());
-        EXPECT_EQ(records->Field("PersonID").AsInt32(), 100 + (at - inserted.begin()));
-    }
-    EXPECT_EQ(names, kGermanOrder);
 }
 
 TEST_F(SqliteDatabaseTest, AnEmptyResultIsAtEofAndHasNoCurrentRecord) {
