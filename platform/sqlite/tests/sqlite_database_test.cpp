@@ -55,10 +55,8 @@ const double kMarch5 = dt::FromYmd(2001, 3, 5);
 class SqliteDatabaseTest : public ::testing::Test {
 protected:
     SqliteDatabaseTest() {
-        host.Execute(
-            "CREATE TABLE Termine (TerminID INTEGER PRIMARY KEY, Datum REAL, Name TEXT);"
-            "CREATE INDEX Termine_Datum ON Termine (Datum);"
-            "CREATE TABLE Personen (PersonID INTEGER PRIMARY KEY, Name TEXT NOT NULL);");
+        host.Execute("CREATE TABLE Termine (TerminID INTEGER PRIMARY KEY, Datum REAL, Name TEXT);"
+                     "CREATE INDEX Termine_Datum ON Termine (Datum);");
     }
 
     std::unique_ptr<SqliteDatabase> Open(SqliteOptions options = {}) { return SqliteDatabase::Open(path, options); }
