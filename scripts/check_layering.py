@@ -48,6 +48,7 @@ BACKEND_LINKS = {
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".cxx")
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 EXPORT_HEADER = re.compile(r"^agendor/[a-z0-9_]+_export\.h$")
+LINK_CALL = re.compile(r"target_link_libraries\s*\(\s*agendor_(\w+)\b(.*?)\)", re.S)
 PACKAGE_CALL = re.compile(r"agendor_package_library\s*\((.*?)\)", re.S)
 PACKAGE_KEYWORDS = {"COMPONENT", "HEADERS", "REQUIRES", "DEPENDENCIES", "PKG_CONFIG_REQUIRES"}
 
@@ -101,6 +102,23 @@ def installed_headers(root):
                 elif taking and "$" not in word:
                     headers.add(word)
     return headers
+
+
+def linked_backends(root):
+    """The backends each backend target links, as its target_link_libraries
+    calls in the CMakeLists.txt files say (whatever condition surrounds them)."""
+    links = {}
+    for folder, dirs, names in os.walk(root):
+        dirs[:] = [d for d in dirs if not d.startswith(".")
+                   and not os.path.exists(os.path.join(folder, d, "CMakeCache.txt"))]
+        if "CMakeLists.txt" not in names:
+            continue
+        text = re.sub(r"#[^\n]*", "", open(os.path.join(folder, "CMakeLists.txt"), encoding="utf-8").read())
+        for name, arguments in LINK_CALL.findall(text):
+            if name in BACKEND_LINKS:
+                found = set(re.findall(r"agendor::(\w+)", arguments)) & set(BACKEND_LINKS)
+                links.setdefault(name, set()).update(found)
+    return links
 
 
 def read_exceptions(path):
@@ -187,6 +205,11 @@ def check(root, exceptions_path, graph):
     installed = installed_headers(root)
     allowed = read_exceptions(exceptions_path)
     used, faults, edges = set(), [], Counter()
+    # The table above must say what CMake links, or the rule would admit too
+    # much or too little.
+    for name, links in sorted(linked_backends(root).items()):
+        if links != BACKEND_LINKS[name]:
+            faults.append(f"BACKEND_LINKS[{name!r}] is {sorted(BACKEND_LINKS[name])}, CMake links {sorted(links)}")
     for source in files:
         kind = layer(source)
         with open(os.path.join(root, source), encoding="utf-8", errors="replace") as text:
@@ -222,7 +245,7 @@ def check(root, exceptions_path, graph):
     for source, written in sorted(allowed - used):
         print(f"note: exception no longer needed: {source} {written}")
     if faults:
-        print(f"{len(faults)} include(s) break the layering", file=sys.stderr)
+        print(f"{len(faults)} fault(s) in the layering", file=sys.stderr)
     return 1 if faults else 0
 
 

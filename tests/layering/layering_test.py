@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The layering check on a small planted tree: clean it passes; each planted
 include that breaks a rule fails it, named by file:line and the include; an
-exception line lets a known one pass.
+exception line lets a known one pass; a backend link the check's table does
+not know fails it.
 
   layering_test.py <path to check_layering.py>
 """
@@ -80,6 +81,12 @@ def main():
                 rc, out = run(check, planted, f"# known\n{path} {written}\n")
                 if rc != 0:
                     failures.append(f"{name} listed as an exception: exit {rc}\n{out}")
+        # A backend that links another than the check's table says.
+        with tempfile.TemporaryDirectory() as planted:
+            plant(planted, ("CMakeLists.txt", "target_link_libraries(agendor_qt PUBLIC agendor::core agendor::sqlite)"))
+            rc, out = run(check, planted)
+            if rc != 1 or "BACKEND_LINKS['qt'] is ['ical'], CMake links ['sqlite']" not in out:
+                failures.append(f"link table: exit {rc}\n{out}")
     for failure in failures:
         print(failure)
     return 1 if failures else 0
