@@ -5,6 +5,7 @@
 
 #include "agendor/control/layout.h"
 #include "agendor/control/permissions.h"
+#include "agendor/core/conventions.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/data/loaders.h"
 #include "agendor/data/markers.h"
@@ -19,8 +20,6 @@
 namespace agendor {
 
 namespace {
-
-constexpr const char* kTitle = "Agendor3.ocx";
 
 std::int16_t RoundedSize(double points) {
     return static_cast<std::int16_t>(std::nearbyint(points));
@@ -61,7 +60,7 @@ std::shared_ptr<Font> OwnCopy(std::shared_ptr<Font> font, const std::shared_ptr<
 void ShowErrorBox(Instance& instance, int code, const std::string& description) {
     Message message;
     message.text = "Agendor-Fehlercode " + std::to_string(code) + "\r\n" + description;
-    message.title = kTitle;
+    message.title = kErrorBoxTitle;
     message.icon = MessageIcon::Critical;
     message.buttons = MessageButtons::Ok;
     instance.ui.container->MessageBox(message);

@@ -1,8 +1,8 @@
 #include "agendor/control/layout.h"
 
 #include <algorithm>
-#include <cmath>
 
+#include "agendor/core/conventions.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/data/loaders.h"
 #include "agendor/core/date_time.h"
@@ -13,8 +13,6 @@ namespace agendor {
 
 namespace {
 
-Twips Nearest(double twips) { return static_cast<Twips>(std::nearbyint(twips)); }
-
 // A statement the platform refuses is skipped; the next one still runs.
 template <typename F>
 void Step(F&& statement) {
@@ -23,8 +21,6 @@ void Step(F&& statement) {
     } catch (const std::exception&) {
     }
 }
-
-constexpr Twips kHeaderRowHeight = 400;
 
 } // namespace
 
@@ -45,12 +41,12 @@ void ResizeLayout(Instance& instance, Twips width, Twips height) {
     Step([&] { grid.SetLeft(0); });
     Step([&] { grid.SetTop(ui.Frame1->Top() + ui.Frame1->Height()); });
     Step([&] { grid.SetWidth(width); });
-    Step([&] { grid.SetHeight(Nearest(H - (ui.Frame1->Height() + ui.Frame1->Top()))); });
-    Step([&] { grid.SetRowHeight(0, kHeaderRowHeight); });
-    for (int c = 0; c < 7; ++c) Step([&] { grid.SetColWidth(c, Nearest(W / 7)); });
+    Step([&] { grid.SetHeight(RoundTwips(H - (ui.Frame1->Height() + ui.Frame1->Top()))); });
+    Step([&] { grid.SetRowHeight(0, kSheetHeaderRowHeight); });
+    for (int c = 0; c < 7; ++c) Step([&] { grid.SetColWidth(c, RoundTwips(W / 7)); });
     const int rows = grid.Rows();
     for (int r = 1; r < rows; ++r) {
-        Step([&] { grid.SetRowHeight(r, Nearest((grid.Height() - kHeaderRowHeight) / double(rows - 1))); });
+        Step([&] { grid.SetRowHeight(r, RoundTwips((grid.Height() - kSheetHeaderRowHeight) / double(rows - 1))); });
     }
     const Twips h = grid.RowHeight(rows - 1);
     s.SheetColWidth = grid.ColWidth(0);
@@ -59,21 +55,21 @@ void ResizeLayout(Instance& instance, Twips width, Twips height) {
     // With only the header row there is no data row to stretch.
     if (rows >= 2) {
         Step([&] {
-            grid.SetRowHeight(rows - 1, Nearest(grid.Height() - (double(rows - 2) * h + kHeaderRowHeight) - pixelY));
+            grid.SetRowHeight(rows - 1, RoundTwips(grid.Height() - (double(rows - 2) * h + kSheetHeaderRowHeight) - pixelY));
         });
     }
-    Step([&] { grid.SetColWidth(6, Nearest(W - 6.0 * s.SheetColWidth - pixelX)); });
+    Step([&] { grid.SetColWidth(6, RoundTwips(W - 6.0 * s.SheetColWidth - pixelX)); });
     Step([&] { grid.SetRedraw(true); });
 
-    Step([&] { zoom.SetHeight(grid.Height() - kHeaderRowHeight - ui.Toolbar1->Height()); });
+    Step([&] { zoom.SetHeight(grid.Height() - kSheetHeaderRowHeight - ui.Toolbar1->Height()); });
     Step([&] { zoom.SetWidth(std::max<Twips>(2 * s.SheetColWidth, 2500)); });
     Step([&] { ui.Toolbar1->SetWidth(zoom.Width()); });
-    Step([&] { zoom.SetColWidth(0, Nearest(zoom.Width() * 0.2)); });
-    Step([&] { zoom.SetColWidth(1, Nearest(zoom.Width() - 40.0 - zoom.ColWidth(0))); });
+    Step([&] { zoom.SetColWidth(0, RoundTwips(zoom.Width() * 0.2)); });
+    Step([&] { zoom.SetColWidth(1, RoundTwips(zoom.Width() - 40.0 - zoom.ColWidth(0))); });
     Step([&] { ui.txtToolbarTag->SetWidth(zoom.Width() - 1080 - 10); });
 
     Step([&] { ui.Frame1->SetWidth(width); });
-    Step([&] { grid.SetColWidth(0, Nearest(W / 7)); });
+    Step([&] { grid.SetColWidth(0, RoundTwips(W / 7)); });
 }
 
 namespace {

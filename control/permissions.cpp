@@ -1,6 +1,7 @@
 #include "agendor/control/permissions.h"
 
 #include "agendor/control/agendor.h"
+#include "agendor/core/conventions.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/data/loaders.h"
 #include "agendor/core/date_time.h"
@@ -91,7 +92,7 @@ void Page(Instance& instance, int direction) {
 } // namespace
 
 void SheetCommand(Instance& instance, std::int16_t command) {
-    WithErrorBox(instance, 2, [&] {
+    WithErrorBox(instance, kSheetCommandError, [&] {
         switch (command) {
         case 1: SwitchView(instance, agWoche); break;
         case 2: SwitchView(instance, agMonat); break;
@@ -122,7 +123,7 @@ void KontextClick(Instance& instance, int index) {
     case 6:
         // A database error while the day opens must not escape into the
         // host's event loop from a menu choice.
-        WithErrorBox(instance, 2, [&] { ShowDay(instance); });
+        WithErrorBox(instance, kSheetCommandError, [&] { ShowDay(instance); });
         SheetCommand(instance, 0);
         break;
     case 7: SheetCommand(instance, 5); break;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "agendor/control/agendor.h"
+#include "agendor/core/conventions.h"
 #include "agendor/editing/commands.h"
 #include "agendor/editing/move_appointment.h"
 #include "agendor/core/date_time.h"
@@ -13,20 +14,9 @@ namespace agendor {
 
 namespace {
 
-// Height of the sheet's header row (twips); the day grid's toolbar starts one
-// twip below it.
-constexpr Twips kSheetHeaderHeight = 400;
 // Distance of the title box from the toolbar's left edge (twips), past the
 // three buttons.
 constexpr Twips kTitleOffset = 1080;
-
-std::string DateLiteral(DateTime d) {
-    return std::to_string(dt::Month(d)) + "/" + std::to_string(dt::Day(d)) + "/" + std::to_string(dt::Year(d));
-}
-
-std::string TextOrEmpty(const FieldValue& value) {
-    return value.IsNull() ? std::string() : value.AsText();
-}
 
 // The value of the leading decimal digits of a marker's Tag; 0 for none.
 int NumberOfTag(const std::string& tag) {
@@ -76,10 +66,11 @@ void PlaceGroup(Instance& instance) {
     const Twips left = sheet.Left() + (col < 4 ? (col + 1) * width : (col - 2) * width);
     ui.GridZoom->SetLeft(left);
     ui.Toolbar1->SetLeft(left);
-    ui.Toolbar1->SetTop(sheet.Top() + kSheetHeaderHeight + 1);
+    // The toolbar starts one twip below the sheet's header row.
+    ui.Toolbar1->SetTop(sheet.Top() + kSheetHeaderRowHeight + 1);
     ui.GridZoom->SetTop(ui.Toolbar1->Top() + ui.Toolbar1->Height());
     const double centred = (ui.Toolbar1->Height() - ui.txtToolbarTag->Height()) / 2.0;
-    ui.txtToolbarTag->SetTop(ui.Toolbar1->Top() + static_cast<Twips>(std::nearbyint(centred)));
+    ui.txtToolbarTag->SetTop(ui.Toolbar1->Top() + RoundTwips(centred));
     ui.txtToolbarTag->SetLeft(ui.Toolbar1->Left() + kTitleOffset);
 }
 

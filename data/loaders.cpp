@@ -3,6 +3,7 @@
 #include <string>
 
 #include "agendor/control/agendor.h"
+#include "agendor/core/conventions.h"
 #include "agendor/data/markers.h"
 #include "agendor/core/date_time.h"
 #include "agendor/sheet/sheet_model.h"
@@ -11,13 +12,10 @@ namespace agendor {
 
 namespace {
 
-// month/day/year without leading zeros, as the engine's #...# literals read.
-std::string DateLiteral(int month, const std::string& day, int year) {
-    return std::to_string(month) + "/" + day + "/" + std::to_string(year);
-}
-
-std::string DateLiteral(DateTime d) {
-    return DateLiteral(dt::Month(d), std::to_string(dt::Day(d)), dt::Year(d));
+// The first of day's month as the engine's literal; the day is written "01",
+// as the month view's query always did.
+std::string FirstOfMonthLiteral(DateTime day) {
+    return std::to_string(dt::Month(day)) + "/01/" + std::to_string(dt::Year(day));
 }
 
 Database& RequireDatabase(const State& s) {
@@ -25,12 +23,6 @@ Database& RequireDatabase(const State& s) {
     // mode); a clear error instead of a null dereference.
     if (!s.database) throw Error("Kein Database-Objekt übergeben");
     return *s.database;
-}
-
-// A null person is shown as no person: one incomplete record must not hide
-// the rest of the sheet.
-std::string TextOrEmpty(const FieldValue& value) {
-    return value.IsNull() ? std::string() : value.AsText();
 }
 
 // Step 7 of loading: the cell of the selected day, else today's cell. For a
@@ -93,12 +85,12 @@ void PlaceAppointments(Instance& instance) {
 std::string SheetRangeQuery(const State& state, DateTime dateValue, int view) {
     std::string start, end;
     if (view == agMonat) {
-        start = DateLiteral(dt::Month(dateValue), "01", dt::Year(dateValue));
+        start = FirstOfMonthLiteral(dateValue);
         // December 9999 is the last month of the calendar: no date lies after
         // it, and the first of the next month cannot be written.
         if (dt::Year(dateValue) < dt::kMaxYear || dt::Month(dateValue) < 12) {
             const DateTime next = dt::AddMonths(dateValue, 1);
-            end = DateLiteral(dt::Month(next), "01", dt::Year(next));
+            end = FirstOfMonthLiteral(next);
         }
     } else {
         const DateTime monday = MondayOf(dateValue);
@@ -156,7 +148,7 @@ void LoadDates(Instance& instance) {
         // load (a wrong field name, a value that is no date) is never an
         // empty sheet without a word.
         CheckRequiredProperties(instance);
-        ShowErrorBox(instance, 4, description);
+        ShowErrorBox(instance, kLoadDatesError, description);
     }
 }
 

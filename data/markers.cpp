@@ -1,5 +1,6 @@
 #include "agendor/data/markers.h"
 
+#include "agendor/core/conventions.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/data/printable_text.h"
 #include "agendor/core/date_time.h"
@@ -85,7 +86,7 @@ void PlaceDate(Instance& instance, DateTime when, const std::string& person) {
 void MarkerClick(Instance& instance, int index) {
     // A database error while the day opens is shown, never passed into the
     // host's event loop.
-    WithErrorBox(instance, 2, [&] {
+    WithErrorBox(instance, kSheetCommandError, [&] {
         if (instance.ui.GridZoom->Visible()) {
             HideDayGrid(instance);
         } else {

@@ -3,20 +3,11 @@
 #include <filesystem>
 #include <map>
 
+#include "agendor/core/conventions.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/core/date_time.h"
 
 namespace agendor {
-
-namespace {
-
-std::string DateLiteral(DateTime d) {
-    return std::to_string(dt::Month(d)) + "/" + std::to_string(dt::Day(d)) + "/" + std::to_string(dt::Year(d));
-}
-
-std::string TextOrEmpty(const FieldValue& value) { return value.IsNull() ? std::string() : value.AsText(); }
-
-} // namespace
 
 std::vector<StoredAppointment> ReadAppointments(const State& s, DateTime firstDay, DateTime lastDay) {
     if (!s.database) throw Error("Kein Database-Objekt übergeben");

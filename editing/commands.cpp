@@ -1,8 +1,8 @@
 #include "agendor/editing/commands.h"
 
-#include <cmath>
 
 #include "agendor/control/agendor.h"
+#include "agendor/core/conventions.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/editing/day_grid_interaction.h"
 #include "agendor/editing/edit_helpers.h"
@@ -23,7 +23,6 @@ DateTime RequireShownDay(const State& s) {
 }
 
 
-Twips Rounded(double twips) { return static_cast<Twips>(std::nearbyint(twips)); }
 
 void DisableDeleteAndSave(Toolbar& toolbar) {
     toolbar.SetButtonEnabled(kButtonDelete, false);
@@ -33,7 +32,7 @@ void DisableDeleteAndSave(Toolbar& toolbar) {
 } // namespace
 
 void Toolbar1ButtonClick(Instance& instance, int index) {
-    WithErrorBox(instance, kEditErrorCode, [&] {
+    WithErrorBox(instance, kDayGridCommandError, [&] {
         switch (index) {
         case kButtonDelete: DeleteAppointment(instance); break;
         case kButtonAdd: AddAppointment(instance); break;
@@ -61,8 +60,8 @@ void AddAppointment(Instance& instance) {
     zoom.SetCellAlignment(CellAlignment::CenterCenter);
 
     ComboBox& person = *ui.cboPerson;
-    person.SetLeft(zoom.Left() + Rounded(zoom.Width() * 0.2));
-    person.SetWidth(Rounded(zoom.Width() * 0.8) - 40);
+    person.SetLeft(zoom.Left() + RoundTwips(zoom.Width() * 0.2));
+    person.SetWidth(RoundTwips(zoom.Width() * 0.8) - 40);
     person.SetTop(zoom.Top() + zoom.CellTop());
     person.SetText("");
     person.SetVisible(true);
@@ -140,7 +139,7 @@ void DeleteAppointment(Instance& instance) {
 }
 
 void CommitNewAppointment(Instance& instance) {
-    WithErrorBox(instance, kEditErrorCode, [&] {
+    WithErrorBox(instance, kDayGridCommandError, [&] {
         State& s = instance.state;
         Surface& ui = instance.ui;
         if (!s.NewPending) return;

@@ -4,12 +4,13 @@
 // change is announced to the host as a cancellable event (DateNew, DateDel)
 // and what the control shows is reloaded after the host accepted it.
 #include "agendor/control/instance.h"
+#include "agendor/core/conventions.h"
 
 namespace agendor {
 
 inline constexpr int kButtonDelete = 1, kButtonAdd = 2, kButtonSave = 3;
-// The error box code of every editing command.
-inline constexpr int kEditErrorCode = 1;
+// The error box code of every editing command; the backends still name it so.
+inline constexpr int kEditErrorCode = kDayGridCommandError;
 
 void Toolbar1ButtonClick(Instance& instance, int index);
 void AddAppointment(Instance& instance);

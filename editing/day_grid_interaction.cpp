@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "agendor/control/agendor.h"
+#include "agendor/core/conventions.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/editing/commands.h"
 #include "agendor/editing/edit_helpers.h"
@@ -21,7 +22,7 @@ constexpr int kKeyEscape = 27;
 template <class... Args>
 std::function<void(Args...)> Trapped(Instance& instance, void (*handler)(Instance&, Args...)) {
     return [&instance, handler](Args... args) {
-        WithErrorBox(instance, kEditErrorCode, [&] { handler(instance, args...); });
+        WithErrorBox(instance, kDayGridCommandError, [&] { handler(instance, args...); });
     };
 }
 

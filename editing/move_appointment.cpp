@@ -2,6 +2,7 @@
 
 #include "agendor/control/agendor.h"
 #include "agendor/control/permissions.h"
+#include "agendor/core/conventions.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/editing/commands.h"
 #include "agendor/editing/edit_helpers.h"
@@ -43,7 +44,7 @@ bool Editing(const Instance& instance) { return instance.ui.txtClock->Visible() 
 
 bool MoveAppointment(Instance& instance, std::int32_t dateId, DateTime dateOld, DateTime newDay) {
     bool accepted = false;
-    WithErrorBox(instance, kEditErrorCode, [&] {
+    WithErrorBox(instance, kDayGridCommandError, [&] {
         State& s = instance.state;
         Surface& ui = instance.ui;
         if (!s.AllowEdit) return;
@@ -80,7 +81,7 @@ bool MoveAppointment(Instance& instance, std::int32_t dateId, DateTime dateOld, 
 
 bool MoveDayGridRow(Instance& instance, int row, long days) {
     bool moved = false;
-    WithErrorBox(instance, kEditErrorCode, [&] {
+    WithErrorBox(instance, kDayGridCommandError, [&] {
         FlexGrid& zoom = *instance.ui.GridZoom;
         if (row < 1 || row >= zoom.Rows() || zoom.TextMatrix(row, 3).empty()) return;
         const std::int32_t dateId = ParseDateId(zoom.TextMatrix(row, 3));
@@ -132,7 +133,7 @@ void GridZoomKeyDown(Instance& instance, int& keyCode, int shift) {
         MoveDayGridRow(instance, zoom.Row(), days);
     } else if (shift == kShiftCtrl && keyCode == kKeyX) {
         keyCode = 0;
-        WithErrorBox(instance, kEditErrorCode, [&] {
+        WithErrorBox(instance, kDayGridCommandError, [&] {
             const int row = zoom.Row();
             if (row < 1 || row >= zoom.Rows() || zoom.TextMatrix(row, 3).empty()) return;
             const std::int32_t dateId = ParseDateId(zoom.TextMatrix(row, 3));
@@ -159,7 +160,7 @@ void GridKeyDown(Instance& instance, int& keyCode, int shift) {
         // A cell that shows no day (after the month's last) takes nothing.
         const FlexGrid& grid = *instance.ui.Grid;
         std::optional<DateTime> day;
-        WithErrorBox(instance, kEditErrorCode, [&] { day = DateOfSheetCell(instance, grid.Row(), grid.Col()); });
+        WithErrorBox(instance, kDayGridCommandError, [&] { day = DateOfSheetCell(instance, grid.Row(), grid.Col()); });
         if (day) MoveAppointment(instance, mark.DateID, mark.When, *day);
     }
 }

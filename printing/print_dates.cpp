@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "agendor/core/conventions.h"
 #include "agendor/data/loaders.h"
 #include "agendor/data/printable_text.h"
 #include "agendor/core/date_time.h"
@@ -105,7 +106,7 @@ void PrintDates(Instance& instance, Printer& printer, DateTime day, int view) {
         s.LastPrintRow = static_cast<std::int16_t>(cell.row);
         s.LastPrintCol = static_cast<std::int16_t>(cell.col);
     }
-    if (dataError) ShowErrorBox(instance, 5, *dataError);
+    if (dataError) ShowErrorBox(instance, kPrintDatesError, *dataError);
 }
 
 } // namespace agendor

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "agendor/core/conventions.h"
 #include "agendor/data/printable_text.h"
 #include "agendor/core/date_time.h"
 #include "agendor/printing/print_dates.h"
@@ -24,13 +25,6 @@ constexpr std::size_t kMostSheets = 120;
 // narrower than 300 characters of any size the sheet prints, so the rest is
 // cut anyway and need not be measured.
 constexpr std::size_t kMostFittedBytes = 1200;
-
-// The start of the UTF-8 sequence that holds byte at, so that a text capped
-// there keeps whole code points.
-std::size_t CodePointStart(const std::string& text, std::size_t at) {
-    while (at > 0 && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) --at;
-    return at;
-}
 
 std::string FontFace(const State& s) { return s.font ? s.font->Name() : s.Fontname; }
 
@@ -130,12 +124,12 @@ std::string FitText(const Printer& printer, const std::string& text, double widt
     if (text.empty()) return text;
     const bool capped = text.size() > kMostFittedBytes;
     if (!capped && printer.TextWidth(text) < width) return text;
-    const std::string head = capped ? text.substr(0, CodePointStart(text, kMostFittedBytes)) : text;
+    const std::string head = capped ? text.substr(0, Utf8CharacterStart(text, kMostFittedBytes)) : text;
     std::vector<std::size_t> ends;
     if (capped) {
         // The characters of the head are those that end within it; a little
         // more of the text tells whether the cap split the last one.
-        const std::string look = text.substr(0, CodePointStart(text, std::min(text.size(), kMostFittedBytes + 64)));
+        const std::string look = text.substr(0, Utf8CharacterStart(text, std::min(text.size(), kMostFittedBytes + 64)));
         for (std::size_t end : printer.CharacterEnds(look))
             if (end <= head.size()) ends.push_back(end);
     } else {
@@ -195,7 +189,7 @@ bool PrintPages(Instance& instance, DateTime from, DateTime to, int view) {
         // the next print run: the person is told it failed, so nothing of it
         // may come out, not even its finished pages.
         if (printer) printer->KillDoc();
-        ShowErrorBox(instance, 3, e.what());
+        ShowErrorBox(instance, kSheetPrintError, e.what());
         return false;
     }
 }

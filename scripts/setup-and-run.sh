@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 mode=${1:-demo}
 shift || true
 
-PACKAGES=(build-essential cmake ninja-build pkg-config
+PACKAGES=(build-essential cmake ninja-build pkg-config python3
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsqlite3-dev sqlite3 libicu-dev libical-dev tzdata
   libpq-dev postgresql

@@ -1,6 +1,7 @@
 #include "agendor/sheet/navigation.h"
 
 #include "agendor/control/agendor.h"
+#include "agendor/core/conventions.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/sheet/sheet_model.h"
 
@@ -13,8 +14,6 @@ constexpr int kRightButton = 2;
 // Errors of the sheet's own handlers carry the code of the sheet commands,
 // of which opening the day grid ("Bearbeiten") is one; a failed deferred
 // refresh is a failed load of the sheet's appointments.
-constexpr int kSheetErrorCode = 2;
-constexpr int kLoadErrorCode = 4;
 
 // The saved position is put back only onto a day cell of the rebuilt sheet:
 // the header row (the position before the grid ever lost the focus) and rows
@@ -38,7 +37,7 @@ void GridEnterCell(Instance& instance) {
 }
 
 void GridClick(Instance& instance) {
-    WithErrorBox(instance, kSheetErrorCode, [&] {
+    WithErrorBox(instance, kSheetCommandError, [&] {
         if (instance.state.PopupShown) return;
         HideDayGrid(instance);
         if (instance.events.Click) instance.events.Click(instance.state.DateValue);
@@ -46,7 +45,7 @@ void GridClick(Instance& instance) {
 }
 
 void GridDblClick(Instance& instance) {
-    WithErrorBox(instance, kSheetErrorCode, [&] {
+    WithErrorBox(instance, kSheetCommandError, [&] {
         ShowDay(instance);
         if (instance.state.PopupShown) return;
         if (instance.events.DblClick) instance.events.DblClick(CellDate(instance));
@@ -69,7 +68,7 @@ void GridMouseUp(Instance& instance, int button, int /*shift*/, Twips x, Twips y
         // The grid reports the position in its own coordinates, the menu
         // opens in the control's.
         const FlexGrid& grid = *instance.ui.Grid;
-        WithErrorBox(instance, kSheetErrorCode, [&] { instance.ui.Kontextmenu->Popup(grid.Left() + x, grid.Top() + y); });
+        WithErrorBox(instance, kSheetCommandError, [&] { instance.ui.Kontextmenu->Popup(grid.Left() + x, grid.Top() + y); });
         s.PopupShown = true;
     } else {
         s.PopupShown = false;
@@ -83,7 +82,7 @@ void Timer1Tick(Instance& instance) {
     // The refresh happens while the user works on: it leaves the focus where
     // it is.
     s.KeepFocus = true;
-    WithErrorBox(instance, kLoadErrorCode, [&] {
+    WithErrorBox(instance, kLoadDatesError, [&] {
         RefreshControl(instance);
         FlexGrid& grid = *instance.ui.Grid;
         // Each move below passes the cell-entered handler, which saves it.

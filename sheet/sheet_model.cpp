@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "agendor/core/conventions.h"
 #include "agendor/core/date_time.h"
 
 namespace agendor {
@@ -11,15 +12,6 @@ namespace {
 // Before InitProperties or ReadProperties there is no font of our own yet.
 std::shared_ptr<Font> MeasuringFont(const Instance& instance) {
     return instance.state.font ? instance.state.font : instance.ui.container->AmbientFont();
-}
-
-// Byte lengths of the prefixes of text that end on a UTF-8 character boundary.
-std::vector<std::size_t> CharacterEnds(const std::string& text) {
-    std::vector<std::size_t> ends;
-    for (std::size_t i = 1; i <= text.size(); ++i) {
-        if (i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ends.push_back(i);
-    }
-    return ends;
 }
 
 } // namespace
@@ -85,7 +77,7 @@ std::string FitCellText(const Instance& instance, const std::string& text) {
     if (metrics.TextWidth(font, text) < limit) return text;
     // Widths grow with every character, so the first prefix that reaches the
     // limit can be found by bisection instead of measuring every prefix.
-    const std::vector<std::size_t> ends = CharacterEnds(text);
+    const std::vector<std::size_t> ends = Utf8CharacterEnds(text);
     std::size_t lo = 0, hi = ends.size();  // prefixes [0, lo) fit; ends[hi-1] reaches the limit
     while (lo < hi) {
         const std::size_t mid = (lo + hi) / 2;

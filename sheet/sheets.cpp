@@ -1,9 +1,9 @@
 #include "agendor/sheet/sheets.h"
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 
+#include "agendor/core/conventions.h"
 #include "agendor/core/date_time.h"
 #include "agendor/sheet/holidays.h"
 #include "agendor/sheet/sheet_model.h"
@@ -16,7 +16,6 @@ constexpr Colour kBlack = 0;
 constexpr Colour kWeekendFore = RGB(255, 0, 0);
 constexpr Colour kTodayFore = RGB(0, 0, 255);
 // Height of the header row, set on resize (twips).
-constexpr Twips kHeaderRowHeight = 400;
 // Columns 5 and 6 are Saturday and Sunday.
 constexpr int kFirstWeekendCol = 5;
 
@@ -33,11 +32,6 @@ public:
 private:
     FlexGrid& grid_;
 };
-
-// Halves to even, as every computed length on the screen.
-Twips RoundTwips(double length) {
-    return static_cast<Twips>(std::nearbyint(length));
-}
 
 // A row height is never negative, even for a grid that has not been laid out
 // yet (height 0 before the first resize).
@@ -145,7 +139,7 @@ void BuildMonthSheet(Instance& instance, DateTime d) {
     RedrawOff redrawOff(grid);
     grid.SetRows(7);
 
-    const Twips rowHeight = RoundTwips((grid.Height() - kHeaderRowHeight) / 6.0);
+    const Twips rowHeight = RoundTwips((grid.Height() - kSheetHeaderRowHeight) / 6.0);
     for (int r = 1; r <= 6; ++r) SetRowHeightAtLeastZero(grid, r, rowHeight);
     // The last row takes the rounding remainder, so the grid is filled but
     // for one pixel.
