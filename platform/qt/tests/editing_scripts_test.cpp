@@ -13,6 +13,7 @@
 
 #include "agendor/data/day_grid.h"
 #include "agendor/editing/move_appointment.h"
+#include "agendor/platform/memory/clock.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_surface.h"
 #include "agendor/platform/qt/tests/qt_test_support.h"
@@ -212,11 +213,6 @@ public:
     }
 };
 
-class FixedClock final : public Clock {
-public:
-    DateTime Now() const override { return memory::kDefaultNow; }
-};
-
 class QtDesk final : public Desk {
 public:
     explicit QtDesk(bool together) : Desk(together), widget(nullptr, &clock) {
@@ -295,7 +291,7 @@ public:
     }
     std::vector<std::string> Boxes() override { return boxes; }
 
-    FixedClock clock;
+    memory::FixedClock clock{memory::kDefaultNow};
     qt::AgendorWidget widget;
     std::vector<std::string> boxes;
 };
@@ -395,8 +391,7 @@ TEST_P(EditingScript, RunsAlikeOnBothBackends) {
         EXPECT_EQ(desk->After(), script.after) << backend;
         EXPECT_EQ(desk->Boxes(), script.boxes) << backend;
     }
-    QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
-    qtDesk.widget.grab().save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/script-") + QLatin1String(script.name) + ".png");
+    qt::testing::SaveShot(qtDesk.widget.grab(), QStringLiteral("script-") + QLatin1String(script.name));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -432,13 +427,11 @@ TEST_P(PersonList, OpensOnTheEntryTheTypedTextBegins) {
     desk.host.events.clear();
     QTest::keyClick(QApplication::focusWidget(), row.open.key(), row.open.keyboardModifiers());
     ASSERT_TRUE(QTest::qWaitFor([&] { return box.view()->isVisible(); }, 2000));
-    QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
     // The screen shows the box and its list together; offscreen has only the list.
     (void)QTest::qWaitForWindowExposed(box.view()->window());
     QTest::qWait(100);  // the list is drawn
     const QPixmap screen = box.screen()->grabWindow(0);
-    (screen.isNull() ? box.view()->window()->grab() : screen)
-        .save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/person-list-") + row.name + ".png");
+    qt::testing::SaveShot(screen.isNull() ? box.view()->window()->grab() : screen, QStringLiteral("person-list-") + row.name);
     if (row.highlighted) {
         EXPECT_EQ(box.view()->currentIndex().row(), *row.highlighted);
     }

@@ -26,6 +26,7 @@
 #include "agendor/platform/qt/qt_printer.h"
 #include "agendor/platform/qt/qt_surface.h"
 #include "agendor/platform/qt/tests/qt_sqlite_file.h"
+#include "agendor/platform/qt/tests/qt_test_support.h"
 
 namespace agendor::qt {
 namespace {
@@ -212,8 +213,7 @@ TEST_F(PrintTest, PreviewShowsThePage) {
                 pages = preview->pageCount();
             }
             dialog->resize(1000, 760);
-            QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
-            dialog->grab().save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/print-preview.png"));
+            testing::SaveShot(dialog->grab(), "print-preview");
             dialog->reject();
         }
     });
@@ -372,9 +372,8 @@ TEST_F(CupsTest, ASheetArrivesAsOneA4JobThatLooksLikeTheDirectPdf) {
 
     QImage queued = Rendered(arrived), expected = Rendered(direct);
     ASSERT_FALSE(queued.isNull() || expected.isNull());
-    QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
-    queued.save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/cups-warteschlange.png"));
-    expected.save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/cups-direkt.png"));
+    testing::SaveShot(queued, "cups-warteschlange");
+    testing::SaveShot(expected, "cups-direkt");
     // The queue's page begins at its printable area, which the printer
     // reports; the sheet stands that far right and down on the paper.
     QPrinter probe(QPrinterInfo::printerInfo(queue), QPrinter::HighResolution);
