@@ -37,11 +37,12 @@ struct Script {
 
 void PrintTo(const Script& script, std::ostream* os) { *os << script.name; }
 
-// A key as a step names it: "Esc", "Alt+Right", "Ctrl+X"; virtual key code
-// and shift state (1 Shift, 2 Ctrl, 4 Alt).
+// A key as a step names it: "Esc", "Alt+Right", "Ctrl+X"; virtual key code,
+// shift state (1 Shift, 2 Ctrl, 4 Alt) and Qt's key.
 struct Stroke {
     int code = 0;
     int shift = 0;
+    Qt::Key key = Qt::Key_unknown;
 };
 Stroke ParseStroke(std::string key) {
     Stroke stroke;
@@ -50,11 +51,13 @@ Stroke ParseStroke(std::string key) {
             stroke.shift |= bit;
             key.erase(0, std::string(name).size());
         }
-    const std::pair<const char*, int> named[] = {{"Tab", 9}, {"Enter", 13}, {"Esc", 27}, {"Left", 37},
-                                                 {"Up", 38}, {"Right", 39}, {"Down", 40}};
-    for (const auto& [name, code] : named)
-        if (key == name) stroke.code = code;
-    if (key.size() == 1) stroke.code = key[0];
+    const std::tuple<const char*, int, Qt::Key> named[] = {
+        {"Tab", 9, Qt::Key_Tab},   {"Enter", 13, Qt::Key_Return}, {"Esc", 27, Qt::Key_Escape}, {"Left", 37, Qt::Key_Left},
+        {"Up", 38, Qt::Key_Up}, {"Right", 39, Qt::Key_Right}, {"Down", 40, Qt::Key_Down}};
+    for (const auto& [name, code, qtKey] : named)
+        if (key == name) stroke.code = code, stroke.key = qtKey;
+    // A capital letter or a digit: its code is its character, for both.
+    if (key.size() == 1) stroke.code = key[0], stroke.key = static_cast<Qt::Key>(key[0]);
     EXPECT_NE(stroke.code, 0) << key;
     return stroke;
 }
@@ -265,15 +268,11 @@ public:
     }
     void Key(const std::string& key) override {
         const Stroke stroke = ParseStroke(key);
-        auto k = static_cast<Qt::Key>(Qt::Key_A + (stroke.code - 'A'));
-        for (auto [code, named] : {std::pair{9, Qt::Key_Tab}, {13, Qt::Key_Return}, {27, Qt::Key_Escape},
-                                   {37, Qt::Key_Left}, {38, Qt::Key_Up}, {39, Qt::Key_Right}, {40, Qt::Key_Down}})
-            if (stroke.code == code) k = named;
         Qt::KeyboardModifiers modifiers;
         if (stroke.shift & 1) modifiers |= Qt::ShiftModifier;
         if (stroke.shift & 2) modifiers |= Qt::ControlModifier;
         if (stroke.shift & 4) modifiers |= Qt::AltModifier;
-        QTest::keyClick(QApplication::focusWidget(), k, modifiers);
+        QTest::keyClick(QApplication::focusWidget(), stroke.key, modifiers);
         DeliverPosted();
     }
     Agendor& Control() override { return widget.control(); }
