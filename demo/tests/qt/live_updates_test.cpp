@@ -6,21 +6,10 @@
 #include <QLabel>
 #include <QStatusBar>
 
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
-
-#include "agendor/control/agendor.h"
 #include "agendor/data/day_grid.h"
-#include "agendor/core/date_time.h"
 #include "agendor/platform/memory/clock.h"
 #include "agendor/platform/postgres/pg_database.h"
 #include "agendor/platform/postgres/pg_sample.h"
-#include "agendor/platform/qt/agendor_widget.h"
-#include "agendor/platform/qt/qt_surface.h"
-#include "agendor/sheet/sheet_model.h"
-#include "demo/demo_window.h"
 #include "demo/live_updates.h"
 #include "demo/pg_store.h"
 #include "demo/tests/qt/demo_desk.h"

@@ -4,21 +4,16 @@
 // events that reach the host.
 #include <QAbstractItemModelTester>
 #include <QAccessible>
-#include <QDir>
 #include <QMenu>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
 #include <functional>
 
 #include <gtest/gtest.h>
 
-#include "agendor/control/agendor.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/memory/clock.h"
-#include "agendor/platform/qt/agendor_widget.h"
-#include "agendor/platform/qt/qt_surface.h"
 #include "agendor/platform/qt/tests/qt_sqlite_file.h"
 #include "agendor/platform/qt/tests/qt_test_support.h"
 

@@ -1,11 +1,8 @@
 // The printed sheet through the Qt printer: a PDF file read back with
 // poppler's tools (page size, and where the words stand), the preview, and
 // files that cannot be written.
-#include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -13,18 +10,14 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 
-#include "agendor/control/agendor.h"
 #include "agendor/core/date_time.h"
-#include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_printer.h"
-#include "agendor/platform/qt/qt_surface.h"
 #include "agendor/platform/qt/tests/qt_sqlite_file.h"
 #include "agendor/platform/qt/tests/qt_test_support.h"
 

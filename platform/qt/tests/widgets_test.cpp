@@ -1,12 +1,10 @@
 // The other child widgets on Qt, and the host services: fonts, metrics,
 // the property store.
-#include <QDir>
 #include <QFontDatabase>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTimer>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
