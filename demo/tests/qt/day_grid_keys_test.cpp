@@ -222,7 +222,7 @@ TEST_F(DayGridAsAPersonUsesIt, TheKeyboardAloneAddsRetimesAndDeletes) {
     Key(Qt::Key_Tab);
     ASSERT_EQ(QApplication::focusWidget(), ui().Toolbar1->ButtonWidget(1));
     boxes.Capture([&] { Key(Qt::Key_Space); });
-    EXPECT_EQ(boxes.texts, std::vector<std::string>{"Termin löschen?"});
+    boxes.Expect({"Termin löschen?"});
     EXPECT_EQ(Stored(), std::vector<std::string>{before});
 
     Key(Qt::Key_Escape);

@@ -121,6 +121,11 @@ public:
             at = next;
         }
     }
+    // Compares the texts so far with expected, and forgets them.
+    void Expect(const std::vector<std::string>& expected) {
+        EXPECT_EQ(texts, expected);
+        texts.clear();
+    }
     std::vector<std::string> texts;
 
 private:
@@ -233,7 +238,11 @@ protected:
         file.Create(sql);
         Show(file, day, size);
     }
-    void TearDown() override { window.reset(); }
+    // A box nobody expected fails the test, also where the timer answered it.
+    void TearDown() override {
+        window.reset();
+        EXPECT_EQ(boxes.texts, std::vector<std::string>{});
+    }
     std::vector<std::string> Stored(const std::string& columns = "Name, PersonID", const std::string& where = "") {
         return testing::Stored(file.path, columns, where);
     }

@@ -67,7 +67,7 @@ TEST_F(EditingEndToEnd, AddRetimeAndDeleteReachTheFile) {
     ClickZoomCell(1, 1);
     ASSERT_TRUE(ui().Toolbar1->Button(1).enabled);
     boxes.Capture([&] { ClickButton(1); });
-    EXPECT_EQ(boxes.texts, std::vector<std::string>{"Termin löschen?"});
+    boxes.Expect({"Termin löschen?"});
     EXPECT_TRUE(Stored().empty());
     EXPECT_EQ(Zoom().Rows(), 1);
     EXPECT_EQ(SheetText(kDay), "14");
