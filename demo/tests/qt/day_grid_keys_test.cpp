@@ -1,182 +1,42 @@
 // The day grid and the person box of the demo as a person uses them: every
 // key goes to the widget that has the focus, every click through the
 // window, and what is stored is read back from the SQLite file.
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QDir>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTimer>
 #include <QScrollBar>
-#include <QStatusBar>
-#include <QTemporaryDir>
-#include <QTest>
 
-#include <gtest/gtest.h>
-#include <sqlite3.h>
-
-#include "agendor/control/agendor.h"
-#include "agendor/core/date_time.h"
-#include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_markers.h"
-#include "agendor/platform/qt/qt_surface.h"
-#include "agendor/platform/qt/tests/qt_sqlite_file.h"
-#include "agendor/platform/qt/tests/qt_test_support.h"
-#include "agendor/platform/sqlite/sample_database.h"
-#include "agendor/sheet/sheet_model.h"
-#include "demo/demo_window.h"
+#include "demo/tests/qt/demo_desk.h"
 
-namespace agendor::demo {
+namespace agendor::demo::testing {
 namespace {
-
-using qt::testing::DeliverPosted;
 
 // Wednesday, 17 March 2027, on the month sheet of March 2027.
 const DateTime kDay = dt::FromYmd(2027, 3, 17);
 
-// A date-time value as SQL text, to the second.
-std::string Literal(DateTime value) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.10f", value);
-    return text;
-}
-
-class DayGridAsAPersonUsesIt : public ::testing::Test {
+class DayGridAsAPersonUsesIt : public DemoTest {
 protected:
     // A day with `appointments` appointments from 08:00 on, every quarter of
-    // an hour, in a window of size.
-    void Open(int appointments = 0, QSize size = {900, 680}) {
-        ASSERT_TRUE(dir.isValid());
-        path = dir.filePath("termine.sqlite").toStdString();
-        sqlite::SampleOptions options;
-        options.persons = 4;
-        options.appointments = 0;
-        options.fromYear = options.toYear = 2027;
-        options.replaceExisting = true;
-        window.reset();
-        const sqlite::DataProperties properties = sqlite::CreateSampleDatabase(path, options);
+    // an hour, in a window of size; the sheet has the focus.
+    void OpenWith(int appointments = 0, QSize size = {900, 680}) {
         std::string sql;
         for (int i = 0; i < appointments; ++i)
             sql += "INSERT INTO Termine (Datum, PersonID, Name) SELECT " + Literal(kDay + (8 * 60 + 15 * i) / 1440.0) +
                    ", PersonID, Name FROM Personen WHERE PersonID = " + std::to_string(1 + i % 4) + ";";
-        if (!sql.empty()) qt::testing::ExecOnFile(path, sql);
-        window = std::make_unique<DemoWindow>(path, properties);
-        window->resize(size);
-        qt::testing::ShowActive(*window);
-        Agendor& control = window->calendar().control();
-        control.SetDateValue(kDay);
-        control.SetView(agMonat);
-        DeliverPosted();
+        Open(kDay, sql, size);
         Sheet().setFocus();
         DeliverPosted();
     }
-
-    void TearDown() override { window.reset(); }
-
-    qt::QtSurface& ui() { return window->calendar().surface(); }
-    qt::QtFlexGrid& Sheet() { return *ui().Grid; }
-    qt::QtFlexGrid& Zoom() { return *ui().GridZoom; }
-    qt::QtMaskedEdit& Clock() { return *ui().txtClock; }
-    qt::QtComboBox& Person() { return *ui().cboPerson; }
-    bool SaveOn() { return ui().Toolbar1->Button(3).enabled; }
-
-    // Keys as a person types them: to the widget that has the focus.
-    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-        ASSERT_NE(QApplication::focusWidget(), nullptr);
-        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-        DeliverPosted();
-    }
-    void Type(const char* text) {
-        ASSERT_NE(QApplication::focusWidget(), nullptr);
-        QTest::keyClicks(QApplication::focusWidget(), QString::fromUtf8(text));
-        DeliverPosted();
-    }
-
-    void ClickInWindow(QWidget* w, QPoint at) {
-        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, w->mapTo(window.get(), at));
-        DeliverPosted();
-    }
-    void ClickButton(int index) {
-        QWidget* button = ui().Toolbar1->ButtonWidget(index);
-        ClickInWindow(button, button->rect().center());
-    }
-    void ClickZoomCell(int row, int col) { ClickInWindow(Zoom().viewport(), Zoom().CellRect(row, col).center()); }
-
-    void OpenDay() {
-        const SheetCell cell = MonthCellOf(kDay);
-        qt::testing::DoubleClick(Sheet().viewport(), Sheet().CellRect(cell.row, cell.col).center());
-        DeliverPosted();
-        ASSERT_TRUE(Zoom().isVisible());
-    }
-
-    // Add, a time typed, Tab: the person box has the focus.
-    void AddAt(const char* time) {
-        ClickButton(2);
-        ASSERT_EQ(QApplication::focusWidget(), &Clock());
-        Type(time);
-        Key(Qt::Key_Tab);
-        ASSERT_EQ(QApplication::focusWidget(), &Person());
-    }
-
-    void WaitForDeferredRefresh() {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !ui().Timer1->Enabled(); }, 5000));
-        DeliverPosted();
-    }
-
-    // The appointments table as "dd.mm.yyyy hh:nn Name #PersonID", by time.
-    std::vector<std::string> Stored(const std::string& where = "") {
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(db, ("SELECT Datum, Name, PersonID FROM Termine" + where + " ORDER BY Datum").c_str(), -1, &s, nullptr);
-        std::vector<std::string> rows;
-        while (sqlite3_step(s) == SQLITE_ROW) {
-            const bool noPerson = sqlite3_column_type(s, 2) == SQLITE_NULL;
-            rows.push_back(dt::Format(sqlite3_column_double(s, 0), "dd.mm.yyyy hh:nn", DefaultLocale()) + " " +
-                           reinterpret_cast<const char*>(sqlite3_column_text(s, 1)) + " #" +
-                           (noPerson ? std::string("NULL") : std::to_string(sqlite3_column_int(s, 2))));
-        }
-        sqlite3_finalize(s);
-        sqlite3_close(db);
-        return rows;
-    }
-
     // The time of the appointment with id, "hh:nn".
     std::string StoredTime(int id) {
-        for (const std::string& row : Stored(" WHERE TerminID = " + std::to_string(id))) return row.substr(11, 5);
+        for (const std::string& row : Stored("", " WHERE TerminID = " + std::to_string(id))) return row.substr(11, 5);
         return "gelöscht";
     }
-
-    // The time editor lies exactly over the cell of the day grid.
-    void ExpectEditorOver(int row) {
-        const QRect cell = ZoomCell(row, 0);
-        EXPECT_TRUE(Of(Zoom().viewport()).contains(cell)) << row << " " << cell.y() << "+" << cell.height() << " in " << Of(Zoom().viewport()).y() << "+" << Of(Zoom().viewport()).height() << " clock " << Of(&Clock()).y();
-        EXPECT_LE((Of(&Clock()).topLeft() - cell.topLeft()).manhattanLength(), 1) << row;
-        EXPECT_LE(std::abs(Clock().height() - cell.height()), 1);
-        if (Person().isVisible()) {
-            EXPECT_LE(std::abs(Of(&Person()).top() - cell.top()), 1);
-        }
-    }
-
-    // Where a widget lies in the window, pixels.
-    QRect InWindow(QWidget* w, QRect r) { return r.translated(w->mapTo(window.get(), QPoint())); }
     QRect ZoomCell(int row, int col) { return InWindow(Zoom().viewport(), Zoom().CellRect(row, col)); }
     QRect Of(QWidget* w) { return InWindow(w, w->rect()); }
-
-    void Screenshot(const QString& name) {
-        DeliverPosted();
-        QDir().mkpath(QStringLiteral(AGENDOR_DEMO_TEST_OUTPUT));
-        window->grab().save(QStringLiteral(AGENDOR_DEMO_TEST_OUTPUT "/") + name + ".png");
-    }
-
-    QTemporaryDir dir;
-    std::string path;
-    std::unique_ptr<DemoWindow> window;
 };
 
 TEST_F(DayGridAsAPersonUsesIt, TheDeferredRefreshChoosesNoPerson) {
-    Open(2);
-    OpenDay();
+    OpenWith(2);
+    OpenDay(kDay);
     AddAt("0930");
     EXPECT_EQ(Person().Text(), "");
     EXPECT_FALSE(SaveOn());
@@ -199,14 +59,14 @@ TEST_F(DayGridAsAPersonUsesIt, EnterStoresATypedNameAndEscDropsTheRow) {
         std::vector<std::string> stored;
     };
     const Case cases[] = {
-        {"Enter", "Zyx Neu", Qt::Key_Return, {"17.03.2027 09:30 Zyx Neu #NULL"}},
+        {"Enter", "Zyx Neu", Qt::Key_Return, {"17.03.2027 09:30 Zyx Neu NULL"}},
         {"Esc after a name", "Zyx Neu", Qt::Key_Escape, {}},
         {"Esc in the empty box", "", Qt::Key_Escape, {}},
     };
-    Open();
+    OpenWith();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        OpenDay();
+        OpenDay(kDay);
         AddAt("0930");
         Type(c.typed);
         Key(c.key);
@@ -219,38 +79,26 @@ TEST_F(DayGridAsAPersonUsesIt, EnterStoresATypedNameAndEscDropsTheRow) {
             EXPECT_EQ(QApplication::focusWidget(), &Zoom());
         }
         WaitForDeferredRefresh();
-        qt::testing::ExecOnFile(path, "DELETE FROM Termine");
+        qt::testing::ExecOnFile(file.path, "DELETE FROM Termine");
         window->calendar().Refresh();
         DeliverPosted();
     }
 }
 
-// The time column stays whole when a name is clicked on a day with a scroll
-// bar, in a large and a small window, and for the next day opened.
-TEST_F(DayGridAsAPersonUsesIt, TheTimesStayWholeAfterAClickOnAName) {
+// A day with a scroll bar, in a large and a small window: a click on a name
+// keeps the time column whole; Add scrolls the new row into view with both
+// editors exactly over it, at once and after the view has settled; the next
+// day opened shows its time column, too.
+TEST_F(DayGridAsAPersonUsesIt, OnALongDayTheTimesStayWholeAndAddPutsTheEditorsOverTheNewRow) {
     for (const QSize size : {QSize(900, 680), QSize(520, 420)}) {
         SCOPED_TRACE(size.width());
-        Open(30, size);
-        OpenDay();
+        OpenWith(30, size);
+        OpenDay(kDay);
         ASSERT_TRUE(Zoom().verticalScrollBar()->isVisible());
         ClickZoomCell(2, 1);
         Screenshot(QStringLiteral("day-grid-name-clicked-%1").arg(size.width()));
         EXPECT_EQ(Zoom().horizontalScrollBar()->value(), 0);
         EXPECT_EQ(ZoomCell(2, 0).left(), Of(Zoom().viewport()).left());
-        const SheetCell next = MonthCellOf(kDay + 1);
-        qt::testing::DoubleClick(Sheet().viewport(), Sheet().CellRect(next.row, next.col).center());
-        DeliverPosted();
-        EXPECT_EQ(ZoomCell(0, 0).left(), Of(Zoom().viewport()).left());
-    }
-}
-
-// Add on a long day scrolls the new row into view with both editors
-// exactly over it, at once and after the view has settled.
-TEST_F(DayGridAsAPersonUsesIt, AddOnALongDayPutsTheEditorsOverTheNewRow) {
-    for (const QSize size : {QSize(520, 420), QSize(900, 680)}) {
-        SCOPED_TRACE(size.width());
-        Open(30, size);
-        OpenDay();
         ClickButton(2);
         ExpectEditorOver(Zoom().Rows() - 1);
         QTest::qWait(300);
@@ -264,6 +112,8 @@ TEST_F(DayGridAsAPersonUsesIt, AddOnALongDayPutsTheEditorsOverTheNewRow) {
         for (int y = header; y < Zoom().rowViewportPosition(under) + Zoom().rowHeight(under) - 1; ++y)
             EXPECT_EQ(shown.pixelColor(Zoom().columnViewportPosition(0) + 1, y), QColor(0xC0, 0xC0, 0xC0)) << y;
         Screenshot(QStringLiteral("add-on-a-long-day-%1").arg(size.width()));
+        OpenDay(kDay + 1);
+        EXPECT_EQ(ZoomCell(0, 0).left(), Of(Zoom().viewport()).left());
     }
 }
 
@@ -281,7 +131,7 @@ TEST_F(DayGridAsAPersonUsesIt, KeysOnATimeCellRetime) {
         {"F2", Qt::Key_F2, "1100", "11:00"},
         {"a digit", Qt::Key_1, "200", "12:00"},
     };
-    Open(2);
+    OpenWith(2);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Key(Qt::Key_Return);
@@ -305,19 +155,17 @@ TEST_F(DayGridAsAPersonUsesIt, KeysOnATimeCellRetime) {
 // The markers of the days the day grid covers stay below its toolbar and
 // title: none lies above them in the stacking order where they meet.
 TEST_F(DayGridAsAPersonUsesIt, CoveredMarkersStayBelowTheDayGridsTitle) {
-    Open();
+    OpenWith();
     // Wednesday 3 March, in the first row under the day grid's toolbar once
     // Tuesday 2 March is opened.
     std::string sql;
     for (int i = 0; i < 20; ++i)
         sql += "INSERT INTO Termine (Datum, PersonID, Name) VALUES (" +
                Literal(dt::FromYmdHms(2027, 3, 3, 8 + i / 4, 15 * (i % 4), 0)) + ", 1, 'Becker');";
-    qt::testing::ExecOnFile(path, sql);
+    qt::testing::ExecOnFile(file.path, sql);
     window->calendar().Refresh();
     DeliverPosted();
-    const SheetCell tuesday = MonthCellOf(dt::FromYmd(2027, 3, 2));
-    qt::testing::DoubleClick(Sheet().viewport(), Sheet().CellRect(tuesday.row, tuesday.col).center());
-    DeliverPosted();
+    OpenDay(dt::FromYmd(2027, 3, 2));
     Screenshot(QStringLiteral("covered-markers"));
     const QObjectList stack = window->calendar().children();
     auto level = [&stack](const QWidget* w) { return stack.indexOf(const_cast<QWidget*>(w)); };
@@ -339,7 +187,7 @@ TEST_F(DayGridAsAPersonUsesIt, CoveredMarkersStayBelowTheDayGridsTitle) {
 // day from the sheet, add, type a time and a new name, Enter, move to the
 // new row, retime it, delete it, close the day grid.
 TEST_F(DayGridAsAPersonUsesIt, TheKeyboardAloneAddsRetimesAndDeletes) {
-    Open(1);  // 08:00
+    OpenWith(1);  // 08:00
     const std::string before = Stored().at(0);
     Key(Qt::Key_Return);
     ASSERT_EQ(QApplication::focusWidget(), &Zoom());
@@ -352,7 +200,7 @@ TEST_F(DayGridAsAPersonUsesIt, TheKeyboardAloneAddsRetimesAndDeletes) {
     ASSERT_EQ(QApplication::focusWidget(), &Person());
     Type("Zyx Neu");
     Key(Qt::Key_Return);
-    EXPECT_EQ(Stored(), (std::vector<std::string>{before, "17.03.2027 09:30 Zyx Neu #NULL"}));
+    EXPECT_EQ(Stored(), (std::vector<std::string>{before, "17.03.2027 09:30 Zyx Neu NULL"}));
 
     // Back into the day grid, down to the new row, retimed with F2.
     for (int i = 0; i < 3 && QApplication::focusWidget() != &Zoom(); ++i) Key(Qt::Key_Backtab);
@@ -363,7 +211,7 @@ TEST_F(DayGridAsAPersonUsesIt, TheKeyboardAloneAddsRetimesAndDeletes) {
     ASSERT_EQ(QApplication::focusWidget(), &Clock());
     Type("1045");
     Key(Qt::Key_Return);
-    EXPECT_EQ(Stored(), (std::vector<std::string>{before, "17.03.2027 10:45 Zyx Neu #NULL"}));
+    EXPECT_EQ(Stored(), (std::vector<std::string>{before, "17.03.2027 10:45 Zyx Neu NULL"}));
 
     // Its name cell offers Delete; Tab reaches it, Space runs it and the
     // demo's question is answered Yes.
@@ -373,11 +221,8 @@ TEST_F(DayGridAsAPersonUsesIt, TheKeyboardAloneAddsRetimesAndDeletes) {
     ASSERT_EQ(Zoom().TextMatrix(Zoom().Row(), 1), "Zyx Neu");
     Key(Qt::Key_Tab);
     ASSERT_EQ(QApplication::focusWidget(), ui().Toolbar1->ButtonWidget(1));
-    QTimer::singleShot(0, [] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            box->button(QMessageBox::Yes)->click();
-    });
-    Key(Qt::Key_Space);
+    boxes.Capture([&] { Key(Qt::Key_Space); });
+    boxes.Expect({"Termin löschen?"});
     EXPECT_EQ(Stored(), std::vector<std::string>{before});
 
     Key(Qt::Key_Escape);
@@ -386,5 +231,5 @@ TEST_F(DayGridAsAPersonUsesIt, TheKeyboardAloneAddsRetimesAndDeletes) {
     EXPECT_EQ(Stored(), std::vector<std::string>{before});
 }
 
-}  // namespace
-}  // namespace agendor::demo
+} // namespace
+} // namespace agendor::demo::testing

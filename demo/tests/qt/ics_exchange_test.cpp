@@ -1,29 +1,17 @@
 // The demo's iCalendar export and import on real SQLite files: the export
 // read back by libical and compared with the database row by row, the
 // import stored through the demo's own change handlers.
-#include <QApplication>
-#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressDialog>
-#include <QTemporaryDir>
-#include <QTimer>
 
-#include <gtest/gtest.h>
 #include <libical/ical.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "agendor/control/agendor.h"
 #include "agendor/data/day_grid.h"
-#include "agendor/core/date_time.h"
-#include "agendor/platform/qt/agendor_widget.h"
-#include "agendor/platform/qt/qt_surface.h"
-#include "agendor/platform/qt/tests/qt_test_support.h"
-#include "agendor/platform/sqlite/sample_database.h"
-#include "demo/demo_window.h"
+#include "demo/tests/qt/demo_desk.h"
 
 namespace agendor::demo {
 namespace {
@@ -57,22 +45,8 @@ protected:
 
     // "dd.mm.yyyy hh:nn Name PersonID" of the appointments in [from, to), by time.
     Rows Stored(const std::string& name, DateTime from = dt::FromYmd(100, 1, 1), DateTime to = 3e6) {
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(File(name).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(db, "SELECT Datum, Name, PersonID FROM Termine WHERE Datum >= ?1 AND Datum < ?2 ORDER BY Datum, TerminID",
-                           -1, &s, nullptr);
-        sqlite3_bind_double(s, 1, from);
-        sqlite3_bind_double(s, 2, to);
-        Rows rows;
-        while (sqlite3_step(s) == SQLITE_ROW)
-            rows.push_back(WallClock(sqlite3_column_double(s, 0)) + " " +
-                           reinterpret_cast<const char*>(sqlite3_column_text(s, 1)) + " " +
-                           (sqlite3_column_type(s, 2) == SQLITE_NULL ? std::string("NULL")
-                                                                      : std::to_string(sqlite3_column_int(s, 2))));
-        sqlite3_finalize(s);
-        sqlite3_close(db);
-        return rows;
+        return testing::Stored(File(name), "Name, PersonID",
+                               " WHERE Datum >= " + testing::Literal(from) + " AND Datum < " + testing::Literal(to));
     }
 
     // Each VEVENT as libical reads it: "dd.mm.yyyy hh:nn Summary" in Berlin

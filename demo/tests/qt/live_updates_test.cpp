@@ -3,44 +3,20 @@
 // second, with its selected day and its open day grid kept, and never
 // while its user is typing.
 #include <QElapsedTimer>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QStatusBar>
 
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
-
-#include "agendor/control/agendor.h"
 #include "agendor/data/day_grid.h"
-#include "agendor/core/date_time.h"
 #include "agendor/platform/memory/clock.h"
 #include "agendor/platform/postgres/pg_database.h"
 #include "agendor/platform/postgres/pg_sample.h"
-#include "agendor/platform/qt/agendor_widget.h"
-#include "agendor/platform/qt/qt_surface.h"
-#include "agendor/sheet/sheet_model.h"
-#include "demo/demo_window.h"
 #include "demo/live_updates.h"
 #include "demo/pg_store.h"
+#include "demo/tests/qt/demo_desk.h"
 #include "tests/support/pg_test_schema.h"
 
 namespace agendor::demo {
 namespace {
-
-// Runs the event loop until done() holds or milliseconds have passed;
-// whether it held.
-template <typename Done>
-bool WaitUntil(Done done, int milliseconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > milliseconds) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 const AppointmentTable kTable{"Termine", "TerminID", "Datum", "Name", "PersonID"};
 // Today for both desks: Monday 1 March 2027, so neither sheet below
@@ -66,12 +42,7 @@ struct Desk {
     }
 
     Instance& instance() { return widget.control().instance(); }
-    std::string DayGridText() {
-        std::string text;
-        qt::QtFlexGrid& zoom = *widget.surface().GridZoom;
-        for (int r = 1; r < zoom.Rows(); ++r) text += zoom.TextMatrix(r, 0) + " " + zoom.TextMatrix(r, 1) + "\n";
-        return text;
-    }
+    std::string DayGridText() { return testing::DayGridRows(widget.surface()); }
 
     qt::AgendorWidget widget;
     PgStore store;
@@ -106,7 +77,7 @@ TEST_F(LiveUpdatesTest, TheOtherDeskShowsAStoredAppointmentWithinASecondKeepingI
     QElapsedTimer elapsed;
     elapsed.start();
     ASSERT_EQ(first->store.Insert(day + (7 * 60 + 5) / 1440.0, 1, "Erster Platz"), std::nullopt);
-    ASSERT_TRUE(WaitUntil([&] { return second->DayGridText().find("07:05 Erster Platz") != std::string::npos; }, 1000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second->DayGridText().find("07:05 Erster Platz") != std::string::npos; }, 1000))
         << second->DayGridText();
     EXPECT_LT(elapsed.elapsed(), 1000);
     EXPECT_EQ(second->DayGridText(), "07:05 Erster Platz\n" + before);
@@ -125,7 +96,7 @@ TEST_F(LiveUpdatesTest, TheOtherDeskShowsAStoredAppointmentWithinASecondKeepingI
 TEST_F(LiveUpdatesTest, AChangeOutsideTheShownSheetLoadsNothing) {
     ASSERT_EQ(first->store.Insert(dt::FromYmdHms(2027, 5, 3, 9, 0, 0), 1, "Mai"), std::nullopt);
     // The notification arrives; it concerns May, not the March sheet.
-    WaitUntil([] { return false; }, 300);
+    QTest::qWait(300);
     EXPECT_EQ(second->live->Reloads(), 0);
 }
 
@@ -136,13 +107,13 @@ TEST_F(LiveUpdatesTest, WhileTheUserIsTypingTheReloadWaits) {
     second->instance().state.NewPending = true;
     second->instance().ui.txtClock->SetVisible(true);
     ASSERT_EQ(first->store.Insert(day + 0.75, 2, "Später"), std::nullopt);
-    WaitUntil([] { return false; }, 500);
+    QTest::qWait(500);
     EXPECT_EQ(second->live->Reloads(), 0);
     EXPECT_TRUE(second->instance().state.NewPending);
     // Done typing: the reload follows.
     second->instance().state.NewPending = false;
     second->instance().ui.txtClock->SetVisible(false);
-    ASSERT_TRUE(WaitUntil([&] { return second->live->Reloads() == 1; }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second->live->Reloads() == 1; }, 1000));
     EXPECT_NE(second->DayGridText().find("18:00 Später"), std::string::npos);
 }
 
@@ -152,8 +123,8 @@ TEST_F(LiveUpdatesTest, ABurstOfNotificationsCausesOneReload) {
     for (int day = 1; day <= 20; ++day)
         schema.Execute("SELECT pg_notify('" + second->store.Channel() + "', '2027-03-" + (day < 10 ? "0" : "") +
                        std::to_string(day) + "')");
-    ASSERT_TRUE(WaitUntil([&] { return second->live->Reloads() == 1; }, 1000));
-    WaitUntil([] { return false; }, 1500);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second->live->Reloads() == 1; }, 1000));
+    QTest::qWait(1500);
     EXPECT_EQ(second->live->Reloads(), 1);
 }
 
@@ -166,11 +137,11 @@ TEST_F(LiveUpdatesTest, TheDesksOwnChangesStayItsOwnAfterItsStoreReconnected) {
     // The write that meets the ended connection fails; the next ones connect again.
     EXPECT_NE(first->store.Insert(when, 1, "Erster Versuch"), std::nullopt);
     std::optional<std::string> refused = std::string("(not tried)");
-    ASSERT_TRUE(WaitUntil([&] { return !(refused = first->store.Insert(when, 1, "Neu verbunden")); }, 3000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(refused = first->store.Insert(when, 1, "Neu verbunden")); }, 3000))
         << *refused;
     EXPECT_NE(first->store.BackendPid(), before);
-    ASSERT_TRUE(WaitUntil([&] { return second->live->Reloads() == 1; }, 1000));
-    WaitUntil([] { return false; }, 500);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second->live->Reloads() == 1; }, 1000));
+    QTest::qWait(500);
     EXPECT_EQ(first->live->Reloads(), 0);
 }
 
@@ -191,24 +162,24 @@ TEST(LiveUpdatesWindow, AnEndedListeningConnectionIsShownAndResumesWithOneReload
     LiveUpdates& live = *window.liveUpdates();
     auto* state = window.findChild<QLabel*>("liveUpdateState");
     ASSERT_NE(state, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return live.Listening(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return live.Listening(); }, 2000));
     EXPECT_FALSE(state->isVisible());
 
     schema.Value("SELECT pg_terminate_backend(" + std::to_string(live.BackendPid()) + ")");
-    ASSERT_TRUE(WaitUntil([&] { return state->isVisible(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state->isVisible(); }, 2000));
     EXPECT_EQ(state->text().toStdString(), "Live-Aktualisierung unterbrochen");
     PgStore other(schema.Conninfo(), kTable);
     ASSERT_EQ(other.Insert(dt::FromYmdHms(2027, 3, 17, 7, 5, 0), 1, "Verpasst"), std::nullopt);
     ASSERT_FALSE(live.Listening());
 
-    ASSERT_TRUE(WaitUntil([&] { return live.Listening(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return live.Listening(); }, 5000));
     EXPECT_FALSE(state->isVisible());
     EXPECT_EQ(window.statusBar()->currentMessage().toStdString(), "Live-Aktualisierung wieder verbunden");
     const SheetCell cell = MonthCellOf(dt::FromYmd(2027, 3, 17));
-    ASSERT_TRUE(WaitUntil([&] { return live.Reloads() == 1; }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return live.Reloads() == 1; }, 1000));
     EXPECT_NE(window.calendar().surface().Grid->TextMatrix(cell.row, cell.col).find("07:05 Verp"),
               std::string::npos);
-    WaitUntil([] { return false; }, 300);
+    QTest::qWait(300);
     EXPECT_EQ(live.Reloads(), 1);
 }
 

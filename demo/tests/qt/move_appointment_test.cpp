@@ -1,87 +1,27 @@
 // Moving an appointment to another day by dragging its day-grid row onto a
 // day of the sheet: the demo's window on the real Qt widgets and a real
 // SQLite file, the mouse driven through the window as a person's hand goes.
-#include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <gtest/gtest.h>
 #include <optional>
-#include <sqlite3.h>
 
-#include "agendor/control/agendor.h"
-#include "agendor/core/date_time.h"
-#include "agendor/platform/qt/agendor_widget.h"
-#include "agendor/platform/qt/qt_surface.h"
-#include "agendor/platform/qt/tests/qt_sqlite_file.h"
-#include "agendor/platform/qt/tests/qt_test_support.h"
-#include "agendor/platform/sqlite/sample_database.h"
-#include "agendor/sheet/sheet_model.h"
-#include "demo/demo_window.h"
+#include "demo/tests/qt/demo_desk.h"
 
-namespace agendor::demo {
+namespace agendor::demo::testing {
 namespace {
-
-using qt::testing::DeliverPosted;
 
 // Monday, 8 March 2027, 09:30: the appointment that is moved.
 const DateTime kMonday = dt::FromYmd(2027, 3, 8);
 const DateTime kThursday = dt::FromYmd(2027, 3, 11);
 
-class DragToMove : public ::testing::Test {
+class DragToMove : public DemoTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        path = dir.filePath("termine.sqlite").toStdString();
-        sqlite::SampleOptions options;
-        options.persons = 4;
-        options.appointments = 0;
-        options.fromYear = options.toYear = 2027;
-        const sqlite::DataProperties properties = sqlite::CreateSampleDatabase(path, options);
-        char when[40];
-        std::snprintf(when, sizeof when, "%.10f", kMonday + 9.5 / 24);
-        qt::testing::ExecOnFile(path, std::string("INSERT INTO Termine (Datum, PersonID, Name) SELECT ") + when +
-                                          ", PersonID, Name FROM Personen WHERE PersonID = 1;");
-        window = std::make_unique<DemoWindow>(path, properties);
-        window->resize(900, 680);
-        qt::testing::ShowActive(*window);
-        Agendor& control = window->calendar().control();
-        control.SetDateValue(kMonday);
-        control.SetView(agMonat);
-        DeliverPosted();
-        const SheetCell cell = MonthCellOf(kMonday);
-        qt::testing::DoubleClick(Sheet().viewport(), Sheet().CellRect(cell.row, cell.col).center());
-        DeliverPosted();
-        ASSERT_TRUE(Zoom().isVisible());
+        Open(kMonday, "INSERT INTO Termine (Datum, PersonID, Name) SELECT " + Literal(kMonday + 9.5 / 24) +
+                          ", PersonID, Name FROM Personen WHERE PersonID = 1;");
+        OpenDay(kMonday);
         ASSERT_EQ(Zoom().Rows(), 2);
-        QDir().mkpath(QStringLiteral(AGENDOR_DEMO_TEST_OUTPUT));
-    }
-    void TearDown() override { window.reset(); }
-
-    qt::QtSurface& ui() { return window->calendar().surface(); }
-    qt::QtFlexGrid& Sheet() { return *ui().Grid; }
-    qt::QtFlexGrid& Zoom() { return *ui().GridZoom; }
-
-    // Rows of the appointments table as "dd.mm.yyyy hh:nn", by time.
-    std::vector<std::string> Stored() {
-        std::vector<std::string> rows;
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(db, "SELECT Datum FROM Termine ORDER BY Datum", -1, &s, nullptr);
-        while (sqlite3_step(s) == SQLITE_ROW)
-            rows.push_back(dt::Format(sqlite3_column_double(s, 0), "dd.mm.yyyy hh:nn", DefaultLocale()));
-        sqlite3_finalize(s);
-        sqlite3_close(db);
-        return rows;
     }
 
-    QPoint InWindow(QWidget* w, QPoint at) { return w->mapTo(window.get(), at); }
-    QPoint SheetDay(DateTime day) {
-        const SheetCell cell = MonthCellOf(day);
-        return InWindow(Sheet().viewport(), Sheet().CellRect(cell.row, cell.col).center() + QPoint(0, 8));
-    }
+    QPoint SheetDay(DateTime day) { return InWindow(Sheet().viewport(), SheetCentre(day) + QPoint(0, 8)); }
     // The middle of a line of a sheet cell's text (0 the day number).
     QPoint SheetLine(DateTime day, int line) {
         const SheetCell cell = MonthCellOf(day);
@@ -99,22 +39,14 @@ protected:
             DeliverPosted();
         }
     }
+    void Release(QPoint at) {
+        QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, at);
+        DeliverPosted();
+    }
     Qt::CursorShape Cursor() {
         const QCursor* cursor = QGuiApplication::overrideCursor();
         return cursor ? cursor->shape() : Qt::ArrowCursor;
     }
-    void Screenshot(const char* name) {
-        DeliverPosted();
-        window->grab().save(QStringLiteral(AGENDOR_DEMO_TEST_OUTPUT "/") + QLatin1String(name) + ".png");
-    }
-    std::string SheetText(DateTime day) {
-        const SheetCell cell = MonthCellOf(day);
-        return Sheet().TextMatrix(cell.row, cell.col);
-    }
-
-    QTemporaryDir dir;
-    std::string path;
-    std::unique_ptr<DemoWindow> window;
 };
 
 TEST_F(DragToMove, ADayGridRowDroppedOnThursdayIsStoredThereAtItsTime) {
@@ -123,14 +55,13 @@ TEST_F(DragToMove, ADayGridRowDroppedOnThursdayIsStoredThereAtItsTime) {
     EXPECT_EQ(Sheet().DropTarget(), std::pair(thursday.row, thursday.col));
     EXPECT_EQ(Cursor(), Qt::DragMoveCursor);
     Screenshot("move-1-dragging");
-    QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, SheetDay(kThursday));
-    DeliverPosted();
-    EXPECT_EQ(Stored(), std::vector<std::string>{"11.03.2027 09:30"});
+    Release(SheetDay(kThursday));
+    EXPECT_EQ(Stored(""), std::vector<std::string>{"11.03.2027 09:30"});
     EXPECT_EQ(SheetText(kThursday).rfind("11\r09:30", 0), 0u) << SheetText(kThursday);
     EXPECT_EQ(SheetText(kMonday), "8");
     // The day grid followed the appointment.
     EXPECT_EQ(Zoom().TextMatrix(1, 0), "09:30");
-    EXPECT_EQ(window->calendar().control().DateValue(), kThursday);
+    EXPECT_EQ(control().DateValue(), kThursday);
     EXPECT_EQ(Sheet().DropTarget(), std::pair(-1, -1));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     Screenshot("move-2-dropped");
@@ -138,12 +69,10 @@ TEST_F(DragToMove, ADayGridRowDroppedOnThursdayIsStoredThereAtItsTime) {
 
 TEST_F(DragToMove, EscEndsTheDragWithNothingChanged) {
     DragRowTo(SheetDay(kThursday));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    DeliverPosted();
+    Key(Qt::Key_Escape);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, SheetDay(kThursday));
-    DeliverPosted();
-    EXPECT_EQ(Stored(), std::vector<std::string>{"08.03.2027 09:30"});
+    Release(SheetDay(kThursday));
+    EXPECT_EQ(Stored(""), std::vector<std::string>{"08.03.2027 09:30"});
     EXPECT_EQ(Sheet().DropTarget(), std::pair(-1, -1));
     EXPECT_EQ(SheetText(kThursday), "11");
 }
@@ -155,9 +84,8 @@ TEST_F(DragToMove, ASheetLineDroppedOnForwardPagesAndTheDragGoesOnIntoTheNextMon
     EXPECT_EQ(Sheet().LineAt(Sheet().viewport()->mapFrom(window.get(), SheetLine(kMonday, 1))), 1);
     DragRowTo(onForward, SheetLine(kMonday, 1));
     EXPECT_EQ(Cursor(), Qt::DragMoveCursor);
-    QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, onForward);
-    DeliverPosted();
-    EXPECT_EQ(dt::Month(window->calendar().control().DateValue()), 4);
+    Release(onForward);
+    EXPECT_EQ(dt::Month(control().DateValue()), 4);
     EXPECT_EQ(Cursor(), Qt::DragMoveCursor);  // still dragging, over the button that pages
     const DateTime april15 = dt::FromYmd(2027, 4, 15);
     QTest::mouseMove(window->windowHandle(), SheetDay(april15));
@@ -166,7 +94,7 @@ TEST_F(DragToMove, ASheetLineDroppedOnForwardPagesAndTheDragGoesOnIntoTheNextMon
     Screenshot("move-3-dragging-next-month");
     QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, SheetDay(april15));
     DeliverPosted();
-    EXPECT_EQ(Stored(), std::vector<std::string>{"15.04.2027 09:30"});
+    EXPECT_EQ(Stored(""), std::vector<std::string>{"15.04.2027 09:30"});
     EXPECT_EQ(SheetText(april15).rfind("15\r09:30", 0), 0u) << SheetText(april15);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
@@ -174,30 +102,23 @@ TEST_F(DragToMove, ASheetLineDroppedOnForwardPagesAndTheDragGoesOnIntoTheNextMon
 TEST_F(DragToMove, RestingOnBackPagesWhileTheButtonIsHeld) {
     QWidget* back = ui().Toolbar2->ButtonWidget(3);
     DragRowTo(InWindow(back, back->rect().center()));
-    Agendor& control = window->calendar().control();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dt::Month(control.DateValue()) == 2; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dt::Month(control().DateValue()) == 2; }, 5000));
     const DateTime february18 = dt::FromYmd(2027, 2, 18);
     QTest::mouseMove(window->windowHandle(), SheetDay(february18));
     DeliverPosted();
-    QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, SheetDay(february18));
-    DeliverPosted();
-    EXPECT_EQ(Stored(), std::vector<std::string>{"18.02.2027 09:30"});
+    Release(SheetDay(february18));
+    EXPECT_EQ(Stored(""), std::vector<std::string>{"18.02.2027 09:30"});
 }
 
 // The keyboard path on the real widgets and file: Ctrl+X marks the row
 // (grey, and said to a screen reader), the arrows go to Thursday on the
 // sheet, Ctrl+V moves it there.
 TEST_F(DragToMove, CutOnTheRowAndPasteOnThursdayByKeys) {
-    const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = {}) {
-        QTest::keyClick(QApplication::focusWidget(), k, m);
-        DeliverPosted();
-    };
     const auto spoken = [](qt::QtFlexGrid& grid, int row, int col) {
         return grid.model()->index(row, col).data(Qt::AccessibleTextRole).toString().toStdString();
     };
-    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, InWindow(Zoom().viewport(), Zoom().CellRect(1, 1).center()));
-    DeliverPosted();
-    key(Qt::Key_X, Qt::ControlModifier);
+    ClickZoomCell(1, 1);
+    Key(Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(Zoom().CellForeColor(1, 1), 0x808080u);
     EXPECT_EQ(spoken(Zoom(), 1, 1), Zoom().TextMatrix(1, 1) + ", zum Verschieben markiert");
     EXPECT_EQ(QApplication::focusWidget(), &Sheet());
@@ -205,13 +126,13 @@ TEST_F(DragToMove, CutOnTheRowAndPasteOnThursdayByKeys) {
     EXPECT_NE(spoken(Sheet(), monday.row, monday.col).find(", ein Termin ist zum Verschieben markiert"), std::string::npos)
         << spoken(Sheet(), monday.row, monday.col);
     Screenshot("move-4-cut");
-    for (int i = 0; i < 3; ++i) key(Qt::Key_Right);
-    key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(Stored(), std::vector<std::string>{"11.03.2027 09:30"});
+    for (int i = 0; i < 3; ++i) Key(Qt::Key_Right);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Stored(""), std::vector<std::string>{"11.03.2027 09:30"});
     EXPECT_EQ(Zoom().CellForeColor(1, 1), 0u);
     EXPECT_EQ(spoken(Zoom(), 1, 1), Zoom().TextMatrix(1, 1));
     Screenshot("move-5-pasted");
 }
 
 } // namespace
-} // namespace agendor::demo
+} // namespace agendor::demo::testing

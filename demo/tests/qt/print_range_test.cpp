@@ -1,38 +1,22 @@
 // The demo's Datei › Drucken: its dialog's tab "Zeitraum" names the first
 // and the last day, and one job holds a page for every sheet between.
 #include <QAction>
-#include <QApplication>
 #include <QDateEdit>
-#include <QDir>
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTimer>
 
-#include <gtest/gtest.h>
+#include "demo/tests/qt/demo_desk.h"
 
-#include "agendor/control/agendor.h"
-#include "agendor/core/date_time.h"
-#include "agendor/platform/qt/agendor_widget.h"
-#include "agendor/platform/qt/tests/qt_test_support.h"
-#include "agendor/platform/sqlite/sample_database.h"
-#include "demo/demo_window.h"
-
-namespace agendor::demo {
+namespace agendor::demo::testing {
 namespace {
 
-TEST(DemoPrint, TheDialogsRangePrintsEverySheetInOneJob) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const std::string path = dir.filePath("termine.sqlite").toStdString();
-    DemoWindow window(path, sqlite::CreateSampleDatabase(path, {.persons = 2, .appointments = 0}));
-    qt::testing::ShowActive(window);
-    window.calendar().control().SetDateValue(dt::FromYmd(2027, 5, 12));
-    window.calendar().control().SetView(agMonat);
+using DemoPrint = DemoTest;
 
-    const QString pdf = dir.filePath("zeitraum.pdf");
+TEST_F(DemoPrint, TheDialogsRangePrintsEverySheetInOneJob) {
+    Open(dt::FromYmd(2027, 5, 12));
+    const QString pdf = file.dir.filePath("zeitraum.pdf");
     QList<QDate> shown;
     QTimer::singleShot(0, [&] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -43,8 +27,7 @@ TEST(DemoPrint, TheDialogsRangePrintsEverySheetInOneJob) {
             shown = {range[0]->date(), range[1]->date()};
             range[0]->setDate(QDate(2027, 5, 20));
             range[1]->setDate(QDate(2027, 7, 2));
-            QDir().mkpath(QStringLiteral(AGENDOR_DEMO_TEST_OUTPUT));
-            range[0]->parentWidget()->grab().save(QStringLiteral(AGENDOR_DEMO_TEST_OUTPUT "/druck-zeitraum.png"));
+            testing::Screenshot(*range[0]->parentWidget(), "druck-zeitraum");
             // Into a file instead of the printer the dialog offers.
             dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
             dialog->printer()->setOutputFileName(pdf);
@@ -52,7 +35,7 @@ TEST(DemoPrint, TheDialogsRangePrintsEverySheetInOneJob) {
         }
     });
     QAction* print = nullptr;
-    for (QAction* action : window.menuBar()->findChildren<QAction*>())
+    for (QAction* action : window->menuBar()->findChildren<QAction*>())
         if (action->text() == QStringLiteral("&Drucken …")) print = action;
     ASSERT_TRUE(print);
     print->trigger();
@@ -67,4 +50,4 @@ TEST(DemoPrint, TheDialogsRangePrintsEverySheetInOneJob) {
 }
 
 } // namespace
-} // namespace agendor::demo
+} // namespace agendor::demo::testing

@@ -13,6 +13,7 @@
 
 #include "agendor/data/day_grid.h"
 #include "agendor/editing/move_appointment.h"
+#include "agendor/platform/memory/clock.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_surface.h"
 #include "agendor/platform/qt/tests/qt_test_support.h"
@@ -36,11 +37,12 @@ struct Script {
 
 void PrintTo(const Script& script, std::ostream* os) { *os << script.name; }
 
-// A key as a step names it: "Esc", "Alt+Right", "Ctrl+X"; virtual key code
-// and shift state (1 Shift, 2 Ctrl, 4 Alt).
+// A key as a step names it: "Esc", "Alt+Right", "Ctrl+X"; virtual key code,
+// shift state (1 Shift, 2 Ctrl, 4 Alt) and Qt's key.
 struct Stroke {
     int code = 0;
     int shift = 0;
+    Qt::Key key = Qt::Key_unknown;
 };
 Stroke ParseStroke(std::string key) {
     Stroke stroke;
@@ -49,11 +51,13 @@ Stroke ParseStroke(std::string key) {
             stroke.shift |= bit;
             key.erase(0, std::string(name).size());
         }
-    const std::pair<const char*, int> named[] = {{"Tab", 9}, {"Enter", 13}, {"Esc", 27}, {"Left", 37},
-                                                 {"Up", 38}, {"Right", 39}, {"Down", 40}};
-    for (const auto& [name, code] : named)
-        if (key == name) stroke.code = code;
-    if (key.size() == 1) stroke.code = key[0];
+    const std::tuple<const char*, int, Qt::Key> named[] = {
+        {"Tab", 9, Qt::Key_Tab},   {"Enter", 13, Qt::Key_Return}, {"Esc", 27, Qt::Key_Escape}, {"Left", 37, Qt::Key_Left},
+        {"Up", 38, Qt::Key_Up}, {"Right", 39, Qt::Key_Right}, {"Down", 40, Qt::Key_Down}};
+    for (const auto& [name, code, qtKey] : named)
+        if (key == name) stroke.code = code, stroke.key = qtKey;
+    // A capital letter or a digit: its code is its character, for both.
+    if (key.size() == 1) stroke.code = key[0], stroke.key = static_cast<Qt::Key>(key[0]);
     EXPECT_NE(stroke.code, 0) << key;
     return stroke;
 }
@@ -212,11 +216,6 @@ public:
     }
 };
 
-class FixedClock final : public Clock {
-public:
-    DateTime Now() const override { return memory::kDefaultNow; }
-};
-
 class QtDesk final : public Desk {
 public:
     explicit QtDesk(bool together) : Desk(together), widget(nullptr, &clock) {
@@ -269,15 +268,11 @@ public:
     }
     void Key(const std::string& key) override {
         const Stroke stroke = ParseStroke(key);
-        auto k = static_cast<Qt::Key>(Qt::Key_A + (stroke.code - 'A'));
-        for (auto [code, named] : {std::pair{9, Qt::Key_Tab}, {13, Qt::Key_Return}, {27, Qt::Key_Escape},
-                                   {37, Qt::Key_Left}, {38, Qt::Key_Up}, {39, Qt::Key_Right}, {40, Qt::Key_Down}})
-            if (stroke.code == code) k = named;
         Qt::KeyboardModifiers modifiers;
         if (stroke.shift & 1) modifiers |= Qt::ShiftModifier;
         if (stroke.shift & 2) modifiers |= Qt::ControlModifier;
         if (stroke.shift & 4) modifiers |= Qt::AltModifier;
-        QTest::keyClick(QApplication::focusWidget(), k, modifiers);
+        QTest::keyClick(QApplication::focusWidget(), stroke.key, modifiers);
         DeliverPosted();
     }
     Agendor& Control() override { return widget.control(); }
@@ -295,7 +290,7 @@ public:
     }
     std::vector<std::string> Boxes() override { return boxes; }
 
-    FixedClock clock;
+    memory::FixedClock clock{memory::kDefaultNow};
     qt::AgendorWidget widget;
     std::vector<std::string> boxes;
 };
@@ -395,8 +390,7 @@ TEST_P(EditingScript, RunsAlikeOnBothBackends) {
         EXPECT_EQ(desk->After(), script.after) << backend;
         EXPECT_EQ(desk->Boxes(), script.boxes) << backend;
     }
-    QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
-    qtDesk.widget.grab().save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/script-") + QLatin1String(script.name) + ".png");
+    qt::testing::SaveShot(qtDesk.widget.grab(), QStringLiteral("script-") + QLatin1String(script.name));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -432,13 +426,11 @@ TEST_P(PersonList, OpensOnTheEntryTheTypedTextBegins) {
     desk.host.events.clear();
     QTest::keyClick(QApplication::focusWidget(), row.open.key(), row.open.keyboardModifiers());
     ASSERT_TRUE(QTest::qWaitFor([&] { return box.view()->isVisible(); }, 2000));
-    QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
     // The screen shows the box and its list together; offscreen has only the list.
     (void)QTest::qWaitForWindowExposed(box.view()->window());
     QTest::qWait(100);  // the list is drawn
     const QPixmap screen = box.screen()->grabWindow(0);
-    (screen.isNull() ? box.view()->window()->grab() : screen)
-        .save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/person-list-") + row.name + ".png");
+    qt::testing::SaveShot(screen.isNull() ? box.view()->window()->grab() : screen, QStringLiteral("person-list-") + row.name);
     if (row.highlighted) {
         EXPECT_EQ(box.view()->currentIndex().row(), *row.highlighted);
     }

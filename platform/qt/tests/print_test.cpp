@@ -1,11 +1,8 @@
 // The printed sheet through the Qt printer: a PDF file read back with
 // poppler's tools (page size, and where the words stand), the preview, and
 // files that cannot be written.
-#include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -13,19 +10,16 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 
-#include "agendor/control/agendor.h"
 #include "agendor/core/date_time.h"
-#include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_printer.h"
-#include "agendor/platform/qt/qt_surface.h"
 #include "agendor/platform/qt/tests/qt_sqlite_file.h"
+#include "agendor/platform/qt/tests/qt_test_support.h"
 
 namespace agendor::qt {
 namespace {
@@ -212,8 +206,7 @@ TEST_F(PrintTest, PreviewShowsThePage) {
                 pages = preview->pageCount();
             }
             dialog->resize(1000, 760);
-            QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
-            dialog->grab().save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/print-preview.png"));
+            testing::SaveShot(dialog->grab(), "print-preview");
             dialog->reject();
         }
     });
@@ -372,9 +365,8 @@ TEST_F(CupsTest, ASheetArrivesAsOneA4JobThatLooksLikeTheDirectPdf) {
 
     QImage queued = Rendered(arrived), expected = Rendered(direct);
     ASSERT_FALSE(queued.isNull() || expected.isNull());
-    QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
-    queued.save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/cups-warteschlange.png"));
-    expected.save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/cups-direkt.png"));
+    testing::SaveShot(queued, "cups-warteschlange");
+    testing::SaveShot(expected, "cups-direkt");
     // The queue's page begins at its printable area, which the printer
     // reports; the sheet stands that far right and down on the paper.
     QPrinter probe(QPrinterInfo::printerInfo(queue), QPrinter::HighResolution);

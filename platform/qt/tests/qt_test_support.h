@@ -2,6 +2,7 @@
 // Helpers of the Qt tests: an event log, and the posted notifications
 // delivered as the event loop would.
 #include <QApplication>
+#include <QDir>
 #include <QImage>
 #include <QMouseEvent>
 #include <QTest>
@@ -61,5 +62,15 @@ inline int CountLike(const QImage& image, const QRect& rect, const QColor& colou
         for (int x = rect.left(); x <= rect.right(); ++x) n += LooksLike(image.pixelColor(x, y), colour);
     return n;
 }
+
+#ifdef AGENDOR_QT_TEST_OUTPUT
+// Saves a picture (QPixmap or QImage) as name.png among the test output, for
+// a person to look at.
+template <typename Picture>
+void SaveShot(const Picture& picture, const QString& name) {
+    QDir().mkpath(QStringLiteral(AGENDOR_QT_TEST_OUTPUT));
+    picture.save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/") + name + ".png");
+}
+#endif
 
 } // namespace agendor::qt::testing

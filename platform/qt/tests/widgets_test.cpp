@@ -1,12 +1,10 @@
 // The other child widgets on Qt, and the host services: fonts, metrics,
 // the property store.
-#include <QDir>
 #include <QFontDatabase>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTimer>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -373,28 +371,27 @@ TEST(QtTextMetricsTest, MeasuresInTwipsAtTheScreensDpi) {
 TEST(QtPropertyStoreTest, ValuesRoundTripAndDefaultsAreNotStored) {
     QTemporaryDir dir;
     const QString file = dir.filePath("agendor.ini");
+    const std::tuple<const char*, PropertyValue, PropertyValue> rows[] = {
+        {"AllowEdit", false, true},
+        {"AllowPrint", true, true},
+        {"BackColor", std::int32_t{0xC0FFFF}, std::int32_t{0xFFFFFF}},
+        {"DateValue", 37209.5, 0.0},
+        {"Header", std::string("Kontakt für Hörer"), std::string("Kontakt")},
+        {"Footnote", std::string(), std::string()},
+    };
     {
         QtPropertyStore store(file, "Agendor1");
-        store.Write("AllowEdit", false, true);
-        store.Write("AllowPrint", true, true);
-        store.Write("BackColor", std::int32_t{0xC0FFFF}, std::int32_t{0xFFFFFF});
-        store.Write("DateValue", 37209.5, 0.0);
-        store.Write("Header", std::string("Kontakt für Hörer"), std::string("Kontakt"));
+        for (const auto& [key, value, defaultValue] : rows) store.Write(key, value, defaultValue);
         store.Write("Font", std::shared_ptr<Font>(std::make_shared<QtFont>("Arial", 10, true)),
                     std::shared_ptr<Font>(std::make_shared<QtFont>("Arial", 8.25)));
         store.Sync();
     }
     QSettings raw(file, QSettings::IniFormat);
-    EXPECT_FALSE(raw.contains("Agendor1/AllowPrint"));
-    EXPECT_TRUE(raw.contains("Agendor1/AllowEdit"));
+    EXPECT_EQ(raw.allKeys().join(' ').toStdString(), "Agendor1/AllowEdit Agendor1/BackColor Agendor1/DateValue "
+                                                     "Agendor1/Font/Bold Agendor1/Font/Name Agendor1/Font/Size Agendor1/Header");
 
     QtPropertyStore store(file, "Agendor1");
-    EXPECT_EQ(std::get<bool>(store.Read("AllowEdit", true)), false);
-    EXPECT_EQ(std::get<bool>(store.Read("AllowPrint", true)), true);
-    EXPECT_EQ(std::get<std::int32_t>(store.Read("BackColor", std::int32_t{0xFFFFFF})), 0xC0FFFF);
-    EXPECT_DOUBLE_EQ(std::get<double>(store.Read("DateValue", 0.0)), 37209.5);
-    EXPECT_EQ(std::get<std::string>(store.Read("Header", std::string("Kontakt"))), "Kontakt für Hörer");
-    EXPECT_EQ(std::get<std::string>(store.Read("Footnote", std::string())), "");
+    for (const auto& [key, value, defaultValue] : rows) EXPECT_EQ(store.Read(key, defaultValue), value) << key;
     auto font = std::get<std::shared_ptr<Font>>(store.Read("Font", std::shared_ptr<Font>()));
     ASSERT_TRUE(font);
     EXPECT_EQ(font->Name(), "Arial");

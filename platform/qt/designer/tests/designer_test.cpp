@@ -6,7 +6,6 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDate>
-#include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPluginLoader>
@@ -23,6 +22,7 @@
 #include "agendor/control/agendor.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_surface.h"
+#include "agendor/platform/qt/tests/qt_test_support.h"
 #include "ui_calendar_form.h"
 
 #ifdef AGENDOR_HAVE_DESIGNER_COMPONENTS
@@ -67,19 +67,10 @@ private:
     QTimer timer_;
 };
 
-void Settle() {
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-}
-
 QString MonthOf(const QDate& day) {
     static const char* const names[] = {"Januar", "Februar", "März",     "April",   "Mai",      "Juni",
                                         "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
     return QString::fromUtf8(names[day.month() - 1]) + " " + QString::number(day.year());
-}
-
-void SaveScreenshot(QWidget& widget, const QString& name) {
-    QDir().mkpath(AGENDOR_QT_TEST_OUTPUT);
-    widget.grab().save(QStringLiteral(AGENDOR_QT_TEST_OUTPUT "/") + name);
 }
 
 QDesignerCustomWidgetInterface* LoadPlugin(QPluginLoader& loader) {
@@ -102,7 +93,7 @@ TEST(DesignerPlugin, OffersTheControlThatShowsTodaysMonthAndTakesItsProperties) 
     ASSERT_NE(calendar, nullptr);
     calendar->resize(form.size());
     form.show();
-    Settle();
+    testing::DeliverPosted();
     // The plugin carries its own copy of the class, so only QObject's view
     // of it is shared with this test, as with Designer.
     EXPECT_STREQ(calendar->metaObject()->className(), "agendor::qt::AgendorWidget");
@@ -121,16 +112,16 @@ TEST(DesignerPlugin, OffersTheControlThatShowsTodaysMonthAndTakesItsProperties) 
         << label->text().toStdString();
     EXPECT_TRUE(calendar->setProperty("DateValue", QDate(2027, 2, 10)));
     EXPECT_TRUE(calendar->setProperty("View", int(AgendorWidget::agMonat)));
-    Settle();
+    testing::DeliverPosted();
     EXPECT_EQ(label->text(), "Februar 2027");
     // The highlighted cell is the stored day's, Wednesday 10 February 2027,
     // also once the reload after the form's first resize has run.
     QTest::qWait(500);
-    Settle();
+    testing::DeliverPosted();
     auto* sheet = calendar->findChild<QAbstractItemView*>(QStringLiteral("Grid"));
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(std::make_pair(sheet->currentIndex().row(), sheet->currentIndex().column()), std::make_pair(2, 2));
-    SaveScreenshot(form, QStringLiteral("designer-february-2027.png"));
+    testing::SaveShot(form.grab(), "designer-february-2027");
     EXPECT_TRUE(watcher.texts.empty()) << watcher.texts.front();
 }
 
@@ -195,7 +186,7 @@ TEST(UiForm, CompiledByUicItSetsUpQuietlyAndShowsTheStoredWeek) {
     ui.setupUi(&window);
     // The stored view waits for the host's Refresh: setting up the form
     // asks for no property.
-    Settle();
+    testing::DeliverPosted();
     EXPECT_TRUE(watcher.texts.empty()) << watcher.texts.front();
     AgendorWidget& calendar = *ui.agendor;
     EXPECT_EQ(calendar.View(), AgendorWidget::agWoche);
@@ -210,15 +201,15 @@ TEST(UiForm, CompiledByUicItSetsUpQuietlyAndShowsTheStoredWeek) {
     calendar.control().SetWorkspace(std::make_shared<sqlite::SqliteWorkspace>());
     calendar.control().SetDatabase(sqlite::SqliteDatabase::Open(path));
     window.show();
-    Settle();
+    testing::DeliverPosted();
     calendar.Refresh();
-    Settle();
+    testing::DeliverPosted();
     EXPECT_EQ(calendar.surface().lblMonat->Caption(), "März 2027, 11.KW");
     // Wednesday is column 2 of the week sheet; its cell lists both.
     const std::string cell = calendar.surface().Grid->TextMatrix(1, 2);
     EXPECT_NE(cell.find("10:00 Meier"), std::string::npos) << cell;
     EXPECT_NE(cell.find("14:30 Schulz"), std::string::npos) << cell;
-    SaveScreenshot(window, QStringLiteral("uic-form-week.png"));
+    testing::SaveShot(window.grab(), "uic-form-week");
     EXPECT_TRUE(watcher.texts.empty()) << watcher.texts.front();
 }
 #endif
