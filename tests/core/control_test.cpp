@@ -448,17 +448,12 @@ TEST_F(ControlFixture, DefaultsAgreeAndTheKeysKeepTheirNamesAndOrder) {
     EXPECT_TRUE(restored.instance().state.MenuEnabled);
 }
 
-TEST_F(ControlFixture, FontsizeAndFontnameSurviveSaveAndReloadAndLeaveTheAmbientFont) {
+TEST_F(ControlFixture, FontsizeAndFontnameLeaveTheAmbientFont) {
     const std::shared_ptr<Font> ambient = ui.container.AmbientFont();
     control.SetFontsize(12);
     control.SetFontname("Courier New");
     EXPECT_EQ(ambient->Size(), 8.25);
     EXPECT_EQ(ambient->Name(), "Arial");
-    memory::MemoryPropertyStore store;
-    control.WriteProperties(store);
-    Reloaded restored(store);
-    EXPECT_EQ(restored.control.Fontsize(), 12);
-    EXPECT_EQ(restored.control.Fontname(), "Courier New");
     // A reloaded instance without a stored font must not share the ambient
     // object either.
     Reloaded plain{memory::MemoryPropertyStore()};
