@@ -5,6 +5,7 @@
 
 #include "agendor/control/layout.h"
 #include "agendor/control/permissions.h"
+#include "agendor/control/properties.h"
 #include "agendor/core/conventions.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/data/loaders.h"
@@ -25,34 +26,10 @@ std::int16_t RoundedSize(double points) {
     return static_cast<std::int16_t>(std::nearbyint(points));
 }
 
-template <typename T>
-T Get(const PropertyValue& value) {
-    if (const T* v = std::get_if<T>(&value)) return *v;
-    if constexpr (std::is_same_v<T, double>) {
-        if (const auto* i = std::get_if<std::int32_t>(&value)) return *i;
-    }
-    if constexpr (std::is_same_v<T, std::int32_t>) {
-        if (const auto* d = std::get_if<double>(&value)) {
-            if (std::isfinite(*d) && std::fabs(*d) < 2147483648.0) return static_cast<std::int32_t>(std::nearbyint(*d));
-        }
-    }
-    throw Error("Typen unverträglich");
-}
-
-// A selected day has a sheet only within the calendar: NaN, infinities and
-// days outside 1 Jan 100 .. 31 Dec 9999 are refused where they come in,
-// before the control holds them.
-DateTime CheckedDateValue(DateTime value) {
-    dt::ToYmd(value);
-    return value;
-}
-
-// The font the control keeps: its own copy of the container's ambient font,
-// so that Fontsize and Fontname change neither the host's font nor the
-// default WriteProperties compares with.
-std::shared_ptr<Font> OwnCopy(std::shared_ptr<Font> font, const std::shared_ptr<Font>& ambient) {
-    if (!font || font == ambient) return ambient ? ambient->Clone() : nullptr;
-    return font;
+// Fontname and Fontsize follow the kept font.
+void KeepFontViews(State& s) {
+    s.Fontname = s.font->Name();
+    s.Fontsize = RoundedSize(s.font->Size());
 }
 
 } // namespace
@@ -75,19 +52,7 @@ void WithErrorBox(Instance& instance, int code, const std::function<void()>& bod
 }
 
 bool CheckRequiredProperties(Instance& instance) {
-    const State& s = instance.state;
-    const std::pair<const char*, bool> required[] = {
-        {"DataSourcePerson", !s.DataSourcePerson.empty()},
-        {"FieldSourcePerson", !s.FieldSourcePerson.empty()},
-        {"FieldSourcePersonID", !s.FieldSourcePersonID.empty()},
-        {"DataSourceDates", !s.DataSourceDates.empty()},
-        {"FieldDatesDate", !s.FieldDatesDate.empty()},
-        {"FieldDatesDateID", !s.FieldDatesDateID.empty()},
-        {"Workspace", s.workspace != nullptr},
-        {"Database", s.database != nullptr},
-    };
-    for (const auto& [name, set] : required) {
-        if (set) continue;
+    if (const char* name = MissingRequiredProperty(instance.state)) {
         if (!instance.ui.container->UserMode()) return true;
         Message message;
         message.text = std::string("Set Property <") + name + "> first!";
@@ -126,7 +91,6 @@ Agendor::~Agendor() {
 void Agendor::Initialize() {
     Surface& ui = instance_.ui;
     s().DateValue = instance_.Today();
-    s().Header = "Kontakt";
     FlexGrid& grid = *ui.Grid;
     grid.SetRow(0);
     for (int c = 0; c < 7; ++c) {
@@ -163,111 +127,21 @@ void Agendor::ConnectChildEvents() {
 }
 
 void Agendor::InitProperties() {
-    s().DateValue = instance_.Today();
-    s().Header = "Kontakt";
-    s().BackColor = 0xFFFFFF;
-    s().BackColorSel = 0xC0FFFF;
-    s().BackColorFixed = 0xC0C0C0;
-    s().BackcolorPast = 0xDCDCDC;
-    s().font = OwnCopy(nullptr, instance_.ui.container->AmbientFont());
-    s().Fontname = s().font->Name();
-    s().Fontsize = RoundedSize(s().font->Size());
-    s().View = agMonat;
-    s().PublicHoliday = s().AllowPrint = s().AllowEdit = s().AllowChangeView = s().AllowScroll = true;
+    InitStoredProperties(instance_);
+    KeepFontViews(s());
 }
 
 void Agendor::ReadProperties(PropertyStore& store) {
-    // Read into a fresh state first: a value that is refused leaves the
-    // instance as Initialize made it.
-    State read;
-    State& st = read;
-    auto readBool = [&](const char* key, bool& target) { target = Get<bool>(store.Read(key, true)); };
-    auto readText = [&](const char* key, std::string& target, const char* def = "") {
-        target = Get<std::string>(store.Read(key, std::string(def)));
-    };
-    auto readColour = [&](const char* key, Colour& target, Colour def) {
-        target = static_cast<Colour>(Get<std::int32_t>(store.Read(key, static_cast<std::int32_t>(def))));
-    };
-    readBool("AllowPrint", st.AllowPrint);
-    readBool("AllowEdit", st.AllowEdit);
-    readBool("AllowChangeView", st.AllowChangeView);
-    readBool("AllowScroll", st.AllowScroll);
-    readText("DataSourcePerson", st.DataSourcePerson);
-    readText("FieldSourcePersonID", st.FieldSourcePersonID);
-    readText("FieldSourcePerson", st.FieldSourcePerson);
-    readText("Header", st.Header, "Kontakt");
-    readText("DataSourceDates", st.DataSourceDates);
-    readText("FieldDatesDateID", st.FieldDatesDateID);
-    readText("FieldDatesDate", st.FieldDatesDate);
-    readText("FieldDatesPerson", st.FieldDatesPerson);
-    readColour("BackColor", st.BackColor, 0xFFFFFF);
-    readColour("BackColorSel", st.BackColorSel, 0xC0FFFF);
-    readColour("BackColorFixed", st.BackColorFixed, 0xC0C0C0);
-    readColour("BackColorPast", st.BackcolorPast, 0xDCDCDC);
-    const std::int32_t view = Get<std::int32_t>(store.Read("View", std::int32_t{2}));
-    if (view < -32768 || view > 32767) throw Error("Überlauf");
-    st.View = static_cast<std::int16_t>(view);
-    st.PublicHoliday = Get<bool>(store.Read("PublicHoliday", true));
-    st.DateValue = CheckedDateValue(Get<double>(store.Read("DateValue", instance_.Today())));
-    readText("Footnote", st.Footnote);
-    std::shared_ptr<agendor::Font> ambient = instance_.ui.container->AmbientFont();
-    st.font = OwnCopy(Get<std::shared_ptr<agendor::Font>>(store.Read("Font", ambient)), ambient);
-
-    State& to = s();
-    to.AllowPrint = read.AllowPrint;
-    to.AllowEdit = read.AllowEdit;
-    to.AllowChangeView = read.AllowChangeView;
-    to.AllowScroll = read.AllowScroll;
-    to.DataSourcePerson = std::move(read.DataSourcePerson);
-    to.FieldSourcePersonID = std::move(read.FieldSourcePersonID);
-    to.FieldSourcePerson = std::move(read.FieldSourcePerson);
-    to.Header = std::move(read.Header);
-    to.DataSourceDates = std::move(read.DataSourceDates);
-    to.FieldDatesDateID = std::move(read.FieldDatesDateID);
-    to.FieldDatesDate = std::move(read.FieldDatesDate);
-    to.FieldDatesPerson = std::move(read.FieldDatesPerson);
-    to.BackColor = read.BackColor;
-    to.BackColorSel = read.BackColorSel;
-    to.BackColorFixed = read.BackColorFixed;
-    to.BackcolorPast = read.BackcolorPast;
-    to.View = read.View;
-    to.PublicHoliday = read.PublicHoliday;
-    to.DateValue = read.DateValue;
-    to.Footnote = std::move(read.Footnote);
-    to.font = std::move(read.font);
+    ReadStoredProperties(instance_, store);
     ApplyFont();
-    to.Fontname = to.font->Name();
-    to.Fontsize = RoundedSize(to.font->Size());
+    KeepFontViews(s());
     ApplyPermissions(instance_);
     // A form stored in the week view shows the week's button pressed and
     // offers the month in the menu.
     ShowViewCommands(instance_);
 }
 
-void Agendor::WriteProperties(PropertyStore& store) {
-    const State& st = s();
-    store.Write("AllowPrint", st.AllowPrint, true);
-    store.Write("AllowEdit", st.AllowEdit, true);
-    store.Write("AllowChangeView", st.AllowChangeView, true);
-    store.Write("AllowScroll", st.AllowScroll, true);
-    store.Write("DataSourcePerson", st.DataSourcePerson, std::string());
-    store.Write("FieldSourcePersonID", st.FieldSourcePersonID, std::string());
-    store.Write("FieldSourcePerson", st.FieldSourcePerson, std::string());
-    store.Write("DataSourceDates", st.DataSourceDates, std::string());
-    store.Write("FieldDatesDateID", st.FieldDatesDateID, std::string());
-    store.Write("FieldDatesDate", st.FieldDatesDate, std::string());
-    store.Write("FieldDatesPerson", st.FieldDatesPerson, std::string());
-    store.Write("Header", st.Header, std::string("Kontakt"));
-    store.Write("BackColor", static_cast<std::int32_t>(st.BackColor), std::int32_t{0xFFFFFF});
-    store.Write("BackColorSel", static_cast<std::int32_t>(st.BackColorSel), std::int32_t{0xC0FFFF});
-    store.Write("BackColorFixed", static_cast<std::int32_t>(st.BackColorFixed), std::int32_t{0xC0C0C0});
-    store.Write("BackColorPast", static_cast<std::int32_t>(st.BackcolorPast), std::int32_t{0xDCDCDC});
-    store.Write("Font", st.font, instance_.ui.container->AmbientFont());
-    store.Write("View", static_cast<std::int32_t>(st.View), std::int32_t{2});
-    store.Write("PublicHoliday", st.PublicHoliday, true);
-    store.Write("DateValue", st.DateValue, instance_.Today());
-    store.Write("Footnote", st.Footnote, std::string());
-}
+void Agendor::WriteProperties(PropertyStore& store) { WriteStoredProperties(instance_, store); }
 
 void Agendor::Resize(Twips width, Twips height) { ResizeLayout(instance_, width, height); }
 
@@ -342,8 +216,7 @@ void Agendor::PrintSheet(std::optional<std::int16_t> intView) {
 void Agendor::SetFont(std::shared_ptr<agendor::Font> v) {
     if (!v) throw Error("Ungültiges Schriftobjekt");
     s().font = std::move(v);
-    s().Fontname = s().font->Name();
-    s().Fontsize = RoundedSize(s().font->Size());
+    KeepFontViews(s());
     ApplyFont();
     Notify("Font");
     Notify("Fontname");
@@ -375,19 +248,27 @@ void Agendor::SetFontsize(std::int16_t v) {
     Notify("Font");
 }
 
+namespace {
+
+using DataSetter = void (Agendor::*)(const std::string&);
+
+template <PropertyUse use, typename Setter>
+constexpr DataSetter DataSetterOf(Setter setter) {
+    if constexpr (use == PropertyUse::Data) return setter;
+    else return nullptr;
+}
+
+} // namespace
+
 void SetDataProperty(Agendor& control, const std::string& name, const std::string& value) {
-    using Setter = void (Agendor::*)(const std::string&);
-    static const std::pair<const char*, Setter> setters[] = {
-        {"DataSourcePerson", &Agendor::SetDataSourcePerson},
-        {"FieldSourcePersonID", &Agendor::SetFieldSourcePersonID},
-        {"FieldSourcePerson", &Agendor::SetFieldSourcePerson},
-        {"DataSourceDates", &Agendor::SetDataSourceDates},
-        {"FieldDatesDateID", &Agendor::SetFieldDatesDateID},
-        {"FieldDatesDate", &Agendor::SetFieldDatesDate},
-        {"FieldDatesPerson", &Agendor::SetFieldDatesPerson},
-    };
+    // Every row names a setter of its own, so a property without one does
+    // not compile.
+#define AGENDOR_SETTER(Name, member, Type, Default, Key, ReadAt, RequiredAt, Use) \
+    std::pair{#Name, DataSetterOf<PropertyUse::Use>(&Agendor::Set##Name)},
+    static constexpr std::pair<const char*, DataSetter> setters[] = {AGENDOR_PROPERTIES(AGENDOR_SETTER)};
+#undef AGENDOR_SETTER
     for (const auto& [known, setter] : setters) {
-        if (name == known) {
+        if (setter && name == known) {
             (control.*setter)(value);
             return;
         }

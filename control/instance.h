@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "agendor/control/properties.h"
 #include "agendor/platform/database.h"
 #include "agendor/platform/grid.h"
 #include "agendor/platform/host.h"
@@ -59,24 +60,8 @@ struct AgendorEvents {
 };
 
 struct State {
-    // Backing the public properties.
-    std::shared_ptr<Workspace> workspace;
-    std::shared_ptr<Database> database;
-    std::string DataSourcePerson, FieldSourcePersonID, FieldSourcePerson;
-    std::string DataSourceDates, FieldDatesDateID, FieldDatesDate, FieldDatesPerson;
-    std::string Header = "Kontakt";
-    Colour BackColor = 0xFFFFFF;
-    Colour BackColorSel = 0xC0FFFF;
-    Colour BackColorFixed = 0xC0C0C0;
-    Colour BackcolorPast = 0xDCDCDC;
-    std::shared_ptr<Font> font;
-    bool PublicHoliday = true;
-    std::string Footnote;
-    bool AllowPrint = true, AllowEdit = true, AllowChangeView = true, AllowScroll = true;
-    std::string Fontname;
-    std::int16_t Fontsize = 0;
-    DateTime DateValue = 0;
-    std::int16_t View = agMonat;
+    // Backing the public properties (control/properties.h).
+    AGENDOR_PROPERTIES(AGENDOR_PROPERTY_MEMBER)
 
     // Shared between the subsystems.
     std::int16_t SavedRow = 0, SavedCol = 0;
