@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "agendor/control/agendor.h"
+#include "agendor/control/refresh.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/editing/day_grid_interaction.h"
 #include "agendor/editing/edit_helpers.h"

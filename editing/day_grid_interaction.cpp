@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "agendor/control/agendor.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/editing/commands.h"
 #include "agendor/editing/edit_helpers.h"

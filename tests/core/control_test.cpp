@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "agendor/control/agendor.h"
+#include "agendor/control/instance_access.h"
+#include "agendor/control/refresh.h"
 #include "agendor/control/permissions.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/memory/database.h"
@@ -21,7 +23,7 @@ struct ControlFixture : ::testing::Test {
     MemorySurface ui;
     Agendor control{ui.surface()};
     void SetUp() override { control.InitProperties(); }
-    Instance& in() { return control.instance(); }
+    Instance& in() { return InstanceOf(control); }
     const std::vector<std::string>& changes() { return ui.container.PropertyChanges(); }
     void SetAllData() {
         control.SetDataSourcePerson("P");
@@ -362,7 +364,7 @@ TEST_F(ControlFixture, AnEmptyStoreGivesTheDefaultsAndAppliesFontAndPermissions)
     EXPECT_EQ(restored.control.Header(), "Kontakt");
     EXPECT_EQ(restored.control.DateValue(), dt::DateOnly(memory::kDefaultNow));
     EXPECT_NE(restored.ui.Grid.GridFont(), nullptr);
-    EXPECT_TRUE(restored.control.instance().state.MenuEnabled);
+    EXPECT_TRUE(InstanceOf(restored.control).state.MenuEnabled);
 }
 
 TEST_F(ControlFixture, FontsizeAndFontnameSurviveSaveAndReloadAndLeaveTheAmbientFont) {
@@ -435,7 +437,7 @@ TEST_F(ControlFixture, MenuItemFourAndToolbarFollowViewWhereverItIsSet) {
     EXPECT_FALSE(restored.ui.Toolbar2.Button(2).pressed);
     // Choosing item 4 in the restored week view switches to the month.
     restored.control.Resize(8175, 7185);
-    KontextClick(restored.control.instance(), 4);
+    KontextClick(InstanceOf(restored.control), 4);
     EXPECT_EQ(restored.control.View(), 2);
 }
 

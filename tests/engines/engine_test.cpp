@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "agendor/control/agendor.h"
+#include "agendor/control/instance_access.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/memory/surface.h"
@@ -49,7 +50,7 @@ protected:
 
     void Show(DateTime dateValue, int view = agMonat) {
         database();
-        control.instance().state.View = static_cast<std::int16_t>(view);
+        InstanceOf(control).state.View = static_cast<std::int16_t>(view);
         control.SetDateValue(dateValue);
         control.Refresh();
         surface.ProcessEvents();
@@ -57,7 +58,7 @@ protected:
 
     // The appointment lines of the cell of day, without the day text.
     Lines LinesOf(DateTime day) const {
-        const State& s = control.instance().state;
+        const State& s = InstanceOf(control).state;
         const SheetCell cell = s.View == agMonat ? MonthCellOf(day) : SheetCell{1, dt::Weekday(day) - 1};
         Lines lines = surface.Grid.CellLines(cell.row, cell.col);
         EXPECT_EQ(DayNumberOfText(lines.front()), dt::Day(day));
@@ -178,7 +179,7 @@ TEST_P(EngineTest, PersonsComeInGermanOrder) {
     EXPECT_EQ(listed, (Lines{"Äbi", "Abt", "albers", "Albers", "Arm", "Ärmel", "de Vries", "Mueller", "Muller",
                              "Müller", "Ober", "Özdemir", "Strauss", "Strauß", "von Arnim", "Zander"}));
     // Each position keeps its person's id.
-    const std::vector<std::int32_t>& ids = control.instance().state.PersonIds;
+    const std::vector<std::int32_t>& ids = InstanceOf(control).state.PersonIds;
     ASSERT_GE(ids.size(), 3u);
     EXPECT_EQ(ids[0], 12);
     EXPECT_EQ(ids[2], 2);

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "agendor/control/agendor.h"
+#include "agendor/control/instance_access.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/memory/clock.h"
@@ -65,7 +66,7 @@ struct Desk {
         c.SetView(agMonat);
     }
 
-    Instance& instance() { return widget.control().instance(); }
+    Instance& instance() { return InstanceOf(widget.control()); }
     std::string DayGridText() {
         std::string text;
         qt::QtFlexGrid& zoom = *widget.surface().GridZoom;

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "agendor/control/agendor.h"
+#include "agendor/control/instance_access.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/memory/surface.h"
 #include "agendor/platform/postgres/pg_error.h"
@@ -338,7 +339,7 @@ TEST(PgDatabase, TheControlReportsADroppedConnectionOnceAndTheNextRefreshLoads) 
     agendor::testing::SetUpTestControl(control);
     control.SetWorkspace(std::make_shared<Workspace>());
     control.SetDatabase(PgDatabase::Open(schema.Conninfo()));
-    control.instance().state.View = agMonat;
+    InstanceOf(control).state.View = agMonat;
     control.SetDateValue(dt::FromYmd(2001, 11, 14));
     const std::vector<Message>& messages = surface.container.Messages();
     const SheetCell cell = MonthCellOf(dt::FromYmd(2001, 11, 20));

@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include "agendor/control/agendor.h"
+#include "agendor/control/instance_access.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/memory/surface.h"
@@ -85,7 +86,7 @@ protected:
             database = counting;
             control.SetDatabase(counting);
         }
-        control.instance().state.View = static_cast<std::int16_t>(view);
+        InstanceOf(control).state.View = static_cast<std::int16_t>(view);
         control.SetDateValue(dateValue);
         control.Refresh();
         surface.ProcessEvents();
@@ -95,7 +96,7 @@ protected:
 
     // The appointment lines of the cell of day, without the day text.
     std::vector<std::string> LinesOf(DateTime day) const {
-        const State& s = control.instance().state;
+        const State& s = InstanceOf(control).state;
         const SheetCell cell = s.View == agMonat ? MonthCellOf(day) : SheetCell{1, dt::Weekday(day) - 1};
         std::vector<std::string> lines = CellLines(cell.row, cell.col);
         EXPECT_EQ(DayNumberOfText(lines.front()), dt::Day(day));
