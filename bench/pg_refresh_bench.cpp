@@ -24,6 +24,7 @@
 #include <thread>
 
 #include "agendor/control/agendor.h"
+#include "agendor/control/instance_access.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/data/loaders.h"
 #include "agendor/core/date_time.h"
@@ -87,7 +88,7 @@ void BM_PgRefreshMonth(benchmark::State& state) {
     PgBench bench(Options(true));
     bench.control.Refresh();  // prepare the statements, warm the cache
     for (auto _ : state) bench.control.Refresh();
-    state.counters["markers"] = bench.control.instance().state.MarkerCount;
+    state.counters["markers"] = InstanceOf(bench.control).state.MarkerCount;
     state.counters["messages"] = static_cast<double>(bench.surface.container.Messages().size());
 }
 
@@ -96,7 +97,7 @@ void BM_PgRefreshMonthCold(benchmark::State& state) {
     PgBench bench(Options(false));
     bench.control.Refresh();
     for (auto _ : state) bench.control.Refresh();
-    state.counters["markers"] = bench.control.instance().state.MarkerCount;
+    state.counters["markers"] = InstanceOf(bench.control).state.MarkerCount;
     state.counters["messages"] = static_cast<double>(bench.surface.container.Messages().size());
 }
 
@@ -116,7 +117,7 @@ void BM_PgRefreshMonthAfterCommit(benchmark::State& state) {
         bench.control.Refresh();
     }
     PQfinish(host);
-    state.counters["markers"] = bench.control.instance().state.MarkerCount;
+    state.counters["markers"] = InstanceOf(bench.control).state.MarkerCount;
     state.counters["messages"] = static_cast<double>(bench.surface.container.Messages().size());
 }
 
@@ -126,7 +127,7 @@ void BM_PgRefreshMonthAfterCommit(benchmark::State& state) {
 class BareMonthQuery {
 public:
     explicit BareMonthQuery(PgBench& bench) : connection_(PQconnectdb(TheServer().Conninfo().c_str())) {
-        const State& s = bench.control.instance().state;
+        const State& s = InstanceOf(bench.control).state;
         const std::string sql = bench.database->Translate(SheetRangeQuery(s, s.DateValue, agMonat));
         PQclear(PQprepare(connection_, "month", sql.c_str(), 0, nullptr));
     }
@@ -165,7 +166,7 @@ void BM_PgBareMonthQueryBinary(benchmark::State& state) { BareMonth(state, 1); }
 // query definition, a snapshot, and each row's date and person; the query
 // runs every time.
 long AdapterMonth(PgBench& bench) {
-    const State& s = bench.control.instance().state;
+    const State& s = InstanceOf(bench.control).state;
     const std::string text = SheetRangeQuery(s, s.DateValue, agMonat);
     auto records = bench.database->CreateQueryDef("", text)->OpenRecordset(RecordsetType::Snapshot);
     long rows = 0;
@@ -249,8 +250,8 @@ void PgShowDay(benchmark::State& state, bool rewriteDateValue) {
     PgBench bench(Options(false, rewriteDateValue));
     bench.control.Refresh();
     bench.surface.Grid.UserClickCell(3, 2);  // 17 June 2020
-    ShowDay(bench.control.instance());
-    for (auto _ : state) ShowDay(bench.control.instance());
+    ShowDay(InstanceOf(bench.control));
+    for (auto _ : state) ShowDay(InstanceOf(bench.control));
     state.counters["rows"] = bench.surface.GridZoom.Rows() - 1;
     state.counters["messages"] = static_cast<double>(bench.surface.container.Messages().size());
 }

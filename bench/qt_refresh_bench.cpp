@@ -21,6 +21,7 @@
 
 #include "bench/bench_sample.h"
 #include "agendor/control/agendor.h"
+#include "agendor/control/instance_access.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/memory/clock.h"
 #include "agendor/platform/memory/surface.h"
@@ -133,9 +134,9 @@ void BM_DenseMonthRefresh(benchmark::State& state) {
         split.memory += memoryDone - start;
         qtSide.Settle(split.qtEvents, split.qtPaint);
     }
-    if (memorySide.control.instance().state.MarkerCount != qtSide.widget.control().instance().state.MarkerCount)
+    if (InstanceOf(memorySide.control).state.MarkerCount != InstanceOf(qtSide.widget.control()).state.MarkerCount)
         state.SkipWithError("the two sides show different markers");
-    split.Report(state, memorySide.control.instance().state.MarkerCount);
+    split.Report(state, InstanceOf(memorySide.control).state.MarkerCount);
 }
 
 void BM_DenseMonthPageStep(benchmark::State& state) {
@@ -156,7 +157,7 @@ void BM_DenseMonthPageStep(benchmark::State& state) {
         }
     }
     if (dt::Month(qtSide.widget.control().DateValue()) != 5) state.SkipWithError("the page step did not come back");
-    split.Report(state, memorySide.control.instance().state.MarkerCount);
+    split.Report(state, InstanceOf(memorySide.control).state.MarkerCount);
 }
 
 BENCHMARK(BM_DenseMonthRefresh)->Unit(benchmark::kMillisecond)->MinTime(2.0);

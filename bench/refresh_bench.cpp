@@ -15,6 +15,7 @@
 
 #include "bench/bench_sample.h"
 #include "agendor/control/agendor.h"
+#include "agendor/control/instance_access.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/memory/surface.h"
@@ -111,7 +112,7 @@ void Refresh(benchmark::State& state, bool forceScan, bool reuse = false) {
     const double n = static_cast<double>(state.iterations());
     // Refresh = the range query and the persons' query.
     state.counters["queries"] = bench.database->queries / n;
-    state.counters["markers"] = bench.control.instance().state.MarkerCount;
+    state.counters["markers"] = InstanceOf(bench.control).state.MarkerCount;
     state.counters["measures"] = bench.metrics.calls / n;
     state.counters["measure_share"] =
         std::chrono::duration<double>(bench.metrics.spent) / std::chrono::duration<double>(total);
@@ -122,9 +123,9 @@ void ShowDayBench(benchmark::State& state, bool forceScan) {
     Bench bench(forceScan);
     bench.control.Refresh();
     bench.surface.Grid.UserClickCell(3, 2);  // 17 June 2020
-    ShowDay(bench.control.instance());
+    ShowDay(InstanceOf(bench.control));
     bench.database->queries = 0;
-    for (auto _ : state) ShowDay(bench.control.instance());
+    for (auto _ : state) ShowDay(InstanceOf(bench.control));
     state.counters["queries"] = bench.database->queries / static_cast<double>(state.iterations());
     state.counters["rows"] = bench.surface.GridZoom.Rows() - 1;
     state.counters["messages"] = static_cast<double>(bench.surface.container.Messages().size());

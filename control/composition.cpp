@@ -1,4 +1,4 @@
-#include "agendor/control/composition.h"
+#include "agendor/platform/surface.h"
 
 namespace agendor {
 

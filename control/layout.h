@@ -1,6 +1,5 @@
 #pragma once
-#include "agendor/control/instance.h"
-#include "agendor/core_export.h"
+#include "agendor/core/instance.h"
 
 namespace agendor {
 
@@ -16,6 +15,6 @@ void ResizeLayout(Instance& instance, Twips width, Twips height);
 // an open day grid, placed again next to its day's column with its editors.
 // While a time or person is being entered the sheet is not reloaded, so
 // that the entry keeps the focus; the day grid is only placed again.
-AGENDOR_CORE_EXPORT void ReloadForNewSize(Instance& instance, int row, int col);
+void ReloadForNewSize(Instance& instance, int row, int col);
 
 } // namespace agendor

@@ -1,6 +1,6 @@
 #include "agendor/control/permissions.h"
 
-#include "agendor/control/agendor.h"
+#include "agendor/control/refresh.h"
 #include "agendor/core/conventions.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/data/loaders.h"

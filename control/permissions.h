@@ -3,7 +3,7 @@
 // commands (1 week, 2 month, 3 back, 4 forward, 5 print).
 #include <cstdint>
 
-#include "agendor/control/instance.h"
+#include "agendor/core/instance.h"
 
 namespace agendor {
 

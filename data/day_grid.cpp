@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "agendor/control/agendor.h"
+#include "agendor/control/refresh.h"
 #include "agendor/core/conventions.h"
 #include "agendor/editing/commands.h"
 #include "agendor/editing/move_appointment.h"

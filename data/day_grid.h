@@ -4,14 +4,13 @@
 #include <string>
 #include <string_view>
 
-#include "agendor/control/instance.h"
-#include "agendor/core_export.h"
+#include "agendor/core/instance.h"
 
 namespace agendor {
 
 std::string OneDayQuery(const State& state, const std::string& dateLiteral);
-AGENDOR_CORE_EXPORT void ShowDay(Instance& instance, std::optional<int> markerIndex = std::nullopt);
-AGENDOR_CORE_EXPORT void HideDayGrid(Instance& instance);
+void ShowDay(Instance& instance, std::optional<int> markerIndex = std::nullopt);
+void HideDayGrid(Instance& instance);
 // Puts the day grid, its toolbar and title next to the sheet's current
 // column (after a resize changed the columns).
 void PlaceDayGroup(Instance& instance);
@@ -29,6 +28,6 @@ void ShowDayOf(Instance& instance, DateTime day);
 // written as its shortest decimal number, which the reader takes too;
 // nullopt for anything else.
 std::string DayGridDateTimeText(DateTime value);
-AGENDOR_CORE_EXPORT std::optional<DateTime> ParseDayGridDateTime(std::string_view text);
+std::optional<DateTime> ParseDayGridDateTime(std::string_view text);
 
 } // namespace agendor

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "agendor/control/agendor.h"
+#include "agendor/control/refresh.h"
 #include "agendor/core/conventions.h"
 #include "agendor/data/markers.h"
 #include "agendor/core/date_time.h"

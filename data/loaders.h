@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "agendor/control/instance.h"
+#include "agendor/core/instance.h"
 
 namespace agendor {
 

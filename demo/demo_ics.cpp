@@ -4,13 +4,13 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QMenu>
+#include <QTableView>
 #include <QStatusBar>
 
 #include "agendor/control/agendor.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/qt/qt_date_time.h"
 #include "agendor/platform/qt/qt_host.h"
-#include "agendor/platform/qt/qt_surface.h"
 #include "demo/demo_window.h"
 
 namespace agendor::demo {
@@ -83,7 +83,7 @@ void DemoWindow::AddIcsActions(QMenu* file) {
     });
     // On a row of the day grid, under the right mouse button: the row under
     // the mouse becomes the current one, whose appointment is exported.
-    qt::QtFlexGrid* dayGrid = calendar_->surface().GridZoom;
+    QTableView* dayGrid = calendar_->dayGrid();
     auto* oneAppointment = new QAction("Termin als iCalendar …", dayGrid);
     connect(oneAppointment, &QAction::triggered, this, [this, tell] {
         Run([this, tell] {
@@ -97,7 +97,7 @@ void DemoWindow::AddIcsActions(QMenu* file) {
         Run([&] {
             const int row = dayGrid->rowAt(at.y());
             if (row < 1) return;
-            dayGrid->SetRow(row);
+            calendar_->SetDayGridRow(row);
             QMenu menu;
             menu.addActions(dayGrid->actions());
             menu.exec(dayGrid->viewport()->mapToGlobal(at));

@@ -24,6 +24,7 @@
 
 #include "agendor/control/agendor.h"
 #include "agendor/core/date_time.h"
+#include "agendor/core/locale.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_host.h"
 #include "agendor/platform/postgres/pg_database.h"
@@ -179,12 +180,9 @@ void DemoWindow::PollFile() {
 // box waiting for an answer is not disturbed: the next tick tries again.
 void DemoWindow::ReloadWhenIdle() {
     if (!reloadPending_) return;
-    const Instance& instance = calendar_->control().instance();
-    if (instance.state.NewPending || instance.ui.txtClock->Visible() || instance.ui.cboPerson->Visible() ||
-        QApplication::activeModalWidget() != nullptr)
-        return;
+    if (calendar_->control().Editing() || QApplication::activeModalWidget() != nullptr) return;
     reloadPending_ = false;
-    ReloadKeepingView(calendar_->control().instance());
+    calendar_->control().ReloadKeepingView();
     if (changedElsewhere_)
         statusBar()->showMessage("Geändert an einem anderen Platz: der Kalender ist neu geladen.", 5000);
     changedElsewhere_ = false;

@@ -7,12 +7,10 @@
 #include <optional>
 
 #include "agendor/control/agendor.h"
-#include "agendor/data/day_grid.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/postgres/pg_error.h"
 #include "agendor/platform/postgres/pg_session.h"
 #include "agendor/platform/qt/agendor_widget.h"
-#include "agendor/sheet/sheet_model.h"
 #include "demo/change_payload.h"
 #include "demo/pg_store.h"
 
@@ -28,33 +26,6 @@ constexpr int kBurstMilliseconds = 150;
 constexpr qint64 kReloadIntervalMilliseconds = 1000;
 
 } // namespace
-
-void ReloadKeepingView(Instance& instance) {
-    Surface& ui = instance.ui;
-    State& s = instance.state;
-    const bool dayGridOpen = ui.GridZoom->Visible();
-    const std::optional<DateTime> shownDay = s.ShownDay;
-    try {
-        RefreshControl(instance);
-        if (dayGridOpen && shownDay) {
-            ShowDayOf(instance, *shownDay);
-            return;
-        }
-        // The user's day, which Refresh left in DateValue; with redraw off
-        // the move is the control's own and changes nothing else.
-        FlexGrid& grid = *ui.Grid;
-        const DateTime day = dt::DateOnly(s.DateValue);
-        const SheetCell cell = s.View == agMonat ? MonthCellOf(day) : SheetCell{1, dt::Weekday(day) - 1};
-        if (cell.row >= grid.Rows()) return;
-        const bool redraw = grid.Redraw();
-        grid.SetRedraw(false);
-        grid.SetCol(cell.col);
-        grid.SetRow(cell.row);
-        grid.SetRedraw(redraw);
-    } catch (const std::exception& error) {
-        ShowErrorBox(instance, 4, error.what());
-    }
-}
 
 LiveUpdates::LiveUpdates(const std::string& conninfo, const std::string& channel, qt::AgendorWidget& calendar,
                          std::function<int()> ownBackendPid, QObject* parent, const postgres::PgOptions& options)
@@ -207,7 +178,7 @@ void LiveUpdates::ReloadWhenIdle(double day) {
         return;
     }
     waitForTyping_.stop();
-    ReloadKeepingView(calendar_.control().instance());
+    calendar_.control().ReloadKeepingView();
     lastReload_.start();
     ++reloads_;
     emit reloaded(day);
@@ -215,26 +186,10 @@ void LiveUpdates::ReloadWhenIdle(double day) {
 
 // The days whose appointments the sheet loaded (as the range query of the
 // shown week or month selects them), and the day of an open day grid.
-bool LiveUpdates::OnShownSheet(DateTime day) const {
-    const State& s = calendar_.control().instance().state;
-    if (s.ShownDay && dt::DateOnly(*s.ShownDay) == day) return true;
-    const DateTime shown = dt::DateOnly(s.DateValue);
-    DateTime first = 0, end = 0;
-    if (s.View == agMonat) {
-        first = dt::FromYmd(dt::Year(shown), dt::Month(shown), 1);
-        end = dt::AddMonths(first, 1);
-    } else {
-        first = dt::AddDays(shown, -(dt::Weekday(shown) - 1));
-        end = dt::AddDays(first, 7);
-    }
-    return day >= first && day < end;
-}
+bool LiveUpdates::OnShownSheet(DateTime day) const { return calendar_.control().ShowsDay(day); }
 
 // What the user has begun in the day grid: a new row not yet stored, the
 // time editor or the person box open. A reload would throw it away.
-bool LiveUpdates::UserIsTyping() const {
-    const Instance& instance = calendar_.control().instance();
-    return instance.state.NewPending || instance.ui.txtClock->Visible() || instance.ui.cboPerson->Visible();
-}
+bool LiveUpdates::UserIsTyping() const { return calendar_.control().Editing(); }
 
 } // namespace agendor::demo

@@ -23,7 +23,7 @@
 #include <memory>
 #include <string>
 
-#include "agendor/control/instance.h"
+#include "agendor/platform/types.h"
 #include "agendor/platform/postgres/pg_database.h"
 #include "agendor/platform/postgres/pg_handles.h"
 
@@ -99,10 +99,5 @@ private:
     double waitingDay_ = 0;
     int reloads_ = 0;
 };
-
-// Runs Refresh and then puts back the selected day and the open day grid
-// (Refresh selects today's cell when today is on the sheet). An error is
-// shown as the control's box and goes no further.
-void ReloadKeepingView(Instance& instance);
 
 } // namespace agendor::demo

@@ -19,7 +19,6 @@
 #include "demo/demo_window.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
-#include "agendor/platform/qt/qt_surface.h"
 #include "agendor/platform/qt/qt_host.h"
 
 namespace {
@@ -144,7 +143,7 @@ int main(int argc, char** argv) {
             // Headless: nobody could close a box, so what it says goes to
             // standard error.
             bool failed = false;
-            window.calendar().surface().container.SetAnswerer([&failed](const agendor::Message& m) {
+            window.calendar().container().SetAnswerer([&failed](const agendor::Message& m) {
                 QString text = QString::fromStdString(m.text);
                 text.replace("\r\n", ": ");
                 std::cerr << "agendor-demo: " << text.toStdString() << "\n";

@@ -10,45 +10,26 @@
 #include <string>
 #include <vector>
 
-#include "agendor/control/instance.h"
-#include "agendor/core_export.h"
+#include "agendor/core/instance.h"
 
 namespace agendor {
-
-struct StoredAppointment {
-    std::string id;      // FieldDatesDateID as text; empty when the record has none
-    DateTime when = 0;
-    std::string person;  // FieldDatesPerson as text; empty when not set
-};
 
 // The appointments from the day of firstDay to the day of lastDay, both
 // included, in date-time order, by one range query of the control's dialect.
 // Records without a date are left out. Raises Error when DataSourceDates,
 // FieldDatesDate or the database is missing or the engine fails.
-AGENDOR_CORE_EXPORT std::vector<StoredAppointment> ReadAppointments(const State& state, DateTime firstDay,
-                                                                    DateTime lastDay);
+std::vector<StoredAppointment> ReadAppointments(const State& state, DateTime firstDay,
+    DateTime lastDay);
 
 // What makes an appointment id unique beyond the control: the database (a
 // file by its canonical path, so that another spelling of the same file
 // names the same source) and the appointments table.
-AGENDOR_CORE_EXPORT std::string AppointmentSource(const State& state);
+std::string AppointmentSource(const State& state);
 
 // The stored appointment of the day grid's current row, as the day grid
 // shows it; nullopt when the day grid is hidden, has no rows, or the row is
 // a new one not stored yet.
-AGENDOR_CORE_EXPORT std::optional<StoredAppointment> DayGridAppointment(const Instance& instance);
-
-struct IncomingAppointment {
-    DateTime when = 0;
-    std::string person;
-};
-
-struct ImportOutcome {
-    std::size_t taken = 0;      // DateNew left Cancel False
-    std::size_t cancelled = 0;  // the host refused
-    bool stopped = false;       // proceed said stop
-    std::string error;          // the host's handler failed: what it said; nothing after it was raised
-};
+std::optional<StoredAppointment> DayGridAppointment(const Instance& instance);
 
 // Raises DateNew once per appointment in the given order. The person is
 // matched by name against the person list (cboPerson, as the last Refresh
@@ -56,7 +37,7 @@ struct ImportOutcome {
 // has it or FieldSourcePersonID is empty, and Person is the text as given.
 // proceed(done, total) is asked before each; false stops. The caller reloads
 // what the control shows once afterwards.
-AGENDOR_CORE_EXPORT ImportOutcome RaiseDateNewForEach(
+ImportOutcome RaiseDateNewForEach(
     Instance& instance, const std::vector<IncomingAppointment>& appointments,
     const std::function<bool(std::size_t done, std::size_t total)>& proceed = {});
 

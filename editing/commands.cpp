@@ -1,7 +1,7 @@
 #include "agendor/editing/commands.h"
 
 
-#include "agendor/control/agendor.h"
+#include "agendor/control/refresh.h"
 #include "agendor/core/conventions.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/editing/day_grid_interaction.h"

@@ -3,8 +3,8 @@
 // storing of a new appointment. The control never writes the database: each
 // change is announced to the host as a cancellable event (DateNew, DateDel)
 // and what the control shows is reloaded after the host accepted it.
-#include "agendor/control/instance.h"
 #include "agendor/core/conventions.h"
+#include "agendor/core/instance.h"
 
 namespace agendor {
 

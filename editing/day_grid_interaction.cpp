@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "agendor/control/agendor.h"
 #include "agendor/core/conventions.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/editing/commands.h"

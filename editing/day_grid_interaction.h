@@ -2,7 +2,7 @@
 // The day grid's own handlers (click, cell entered, key press), the title
 // box that passes the focus on, opening the time editor over a time cell,
 // and hooking all editing handlers to the child widgets.
-#include "agendor/control/instance.h"
+#include "agendor/core/instance.h"
 
 namespace agendor {
 
@@ -14,7 +14,7 @@ void ToolbarTagGotFocus(Instance& instance);
 // Opens the time editor over the day grid's current cell when that is the
 // time cell of an appointment that may be edited (a click on it, or Enter,
 // F2 or a digit there); true when it did.
-AGENDOR_CORE_EXPORT bool EditTimeCell(Instance& instance);
+bool EditTimeCell(Instance& instance);
 
 // Places txtClock exactly over the day grid's current cell (column 0),
 // shows its text with the caret at the start and gives it the focus.

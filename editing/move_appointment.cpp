@@ -1,6 +1,6 @@
 #include "agendor/editing/move_appointment.h"
 
-#include "agendor/control/agendor.h"
+#include "agendor/control/refresh.h"
 #include "agendor/control/permissions.h"
 #include "agendor/core/conventions.h"
 #include "agendor/data/day_grid.h"

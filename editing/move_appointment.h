@@ -7,8 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "agendor/control/instance.h"
-#include "agendor/core_export.h"
+#include "agendor/core/instance.h"
 
 namespace agendor {
 
@@ -19,19 +18,19 @@ namespace agendor {
 // the appointment has raises nothing; a day outside 1.1.100 to 31.12.9999
 // is refused with the error box, as paging there is. True when the host
 // accepted. Errors end in the error box.
-AGENDOR_CORE_EXPORT bool MoveAppointment(Instance& instance, std::int32_t dateId, DateTime dateOld, DateTime newDay);
+bool MoveAppointment(Instance& instance, std::int32_t dateId, DateTime dateOld, DateTime newDay);
 
 // The appointment of a day-grid row moved by days; false for a row without
 // a stored appointment (the header, a pending new row).
-AGENDOR_CORE_EXPORT bool MoveDayGridRow(Instance& instance, int row, long days);
+bool MoveDayGridRow(Instance& instance, int row, long days);
 
 // The appointment of line `line` (1 the first under the day number) of
 // the day's sheet cell: the cell shows the day's appointments in time order
 // as far as they fit, and the day's query yields them in the same order, so
 // the sheet's loading need not keep any id. The line's time must match;
 // nullopt otherwise (a line changed by another desk since the last load).
-AGENDOR_CORE_EXPORT std::optional<State::MoveMark> SheetLineAppointment(Instance& instance, DateTime day, int line,
-                                                                         const std::string& lineText);
+std::optional<State::MoveMark> SheetLineAppointment(Instance& instance, DateTime day, int line,
+    const std::string& lineText);
 
 // The keys of the move: Alt+Left/Right/Up/Down and Ctrl+X in the day grid,
 // Ctrl+V on the sheet, Esc in either while an appointment is marked. A key
@@ -45,6 +44,6 @@ void EndMoveMark(Instance& instance);
 void ShowMarkedRow(Instance& instance);
 // What a screen reader says of a day-grid cell: its text, and for the
 // marked appointment's row "zum Verschieben markiert" after it.
-AGENDOR_CORE_EXPORT std::string DayGridCellDescription(const Instance& instance, int row, int col);
+std::string DayGridCellDescription(const Instance& instance, int row, int col);
 
 } // namespace agendor

@@ -1,7 +1,7 @@
 #pragma once
 // Choosing or typing the person of a new appointment in cboPerson, the
 // combo box over column 1 of the pending row.
-#include "agendor/control/instance.h"
+#include "agendor/core/instance.h"
 
 namespace agendor {
 

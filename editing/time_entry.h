@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "agendor/control/instance.h"
+#include "agendor/core/instance.h"
 
 namespace agendor {
 

@@ -13,6 +13,7 @@
 #include <tuple>
 
 #include "agendor/control/agendor.h"
+#include "agendor/control/instance_access.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/memory/surface.h"
 #include "agendor/platform/qt/qt_host.h"
@@ -52,17 +53,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     memory::MemorySurface surface;
     Agendor control(surface.surface());
-    const auto before = Properties(control.instance().state);
+    const auto before = Properties(InstanceOf(control).state);
     {
         qt::QtPropertyStore store(path, "Agendor1");
         try {
             control.ReadProperties(store);
         } catch (const Error&) {
-            if (Properties(control.instance().state) != before) std::abort();
+            if (Properties(InstanceOf(control).state) != before) std::abort();
             return 0;
         }
     }
-    const DateTime restored = control.instance().state.DateValue;
+    const DateTime restored = InstanceOf(control).state.DateValue;
     if (dt::Year(restored) < dt::kMinYear || dt::Year(restored) > dt::kMaxYear) std::abort();
     const QString again = folder->filePath("again.ini");
     QFile::remove(again);
@@ -75,6 +76,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Agendor other(otherSurface.surface());
     qt::QtPropertyStore store(again, "Agendor1");
     other.ReadProperties(store);
-    if (Properties(other.instance().state) != Properties(control.instance().state)) std::abort();
+    if (Properties(InstanceOf(other).state) != Properties(InstanceOf(control).state)) std::abort();
     return 0;
 }

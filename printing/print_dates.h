@@ -2,7 +2,7 @@
 // The appointments on the printed sheet: one line per appointment, "hh:mm"
 // and the person, in the cell of its day below the day number; a red row of
 // asterisks at the cell's foot where more appointments exist than fit.
-#include "agendor/control/instance.h"
+#include "agendor/core/instance.h"
 
 namespace agendor {
 

@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "agendor/control/instance.h"
-#include "agendor/core_export.h"
+#include "agendor/core/instance.h"
 
 namespace agendor {
 
@@ -36,7 +35,7 @@ inline constexpr Colour kRed = RGB(255, 0, 0);
 
 // The view PrintSheet prints: 2 (month) when the effective view (intView when
 // given, else View) is 2, and 1 (week) for every other value.
-AGENDOR_CORE_EXPORT int PrintView(std::optional<std::int16_t> intView, std::int16_t View);
+int PrintView(std::optional<std::int16_t> intView, std::int16_t View);
 
 // The longest beginning of text, in whole characters (never between a
 // letter and its accents, see Printer::CharacterEnds), whose width in the
@@ -55,12 +54,12 @@ std::vector<DateTime> SheetDays(DateTime from, DateTime to, int view);
 // printer and sends the page. Any failure shows the error box with code 3
 // and throws the begun page away, so that it neither reaches the printer nor
 // joins the next print run. Returns whether the page was sent.
-AGENDOR_CORE_EXPORT bool PrintPage(Instance& instance, DateTime day, int view);
+bool PrintPage(Instance& instance, DateTime day, int view);
 
 // Prints the sheets of the days from ... to (SheetDays) as one document, one
 // page each exactly as PrintPage prints it, titled "Termine " and the first
 // sheet's title (" – " and the last one's for several). A failure on any
 // page shows the error box with code 3 and throws the whole document away.
-AGENDOR_CORE_EXPORT bool PrintPages(Instance& instance, DateTime from, DateTime to, int view);
+bool PrintPages(Instance& instance, DateTime from, DateTime to, int view);
 
 } // namespace agendor

@@ -4,21 +4,20 @@
 #include <optional>
 #include <string>
 
-#include "agendor/control/instance.h"
-#include "agendor/core_export.h"
+#include "agendor/core/instance.h"
 
 namespace agendor {
 
 // The date (midnight) of the sheet cell (row, col) as the sheet was last
 // built; nullopt for the header row, an empty cell, or a cell whose day
 // number does not match the sheet of DateValue.
-AGENDOR_CORE_EXPORT std::optional<DateTime> DateOfSheetCell(const Instance& instance, int row, int col);
+std::optional<DateTime> DateOfSheetCell(const Instance& instance, int row, int col);
 // "Sonntag, 6. Dezember 2026, 2. Advent, 3 Termine"; the named day only
 // while PublicHoliday is on, "1 Termin", "keine Termine". Empty for a cell
 // that shows no day.
-AGENDOR_CORE_EXPORT std::string DayCellDescription(const Instance& instance, int row, int col);
+std::string DayCellDescription(const Instance& instance, int row, int col);
 // "Weitere Termine am 6. Dezember" for the marker with that index; empty
 // when the marker stands for no day of the sheet.
-AGENDOR_CORE_EXPORT std::string MarkerDescription(const Instance& instance, int markerIndex);
+std::string MarkerDescription(const Instance& instance, int markerIndex);
 
 } // namespace agendor

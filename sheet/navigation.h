@@ -1,7 +1,7 @@
 #pragma once
 // The sheet grid's handlers: selecting a day, click, double click, Esc,
 // focus lost, and the deferred refresh of Timer1.
-#include "agendor/control/instance.h"
+#include "agendor/core/instance.h"
 
 namespace agendor {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "agendor/control/instance.h"
+#include "agendor/core/instance.h"
 
 namespace agendor {
 

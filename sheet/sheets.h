@@ -1,6 +1,6 @@
 #pragma once
 // Building the week and the month sheet into Grid, with the label in lblMonat.
-#include "agendor/control/instance.h"
+#include "agendor/core/instance.h"
 
 namespace agendor {
 

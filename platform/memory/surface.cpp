@@ -1,6 +1,6 @@
 #include "agendor/platform/memory/surface.h"
 
-#include "agendor/control/composition.h"
+#include "agendor/platform/surface.h"
 
 namespace agendor::memory {
 

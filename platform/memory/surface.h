@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "agendor/control/instance.h"
+#include "agendor/platform/surface.h"
 #include "agendor/platform/memory/clock.h"
 #include "agendor/platform/memory/grid.h"
 #include "agendor/platform/memory/host.h"

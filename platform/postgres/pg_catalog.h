@@ -9,6 +9,7 @@
 
 #include <libpq-fe.h>
 
+#include "agendor/postgres_export.h"
 namespace agendor::postgres {
 
 enum class ColumnType { Text, Number, Timestamp, Date, Other };
@@ -19,7 +20,7 @@ struct ColumnInfo {
     std::string typeName;  // as the server writes it, for messages
 };
 
-struct TableInfo {
+struct AGENDOR_POSTGRES_EXPORT TableInfo {
     std::string name;  // as stored
     std::vector<ColumnInfo> columns;
     std::string oid;  // the server's object id, the same for every connection
@@ -39,10 +40,10 @@ struct TableInfo {
 
 // The condition, on pg_class c joined with pg_namespace n, that makes a
 // relation's changesOnlyByCommit true.
-extern const char* const kChangesOnlyByCommit;
+extern AGENDOR_POSTGRES_EXPORT const char* const kChangesOnlyByCommit;
 
 // Looks tables up on the connection and remembers them until Forget().
-class Catalog {
+class AGENDOR_POSTGRES_EXPORT Catalog {
 public:
     // The schemas a name is looked up in, in order: the host's search path
     // (the session runs with a search path of its own, see pg_session.h).
@@ -60,6 +61,6 @@ private:
 
 // name as its schema and name, both quoted ("s"."t"), or the name alone
 // without a schema.
-std::string QualifiedName(const TableInfo& table);
+AGENDOR_POSTGRES_EXPORT std::string QualifiedName(const TableInfo& table);
 
 } // namespace agendor::postgres

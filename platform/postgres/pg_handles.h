@@ -7,6 +7,7 @@
 
 #include <libpq-fe.h>
 
+#include "agendor/postgres_export.h"
 namespace agendor::postgres {
 
 struct ResultClear {
@@ -22,25 +23,25 @@ using ConnectionHandle = std::unique_ptr<PGconn, ConnectionFinish>;
 // Connects with a connection string ("host=/run/pg dbname=termine" or a
 // postgresql:// URI). Raises PgError with the server's or libpq's message
 // when no connection comes about.
-ConnectionHandle Connect(const std::string& conninfo);
+AGENDOR_POSTGRES_EXPORT ConnectionHandle Connect(const std::string& conninfo);
 
 // libpq's message without its trailing line break, on one line.
-std::string MessageOf(const PGconn* connection);
-std::string MessageOf(const PGresult* result);
+AGENDOR_POSTGRES_EXPORT std::string MessageOf(const PGconn* connection);
+AGENDOR_POSTGRES_EXPORT std::string MessageOf(const PGresult* result);
 // The five-character SQLSTATE of a failed result, empty when there is none.
-std::string SqlStateOf(const PGresult* result);
+AGENDOR_POSTGRES_EXPORT std::string SqlStateOf(const PGresult* result);
 // True when result is a failure (or missing, as when the connection broke).
-bool Failed(const PGresult* result);
+AGENDOR_POSTGRES_EXPORT bool Failed(const PGresult* result);
 
 // Runs SQL without parameters that returns no rows (settings, sample
 // building). Raises PgError with leadIn and the server's message.
-void Execute(PGconn* connection, const std::string& sql, const std::string& leadIn);
+AGENDOR_POSTGRES_EXPORT void Execute(PGconn* connection, const std::string& sql, const std::string& leadIn);
 
 // name as an SQL identifier: in double quotes, inner quotes doubled.
-std::string QuotedName(const std::string& name);
+AGENDOR_POSTGRES_EXPORT std::string QuotedName(const std::string& name);
 // text as an SQL string literal in the E'' form, quotes and backslashes
 // doubled: the same text whether the server takes a backslash in a plain
 // literal for an escape (standard_conforming_strings off) or not.
-std::string QuotedText(const std::string& text);
+AGENDOR_POSTGRES_EXPORT std::string QuotedText(const std::string& text);
 
 } // namespace agendor::postgres

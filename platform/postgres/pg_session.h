@@ -21,6 +21,7 @@
 
 #include <libpq-fe.h>
 
+#include "agendor/postgres_export.h"
 #include "agendor/platform/postgres/pg_database.h"
 #include "agendor/platform/postgres/pg_error.h"
 #include "agendor/platform/postgres/pg_handles.h"
@@ -29,11 +30,11 @@ namespace agendor::postgres {
 
 // The zone of the machine the control runs on, as the server names zones:
 // TZ when it is set, else the system's zone, "UTC" when none is found.
-std::string HostTimeZone();
+AGENDOR_POSTGRES_EXPORT std::string HostTimeZone();
 
 // The libpq keywords and values for conninfo with the waits of options as
 // defaults: the host's own values in conninfo come later and win.
-class ConnectParameters {
+class AGENDOR_POSTGRES_EXPORT ConnectParameters {
 public:
     ConnectParameters(const std::string& conninfo, const PgOptions& options);
     const char* const* Keywords() const { return keywords_.data(); }
@@ -45,10 +46,10 @@ private:
 };
 
 // Connects and raises PgError when no connection comes about in time.
-ConnectionHandle Connect(const std::string& conninfo, const PgOptions& options);
+AGENDOR_POSTGRES_EXPORT ConnectionHandle Connect(const std::string& conninfo, const PgOptions& options);
 // Starts connecting without waiting (PQconnectStartParams); the caller
 // drives PQconnectPoll. Null only when libpq has no memory.
-ConnectionHandle StartConnect(const std::string& conninfo, const PgOptions& options);
+AGENDOR_POSTGRES_EXPORT ConnectionHandle StartConnect(const std::string& conninfo, const PgOptions& options);
 
 // The waits the session ended up with, in milliseconds (0: none).
 struct SessionWaits {
@@ -59,16 +60,16 @@ struct SessionWaits {
 // Applies the settings above to a new connection and returns the schemas of
 // the host's search path, in order (pg_catalog where the server searches
 // it). readOnly: the control's session, which never writes. Raises PgError.
-std::vector<std::string> FixSession(PGconn* connection, const PgOptions& options, bool readOnly,
-                                    SessionWaits* waits = nullptr);
+AGENDOR_POSTGRES_EXPORT std::vector<std::string> FixSession(PGconn* connection, const PgOptions& options, bool readOnly,
+                                                            SessionWaits* waits = nullptr);
 
 // The error of a failed statement: a wait that ran out named as such (the
 // lock on table, or the statement's run time), everything else with leadIn
 // and the server's message.
-PgError ServerError(const PGresult* result, PGconn* connection, const std::string& leadIn,
+AGENDOR_POSTGRES_EXPORT PgError ServerError(const PGresult* result, PGconn* connection, const std::string& leadIn,
                     const std::string& queryText, const SessionWaits& waits, const std::string& table = {});
 
 // Milliseconds in German: "0,5 Sekunden", "1 Sekunde", "3 Sekunden".
-std::string GermanSeconds(int milliseconds);
+AGENDOR_POSTGRES_EXPORT std::string GermanSeconds(int milliseconds);
 
 } // namespace agendor::postgres

@@ -10,8 +10,7 @@
 #include <utility>
 
 #include "agendor/control/agendor.h"
-#include "agendor/printing/print_sheet.h"
-#include "agendor/control/layout.h"
+#include "agendor/platform/surface.h"
 #include "agendor/platform/qt/qt_accessibility.h"
 #include "agendor/platform/qt/qt_drag_move.h"
 #include "agendor/platform/qt/qt_common.h"
@@ -35,18 +34,13 @@ void ShowError(Container& container, const std::exception& e) {
     container.MessageBox(message);
 }
 
-// Wraps a handler the control installed into a widget, so that an error it
-// lets through is shown to the person instead of unwinding into Qt; after
-// it, `after` tells the host what the handler changed.
+// After a handler the control installed into a widget (which shows its own
+// errors), `after` tells the host what the handler changed.
 template <class... Args>
 void Guard(std::function<void(Args...)>& handler, Container& container, const std::function<void()>& after) {
     if (!handler) return;
     handler = [inner = std::move(handler), &container, after](Args... args) {
-        try {
-            inner(std::forward<Args>(args)...);
-        } catch (const std::exception& e) {
-            ShowError(container, e);
-        }
+        inner(std::forward<Args>(args)...);
         try {
             after();
         } catch (const std::exception& e) {
@@ -134,8 +128,8 @@ AgendorWidget::AgendorWidget(QWidget* parent, const Clock* clock) : QWidget(pare
     events.IncorrectTime = [this](const std::string& time) { emit incorrectTime(Q(time)); };
 
     d_->control.InitProperties();
-    InstallAccess(d_->control.instance(), s);
-    d_->dragMove = InstallDragMove(d_->control.instance(), s);
+    InstallAccess(d_->control, s);
+    d_->dragMove = InstallDragMove(d_->control, s);
     ConnectPropertySignals();
     setFocusProxy(s.Grid);
     connect(&d_->reload, &QTimer::timeout, this, &AgendorWidget::ReloadAfterResize);
@@ -152,6 +146,12 @@ Agendor& AgendorWidget::control() { return d_->control; }
 const Agendor& AgendorWidget::control() const { return d_->control; }
 QtSurface& AgendorWidget::surface() { return d_->surface; }
 
+QtContainer& AgendorWidget::container() { return d_->surface.container; }
+QTableView* AgendorWidget::dayGrid() { return d_->surface.GridZoom; }
+void AgendorWidget::SetDayGridRow(int row) { d_->surface.GridZoom->SetRow(row); }
+
+bool AgendorWidget::DesignMode() const { return !d_->surface.container.UserMode(); }
+
 void AgendorWidget::Refresh() { d_->control.Refresh(); }
 
 void AgendorWidget::PrintSheet(std::optional<std::int16_t> view) { d_->control.PrintSheet(view); }
@@ -164,16 +164,18 @@ void AgendorWidget::SetPrintFile(const QString& pdfFile) { d_->surface.SetPrintF
 
 bool AgendorWidget::PrintWith(std::function<std::unique_ptr<Printer>()> open, std::optional<std::int16_t> view,
                               std::optional<std::pair<double, double>> range) {
-    Instance& instance = d_->control.instance();
+    Agendor& control = d_->control;
     // The control's own printer comes back however the page ends.
     struct Restore {
-        Surface& ui;
-        std::function<std::unique_ptr<Printer>()> saved;
-        ~Restore() { ui.OpenPrinter = std::move(saved); }
-    } restore{instance.ui, open ? std::exchange(instance.ui.OpenPrinter, std::move(open)) : instance.ui.OpenPrinter};
-    const int printed = PrintView(view, instance.state.View);
-    if (range) return PrintPages(instance, range->first, range->second, printed);
-    return PrintPage(instance, instance.state.DateValue, printed);
+        Agendor& control;
+        bool swapped;
+        ~Restore() {
+            if (swapped) control.SetPrinter(nullptr);
+        }
+    } restore{control, static_cast<bool>(open)};
+    if (open) control.SetPrinter(std::move(open));
+    if (range) return control.PrintSheets(range->first, range->second, view);
+    return control.PrintSheet(view);
 }
 
 bool AgendorWidget::PrintSheets(double from, double to, std::optional<std::int16_t> view) {
@@ -237,7 +239,7 @@ void AgendorWidget::ReloadAfterResize() {
     if (!SheetLoaded(s)) return;
     try {
         const bool sameDay = d_->control.DateValue() == d_->keptDay;
-        ReloadForNewSize(d_->control.instance(), sameDay ? d_->keptRow : 0, sameDay ? d_->keptCol : 0);
+        ReloadForNewSize(d_->control, sameDay ? d_->keptRow : 0, sameDay ? d_->keptCol : 0);
     } catch (const std::exception& e) {
         Message message;
         message.text = e.what();

@@ -25,6 +25,7 @@
 #include "agendor/qt_export.h"
 
 class QPrinter;
+class QTableView;
 
 namespace agendor {
 class Agendor;
@@ -33,6 +34,7 @@ class Clock;
 class PropertyStore;
 namespace qt {
 class QtSurface;
+class QtContainer;
 }
 } // namespace agendor
 
@@ -157,8 +159,16 @@ public:
     void ReadProperties(PropertyStore& store);
     void WriteProperties(PropertyStore& store);
 
-    // The child widgets, for hosts that look closer and for tests.
+    // The child widgets, for the backend's own code and its tests.
     QtSurface& surface();
+    // The container the control shows its message boxes through; a host that
+    // runs without anybody to answer them sets an answerer there.
+    QtContainer& container();
+    // The day grid as the Qt view it is, for a host's own actions on it.
+    QTableView* dayGrid();
+    // Makes row (1 the first appointment) the day grid's current row, as a
+    // click on it would.
+    void SetDayGridRow(int row);
     // Prints into a PDF file instead of on the system's printer; empty
     // prints on the printer again.
     void SetPrintFile(const QString& pdfFile);

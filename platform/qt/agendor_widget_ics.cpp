@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "agendor/control/agendor.h"
-#include "agendor/editing/appointment_exchange.h"
 #include "agendor/platform/ical/ics_calendar.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_common.h"
@@ -48,24 +47,24 @@ private:
     std::unique_ptr<QProgressDialog> dialog_;
 };
 
-ical::ExportSettings ExportSettingsOf(const AgendorWidget::IcsOptions& options, const State& state) {
+ical::ExportSettings ExportSettingsOf(const AgendorWidget::IcsOptions& options, const Agendor& control) {
     ical::ExportSettings settings;
     settings.timeZone = options.timeZone.toStdString();
     settings.durationMinutes = options.durationMinutes;
     settings.categories = options.categories.toStdString();
     settings.description = options.description.toStdString();
-    settings.source = AppointmentSource(state);
+    settings.source = control.AppointmentSource();
     return settings;
 }
 
-AgendorWidget::IcsResult Write(QWidget* owner, const AgendorWidget::IcsOptions& options, const State& state,
+AgendorWidget::IcsResult Write(QWidget* owner, const AgendorWidget::IcsOptions& options, const Agendor& control,
                                const std::vector<StoredAppointment>& stored, const QString& path) {
     std::vector<ical::Appointment> appointments;
     appointments.reserve(stored.size());
     for (const StoredAppointment& a : stored) appointments.push_back({a.id, a.when, a.person});
     ProgressDialog progress(owner, "Termine werden exportiert …", options.progressAbove);
     AgendorWidget::IcsResult result;
-    if (!ical::WriteCalendarFile(appointments, path.toStdString(), ExportSettingsOf(options, state), std::ref(progress))) {
+    if (!ical::WriteCalendarFile(appointments, path.toStdString(), ExportSettingsOf(options, control), std::ref(progress))) {
         result.message = "Der Export wurde abgebrochen; " + Quoted(path) + " ist unverändert.";
         return result;
     }
@@ -79,9 +78,8 @@ AgendorWidget::IcsResult Write(QWidget* owner, const AgendorWidget::IcsOptions& 
 
 AgendorWidget::IcsResult AgendorWidget::ExportIcs(const QDate& from, const QDate& to, const QString& path) {
     try {
-        const State& state = control().instance().state;
         if (from > to) throw Error("Der Zeitraum endet vor seinem Anfang.");
-        return Write(this, icsOptions_, state, ReadAppointments(state, FromQDate(from), FromQDate(to)), path);
+        return Write(this, icsOptions_, control(), control().ReadAppointments(FromQDate(from), FromQDate(to)), path);
     } catch (const std::exception& e) {
         return {false, 0, Q(e.what())};
     }
@@ -89,9 +87,9 @@ AgendorWidget::IcsResult AgendorWidget::ExportIcs(const QDate& from, const QDate
 
 AgendorWidget::IcsResult AgendorWidget::ExportIcsDayGridRow(const QString& path) {
     try {
-        const std::optional<StoredAppointment> row = DayGridAppointment(control().instance());
+        const std::optional<StoredAppointment> row = control().DayGridAppointment();
         if (!row) return {false, 0, "Im Tagesraster ist kein gespeicherter Termin gewählt."};
-        return Write(this, icsOptions_, control().instance().state, {*row}, path);
+        return Write(this, icsOptions_, control(), {*row}, path);
     } catch (const std::exception& e) {
         return {false, 0, Q(e.what())};
     }
@@ -112,7 +110,7 @@ AgendorWidget::IcsResult AgendorWidget::ImportIcs(const QString& path) {
     ImportOutcome outcome;
     {
         ProgressDialog progress(this, "Termine werden importiert …", icsOptions_.progressAbove);
-        outcome = RaiseDateNewForEach(control().instance(), incoming, std::ref(progress));
+        outcome = control().RaiseDateNewForEach(incoming, std::ref(progress));
     }
     IcsResult result{true, static_cast<int>(outcome.taken), {}};
     std::string reloadFailure;

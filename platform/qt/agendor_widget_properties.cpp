@@ -159,10 +159,7 @@ void AgendorWidget::setView(agAnsicht v) {
         }
         // Rebuilding now would ask for the data properties and the database
         // that the form's host hands over only after setting it up.
-        if (v < 1 || v > 5) throw Error("Ungültiger Wert für View: " + std::to_string(int(v)) + " (erlaubt sind 1 bis 5)");
-        control().instance().state.View = static_cast<std::int16_t>(v);
-        s.Toolbar2->SetButtonPressed(v, true);
-        s.container.PropertyChanged("View");
+        control().SetViewWithoutRefresh(v);
     });
 }
 
@@ -236,6 +233,5 @@ void AgendorWidget::SetDesignMode(bool designMode) {
     }
 }
 
-bool AgendorWidget::DesignMode() const { return !control().instance().ui.container->UserMode(); }
 
 } // namespace agendor::qt

@@ -9,26 +9,19 @@
 #include <vector>
 
 #include "agendor/control/agendor.h"
-#include "agendor/data/day_grid.h"
-#include "agendor/editing/commands.h"
-#include "agendor/editing/day_grid_interaction.h"
-#include "agendor/editing/move_appointment.h"
 #include "agendor/platform/qt/qt_common.h"
 #include "agendor/platform/qt/qt_surface.h"
-#include "agendor/sheet/descriptions.h"
+#include "agendor/platform/surface.h"
 
 namespace agendor::qt {
 
 namespace {
 
-// Sheet commands' error code: opening the day grid is one of them.
-constexpr int kSheetErrorCode = 2;
-
 // A marker knows the control it belongs to and finds its own index there.
 class MarkerAccessible final : public QAccessibleWidget {
 public:
-    MarkerAccessible(QWidget* marker, const Instance& instance, const QtMarkerArray& markers)
-        : QAccessibleWidget(marker, QAccessible::Button), instance_(instance), markers_(markers) {}
+    MarkerAccessible(QWidget* marker, const Agendor& control, const QtMarkerArray& markers)
+        : QAccessibleWidget(marker, QAccessible::Button), control_(control), markers_(markers) {}
 
     QString text(QAccessible::Text t) const override {
         if (t != QAccessible::Name) return QAccessibleWidget::text(t);
@@ -36,17 +29,17 @@ public:
         // what a click opens, so it is what the widget is called.
         const std::vector<int> elements = markers_.ElementsOn(static_cast<const QtMarker*>(widget()));
         if (elements.empty()) return {};
-        return Q(MarkerDescription(instance_, elements.back()));
+        return Q(MarkerDescription(control_, elements.back()));
     }
 
 private:
-    const Instance& instance_;
+    const Agendor& control_;
     const QtMarkerArray& markers_;
 };
 
 // Which control a marker widget belongs to, by its surface.
 struct MarkerOwner {
-    const Instance* instance;
+    const Agendor* control;
     const QtSurface* surface;
 };
 std::vector<MarkerOwner>& MarkerOwners() {
@@ -61,14 +54,14 @@ QAccessibleInterface* MarkerFactory(const QString& className, QObject* object) {
     if (!marker) return nullptr;
     for (const MarkerOwner& owner : MarkerOwners()) {
         if (marker->parentWidget() == owner.surface->parent)
-            return new MarkerAccessible(marker, *owner.instance, *owner.surface->btnVorlage);
+            return new MarkerAccessible(marker, *owner.control, *owner.surface->btnVorlage);
     }
     return nullptr;
 }
 
 class KeyboardPath final : public QObject {
 public:
-    KeyboardPath(Instance& instance, QtSurface& surface) : QObject(surface.parent), instance_(instance), s_(surface) {}
+    KeyboardPath(Agendor& control, QtSurface& surface) : QObject(surface.parent), control_(control), s_(surface) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::KeyPress) return false;
@@ -80,10 +73,10 @@ public:
         }
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_F2;
         if (watched == s_.Grid && enter) {
-            WithErrorBox(instance_, kSheetErrorCode, [&] { ShowDay(instance_); });
+            OpenDayGrid(control_);
             if (s_.GridZoom->isVisible()) {
                 // On the first appointment's time, where Enter retimes.
-                WithErrorBox(instance_, kEditErrorCode, [&] { s_.GridZoom->SetRow(s_.GridZoom->Rows() > 1 ? 1 : 0); });
+                WithDayGridErrorBox(control_, [&] { s_.GridZoom->SetRow(s_.GridZoom->Rows() > 1 ? 1 : 0); });
                 FocusDayGrid(Qt::TabFocusReason);
             }
             return true;
@@ -91,8 +84,7 @@ public:
         const bool digit = key->text().size() == 1 && key->text()[0].isDigit() &&
                            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
         if (watched == s_.GridZoom && !editing && (enter || digit)) {
-            bool opened = false;
-            WithErrorBox(instance_, kEditErrorCode, [&] { opened = EditTimeCell(instance_); });
+            const bool opened = EditTimeCell(control_);
             // The digit is the first one of the new time; it reaches the
             // editor after the editor's own got-focus notification.
             if (opened && digit)
@@ -102,8 +94,8 @@ public:
         }
         // Esc with an appointment marked for moving ends the mark (the grid's own key).
         if (key->key() == Qt::Key_Escape && watched != s_.Grid && !editing && s_.GridZoom->isVisible() &&
-            !instance_.state.Cut) {
-            HideDayGrid(instance_);
+            !AppointmentMarked(control_)) {
+            CloseDayGrid(control_);
             s_.Grid->setFocus(Qt::OtherFocusReason);
             return true;
         }
@@ -155,42 +147,38 @@ private:
     // focus nor the keys that retime would show or work.
     void FocusDayGrid(Qt::FocusReason reason) {
         QtFlexGrid& zoom = *s_.GridZoom;
-        WithErrorBox(instance_, kEditErrorCode, [&] {
+        WithDayGridErrorBox(control_, [&] {
             if (zoom.ColWidth(zoom.Col()) == 0) zoom.SetCol(0);
             if (zoom.Row() < 1 && zoom.Rows() > 1) zoom.SetRow(1);
         });
         zoom.setFocus(reason);
     }
 
-    Instance& instance_;
+    Agendor& control_;
     QtSurface& s_;
 };
 
 } // namespace
 
-void InstallAccess(Instance& instance, QtSurface& surface) {
+void InstallAccess(Agendor& control, QtSurface& surface) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(MarkerFactory);
         return true;
     }();
     (void)factoryInstalled;
-    MarkerOwners().push_back({&instance, &surface});
+    MarkerOwners().push_back({&control, &surface});
     QObject::connect(surface.parent, &QObject::destroyed, [owner = &surface] {
         auto& owners = MarkerOwners();
         std::erase_if(owners, [owner](const MarkerOwner& o) { return o.surface == owner; });
     });
 
-    const Instance* reader = &instance;
-    surface.Grid->accessibleCellName = [reader](int row, int col) {
-        std::string text = DayCellDescription(*reader, row, col);
-        if (!text.empty() && reader->state.Cut) text += ", ein Termin ist zum Verschieben markiert";
-        return Q(text);
-    };
+    const Agendor* reader = &control;
+    surface.Grid->accessibleCellName = [reader](int row, int col) { return Q(DayCellDescription(*reader, row, col)); };
     surface.GridZoom->accessibleCellName = [reader](int row, int col) {
         return Q(DayGridCellDescription(*reader, row, col));
     };
 
-    auto* keys = new KeyboardPath(instance, surface);
+    auto* keys = new KeyboardPath(control, surface);
     surface.Grid->installEventFilter(keys);
     surface.GridZoom->installEventFilter(keys);
     surface.Toolbar1->installEventFilter(keys);

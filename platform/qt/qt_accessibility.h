@@ -6,7 +6,7 @@
 // its named day and how many appointments it has, a marker the day it
 // stands for, a toolbar button its tool tip.
 namespace agendor {
-struct Instance;
+class Agendor;
 }
 
 namespace agendor::qt {
@@ -14,8 +14,8 @@ namespace agendor::qt {
 class QtSurface;
 
 // Sets up the keys and names for one control on its surface. The key filter
-// belongs to the surface's parent widget; the instance must live as long as
+// belongs to the surface's parent widget; the control must live as long as
 // the surface's widgets ask for names.
-void InstallAccess(Instance& instance, QtSurface& surface);
+void InstallAccess(Agendor& control, QtSurface& surface);
 
 } // namespace agendor::qt

@@ -10,13 +10,10 @@
 
 #include <optional>
 
-#include "agendor/data/day_grid.h"
-#include "agendor/editing/commands.h"
-#include "agendor/editing/edit_helpers.h"
-#include "agendor/editing/move_appointment.h"
+#include "agendor/control/agendor.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/qt/qt_surface.h"
-#include "agendor/sheet/descriptions.h"
+#include "agendor/platform/surface.h"
 
 namespace agendor::qt {
 
@@ -29,7 +26,7 @@ constexpr int kHoverPageMs = 800;
 // and a release on a paging button must not end it.
 class DragMove final : public QObject {
 public:
-    DragMove(Instance& instance, QtSurface& surface) : QObject(surface.parent), instance_(instance), s_(surface) {
+    DragMove(Agendor& control, QtSurface& surface) : QObject(surface.parent), control_(control), s_(surface) {
         // Resting on a paging button pages again and again, as long as the
         // appointment is held there.
         hoverPage_.setInterval(kHoverPageMs);
@@ -79,21 +76,14 @@ private:
     }
 
     bool Start(QPoint global) {
-        const State& st = instance_.state;
-        if (!st.AllowEdit || s_.txtClock->isVisible() || s_.cboPerson->isVisible()) return false;
+        if (!control_.AllowEdit() || s_.txtClock->isVisible() || s_.cboPerson->isVisible()) return false;
         if (fromSheet_) return StartFromSheet(global);
         const auto cell = s_.GridZoom->CellAt(pressAt_);
         if (!cell || cell->first < 1) return false;
-        const int row = cell->first;
-        const std::string idText = s_.GridZoom->TextMatrix(row, 3);
-        const std::optional<DateTime> when = ParseDayGridDateTime(s_.GridZoom->TextMatrix(row, 2));
-        if (idText.empty() || !when) return false;
-        try {
-            dateId_ = editing::ParseDateId(idText);
-        } catch (const Error&) {
-            return false;
-        }
-        dateOld_ = *when;
+        const std::optional<AppointmentRef> row = DayGridRowAppointment(control_, cell->first);
+        if (!row) return false;
+        dateId_ = row->DateID;
+        dateOld_ = row->When;
         return Begin(global);
     }
 
@@ -103,14 +93,12 @@ private:
         const auto cell = s_.Grid->CellAt(pressAt_);
         const int line = s_.Grid->LineAt(pressAt_);
         if (!cell || line < 1) return false;
-        const std::optional<DateTime> day = DateOfSheetCell(instance_, cell->first, cell->second);
+        const std::optional<DateTime> day = DateOfSheetCell(control_, cell->first, cell->second);
         if (!day) return false;
         const QStringList lines = QString::fromStdString(s_.Grid->TextMatrix(cell->first, cell->second)).split(QLatin1Char('\r'));
         if (line >= lines.size()) return false;
-        std::optional<State::MoveMark> appointment;
-        WithErrorBox(instance_, kEditErrorCode, [&] {
-            appointment = SheetLineAppointment(instance_, *day, line, lines[line].toStdString());
-        });
+        const std::optional<AppointmentRef> appointment =
+            SheetLineAppointment(control_, *day, line, lines[line].toStdString());
         if (!appointment) return false;
         dateId_ = appointment->DateID;
         dateOld_ = appointment->When;
@@ -171,7 +159,7 @@ private:
         if (!Over(viewport, global)) return std::nullopt;
         const auto cell = s_.Grid->CellAt(viewport->mapFromGlobal(global));
         if (!cell) return std::nullopt;
-        const std::optional<DateTime> day = DateOfSheetCell(instance_, cell->first, cell->second);
+        const std::optional<DateTime> day = DateOfSheetCell(control_, cell->first, cell->second);
         if (!day) return std::nullopt;
         return Target{cell->first, cell->second, *day};
     }
@@ -204,7 +192,7 @@ private:
         }
         const std::optional<Target> target = SheetDayAt(global);
         End();
-        if (target) MoveAppointment(instance_, dateId_, dateOld_, target->day);
+        if (target) MoveAppointment(control_, dateId_, dateOld_, target->day);
     }
 
     void End() {
@@ -216,7 +204,7 @@ private:
         s_.Grid->SetDropTarget(-1, -1);
     }
 
-    Instance& instance_;
+    Agendor& control_;
     QtSurface& s_;
     bool armed_ = false;
     bool fromSheet_ = false;
@@ -230,8 +218,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<QObject> InstallDragMove(Instance& instance, QtSurface& surface) {
-    auto drag = std::make_unique<DragMove>(instance, surface);
+std::unique_ptr<QObject> InstallDragMove(Agendor& control, QtSurface& surface) {
+    auto drag = std::make_unique<DragMove>(control, surface);
     surface.GridZoom->viewport()->installEventFilter(drag.get());
     surface.Grid->viewport()->installEventFilter(drag.get());
     return drag;

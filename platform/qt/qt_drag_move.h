@@ -3,7 +3,7 @@
 // day of the sheet moves the appointment there, its time of day kept.
 #include <memory>
 
-#include "agendor/control/instance.h"
+#include "agendor/platform/surface.h"
 
 class QObject;
 
@@ -15,6 +15,6 @@ class QtSurface;
 // says whether a drop is possible; Esc ends the drag with nothing changed; a
 // release on the sheet's back or forward button pages and the drag goes on.
 // The filter reads the surface: the caller ends it before the surface goes.
-std::unique_ptr<QObject> InstallDragMove(Instance& instance, QtSurface& surface);
+std::unique_ptr<QObject> InstallDragMove(Agendor& control, QtSurface& surface);
 
 } // namespace agendor::qt

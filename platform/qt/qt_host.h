@@ -44,13 +44,13 @@ private:
 
 // How many boxes with the critical icon were shown (or, without a display,
 // written) in this process: a run without a person ends with an error then.
-int CriticalBoxesShown();
+AGENDOR_QT_EXPORT int CriticalBoxesShown();
 // True when no person can see a window: Qt draws off screen or nowhere.
-bool Headless();
+AGENDOR_QT_EXPORT bool Headless();
 // A modal message box, owned by owner's window. Without a display it is
 // written to standard error as "title: text" and takes its default answer
 // (the first button: Ok or Yes) at once, so nothing waits for a person.
-MessageResult ShowMessage(QWidget* owner, const Message& message);
+AGENDOR_QT_EXPORT MessageResult ShowMessage(QWidget* owner, const Message& message);
 
 // Measures with QFontMetricsF at the reference widget's logical DPI, the
 // same metrics the grid paints with: a text's width is its widest line, its

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "agendor/data/markers.h"
+#include "agendor/platform/surface.h"
 
 namespace agendor::qt {
 

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "agendor/platform/printer.h"
+#include "agendor/qt_export.h"
 
 class QPagedPaintDevice;
 class QPdfWriter;
@@ -36,7 +37,7 @@ class QSaveFile;
 
 namespace agendor::qt {
 
-class QtPrinter final : public Printer {
+class AGENDOR_QT_EXPORT QtPrinter final : public Printer {
 public:
     // A PDF file; raises Error at StartDoc when it cannot be written.
     static std::unique_ptr<QtPrinter> ToPdf(const QString& file);

@@ -1,6 +1,6 @@
 #include "agendor/platform/qt/qt_surface.h"
 
-#include "agendor/control/composition.h"
+#include "agendor/platform/surface.h"
 #include "agendor/platform/qt/qt_font.h"
 #include "agendor/platform/qt/qt_printer.h"
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "agendor/control/instance.h"
+#include "agendor/platform/surface.h"
 #include "agendor/core/locale.h"
 #include "agendor/platform/qt/qt_flex_grid.h"
 #include "agendor/platform/qt/qt_host.h"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "agendor/control/agendor.h"
+#include "agendor/control/instance_access.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/memory/database.h"
 #include "agendor/platform/memory/surface.h"
@@ -94,8 +95,8 @@ public:
         return rows;
     }
 
-    Instance& in() { return control.instance(); }
-    State& state() { return control.instance().state; }
+    Instance& in() { return InstanceOf(control); }
+    State& state() { return InstanceOf(control).state; }
     const std::vector<Message>& messages() const { return surface.container.Messages(); }
     std::vector<std::string> queries() const { return database->queries(); }
 

@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include "agendor/control/agendor.h"
+#include "agendor/control/instance_access.h"
+#include "agendor/control/refresh.h"
 #include "agendor/control/permissions.h"
-#include "agendor/control/properties.h"
+#include "agendor/core/properties.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/memory/database.h"
 #include "agendor/platform/memory/surface.h"
@@ -24,7 +26,7 @@ struct ControlFixture : ::testing::Test {
     MemorySurface ui;
     Agendor control{ui.surface()};
     void SetUp() override { control.InitProperties(); }
-    Instance& in() { return control.instance(); }
+    Instance& in() { return InstanceOf(control); }
     const std::vector<std::string>& changes() { return ui.container.PropertyChanges(); }
     void SetAllData() {
         control.SetDataSourcePerson("P");
@@ -445,7 +447,7 @@ TEST_F(ControlFixture, DefaultsAgreeAndTheKeysKeepTheirNamesAndOrder) {
                                         "DateValue", "Footnote", "Font"}));
     EXPECT_EQ(Values(restored), Values(control));
     EXPECT_EQ(ui2.Grid.GridFont(), restored.Font());
-    EXPECT_TRUE(restored.instance().state.MenuEnabled);
+    EXPECT_TRUE(InstanceOf(restored).state.MenuEnabled);
 }
 
 TEST_F(ControlFixture, FontsizeAndFontnameLeaveTheAmbientFont) {
@@ -513,7 +515,7 @@ TEST_F(ControlFixture, MenuItemFourAndToolbarFollowViewWhereverItIsSet) {
     EXPECT_FALSE(restored.ui.Toolbar2.Button(2).pressed);
     // Choosing item 4 in the restored week view switches to the month.
     restored.control.Resize(8175, 7185);
-    KontextClick(restored.control.instance(), 4);
+    KontextClick(InstanceOf(restored.control), 4);
     EXPECT_EQ(restored.control.View(), 2);
 }
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "agendor/control/instance_access.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/editing/appointment_exchange.h"
 #include "agendor/editing/commands.h"
@@ -260,7 +261,7 @@ TEST_F(EditingTest, AllowEditOffLeavesTimeCellsClosed) {
 // import's DateNew per appointment with the person matched by name.
 TEST_F(EditingTest, ExchangeReadsARangeAndRaisesDateNewPerImportedAppointment) {
     std::vector<std::string> read;
-    for (const StoredAppointment& a : ReadAppointments(f.control.instance().state, At(2001, 11, 14, 23), At(2001, 11, 14)))
+    for (const StoredAppointment& a : ReadAppointments(InstanceOf(f.control).state, At(2001, 11, 14, 23), At(2001, 11, 14)))
         read.push_back(a.id + " " + When(a.when) + " " + a.person);
     EXPECT_EQ(read, (std::vector<std::string>{"7 14.11.2001 09:00:00 Abel", "8 14.11.2001 11:30:00 Meier"}));
 
@@ -271,7 +272,7 @@ TEST_F(EditingTest, ExchangeReadsARangeAndRaisesDateNewPerImportedAppointment) {
         refuse = ++raised == 2;
         if (raised == 4) throw Error("Platte voll");
     };
-    ImportOutcome outcome = RaiseDateNewForEach(f.control.instance(), incoming);
+    ImportOutcome outcome = RaiseDateNewForEach(InstanceOf(f.control), incoming);
     EXPECT_EQ(events, (std::vector<std::string>{"DateNew 20.11.2001 08:00:00 2 Meier", "DateNew 20.11.2001 09:00:00 -1 Fremd",
                                                 "DateNew 21.11.2001 08:00:00 1 Abel", "DateNew 22.11.2001 08:00:00 -1 X"}));
     EXPECT_EQ(outcome.taken, 2u);
@@ -281,7 +282,7 @@ TEST_F(EditingTest, ExchangeReadsARangeAndRaisesDateNewPerImportedAppointment) {
 
     onDateNew = nullptr;
     events.clear();
-    outcome = RaiseDateNewForEach(f.control.instance(), incoming, [](std::size_t done, std::size_t total) {
+    outcome = RaiseDateNewForEach(InstanceOf(f.control), incoming, [](std::size_t done, std::size_t total) {
         EXPECT_EQ(total, 4u);
         return done < 1;
     });

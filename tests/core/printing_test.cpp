@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "agendor/control/instance_access.h"
 #include "agendor/platform/memory/printer.h"
 #include "agendor/printing/print_sheet.h"
 #include "tests/core/appointment_fixture.h"
@@ -313,10 +314,10 @@ TEST_F(PrintFixture, PrintPagesPrintsEverySheetOfTheRangeAsOneDocument) {
     appointments = {{1, At(2027, 5, 17, 9), "Hoffmann"}, {2, At(2027, 6, 1, 10), "Meier"}};
     std::vector<std::vector<PrinterOperation>> single;
     for (int month : {5, 6, 7}) {
-        ASSERT_TRUE(PrintPage(control.instance(), At(2027, month, 1), agMonat));
+        ASSERT_TRUE(PrintPage(InstanceOf(control), At(2027, month, 1), agMonat));
         single.push_back(log->sent.back());
     }
-    ASSERT_TRUE(PrintPages(control.instance(), At(2027, 5, 20), At(2027, 7, 2), agMonat));
+    ASSERT_TRUE(PrintPages(InstanceOf(control), At(2027, 5, 20), At(2027, 7, 2), agMonat));
     ASSERT_EQ(log->sent.size(), 4u);
     const auto pages = memory::PrinterLog::Pages(log->sent.back());
     ASSERT_EQ(pages.size(), 3u);
@@ -335,7 +336,7 @@ TEST_F(PrintFixture, PrintPagesPrintsEverySheetOfTheRangeAsOneDocument) {
     EXPECT_EQ(titles, (std::vector<std::string>{"Termine Mai 2027", "Termine Juni 2027", "Termine Juli 2027",
                                                 "Termine Mai 2027 – Juli 2027"}));
     // Weeks: each Monday the range touches, Sunday 3 to Monday 11 January 2027.
-    ASSERT_TRUE(PrintPages(control.instance(), At(2027, 1, 3), At(2027, 1, 11), agWoche));
+    ASSERT_TRUE(PrintPages(InstanceOf(control), At(2027, 1, 3), At(2027, 1, 11), agWoche));
     EXPECT_EQ(memory::PrinterLog::Pages(log->sent.back()).size(), 3u);
     EXPECT_EQ(log->operations[log->operations.size() - 1].kind, PrinterOperation::EndDoc);
     EXPECT_TRUE(Messages().empty());
@@ -343,11 +344,11 @@ TEST_F(PrintFixture, PrintPagesPrintsEverySheetOfTheRangeAsOneDocument) {
     // A failure on the second page sends none; a range backwards or too long
     // shows its box and opens no printer.
     log->failOnText = "Juni 2027";
-    EXPECT_FALSE(PrintPages(control.instance(), At(2027, 5, 1), At(2027, 7, 1), agMonat));
+    EXPECT_FALSE(PrintPages(InstanceOf(control), At(2027, 5, 1), At(2027, 7, 1), agMonat));
     log->failOnText.reset();
     const int opened = log->printersOpened;
-    EXPECT_FALSE(PrintPages(control.instance(), At(2027, 7, 1), At(2027, 5, 1), agMonat));
-    EXPECT_FALSE(PrintPages(control.instance(), At(2017, 1, 1), At(2027, 1, 1), agMonat));
+    EXPECT_FALSE(PrintPages(InstanceOf(control), At(2027, 7, 1), At(2027, 5, 1), agMonat));
+    EXPECT_FALSE(PrintPages(InstanceOf(control), At(2017, 1, 1), At(2027, 1, 1), agMonat));
     EXPECT_EQ(log->printersOpened, opened);
     EXPECT_EQ(log->sent.size(), 5u);
     EXPECT_EQ(Messages(), (std::vector<std::string>{

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "agendor/control/agendor.h"
+#include "agendor/control/instance_access.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/memory/surface.h"
 #include "agendor/sheet/sheet_model.h"
@@ -36,8 +37,8 @@ struct SheetFixture : ::testing::Test {
         control.SetBackColor(kBack);
         control.SetBackcolorPast(kPast);
     }
-    Instance& in() { return control.instance(); }
-    State& s() { return control.instance().state; }
+    Instance& in() { return InstanceOf(control); }
+    State& s() { return InstanceOf(control).state; }
     // Noon, so the date alone decides what is past.
     void SetToday(DateTime day) { ui.clock.SetNow(day + 0.5); }
     std::string Cell(int row, int col) { return ui.Grid.TextMatrix(row, col); }

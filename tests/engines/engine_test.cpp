@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "agendor/control/agendor.h"
+#include "agendor/control/instance_access.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/memory/surface.h"
@@ -50,7 +51,7 @@ protected:
 
     void Show(DateTime dateValue, int view = agMonat) {
         database();
-        control.instance().state.View = static_cast<std::int16_t>(view);
+        InstanceOf(control).state.View = static_cast<std::int16_t>(view);
         control.SetDateValue(dateValue);
         control.Refresh();
         surface.ProcessEvents();
@@ -58,7 +59,7 @@ protected:
 
     // The appointment lines of the cell of day, without the day text.
     Lines LinesOf(DateTime day) const {
-        const State& s = control.instance().state;
+        const State& s = InstanceOf(control).state;
         const SheetCell cell = s.View == agMonat ? MonthCellOf(day) : SheetCell{1, dt::Weekday(day) - 1};
         Lines lines = surface.Grid.CellLines(cell.row, cell.col);
         EXPECT_EQ(DayNumberOfText(lines.front()), dt::Day(day));
@@ -186,7 +187,7 @@ TEST_P(EngineTest, PersonsComeInGermanOrder) {
     for (int i = 0; i < surface.cboPerson.ListCount(); ++i) listed.push_back(surface.cboPerson.List(i));
     EXPECT_EQ(listed, german);
     // Each position keeps its person's id.
-    const std::vector<std::int32_t>& ids = control.instance().state.PersonIds;
+    const std::vector<std::int32_t>& ids = InstanceOf(control).state.PersonIds;
     ASSERT_GE(ids.size(), german.size());
     for (std::size_t k = 0; k < german.size(); ++k)
         EXPECT_EQ(ids[k], std::find(inserted.begin(), inserted.end(), german[k]) - inserted.begin() + 1) << german[k];

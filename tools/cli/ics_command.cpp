@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <iostream>
 
-#include "agendor/editing/appointment_exchange.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/ical/ics_calendar.h"
 #include "agendor/core/locale.h"
@@ -44,10 +43,9 @@ int ExportIcs(Agendor& control, const Options& options, DateTime dateValue, std:
     if (const auto v = options.Value("--duration"))
         settings.durationMinutes = static_cast<int>(ParseIntegerArgument("--duration", *v, 1, 1440));
     if (const auto v = options.Value("--zone")) settings.timeZone = *v;
-    const State& state = control.instance().state;
-    settings.source = AppointmentSource(state);
+    settings.source = control.AppointmentSource();
     std::vector<ical::Appointment> appointments;
-    for (const StoredAppointment& a : ReadAppointments(state, first, last))
+    for (const StoredAppointment& a : control.ReadAppointments(first, last))
         appointments.push_back({a.id, a.when, a.person});
     ical::WriteCalendarFile(appointments, *path, settings,
                             [](std::size_t done, std::size_t total) { return ShowProgress("Export", done, total); });

@@ -13,18 +13,14 @@
 #include <vector>
 
 #include "agendor/control/agendor.h"
-#include "agendor/data/day_grid.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/memory/surface.h"
-#include "agendor/sheet/holidays.h"
-#include "agendor/sheet/sheets.h"
 #include "tools/cli/arguments.h"
 #include "tools/cli/output.h"
 
 #ifdef AGENDOR_HAVE_QT
 #include <filesystem>
 
-#include "agendor/printing/print_sheet.h"
 #include "tools/cli/qt/pdf_printer.h"
 #endif
 #ifdef AGENDOR_HAVE_SQLITE
@@ -295,8 +291,7 @@ public:
         control_.SetPublicHoliday(settings.holidays);
         // Stored directly rather than through the View setter, whose Refresh
         // would run before the data properties are set.
-        control_.instance().state.View = settings.view;
-        control_.instance().ui.Toolbar2->SetButtonPressed(settings.view, true);
+        control_.SetViewWithoutRefresh(settings.view);
         if (settings.databasePath || settings.conninfo) ConnectDatabase(control_, settings);
     }
 
@@ -304,7 +299,7 @@ public:
     // stops at the missing data properties.
     void Build(const SheetSettings& settings) {
         if (settings.databasePath || settings.conninfo) Run([this] { control_.Refresh(); });
-        else Run([this] { BuildSheet(control_.instance()); });
+        else Run([this] { control_.ShowSheet(); });
     }
 
     // Runs a step of the control and turns a message box it showed (a
@@ -334,7 +329,7 @@ int Holidays(const std::vector<std::string>& args) {
     std::string out;
     for (long day = first; day <= last; ++day) {
         const DateTime date = dt::Compose(day, 0);
-        const std::string name = HolidayName(date);
+        const std::string name = NamedDay(date);
         if (!name.empty()) out += dt::Format(date, "dd.mm.yyyy", locale) + '\t' + name + '\n';
     }
     std::cout << out;
@@ -356,7 +351,7 @@ int Day(const std::vector<std::string>& args) {
     if (!settings.databasePath && !settings.conninfo) throw UsageError("day needs --db FILE or --pg CONNINFO");
     HeadlessControl headless(settings);
     headless.Build(settings);
-    headless.Run([&] { ShowDayOf(headless.control().instance(), settings.date); });
+    headless.Run([&] { headless.control().ShowDay(settings.date); });
     std::cout << DayGridLines(headless.ui());
     return 0;
 }
@@ -376,10 +371,10 @@ int Print(const std::vector<std::string>& args) {
     HeadlessControl headless(settings);
     Agendor& control = headless.control();
     if (const auto footnote = options.Value("--footnote")) control.SetFootnote(*footnote);
-    control.instance().ui.OpenPrinter = pdf ? PdfPrinter(*pdf) : QueuePrinter(*queue);
+    control.SetPrinter(pdf ? PdfPrinter(*pdf) : QueuePrinter(*queue));
     if (from) {
         const DateTime first = ParseDateArgument("--from", *from), last = ParseDateArgument("--to", *to);
-        headless.Run([&] { PrintPages(control.instance(), first, last, PrintView(settings.view, agMonat)); });
+        headless.Run([&] { control.PrintSheets(first, last, settings.view); });
     } else {
         headless.Run([&] { control.PrintSheet(settings.view); });
     }
@@ -398,13 +393,12 @@ int Persons(const std::vector<std::string>& args) {
     if (!settings.databasePath && !settings.conninfo) throw UsageError("persons needs --db FILE or --pg CONNINFO");
     HeadlessControl headless(settings);
     headless.Build(settings);
-    const State& state = headless.control().instance().state;
+    const std::vector<std::int32_t> ids = headless.control().PersonIds();
     const ComboBox& box = headless.ui().cboPerson;
     std::string out;
     for (int k = 0; k < box.ListCount(); ++k) {
         const auto position = static_cast<std::size_t>(k);
-        if (!state.FieldSourcePersonID.empty() && position < state.PersonIds.size())
-            out += std::to_string(state.PersonIds[position]);
+        if (position < ids.size()) out += std::to_string(ids[position]);
         out += '\t' + box.List(k) + '\n';
     }
     std::cout << out;

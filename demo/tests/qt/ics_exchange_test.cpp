@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "agendor/control/instance_access.h"
 #include "agendor/data/day_grid.h"
 #include "demo/tests/qt/demo_desk.h"
 
@@ -115,7 +116,7 @@ TEST_F(IcsExchange, MonthExportedReadBackAndImportedIntoAnEmptyDatabase) {
     std::size_t second = 1;
     while (second < march.size() && march[second].substr(0, 10) != march[second - 1].substr(0, 10)) ++second;
     ASSERT_LT(second, march.size());
-    ShowDayOf(source->calendar().control().instance(), *dt::ParseDayMonthYear(march[second].substr(0, 10)));
+    ShowDayOf(InstanceOf(source->calendar().control()), *dt::ParseDayMonthYear(march[second].substr(0, 10)));
     qt::QtFlexGrid& dayGrid = *source->calendar().surface().GridZoom;
     dayGrid.SetRow(1);
     QTimer::singleShot(0, [] {
@@ -144,7 +145,7 @@ TEST_F(IcsExchange, ImportSkipsWithReasonsAndStoresTheRest) {
     EXPECT_TRUE(menu.contains("Als iCalendar exportieren …") && menu.contains("iCalendar importieren …")) << menu.join('|').toStdString();
     EXPECT_EQ(dayGrid, QStringList{"Termin als iCalendar …"});
     const std::string known = window->calendar().surface().cboPerson->List(0);
-    const std::string knownId = std::to_string(window->calendar().control().instance().state.PersonIds[0]);
+    const std::string knownId = std::to_string(InstanceOf(window->calendar().control()).state.PersonIds[0]);
     const auto result = Import(*window, "gemischt.ics",
                                Calendar(Event(":20270315T090000Z", "Unbekannt, Uwe") +
                                         Event(":20270315T080000Z", "Serie", "RRULE:FREQ=WEEKLY\r\n") +

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QStatusBar>
 
+#include "agendor/control/instance_access.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/platform/memory/clock.h"
 #include "agendor/platform/postgres/pg_database.h"
@@ -41,7 +42,7 @@ struct Desk {
         c.SetView(agMonat);
     }
 
-    Instance& instance() { return widget.control().instance(); }
+    Instance& instance() { return InstanceOf(widget.control()); }
     std::string DayGridText() { return testing::DayGridRows(widget.surface()); }
 
     qt::AgendorWidget widget;

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include "agendor/control/agendor.h"
+#include "agendor/control/instance_access.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/memory/surface.h"
 #include "agendor/platform/postgres/pg_database.h"
@@ -47,7 +48,7 @@ struct Desk {
         agendor::testing::SetUpTestControl(control);
         control.SetWorkspace(std::make_shared<Workspace>());
         control.SetDatabase(std::move(database));
-        control.instance().state.View = agMonat;
+        InstanceOf(control).state.View = agMonat;
         control.SetDateValue(dt::FromYmd(2001, 11, 14));
     }
     // The boxes one Refresh showed, and the error it passed to the host.

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "agendor/control/instance_access.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/editing/move_appointment.h"
 #include "agendor/platform/memory/clock.h"
@@ -154,7 +155,7 @@ private:
         const DateTime day = to == "before" ? dt::FromYmd(100, 1, 1) - 1
                              : to == "after" ? dt::FromYmd(9999, 12, 31) + 1
                                              : *dt::ParseDayMonthYear(to);
-        MoveAppointment(Control().instance(), static_cast<std::int32_t>(id), when, day);
+        MoveAppointment(InstanceOf(Control()), static_cast<std::int32_t>(id), when, day);
     }
 };
 

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "agendor/control/agendor.h"
-#include "agendor/control/properties.h"
+#include "agendor/core/properties.h"
+#include "agendor/core/instance.h"
 #include "agendor/core/date_time.h"
 #include "agendor/platform/qt/agendor_widget.h"
 #include "agendor/platform/qt/qt_common.h"

@@ -1,7 +1,8 @@
 #pragma once
 // One instance of the control: the child widgets the host's backend gives it,
 // the state every procedure works on, and the host's event handlers.
-// The subsystems (sheet/, data/, editing/, printing/) are free functions on it.
+// The subsystems (sheet/, data/, editing/, printing/) are free functions on
+// it. Inside the library only: neither installed nor exported.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -10,54 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "agendor/control/properties.h"
-#include "agendor/platform/database.h"
-#include "agendor/platform/grid.h"
-#include "agendor/platform/host.h"
+#include "agendor/core/properties.h"
 #include "agendor/core/locale.h"
-#include "agendor/platform/printer.h"
-#include "agendor/platform/widgets.h"
-#include "agendor/core_export.h"
+#include "agendor/platform/database.h"
+#include "agendor/platform/events.h"
+#include "agendor/platform/surface.h"
 
 namespace agendor {
-
-// agAnsicht
-enum agAnsicht : std::int32_t { agWoche = 1, agMonat = 2 };
-
-// The child controls and services, owned by the backend; they outlive the
-// control instance.
-struct Surface {
-    FlexGrid* Grid = nullptr;
-    FlexGrid* GridZoom = nullptr;
-    Toolbar* Toolbar1 = nullptr;
-    Toolbar* Toolbar2 = nullptr;
-    TextBox* txtToolbarTag = nullptr;
-    MaskedEdit* txtClock = nullptr;
-    ComboBox* cboPerson = nullptr;
-    Label* lblMonat = nullptr;
-    Frame* Frame1 = nullptr;
-    MarkerArray* btnVorlage = nullptr;
-    PopupMenu* Kontextmenu = nullptr;
-    Timer* Timer1 = nullptr;
-    Container* container = nullptr;
-    TextMetrics* metrics = nullptr;
-    const Clock* clock = nullptr;
-    const Locale* locale = nullptr;
-    // Makes a font the font of the control's own surface (may be empty).
-    std::function<void(std::shared_ptr<Font>)> SetSurfaceFont;
-    // Opens the system printer for one print run (may be empty: no printer).
-    std::function<std::unique_ptr<Printer>()> OpenPrinter;
-};
-
-// The host's handlers. Cancel starts False; a handler sets it to refuse.
-struct AgendorEvents {
-    std::function<void(std::int32_t DateID, DateTime DateOld, DateTime DateNew, bool& Cancel)> DateChange;
-    std::function<void(std::int32_t DateID, DateTime DateTime, const std::string& Person, bool& Cancel)> DateDel;
-    std::function<void(DateTime DateTime, std::int32_t PersonID, const std::string& Person, bool& Cancel)> DateNew;
-    std::function<void(DateTime CurDay)> Click;
-    std::function<void(DateTime CurDay)> DblClick;
-    std::function<void(const std::string& sTime)> IncorrectTime;
-};
 
 struct State {
     // Backing the public properties (control/properties.h).
@@ -112,6 +72,6 @@ struct Instance {
 // "Agendor-Fehlercode N", CR LF and the description.
 void ShowErrorBox(Instance& instance, int code, const std::string& description);
 // Runs body; an error it raises is shown as the error box with code.
-AGENDOR_CORE_EXPORT void WithErrorBox(Instance& instance, int code, const std::function<void()>& body);
+void WithErrorBox(Instance& instance, int code, const std::function<void()>& body);
 
 } // namespace agendor

@@ -1,11 +1,11 @@
-#include "agendor/control/properties.h"
+#include "agendor/core/properties.h"
 
 #include <cmath>
 #include <iterator>
 #include <type_traits>
 #include <utility>
 
-#include "agendor/control/instance.h"
+#include "agendor/core/instance.h"
 #include "agendor/core/date_time.h"
 
 namespace agendor {
