@@ -226,12 +226,9 @@ TEST_F(ControlFixture, CellDateReadsTheDateOfTheCurrentCellAcrossMonthsAndYears)
 }
 
 TEST(DayNumberOfText, ReadsTheLeadingDigitsOfTheFirstTwoCharacters) {
-    EXPECT_EQ(DayNumberOfText("7 Tag der dt. Einheit"), 7);
-    EXPECT_EQ(DayNumberOfText("12"), 12);
-    EXPECT_EQ(DayNumberOfText("3 Tag der dt. Einheit\r09:00 Meier"), 3);
-    EXPECT_EQ(DayNumberOfText("123"), 12);
-    EXPECT_EQ(DayNumberOfText("Mo"), 0);
-    EXPECT_EQ(DayNumberOfText(""), 0);
+    for (const auto& [text, day] : {std::pair{"7 Tag der dt. Einheit", 7}, {"12", 12}, {"123", 12}, {"Mo", 0}, {"", 0},
+                                    {"3 Tag der dt. Einheit\r09:00 Meier", 3}})
+        EXPECT_EQ(DayNumberOfText(text), day) << text;
 }
 
 TEST_F(ControlFixture, FitCellTextCutsToTheColumnLessTenPixels) {

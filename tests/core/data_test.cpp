@@ -46,6 +46,8 @@ TEST(SheetRangeQuery, WritesTheLiteralsOfTheShownSheet) {
                       "#)) ORDER BY T.F");
 }
 
+// Bracketed names stand as they are, in the range query and in the day
+// grid's (ShowDay's test covers a field that is not bracketed).
 TEST(SheetRangeQuery, PastesNamesAsTheyStand) {
     State state;
     state.DataSourceDates = "[Alle Termine]";
@@ -53,6 +55,9 @@ TEST(SheetRangeQuery, PastesNamesAsTheyStand) {
     EXPECT_EQ(SheetRangeQuery(state, At(2001, 3, 5), agWoche),
               "SELECT *  From [Alle Termine] WHERE ((([Alle Termine].[Termin Datum])>=#3/5/2001# And "
               "([Alle Termine].[Termin Datum])<#3/12/2001#)) ORDER BY [Alle Termine].[Termin Datum]");
+    state.DataSourceDates = "T";
+    EXPECT_EQ(OneDayQuery(state, "3/5/2001"),
+              "SELECT *  From T WHERE (((DateValue([Termin Datum]))=#3/5/2001#)) ORDER BY T.[Termin Datum]");
 }
 
 // --- LoadDates --------------------------------------------------------------
@@ -335,15 +340,6 @@ TEST(LoadPersons, AnEmptyTableKeepsTheIds) {
 }
 
 // --- The day grid -----------------------------------------------------------
-
-// ShowDay's test below covers a field that is not bracketed.
-TEST(OneDayQuery, LeavesABracketedFieldAsItStands) {
-    State state;
-    state.DataSourceDates = "T";
-    state.FieldDatesDate = "[Termin Datum]";
-    EXPECT_EQ(OneDayQuery(state, "3/5/2001"),
-              "SELECT *  From T WHERE (((DateValue([Termin Datum]))=#3/5/2001#)) ORDER BY T.[Termin Datum]");
-}
 
 TEST(ShowDay, ListsTheDaysAppointmentsInTimeOrderOrTheHeaderAlone) {
     AppointmentFixture f;

@@ -81,21 +81,6 @@ TEST_F(NavigationTest, DoubleClickShowsTheDayThenRaisesDblClickWithItsDate) {
     EXPECT_EQ(clicks[0], At(2001, 11, 20));
 }
 
-TEST_F(NavigationTest, ArrowKeysSelectEachDayTheyPassTheControlsOwnMovesNone) {
-    Load(At(2001, 11, 14));
-    grid().UserArrow(0, 1);
-    EXPECT_EQ(f.state().DateValue, At(2001, 11, 15));
-    grid().UserArrow(1, 0);
-    EXPECT_EQ(f.state().DateValue, At(2001, 11, 22));
-    EXPECT_TRUE(clicks.empty());
-    grid().SetRedraw(false);
-    grid().SetRow(5);
-    grid().SetCol(4);
-    GridEnterCell(f.in());
-    EXPECT_EQ(f.state().DateValue, At(2001, 11, 22));
-    grid().SetRedraw(true);
-}
-
 TEST_F(NavigationTest, EscClosesTheDayGridOnlyWhileNoTimeIsTyped) {
     Load(At(2001, 11, 14));
     ShowDay(f.in());
