@@ -311,8 +311,10 @@ TEST_F(ControlFixture, PermissionsHideTheCommandsTheyGovern) {
     // "Drucken" was still allowed then.
     EXPECT_TRUE(ui.Kontextmenu.Item(7).visible);
     for (int i = 1; i <= 6; ++i) EXPECT_FALSE(ui.Kontextmenu.Item(i).visible) << i;
+    // A right click is then an ordinary release: it silences no click.
     ui.Grid.UserRightClick(100, 100);
     EXPECT_EQ(ui.Kontextmenu.PopupCount(), 0);
+    EXPECT_FALSE(in().state.PopupShown);
 }
 
 TEST_F(ControlFixture, MonthPagingKeepsTheDayOrTakesTheLastDay) {

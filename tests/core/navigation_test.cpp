@@ -116,19 +116,6 @@ TEST_F(NavigationTest, ARightClickThatOpensTheMenuSilencesTheFollowingClicks) {
     EXPECT_EQ(clicks.size(), 1u);
 }
 
-TEST_F(NavigationTest, WithNothingToOfferTheRightClickIsAnOrdinaryRelease) {
-    f.control.SetAllowPrint(false);
-    f.control.SetAllowEdit(false);
-    f.control.SetAllowChangeView(false);
-    f.control.SetAllowScroll(false);
-    Load(At(2001, 11, 14));
-    grid().UserRightClick(500, 700);
-    EXPECT_FALSE(f.state().PopupShown);
-    EXPECT_EQ(f.surface.Kontextmenu.PopupCount(), 0);
-    GridClick(f.in());
-    EXPECT_EQ(clicks.size(), 1u);
-}
-
 TEST_F(NavigationTest, TheMenusBearbeitenOpensTheDayOfTheCurrentCell) {
     Load(At(2001, 11, 14));
     f.surface.Kontextmenu.ChooseNext(6);
