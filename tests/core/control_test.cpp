@@ -231,12 +231,9 @@ TEST_F(ControlFixture, CellDateReadsTheDateOfTheCurrentCellAcrossMonthsAndYears)
 }
 
 TEST(DayNumberOfText, ReadsTheLeadingDigitsOfTheFirstTwoCharacters) {
-    EXPECT_EQ(DayNumberOfText("7 Tag der dt. Einheit"), 7);
-    EXPECT_EQ(DayNumberOfText("12"), 12);
-    EXPECT_EQ(DayNumberOfText("3 Tag der dt. Einheit\r09:00 Meier"), 3);
-    EXPECT_EQ(DayNumberOfText("123"), 12);
-    EXPECT_EQ(DayNumberOfText("Mo"), 0);
-    EXPECT_EQ(DayNumberOfText(""), 0);
+    for (const auto& [text, day] : {std::pair{"7 Tag der dt. Einheit", 7}, {"12", 12}, {"123", 12}, {"Mo", 0}, {"", 0},
+                                    {"3 Tag der dt. Einheit\r09:00 Meier", 3}})
+        EXPECT_EQ(DayNumberOfText(text), day) << text;
 }
 
 TEST_F(ControlFixture, FitCellTextCutsToTheColumnLessTenPixels) {
@@ -250,10 +247,10 @@ TEST_F(ControlFixture, FitCellTextCutsToTheColumnLessTenPixels) {
 
 TEST_F(ControlFixture, LineFitsComparesWithTheCurrentRowHeight) {
     ui.Grid.SetRows(7);
-    ui.Grid.SetRowHeight(1, 600);
+    ui.Grid.SetRowHeight(1, 585);
     ui.Grid.SetRedraw(false);
     ui.Grid.SetRow(1);
-    EXPECT_TRUE(LineFits(in(), "1\r09:00 A", "10:00 B"));        // 3 lines of 195
+    EXPECT_TRUE(LineFits(in(), "1\r09:00 A", "10:00 B"));        // 3 lines of 195: just fits
     EXPECT_FALSE(LineFits(in(), "1\r09:00 A\r10:00 B", "11:00 C"));  // 4 lines
 }
 
@@ -319,8 +316,10 @@ TEST_F(ControlFixture, PermissionsHideTheCommandsTheyGovern) {
     // "Drucken" was still allowed then.
     EXPECT_TRUE(ui.Kontextmenu.Item(7).visible);
     for (int i = 1; i <= 6; ++i) EXPECT_FALSE(ui.Kontextmenu.Item(i).visible) << i;
+    // A right click is then an ordinary release: it silences no click.
     ui.Grid.UserRightClick(100, 100);
     EXPECT_EQ(ui.Kontextmenu.PopupCount(), 0);
+    EXPECT_FALSE(in().state.PopupShown);
 }
 
 TEST_F(ControlFixture, MonthPagingKeepsTheDayOrTakesTheLastDay) {

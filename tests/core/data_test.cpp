@@ -46,6 +46,8 @@ TEST(SheetRangeQuery, WritesTheLiteralsOfTheShownSheet) {
                       "#)) ORDER BY T.F");
 }
 
+// Bracketed names stand as they are, in the range query and in the day
+// grid's (ShowDay's test covers a field that is not bracketed).
 TEST(SheetRangeQuery, PastesNamesAsTheyStand) {
     State state;
     state.DataSourceDates = "[Alle Termine]";
@@ -53,6 +55,9 @@ TEST(SheetRangeQuery, PastesNamesAsTheyStand) {
     EXPECT_EQ(SheetRangeQuery(state, At(2001, 3, 5), agWoche),
               "SELECT *  From [Alle Termine] WHERE ((([Alle Termine].[Termin Datum])>=#3/5/2001# And "
               "([Alle Termine].[Termin Datum])<#3/12/2001#)) ORDER BY [Alle Termine].[Termin Datum]");
+    state.DataSourceDates = "T";
+    EXPECT_EQ(OneDayQuery(state, "3/5/2001"),
+              "SELECT *  From T WHERE (((DateValue([Termin Datum]))=#3/5/2001#)) ORDER BY T.[Termin Datum]");
 }
 
 // --- LoadDates --------------------------------------------------------------
@@ -76,7 +81,8 @@ TEST(LoadDates, SendsOneSnapshotQueryThroughATemporaryDefinition) {
 TEST(LoadDates, WritesOneLinePerAppointmentBelowTheDayText) {
     AppointmentFixture f(At(2001, 9, 20, 10));
     // 3 October has a name; the lines follow it. A line break in a name
-    // shows as a blank and adds no line.
+    // shows as a blank and adds no line; a line is cut to the 1168-twip
+    // column less 10 pixels of 15 twips (90 twips per character).
     f.appointments = {{1, At(2001, 10, 3, 14, 0), "Al\r\nber"}, {2, At(2001, 10, 3, 9, 5), "Meier"}};
     f.control.SetDateValue(At(2001, 10, 10));
     f.control.Refresh();
@@ -86,16 +92,6 @@ TEST(LoadDates, WritesOneLinePerAppointmentBelowTheDayText) {
     EXPECT_NE(lines[0], "3");  // the holiday name stands beside the number
     EXPECT_EQ(lines[1], "09:05 Meier");
     EXPECT_EQ(lines[2], "14:00 Al  b");
-}
-
-TEST(LoadDates, CutsALongLineToTheColumn) {
-    AppointmentFixture f;
-    f.appointments = {{1, At(2001, 11, 14, 9, 5), "Meierhofer-Schmidt"}};
-    f.control.Refresh();
-    const std::vector<std::string> lines = f.CellLines(3, 2);
-    ASSERT_EQ(lines.size(), 2u);
-    // 1168-twip column less 10 pixels of 15 twips; 90 twips per character.
-    EXPECT_EQ(lines[1], "09:05 Meier");
 }
 
 // July 2001 begins on a Sunday, October 2001 on a Monday.
@@ -307,6 +303,7 @@ TEST(LoadDates, AValueJustShortOfMidnightStaysOnItsDayEverywhere) {
     EXPECT_EQ(f.CellLines(3, 0), std::vector<std::string>{"12"});
 
     ShowDayOf(f.in(), At(2001, 3, 11));
+    EXPECT_EQ(std::pair(f.surface.Grid.Row(), f.surface.Grid.Col()), std::pair(2, 6));  // the day's cell is current
     const memory::MemoryGrid& zoom = f.surface.GridZoom;
     ASSERT_EQ(zoom.Rows(), 2);
     EXPECT_EQ(zoom.TextMatrix(1, 0), "23:59");
@@ -342,22 +339,7 @@ TEST(LoadPersons, AnEmptyTableKeepsTheIds) {
     EXPECT_EQ(f.state().PersonIds, before);
 }
 
-TEST(LoadPersons, AWrongTableReachesTheCallerOfRefresh) {
-    AppointmentFixture f;
-    f.control.SetDataSourcePerson("Leute");
-    EXPECT_THROW(f.control.Refresh(), Error);
-}
-
 // --- The day grid -----------------------------------------------------------
-
-// ShowDay's test below covers a field that is not bracketed.
-TEST(OneDayQuery, LeavesABracketedFieldAsItStands) {
-    State state;
-    state.DataSourceDates = "T";
-    state.FieldDatesDate = "[Termin Datum]";
-    EXPECT_EQ(OneDayQuery(state, "3/5/2001"),
-              "SELECT *  From T WHERE (((DateValue([Termin Datum]))=#3/5/2001#)) ORDER BY T.[Termin Datum]");
-}
 
 TEST(ShowDay, ListsTheDaysAppointmentsInTimeOrderOrTheHeaderAlone) {
     AppointmentFixture f;

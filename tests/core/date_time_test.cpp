@@ -7,10 +7,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <limits>
 #include <string>
 
 #include "agendor/core/locale.h"
+#include "agendor/platform/memory/clock.h"
 #include "tests/support/error_of.h"
 
 namespace agendor::dt {
@@ -96,19 +98,17 @@ TEST(DateTimeTest, FromYmdRunsIntoNeighbouringMonthsAndYears) {
 }
 
 TEST(DateTimeTest, DatesOutsideTheRangeRaise) {
-    EXPECT_EQ(ErrorOf([] { FromYmd(99, 12, 31); }), kRangeMessage);
-    EXPECT_EQ(ErrorOf([] { FromYmd(100, 1, 0); }), kRangeMessage);
-    EXPECT_EQ(ErrorOf([] { FromYmd(9999, 12, 32); }), kRangeMessage);
-    EXPECT_EQ(ErrorOf([] { FromYmd(10000, 1, 1); }), kRangeMessage);
-    EXPECT_EQ(ErrorOf([] { FromYmd(INT_MAX, INT_MAX, INT_MAX); }), kRangeMessage);
-    EXPECT_EQ(ErrorOf([] { FromYmd(INT_MIN, INT_MIN, INT_MIN); }), kRangeMessage);
-    EXPECT_EQ(ErrorOf([] { AddDays(FromYmd(9999, 12, 31), 1); }), kRangeMessage);
-    EXPECT_EQ(ErrorOf([] { AddDays(FromYmd(100, 1, 1), LONG_MIN); }), kRangeMessage);
-    EXPECT_EQ(ErrorOf([] { AddMonths(FromYmd(9999, 12, 1), 1); }), kRangeMessage);
-    EXPECT_EQ(ErrorOf([] { AddMonths(FromYmd(100, 1, 31), INT_MIN); }), kRangeMessage);
-    EXPECT_EQ(ErrorOf([] { ToYmd(2958466.0); }), kRangeMessage);
-    EXPECT_EQ(ErrorOf([] { ToYmd(-657435.0); }), kRangeMessage);
-    EXPECT_EQ(ErrorOf([] { Year(1e300); }), kRangeMessage);
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"99-12-31", [] { FromYmd(99, 12, 31); }}, {"100-1-0", [] { FromYmd(100, 1, 0); }},
+        {"9999-12-32", [] { FromYmd(9999, 12, 32); }}, {"10000-1-1", [] { FromYmd(10000, 1, 1); }},
+        {"INT_MAX", [] { FromYmd(INT_MAX, INT_MAX, INT_MAX); }}, {"INT_MIN", [] { FromYmd(INT_MIN, INT_MIN, INT_MIN); }},
+        {"AddDays up", [] { AddDays(FromYmd(9999, 12, 31), 1); }},
+        {"AddDays LONG_MIN", [] { AddDays(FromYmd(100, 1, 1), LONG_MIN); }},
+        {"AddMonths up", [] { AddMonths(FromYmd(9999, 12, 1), 1); }},
+        {"AddMonths INT_MIN", [] { AddMonths(FromYmd(100, 1, 31), INT_MIN); }},
+        {"ToYmd after", [] { ToYmd(2958466.0); }}, {"ToYmd before", [] { ToYmd(-657435.0); }},
+        {"Year 1e300", [] { Year(1e300); }}, {"Year of the day after", [] { Year(2958466.0); }}};
+    for (const auto& [name, action] : cases) EXPECT_EQ(ErrorOf(action), kRangeMessage) << name;
     EXPECT_EQ(ErrorOf([] { Weekday(std::numeric_limits<double>::quiet_NaN()); }),
               "Ungültiger Datumswert: keine endliche Zahl");
     EXPECT_EQ(ErrorOf([] { DayNumber(std::numeric_limits<double>::infinity()); }),
@@ -116,7 +116,6 @@ TEST(DateTimeTest, DatesOutsideTheRangeRaise) {
     // The last millisecond of 9999 still reads, and so does what lies just short of the day after.
     EXPECT_EQ(Year(FromYmdHms(9999, 12, 31, 23, 59, 59.999)), 9999);
     EXPECT_EQ(Year(std::nextafter(2958466.0, 0.0)), 9999);
-    EXPECT_EQ(ErrorOf([] { Year(2958466.0); }), kRangeMessage);
 }
 
 // A month step keeps the day, or takes the last day of a shorter month, and
@@ -145,17 +144,11 @@ TEST(DateTimeTest, AddMonthsKeepsTheDayOrTakesTheLastDayOfAShorterMonth) {
 }
 
 TEST(DateTimeTest, DaysInMonthFollowsTheGregorianLeapYears) {
-    EXPECT_EQ(DaysInMonth(1900, 2), 28);
-    EXPECT_EQ(DaysInMonth(2000, 2), 29);
-    EXPECT_EQ(DaysInMonth(2004, 2), 29);
-    EXPECT_EQ(DaysInMonth(2100, 2), 28);
-    EXPECT_EQ(DaysInMonth(2001, 4), 30);
-    EXPECT_EQ(DaysInMonth(2001, 12), 31);
+    const int cases[][3] = {{1900, 2, 28}, {2000, 2, 29}, {2004, 2, 29}, {2100, 2, 28}, {2001, 4, 30}, {2001, 12, 31}};
+    for (const auto& c : cases) EXPECT_EQ(DaysInMonth(c[0], c[1]), c[2]) << c[0] << '-' << c[1];
     EXPECT_EQ(ErrorOf([] { DaysInMonth(2001, 13); }), "Ungültiger Monat: 13");
-    EXPECT_FALSE(IsValidYmd(2001, 13, 1));
-    EXPECT_FALSE(IsValidYmd(2001, 0, 1));
-    EXPECT_FALSE(IsValidYmd(99, 12, 31));
-    EXPECT_FALSE(IsValidYmd(10000, 1, 1));
+    for (const auto& [y, m, d] : {Ymd{2001, 13, 1}, Ymd{2001, 0, 1}, Ymd{99, 12, 31}, Ymd{10000, 1, 1}})
+        EXPECT_FALSE(IsValidYmd(y, m, d)) << y << '-' << m << '-' << d;
 }
 
 TEST(DateTimeTest, FormatWritesThePattern) {
@@ -274,19 +267,10 @@ TEST(GermanLocaleTest, ParsesDatesWithBlanksAroundThem) {
     EXPECT_EQ(locale.ParseDate("5. 11.2000"), std::nullopt);
 }
 
-class FixedClock final : public Clock {
-public:
-    explicit FixedClock(DateTime now) : now_(now) {}
-    DateTime Now() const override { return now_; }
-
-private:
-    DateTime now_;
-};
-
 TEST(ClockTest, TodayIsNowAtMidnight) {
-    EXPECT_EQ(FixedClock(FromYmdHms(2001, 11, 5, 15, 30, 0)).Today(), FromYmd(2001, 11, 5));
-    EXPECT_EQ(FixedClock(-1.25).Today(), -1.0);
-    EXPECT_EQ(FixedClock(FromYmd(2001, 11, 5)).Today(), FromYmd(2001, 11, 5));
+    for (const auto& [now, today] : {std::pair{FromYmdHms(2001, 11, 5, 15, 30, 0), FromYmd(2001, 11, 5)},
+                                     {-1.25, -1.0}, {FromYmd(2001, 11, 5), FromYmd(2001, 11, 5)}})
+        EXPECT_EQ(memory::FixedClock(now).Today(), today) << now;
 }
 
 // Sets TZ for the scope of one test and restores it afterwards.

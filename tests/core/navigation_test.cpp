@@ -81,21 +81,6 @@ TEST_F(NavigationTest, DoubleClickShowsTheDayThenRaisesDblClickWithItsDate) {
     EXPECT_EQ(clicks[0], At(2001, 11, 20));
 }
 
-TEST_F(NavigationTest, ArrowKeysSelectEachDayTheyPassTheControlsOwnMovesNone) {
-    Load(At(2001, 11, 14));
-    grid().UserArrow(0, 1);
-    EXPECT_EQ(f.state().DateValue, At(2001, 11, 15));
-    grid().UserArrow(1, 0);
-    EXPECT_EQ(f.state().DateValue, At(2001, 11, 22));
-    EXPECT_TRUE(clicks.empty());
-    grid().SetRedraw(false);
-    grid().SetRow(5);
-    grid().SetCol(4);
-    GridEnterCell(f.in());
-    EXPECT_EQ(f.state().DateValue, At(2001, 11, 22));
-    grid().SetRedraw(true);
-}
-
 TEST_F(NavigationTest, EscClosesTheDayGridOnlyWhileNoTimeIsTyped) {
     Load(At(2001, 11, 14));
     ShowDay(f.in());
@@ -128,19 +113,6 @@ TEST_F(NavigationTest, ARightClickThatOpensTheMenuSilencesTheFollowingClicks) {
     // The next left release clears it again.
     grid().UserClickCell(3, 3);
     EXPECT_FALSE(f.state().PopupShown);
-    EXPECT_EQ(clicks.size(), 1u);
-}
-
-TEST_F(NavigationTest, WithNothingToOfferTheRightClickIsAnOrdinaryRelease) {
-    f.control.SetAllowPrint(false);
-    f.control.SetAllowEdit(false);
-    f.control.SetAllowChangeView(false);
-    f.control.SetAllowScroll(false);
-    Load(At(2001, 11, 14));
-    grid().UserRightClick(500, 700);
-    EXPECT_FALSE(f.state().PopupShown);
-    EXPECT_EQ(f.surface.Kontextmenu.PopupCount(), 0);
-    GridClick(f.in());
     EXPECT_EQ(clicks.size(), 1u);
 }
 

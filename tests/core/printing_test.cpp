@@ -310,31 +310,12 @@ TEST_F(PrintFixture, FailuresShowTheirBoxAndNeverSendAHalfPage) {
     EXPECT_FALSE(log->open);
 }
 
+// That a range's pages are the single prints, page for page, and its title
+// are checked on the Qt printer (MayTest); here the ranges and failures.
 TEST_F(PrintFixture, PrintPagesPrintsEverySheetOfTheRangeAsOneDocument) {
-    appointments = {{1, At(2027, 5, 17, 9), "Hoffmann"}, {2, At(2027, 6, 1, 10), "Meier"}};
-    std::vector<std::vector<PrinterOperation>> single;
-    for (int month : {5, 6, 7}) {
-        ASSERT_TRUE(PrintPage(InstanceOf(control), At(2027, month, 1), agMonat));
-        single.push_back(log->sent.back());
-    }
     ASSERT_TRUE(PrintPages(InstanceOf(control), At(2027, 5, 20), At(2027, 7, 2), agMonat));
-    ASSERT_EQ(log->sent.size(), 4u);
-    const auto pages = memory::PrinterLog::Pages(log->sent.back());
-    ASSERT_EQ(pages.size(), 3u);
-    for (std::size_t i = 0; i < 3; ++i) {
-        ASSERT_EQ(pages[i].size(), single[i].size()) << i;
-        for (std::size_t k = 0; k < pages[i].size(); ++k) {
-            EXPECT_EQ(std::tuple(pages[i][k].kind, pages[i][k].text, pages[i][k].x, pages[i][k].y, pages[i][k].colour),
-                      std::tuple(single[i][k].kind, single[i][k].text, single[i][k].x, single[i][k].y,
-                                 single[i][k].colour))
-                << i << "/" << k;
-        }
-    }
-    std::vector<std::string> titles;
-    for (const PrinterOperation& op : log->operations)
-        if (op.kind == PrinterOperation::StartDoc) titles.push_back(op.text);
-    EXPECT_EQ(titles, (std::vector<std::string>{"Termine Mai 2027", "Termine Juni 2027", "Termine Juli 2027",
-                                                "Termine Mai 2027 – Juli 2027"}));
+    ASSERT_EQ(log->sent.size(), 1u);
+    EXPECT_EQ(memory::PrinterLog::Pages(log->sent.back()).size(), 3u);
     // Weeks: each Monday the range touches, Sunday 3 to Monday 11 January 2027.
     ASSERT_TRUE(PrintPages(InstanceOf(control), At(2027, 1, 3), At(2027, 1, 11), agWoche));
     EXPECT_EQ(memory::PrinterLog::Pages(log->sent.back()).size(), 3u);
@@ -350,7 +331,7 @@ TEST_F(PrintFixture, PrintPagesPrintsEverySheetOfTheRangeAsOneDocument) {
     EXPECT_FALSE(PrintPages(InstanceOf(control), At(2027, 7, 1), At(2027, 5, 1), agMonat));
     EXPECT_FALSE(PrintPages(InstanceOf(control), At(2017, 1, 1), At(2027, 1, 1), agMonat));
     EXPECT_EQ(log->printersOpened, opened);
-    EXPECT_EQ(log->sent.size(), 5u);
+    EXPECT_EQ(log->sent.size(), 2u);
     EXPECT_EQ(Messages(), (std::vector<std::string>{
                               "Agendor-Fehlercode 3\r\nPapierstau",
                               "Agendor-Fehlercode 3\r\nDas Ende des Zeitraums liegt vor seinem Anfang",
