@@ -140,7 +140,7 @@ TEST_F(NavigationTest, WithNothingToOfferTheRightClickIsAnOrdinaryRelease) {
     grid().UserRightClick(500, 700);
     EXPECT_FALSE(f.state().PopupShown);
     EXPECT_EQ(f.surface.Kontextmenu.PopupCount(), 0);
-    GridClick(f.in());
+    // The click the grid reports after the right release is handled.
     EXPECT_EQ(clicks.size(), 1u);
 }
 
