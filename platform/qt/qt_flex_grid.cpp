@@ -136,10 +136,10 @@ void QtFlexGrid::CurrentMoved(int oldRow, int oldCol) {
 }
 
 void QtFlexGrid::ResizeRows(int oldRows, int newRows, const std::function<void()>& change) {
+    // The view must not hold an index into rows that go away, its own
+    // lagging one included.
+    if (newRows < oldRows && viewStale_) SyncView();
     if (Row() >= newRows) {
-        // The view must not hold an index into rows that go away, its own
-        // lagging one included.
-        if (viewStale_) SyncView();
         syncing_ = true;
         selectionModel()->setCurrentIndex(shape_->index(newRows - 1, Col()), QItemSelectionModel::NoUpdate);
         syncing_ = false;
