@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "agendor/core/grid_cells.h"
 #include "agendor/core/locale.h"
 #include "agendor/core_export.h"
 #include "agendor/platform/events.h"

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "agendor/platform/types.h"
 #include "agendor/platform/widgets.h"
@@ -103,7 +104,9 @@ public:
     }
 
 protected:
-    explicit Placed(QWidget* self) : self_(self) {}
+    // args: what Interface is made with.
+    template <class... Args>
+    explicit Placed(QWidget* self, Args&&... args) : Interface(std::forward<Args>(args)...), self_(self) {}
     virtual void OnPlaced() {}
 
 private:

@@ -16,8 +16,6 @@ namespace agendor::qt {
 
 namespace {
 
-constexpr const char* kInvalidRow = "Ungültiger Zeilenwert";
-constexpr const char* kInvalidCol = "Ungültiger Spaltenwert";
 // Lines between the cells: light grey between data cells, darker around
 // the fixed row, as on the desktop's flex grid.
 const QColor kGridLine(0xC0, 0xC0, 0xC0);
@@ -71,12 +69,7 @@ void GridShape::Resize(int oldRows, int newRows, const std::function<void()>& ch
 }
 
 QtFlexGrid::QtFlexGrid(int rows, int cols, QWidget* parent)
-    : QTableView(parent), Placed<FlexGrid>(this), cols_(cols), row_(rows > 1 ? 1 : 0) {
-    if (rows < 1 || cols < 1) throw Error(kInvalidPropertyValue);
-    cells_.assign(static_cast<std::size_t>(rows), std::vector<Cell>(static_cast<std::size_t>(cols)));
-    rowHeights_.assign(static_cast<std::size_t>(rows), kDefaultRowHeight);
-    colWidths_.assign(static_cast<std::size_t>(cols), kDefaultColWidth);
-
+    : QTableView(parent), Placed<GridCells>(this, rows, cols) {
     shape_ = new GridShape(*this, this);
     setModel(shape_);
     setItemDelegate(new CellPainter(*this, this));
@@ -102,26 +95,16 @@ QtFlexGrid::QtFlexGrid(int rows, int cols, QWidget* parent)
 
 QtFlexGrid::~QtFlexGrid() = default;
 
-void QtFlexGrid::CheckRow(int row) const {
-    if (row < 0 || row >= Rows()) throw Error(kInvalidRow);
+void QtFlexGrid::CellChanged(int row, int col) {
+    if (Redraw()) viewport()->update(CellRect(row, col));
 }
 
-void QtFlexGrid::CheckCol(int col) const {
-    if (col < 0 || col >= cols_) throw Error(kInvalidCol);
+void QtFlexGrid::LookChanged() {
+    if (Redraw()) viewport()->update();
 }
 
-const QtFlexGrid::Cell& QtFlexGrid::At(int row, int col) const {
-    CheckRow(row);
-    CheckCol(col);
-    return cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
-}
-
-QtFlexGrid::Cell& QtFlexGrid::At(int row, int col) {
-    return const_cast<Cell&>(static_cast<const QtFlexGrid&>(*this).At(row, col));
-}
-
-void QtFlexGrid::UpdateCell(int row, int col) {
-    if (redraw_) viewport()->update(CellRect(row, col));
+void QtFlexGrid::FontChanged() {
+    if (GridFont()) setFont(ToQFont(*GridFont()));
 }
 
 void QtFlexGrid::SyncView() {
@@ -132,7 +115,7 @@ void QtFlexGrid::SyncView() {
     // already placed over it.
     executeDelayedItemsLayout();
     syncing_ = true;
-    selectionModel()->setCurrentIndex(shape_->index(row_, col_), QItemSelectionModel::NoUpdate);
+    selectionModel()->setCurrentIndex(shape_->index(Row(), Col()), QItemSelectionModel::NoUpdate);
     syncing_ = false;
 }
 
@@ -143,139 +126,25 @@ void QtFlexGrid::Flush() const {
     if (viewStale_) self->SyncView();
 }
 
-void QtFlexGrid::MoveTo(int row, int col) {
-    if (row == row_ && col == col_) return;
-    const int oldRow = row_, oldCol = col_;
-    row_ = row;
-    col_ = col;
+void QtFlexGrid::CurrentMoved(int oldRow, int oldCol) {
     // While Redraw is off the control moves the current cell once or twice
     // per appointment; the view follows once Redraw is back on.
-    if (redraw_) SyncView();
+    if (Redraw()) SyncView();
     else viewStale_ = true;
-    UpdateCell(oldRow, oldCol);
-    UpdateCell(row_, col_);
-    if (events.EnterCell) events.EnterCell();
+    CellChanged(oldRow, oldCol);
+    CellChanged(Row(), Col());
 }
 
-void QtFlexGrid::SetRows(int rows) {
-    if (rows < 1) throw Error(kInvalidPropertyValue);
-    const int old = Rows();
-    if (rows == old) return;
-    const auto count = static_cast<std::size_t>(rows);
-    const bool cutsCurrent = row_ >= rows;
-    // The view's own current index must not lie in rows that go away either.
-    if (viewStale_) SyncView();
-    // The view must not hold an index into rows that go away.
-    if (cutsCurrent) {
+void QtFlexGrid::ResizeRows(int oldRows, int newRows, const std::function<void()>& change) {
+    // The view must not hold an index into rows that go away, its own
+    // lagging one included.
+    if (newRows < oldRows && viewStale_) SyncView();
+    if (Row() >= newRows) {
         syncing_ = true;
-        selectionModel()->setCurrentIndex(shape_->index(rows - 1, col_), QItemSelectionModel::NoUpdate);
+        selectionModel()->setCurrentIndex(shape_->index(newRows - 1, Col()), QItemSelectionModel::NoUpdate);
         syncing_ = false;
     }
-    shape_->Resize(old, rows, [&] {
-        cells_.resize(count, std::vector<Cell>(static_cast<std::size_t>(cols_)));
-        rowHeights_.resize(count, kDefaultRowHeight);
-    });
-    ApplySizes(std::min(old, rows), cols_);
-    if (cutsCurrent) {
-        row_ = rows - 1;
-        SyncView();
-        if (events.EnterCell) events.EnterCell();
-    }
-    if (redraw_) viewport()->update();
-}
-
-void QtFlexGrid::SetRow(int row) {
-    CheckRow(row);
-    MoveTo(row, col_);
-}
-
-void QtFlexGrid::SetCol(int col) {
-    CheckCol(col);
-    MoveTo(row_, col);
-}
-
-void QtFlexGrid::SetText(const std::string& text) {
-    At(row_, col_).text = text;
-    UpdateCell(row_, col_);
-}
-
-void QtFlexGrid::SetTextMatrix(int row, int col, const std::string& text) {
-    At(row, col).text = text;
-    UpdateCell(row, col);
-}
-
-void QtFlexGrid::SetCellAlignment(CellAlignment a) {
-    At(row_, col_).alignment = a;
-    UpdateCell(row_, col_);
-}
-
-void QtFlexGrid::SetCellBackColor(Colour c) {
-    At(row_, col_).back = c;
-    UpdateCell(row_, col_);
-}
-
-void QtFlexGrid::SetCellForeColor(Colour c) {
-    At(row_, col_).fore = c;
-    UpdateCell(row_, col_);
-}
-
-void QtFlexGrid::SetCellFontBold(bool bold) {
-    At(row_, col_).bold = bold;
-    UpdateCell(row_, col_);
-}
-
-void QtFlexGrid::SetBackColor(Colour c) {
-    backColor_ = c;
-    if (redraw_) viewport()->update();
-}
-
-void QtFlexGrid::SetBackColorSel(Colour c) {
-    backColorSel_ = c;
-    if (redraw_) viewport()->update();
-}
-
-void QtFlexGrid::SetBackColorFixed(Colour c) {
-    backColorFixed_ = c;
-    if (redraw_) viewport()->update();
-}
-
-void QtFlexGrid::SetFont(std::shared_ptr<Font> font) {
-    font_ = std::move(font);
-    if (font_) setFont(ToQFont(*font_));
-}
-
-Twips QtFlexGrid::ColWidth(int col) const {
-    CheckCol(col);
-    return colWidths_[static_cast<std::size_t>(col)];
-}
-
-void QtFlexGrid::SetColWidth(int col, Twips width) {
-    CheckCol(col);
-    if (width < 0) throw Error(kInvalidPropertyValue);
-    colWidths_[static_cast<std::size_t>(col)] = width;
-    ApplySizes(Rows(), col);
-}
-
-Twips QtFlexGrid::RowHeight(int row) const {
-    CheckRow(row);
-    return rowHeights_[static_cast<std::size_t>(row)];
-}
-
-void QtFlexGrid::SetRowHeight(int row, Twips height) {
-    CheckRow(row);
-    if (height < 0) throw Error(kInvalidPropertyValue);
-    rowHeights_[static_cast<std::size_t>(row)] = height;
-    ApplySizes(row, cols_);
-}
-
-void QtFlexGrid::SetRowHeightMin(Twips height) {
-    if (height < 0) throw Error(kInvalidPropertyValue);
-    rowHeightMin_ = height;
-    ApplySizes(0, cols_);
-}
-
-Twips QtFlexGrid::EffectiveRowHeight(int row) const {
-    return std::max(rowHeights_[static_cast<std::size_t>(row)], rowHeightMin_);
+    shape_->Resize(oldRows, newRows, change);
 }
 
 int QtFlexGrid::FirstShownRow() const {
@@ -294,17 +163,12 @@ Twips QtFlexGrid::RowPos(int row) const {
     return ToTwipsY(this, y);
 }
 
-Twips QtFlexGrid::ColPos(int col) const {
-    CheckCol(col);
-    Twips left = ToTwipsX(this, frameWidth());
-    for (int c = 0; c < col; ++c) left += colWidths_[static_cast<std::size_t>(c)];
-    return left;
-}
+Twips QtFlexGrid::ColPos(int col) const { return ToTwipsX(this, frameWidth()) + ColsLeftOf(col); }
 
 void QtFlexGrid::ApplySizes(int firstRow, int firstCol) {
     // Each section resized lays the view out anew: while Redraw is off the
     // sizes wait for it to come back on, or for someone who needs pixels.
-    if (!redraw_) {
+    if (!Redraw()) {
         sizesStale_ = true;
         return;
     }
@@ -321,8 +185,8 @@ void QtFlexGrid::ApplySizes(int firstRow, int firstCol) {
     }
     QHeaderView* cols = horizontalHeader();
     Twips left = 0;
-    for (int c = 0; c < cols_; ++c) {
-        const Twips w = colWidths_[static_cast<std::size_t>(c)];
+    for (int c = 0; c < Cols(); ++c) {
+        const Twips w = ColWidth(c);
         if (c >= firstCol) {
             setColumnHidden(c, w == 0);
             if (w > 0) cols->resizeSection(c, ToPixelsX(this, left + w) - ToPixelsX(this, left));
@@ -331,10 +195,8 @@ void QtFlexGrid::ApplySizes(int firstRow, int firstCol) {
     }
 }
 
-void QtFlexGrid::SetRedraw(bool redraw) {
-    if (redraw == redraw_) return;
-    redraw_ = redraw;
-    if (redraw) {
+void QtFlexGrid::RedrawChanged() {
+    if (Redraw()) {
         Flush();
         setUpdatesEnabled(true);
         viewport()->update();
@@ -342,28 +204,6 @@ void QtFlexGrid::SetRedraw(bool redraw) {
         setUpdatesEnabled(false);
     }
 }
-
-void QtFlexGrid::AddItem(const std::string& text) {
-    const int old = Rows();
-    shape_->Resize(old, old + 1, [&] {
-        cells_.emplace_back(static_cast<std::size_t>(cols_));
-        cells_.back()[0].text = text;
-        rowHeights_.push_back(kDefaultRowHeight);
-    });
-    ApplySizes(old, cols_);
-    if (redraw_) viewport()->update();
-}
-
-void QtFlexGrid::Clear() {
-    for (auto& row : cells_) std::fill(row.begin(), row.end(), Cell{});
-    if (redraw_) viewport()->update();
-}
-
-Colour QtFlexGrid::CellBackColor(int row, int col) const {
-    return At(row, col).back.value_or(row == 0 ? backColorFixed_ : backColor_);
-}
-
-Colour QtFlexGrid::CellForeColor(int row, int col) const { return At(row, col).fore.value_or(0); }
 
 QRect QtFlexGrid::CellRect(int row, int col) const {
     Flush();
@@ -378,11 +218,11 @@ std::optional<std::pair<int, int>> QtFlexGrid::CellAt(QPoint viewportPos) const 
 }
 
 void QtFlexGrid::PaintCell(QPainter& painter, const QRect& rect, int row, int col) const {
-    const Cell& cell = At(row, col);
+    const GridCell& cell = Cell(row, col);
     const bool fixed = row == 0;
-    const bool current = !fixed && row == row_ && col == col_;
+    const bool current = !fixed && row == Row() && col == Col();
     painter.save();
-    painter.fillRect(rect, ToQColor(current ? backColorSel_ : CellBackColor(row, col)));
+    painter.fillRect(rect, ToQColor(current ? BackColorSel() : CellBackColor(row, col)));
 
     QFont f = font();
     f.setBold(cell.bold);
@@ -442,7 +282,7 @@ bool QtFlexGrid::OnFixedRow(QPoint viewportPos) const { return viewportPos.y() <
 int QtFlexGrid::LineAt(QPoint viewportPos) const {
     const auto cell = CellAt(viewportPos);
     if (!cell) return -1;
-    const Cell& c = At(cell->first, cell->second);
+    const GridCell& c = Cell(cell->first, cell->second);
     if (c.alignment != CellAlignment::LeftTop) return -1;
     QFont f = font();
     f.setBold(c.bold);
@@ -461,7 +301,7 @@ void QtFlexGrid::SetDropTarget(int row, int col) {
 
 void QtFlexGrid::paintEvent(QPaintEvent* e) {
     QTableView::paintEvent(e);
-    if (dropTarget_.first >= 1 && dropTarget_.first < Rows() && dropTarget_.second >= 0 && dropTarget_.second < cols_) {
+    if (dropTarget_.first >= 1 && dropTarget_.first < Rows() && dropTarget_.second >= 0 && dropTarget_.second < Cols()) {
         QPainter painter(viewport());
         painter.setPen(QPen(palette().color(QPalette::Highlight), 3));
         painter.setBrush(Qt::NoBrush);
@@ -470,7 +310,7 @@ void QtFlexGrid::paintEvent(QPaintEvent* e) {
     const int band = FixedRowBand();
     if (band == 0) return;
     QPainter painter(viewport());
-    for (int col = 0; col < cols_; ++col) {
+    for (int col = 0; col < Cols(); ++col) {
         if (isColumnHidden(col)) continue;
         PaintCell(painter, QRect(columnViewportPosition(col), 0, columnWidth(col), band), 0, col);
     }
@@ -492,39 +332,32 @@ void QtFlexGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
         verticalScrollBar()->setValue(index.row() - 1);
 }
 
+namespace {
+
+int ButtonCode(Qt::MouseButton button) {
+    return button == Qt::LeftButton ? 1 : button == Qt::RightButton ? 2 : button == Qt::MiddleButton ? 4 : 0;
+}
+
+} // namespace
+
 void QtFlexGrid::mousePressEvent(QMouseEvent* e) {
-    doubleClick_ = false;
-    pressed_ = e->button();
     if (focusPolicy() & Qt::ClickFocus) setFocus(Qt::MouseFocusReason);
-    if (OnFixedRow(e->position().toPoint())) {
-        pressed_ = Qt::NoButton;
+    const QPoint at = e->position().toPoint();
+    if (OnFixedRow(at)) {
+        UserPressOff();
         return;
     }
-    if (e->button() != Qt::LeftButton) return;
-    const auto cell = CellAt(e->position().toPoint());
-    if (cell && cell->first >= 1) MoveTo(cell->first, cell->second);
+    const auto cell = e->button() == Qt::LeftButton ? CellAt(at) : std::nullopt;
+    UserPress(ButtonCode(e->button()), cell ? cell->first : -1, cell ? cell->second : -1);
 }
 
 void QtFlexGrid::mouseDoubleClickEvent(QMouseEvent* e) {
-    if (OnFixedRow(e->position().toPoint())) return;
-    pressed_ = e->button();
-    doubleClick_ = true;
-    if (e->button() == Qt::LeftButton && events.DblClick) events.DblClick();
+    if (!OnFixedRow(e->position().toPoint())) UserDoublePress(ButtonCode(e->button()));
 }
 
 void QtFlexGrid::mouseReleaseEvent(QMouseEvent* e) {
-    const Qt::MouseButton button = e->button();
-    const bool click = pressed_ == button && !doubleClick_;
-    pressed_ = Qt::NoButton;
-    doubleClick_ = false;
-    const int code = button == Qt::LeftButton ? 1 : button == Qt::RightButton ? 2 : button == Qt::MiddleButton ? 4 : 0;
-    if (code == 0) return;
     const QPointF at = viewport()->mapTo(this, e->position().toPoint());
-    QPointer<QtFlexGrid> self(this);
-    if (events.MouseUp)
-        events.MouseUp(code, ShiftState(e->modifiers()), ToTwipsX(this, at.x()), ToTwipsY(this, at.y()));
-    if (!self) return;
-    if (click && code != 4 && events.Click) events.Click();
+    UserRelease(ButtonCode(e->button()), ShiftState(e->modifiers()), ToTwipsX(this, at.x()), ToTwipsY(this, at.y()));
 }
 
 void QtFlexGrid::mouseMoveEvent(QMouseEvent*) {
@@ -534,24 +367,10 @@ void QtFlexGrid::mouseMoveEvent(QMouseEvent*) {
 void QtFlexGrid::keyPressEvent(QKeyEvent* e) {
     // A host may leave Redraw off; the keys still move from the current cell.
     Flush();
-    int keyCode = VirtualKeyCode(e->key());
-    if (keyCode != 0 && events.KeyDown) {
-        QPointer<QtFlexGrid> self(this);
-        events.KeyDown(keyCode, ShiftState(e->modifiers()));
-        if (!self) return;
-        if (keyCode == 0) {
-            e->accept();
-            return;
-        }
-    }
-    int code = CharacterCode(e->key(), e->text());
-    if (code != 0 && events.KeyPress) {
-        QPointer<QtFlexGrid> self(this);
-        events.KeyPress(code);
-        if (!self) return;
-    }
-    if (code != 0) {
-        // Characters are the handler's; the grid has no use for them.
+    const std::optional<int> code =
+        UserKey(VirtualKeyCode(e->key()), ShiftState(e->modifiers()), CharacterCode(e->key(), e->text()));
+    // Characters are the handler's; the grid has no use for them.
+    if (!code || *code != 0) {
         e->accept();
         return;
     }
@@ -559,7 +378,19 @@ void QtFlexGrid::keyPressEvent(QKeyEvent* e) {
 }
 
 QModelIndex QtFlexGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
-    const QModelIndex current = shape_->index(row_, col_);
+    const auto arrow = [this](int dRow, int dCol) {
+        const auto [row, col] = ArrowTarget(dRow, dCol);
+        return shape_->index(row, col);
+    };
+    switch (action) {
+    case MoveUp: return arrow(-1, 0);
+    case MoveDown: return arrow(1, 0);
+    case MoveLeft: return arrow(0, -1);
+    case MoveRight: return arrow(0, 1);
+    default: break;
+    }
+    // The paging keys are the table's, kept off the fixed row.
+    const QModelIndex current = shape_->index(Row(), Col());
     QModelIndex next = QTableView::moveCursor(action, modifiers);
     if (!next.isValid()) return current;
     if (next.row() < 1) {

@@ -5,13 +5,9 @@
 // starts a new line, long lines are clipped at the cell's edge, the current
 // cell of a data row shows BackColorSel.
 //
-// Events: a left press on a data cell moves the current cell (EnterCell);
-// the release raises MouseUp, then Click; a double click raises DblClick at
-// the second press and MouseUp at its release. Keys deliver KeyPress with
-// their character code first (0 swallows the key); the arrow and paging keys
-// then move the current cell within the data rows, skipping hidden columns.
-// SetRow and SetCol raise EnterCell from inside the call whenever the cell
-// really moves, whatever Redraw says. LostFocus is posted.
+// The cells and the events are GridCells'; the grid maps Qt's mouse and key
+// events onto its rules. The paging keys move within the data rows as the
+// table does. LostFocus is posted.
 //
 // While Redraw is off, texts, colours, sizes and moves of the current cell
 // only change the grid's own state; the view is laid out and painted once
@@ -19,12 +15,11 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 
-#include <memory>
+#include <functional>
 #include <optional>
-#include <string>
-#include <vector>
+#include <utility>
 
-#include "agendor/platform/grid.h"
+#include "agendor/platform/surface.h"
 #include "agendor/platform/qt/qt_common.h"
 
 namespace agendor::qt {
@@ -46,62 +41,20 @@ private:
     QtFlexGrid& grid_;
 };
 
-class QtFlexGrid : public QTableView, public Placed<FlexGrid> {
+class QtFlexGrid : public QTableView, public Placed<GridCells> {
 public:
     // What a screen reader says of a cell; an empty answer (or none) reads
     // the cell's text.
     std::function<QString(int row, int col)> accessibleCellName;
 
-    static constexpr Twips kDefaultRowHeight = 240;
-    static constexpr Twips kDefaultColWidth = 960;
-
-    // rows >= 1 with row 0 fixed, cols >= 1. The current cell starts at row
-    // 1 (row 0 when there is no other), column 0.
+    // rows >= 1 with row 0 fixed, cols >= 1.
     QtFlexGrid(int rows, int cols, QWidget* parent);
     ~QtFlexGrid() override;
 
-    int Rows() const override { return static_cast<int>(cells_.size()); }
-    void SetRows(int rows) override;
-    int Cols() const override { return cols_; }
-    int Row() const override { return row_; }
-    int Col() const override { return col_; }
-    void SetRow(int row) override;
-    void SetCol(int col) override;
-
-    std::string Text() const override { return At(row_, col_).text; }
-    void SetText(const std::string& text) override;
-    std::string TextMatrix(int row, int col) const override { return At(row, col).text; }
-    void SetTextMatrix(int row, int col, const std::string& text) override;
-
-    void SetCellAlignment(CellAlignment a) override;
-    void SetCellBackColor(Colour c) override;
-    void SetCellForeColor(Colour c) override;
-    void SetCellFontBold(bool bold) override;
-
-    void SetBackColor(Colour c) override;
-    void SetBackColorSel(Colour c) override;
-    void SetBackColorFixed(Colour c) override;
-    void SetFont(std::shared_ptr<Font> font) override;
-
-    Twips ColWidth(int col) const override;
-    void SetColWidth(int col, Twips width) override;
-    Twips RowHeight(int row) const override;
-    void SetRowHeight(int row, Twips height) override;
-    void SetRowHeightMin(Twips height) override;
+    // Where the view draws the row and the column, twips.
     Twips RowPos(int row) const override;
     Twips ColPos(int col) const override;
 
-    bool Redraw() const override { return redraw_; }
-    void SetRedraw(bool redraw) override;
-
-    void AddItem(const std::string& text) override;
-    void Clear() override;
-
-    // What a person sees, for tests and printing.
-    Colour CellBackColor(int row, int col) const;
-    Colour CellForeColor(int row, int col) const;
-    bool CellBold(int row, int col) const { return At(row, col).bold; }
-    CellAlignment CellAlignmentAt(int row, int col) const { return At(row, col).alignment; }
     // Pixel rectangle of a cell in the viewport's coordinates.
     QRect CellRect(int row, int col) const;
     // The cell under a position of the viewport; nullopt outside the cells.
@@ -138,25 +91,18 @@ protected:
     void OnPlaced() override { ApplySizes(0, 0); }
 
 private:
-    friend class GridShape;
-    struct Cell {
-        std::string text;
-        std::optional<Colour> back;
-        std::optional<Colour> fore;
-        CellAlignment alignment = CellAlignment::LeftTop;
-        bool bold = false;
-    };
-    const Cell& At(int row, int col) const;
-    Cell& At(int row, int col);
-    void CheckRow(int row) const;
-    void CheckCol(int col) const;
-    void MoveTo(int row, int col);
-    // Brings the view's current index in line with (row_, col_).
+    // What the view shows of the grid's changes.
+    void CellChanged(int row, int col) override;
+    void LookChanged() override;
+    void SizesChanged(int firstRow, int firstCol) override { ApplySizes(firstRow, firstCol); }
+    void FontChanged() override;
+    void RedrawChanged() override;
+    void CurrentMoved(int oldRow, int oldCol) override;
+    void ResizeRows(int oldRows, int newRows, const std::function<void()>& change) override;
+    // Brings the view's current index in line with the grid's current cell.
     void SyncView();
     // Applies what waited for Redraw: the pixel sizes, the view's current index.
     void Flush() const;
-    void UpdateCell(int row, int col);
-    Twips EffectiveRowHeight(int row) const;
     // Pixel sizes of the rows from firstRow and the columns from firstCol on,
     // each edge rounded from its twips position.
     void ApplySizes(int firstRow, int firstCol);
@@ -167,26 +113,11 @@ private:
     // Whether a viewport position lies on row 0 kept at the top.
     bool OnFixedRow(QPoint viewportPos) const;
 
-    int cols_;
-    std::vector<std::vector<Cell>> cells_;  // [row][col]
-    std::vector<Twips> rowHeights_;
-    std::vector<Twips> colWidths_;
-    Twips rowHeightMin_ = 0;
-    int row_;
-    int col_ = 0;
-    bool redraw_ = true;
     bool syncing_ = false;
     // Set while Redraw is off and the view lags behind the grid.
     bool viewStale_ = false;
     bool sizesStale_ = false;
-    // The press of this click landed on the grid (a release alone is no click).
-    Qt::MouseButton pressed_ = Qt::NoButton;
     std::pair<int, int> dropTarget_{-1, -1};
-    bool doubleClick_ = false;
-    Colour backColor_ = 0xFFFFFF;
-    Colour backColorSel_ = 0xC0FFFF;
-    Colour backColorFixed_ = 0xC0C0C0;
-    std::shared_ptr<Font> font_;
     GridShape* shape_;
 };
 
