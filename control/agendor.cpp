@@ -47,12 +47,7 @@ void Guard(std::function<void(Args...)>& handler, Container* const& container) {
         try {
             inner(std::forward<Args>(args)...);
         } catch (const std::exception& e) {
-            Message message;
-            message.text = e.what();
-            message.title = kErrorBoxTitle;
-            message.icon = MessageIcon::Critical;
-            message.buttons = MessageButtons::Ok;
-            container->MessageBox(message);
+            ShowEscapedError(*container, e);
         }
     };
 }

@@ -2,6 +2,7 @@
 // control's inside.
 #include "agendor/control/instance_access.h"
 #include "agendor/control/layout.h"
+#include "agendor/core/conventions.h"
 #include "agendor/data/day_grid.h"
 #include "agendor/editing/commands.h"
 #include "agendor/editing/day_grid_interaction.h"
@@ -14,15 +15,21 @@ namespace agendor {
 
 namespace {
 
-// Sheet commands' error code: opening the day grid is one of them.
-constexpr int kSheetErrorCode = 2;
-
 std::optional<AppointmentRef> RefOf(const std::optional<State::MoveMark>& mark) {
     if (!mark) return std::nullopt;
     return AppointmentRef{mark->DateID, mark->When};
 }
 
 } // namespace
+
+void ShowEscapedError(Container& container, const std::exception& e) {
+    Message message;
+    message.text = e.what();
+    message.title = kErrorBoxTitle;
+    message.icon = MessageIcon::Critical;
+    message.buttons = MessageButtons::Ok;
+    container.MessageBox(message);
+}
 
 void ReloadForNewSize(Agendor& control, int row, int col) { ReloadForNewSize(InstanceOf(control), row, col); }
 
@@ -46,23 +53,23 @@ std::string DayGridCellDescription(const Agendor& control, int row, int col) {
 
 void OpenDayGrid(Agendor& control) {
     Instance& in = InstanceOf(control);
-    WithErrorBox(in, kSheetErrorCode, [&] { ShowDay(in); });
+    WithErrorBox(in, kSheetCommandError, [&] { ShowDay(in); });
 }
 
 void CloseDayGrid(Agendor& control) {
     Instance& in = InstanceOf(control);
-    WithErrorBox(in, kEditErrorCode, [&] { HideDayGrid(in); });
+    WithErrorBox(in, kDayGridCommandError, [&] { HideDayGrid(in); });
 }
 
 bool EditTimeCell(Agendor& control) {
     Instance& in = InstanceOf(control);
     bool opened = false;
-    WithErrorBox(in, kEditErrorCode, [&] { opened = EditTimeCell(in); });
+    WithErrorBox(in, kDayGridCommandError, [&] { opened = EditTimeCell(in); });
     return opened;
 }
 
 void WithDayGridErrorBox(Agendor& control, const std::function<void()>& body) {
-    WithErrorBox(InstanceOf(control), kEditErrorCode, body);
+    WithErrorBox(InstanceOf(control), kDayGridCommandError, body);
 }
 
 bool AppointmentMarked(const Agendor& control) { return InstanceOf(control).state.Cut.has_value(); }
@@ -84,7 +91,7 @@ std::optional<AppointmentRef> SheetLineAppointment(Agendor& control, DateTime da
                                                    const std::string& lineText) {
     Instance& in = InstanceOf(control);
     std::optional<State::MoveMark> mark;
-    WithErrorBox(in, kEditErrorCode, [&] { mark = SheetLineAppointment(in, day, line, lineText); });
+    WithErrorBox(in, kDayGridCommandError, [&] { mark = SheetLineAppointment(in, day, line, lineText); });
     return RefOf(mark);
 }
 

@@ -9,8 +9,6 @@
 namespace agendor {
 
 inline constexpr int kButtonDelete = 1, kButtonAdd = 2, kButtonSave = 3;
-// The error box code of every editing command; the backends still name it so.
-inline constexpr int kEditErrorCode = kDayGridCommandError;
 
 void Toolbar1ButtonClick(Instance& instance, int index);
 void AddAppointment(Instance& instance);

@@ -6,6 +6,7 @@
 // backend includes the platform interfaces, this header and the core's value
 // headers (agendor/core/), never the control's inside.
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -89,6 +90,10 @@ AGENDOR_CORE_EXPORT bool EditTimeCell(Agendor& control);
 // Runs a step of the backend's own on the day grid; an error it raises is
 // shown as the error box of the day grid's commands.
 AGENDOR_CORE_EXPORT void WithDayGridErrorBox(Agendor& control, const std::function<void()>& body);
+// Shows an error that escaped one of the backend's own entry points (a
+// resize, a design-time property) as the control's box: critical, with the
+// control's title and the error's description.
+AGENDOR_CORE_EXPORT void ShowEscapedError(Container& container, const std::exception& e);
 // Whether an appointment is marked for moving (Ctrl+X); Esc ends the mark.
 AGENDOR_CORE_EXPORT bool AppointmentMarked(const Agendor& control);
 

@@ -26,13 +26,7 @@ namespace {
 constexpr Twips kDesignWidth = 8175;
 constexpr Twips kDesignHeight = 7185;
 
-void ShowError(Container& container, const std::exception& e) {
-    Message message;
-    message.text = e.what();
-    message.title = "Agendor3.ocx";
-    message.icon = MessageIcon::Critical;
-    container.MessageBox(message);
-}
+void ShowError(Container& container, const std::exception& e) { ShowEscapedError(container, e); }
 
 // After a handler the control installed into a widget (which shows its own
 // errors), `after` tells the host what the handler changed.
@@ -241,11 +235,7 @@ void AgendorWidget::ReloadAfterResize() {
         const bool sameDay = d_->control.DateValue() == d_->keptDay;
         ReloadForNewSize(d_->control, sameDay ? d_->keptRow : 0, sameDay ? d_->keptCol : 0);
     } catch (const std::exception& e) {
-        Message message;
-        message.text = e.what();
-        message.title = "Agendor3.ocx";
-        message.icon = MessageIcon::Critical;
-        s.container.MessageBox(message);
+        ShowEscapedError(s.container, e);
     }
 }
 

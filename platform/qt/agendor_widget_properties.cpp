@@ -58,13 +58,7 @@ class DesignWorkspace final : public Workspace {};
 // The sheet builders replace the label's design caption.
 bool SheetBuilt(QtSurface& s) { return s.lblMonat->Caption() != "Monat Jahr"; }
 
-void ShowError(QtSurface& s, const std::exception& e) {
-    Message message;
-    message.text = e.what();
-    message.title = "Agendor3.ocx";
-    message.icon = MessageIcon::Critical;
-    s.container.MessageBox(message);
-}
+void ShowError(QtSurface& s, const std::exception& e) { ShowEscapedError(s.container, e); }
 
 } // namespace
 
