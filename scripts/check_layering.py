@@ -93,15 +93,21 @@ def tracked_files(root):
     return sorted(f.replace(os.sep, "/") for f in files)
 
 
-def installed_headers(root):
-    """The HEADERS of every agendor_package_library call: what the package installs."""
-    headers = set()
+def cmake_lists(root):
+    """The text of every CMakeLists.txt of the tree (build folders left out),
+    without its comments."""
     for folder, dirs, names in os.walk(root):
         dirs[:] = [d for d in dirs if not d.startswith(".")
                    and not os.path.exists(os.path.join(folder, d, "CMakeCache.txt"))]
-        if "CMakeLists.txt" not in names:
-            continue
-        text = re.sub(r"#[^\n]*", "", open(os.path.join(folder, "CMakeLists.txt"), encoding="utf-8").read())
+        if "CMakeLists.txt" in names:
+            with open(os.path.join(folder, "CMakeLists.txt"), encoding="utf-8") as text:
+                yield re.sub(r"#[^\n]*", "", text.read())
+
+
+def installed_headers(root):
+    """The HEADERS of every agendor_package_library call: what the package installs."""
+    headers = set()
+    for text in cmake_lists(root):
         for call in PACKAGE_CALL.findall(text):
             taking = False
             for word in call.split():
@@ -116,12 +122,7 @@ def linked_backends(root):
     """The backends each backend target links, as its target_link_libraries
     calls in the CMakeLists.txt files say (whatever condition surrounds them)."""
     links = {}
-    for folder, dirs, names in os.walk(root):
-        dirs[:] = [d for d in dirs if not d.startswith(".")
-                   and not os.path.exists(os.path.join(folder, d, "CMakeCache.txt"))]
-        if "CMakeLists.txt" not in names:
-            continue
-        text = re.sub(r"#[^\n]*", "", open(os.path.join(folder, "CMakeLists.txt"), encoding="utf-8").read())
+    for text in cmake_lists(root):
         for name, arguments in LINK_CALL.findall(text):
             if name in BACKEND_LINKS:
                 found = set(re.findall(r"agendor::(\w+)", arguments)) & set(BACKEND_LINKS)
