@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -67,6 +68,11 @@ std::string Look(const GridCells& grid) {
         if (grid.ColWidth(c) != 1500) look += " w" + std::to_string(c) + "=" + std::to_string(grid.ColWidth(c));
     return look;
 }
+
+// The keys a step names, with their virtual key codes and Qt's keys.
+const std::tuple<const char*, int, Qt::Key> kNamedKeys[] = {
+    {"Enter", 13, Qt::Key_Return}, {"Esc", 27, Qt::Key_Escape}, {"Left", 37, Qt::Key_Left},
+    {"Up", 38, Qt::Key_Up},        {"Right", 39, Qt::Key_Right}, {"Down", 40, Qt::Key_Down}};
 
 // A person at one backend's grid of 7 by 7 cells, its header row 400
 // twips high, the other rows 1200, every column 1500 wide.
@@ -147,10 +153,8 @@ public:
         else grid.UserClickCell(row, col);
     }
     void Key(const std::string& key) override {
-        const std::pair<const char*, int> named[] = {{"Enter", 13}, {"Esc", 27}, {"Left", 37},
-                                                     {"Up", 38},    {"Right", 39}, {"Down", 40}};
         int code = std::toupper(static_cast<unsigned char>(key[0]));
-        for (const auto& [name, virtualKey] : named)
+        for (const auto& [name, virtualKey, qtKey] : kNamedKeys)
             if (key == name) code = virtualKey;
         // An arrow nobody took moves the current cell, as in a table.
         if (grid.UserKeyDown(code, 0) && code >= 37 && code <= 40)
@@ -180,12 +184,9 @@ public:
         DeliverPosted();
     }
     void Key(const std::string& key) override {
-        const std::pair<const char*, Qt::Key> named[] = {{"Enter", Qt::Key_Return}, {"Esc", Qt::Key_Escape},
-                                                         {"Left", Qt::Key_Left},    {"Up", Qt::Key_Up},
-                                                         {"Right", Qt::Key_Right},  {"Down", Qt::Key_Down}};
         QWidget* focus = QApplication::focusWidget();
         ASSERT_EQ(focus, grid);
-        for (const auto& [name, qtKey] : named)
+        for (const auto& [name, virtualKey, qtKey] : kNamedKeys)
             if (key == name) {
                 QTest::keyClick(focus, qtKey);
                 return;
@@ -377,24 +378,11 @@ TEST_F(GridTest, ZeroWidthHidesAColumnAndNegativeSizesAreRefused) {
 
 TEST_F(GridTest, SetFocusOnAHiddenGridRaises) {
     grid->hide();
-    try {
-        grid->SetFocus();
-        FAIL();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Description(), "Ungültiger Prozeduraufruf oder ungültiges Argument");
-    }
+    EXPECT_THAT([&] { grid->SetFocus(); },
+                ::testing::ThrowsMessage<Error>(::testing::StrEq("Ungültiger Prozeduraufruf oder ungültiges Argument")));
     grid->show();
     EXPECT_NO_THROW(grid->SetFocus());
     EXPECT_TRUE(grid->hasFocus());
-}
-
-// Counts the pixels of a colour in a rectangle of an image.
-int CountColour(const QImage& image, const QRect& rect, const QColor& colour) {
-    int n = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            if (image.pixelColor(x, y) == colour) ++n;
-    return n;
 }
 
 // Rows of a rectangle that hold a pixel of the colour.
@@ -442,8 +430,8 @@ TEST_F(GridTest, PaintsCellColoursTheCurrentCellAndLinesBrokenAtCr) {
     EXPECT_EQ(image.pixelColor(grid->CellRect(0, 1).center()), QColor(0xC0, 0xC0, 0xC0));
     // A centred header text keeps away from the cell's left edge.
     const QRect header = grid->CellRect(0, 0);
-    EXPECT_EQ(CountColour(image, QRect(header.left(), header.top(), 30, header.height()), Qt::black), 0);
-    EXPECT_GT(CountColour(image, header, Qt::black), 0);
+    EXPECT_EQ(testing::CountLike(image, QRect(header.left(), header.top(), 30, header.height()), Qt::black), 0);
+    EXPECT_GT(testing::CountLike(image, header, Qt::black), 0);
 }
 
 TEST(GridFixedRow, StaysAtTheTopWhileTheRowsScrollAndTakesNoClick) {

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "agendor/platform/qt/qt_font.h"
@@ -100,15 +101,14 @@ TEST_F(MaskedEditTest, ShowsPromptsLiteralsAndTypedDigits) {
     EXPECT_EQ(edit->Text(), "1_:__");
     QTest::keyClicks(edit, "a930");
     EXPECT_EQ(edit->Text(), "19:30");
-    edit->SetText("08:05");
-    EXPECT_EQ(edit->Text(), "08:05");
-    edit->SetText("1_:__");
-    EXPECT_EQ(edit->Text(), "1_:__");
-    edit->SetText("");
-    EXPECT_EQ(edit->Text(), "__:__");
-    EXPECT_THROW(edit->SetText("8:05"), Error);
-    EXPECT_THROW(edit->SetText("08.05"), Error);
-    EXPECT_EQ(edit->Text(), "__:__");
+    // Set texts, each after the last; a refused one keeps what stands.
+    const std::pair<const char*, const char*> texts[] = {
+        {"08:05", "08:05"}, {"1_:__", "1_:__"}, {"", "__:__"}, {"8:05", nullptr}, {"08.05", nullptr}};
+    for (const auto& [text, shown] : texts) {
+        if (shown) EXPECT_NO_THROW(edit->SetText(text)) << text;
+        else EXPECT_THROW(edit->SetText(text), Error) << text;
+        EXPECT_EQ(edit->Text(), shown ? shown : "__:__") << text;
+    }
 }
 
 TEST_F(MaskedEditTest, EnterAndEscDeliverKeyDownThenKeyPress) {
@@ -206,13 +206,19 @@ TEST(QtComboBoxTest, ListIndexFollowsTheTextAndChoicesRaiseClick) {
     EXPECT_THROW(box->List(0), Error);
 }
 
-TEST(QtMarkerTest, ElementsAreCopiesOfTheTemplateAndReportTheirIndexWhenClicked) {
+class QtMarkerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window.resize(400, 300);
+        testing::ShowActive(window);
+        markers.Click = [&](int index) { clicks.push_back(index); };
+    }
     QWidget window;
-    window.resize(400, 300);
-    QtMarkerArray markers(&window, 4200, 300, 210, 195);
-    testing::ShowActive(window);
+    QtMarkerArray markers{&window, 4200, 300, 210, 195};
     std::vector<int> clicks;
-    markers.Click = [&](int index) { clicks.push_back(index); };
+};
+
+TEST_F(QtMarkerTest, ElementsAreCopiesOfTheTemplateAndReportTheirIndexWhenClicked) {
     EXPECT_EQ(markers.Count(), 1);
     markers.Load(1);
     markers.Load(3);
@@ -247,13 +253,7 @@ TEST(QtMarkerTest, ElementsAreCopiesOfTheTemplateAndReportTheirIndexWhenClicked)
 // The markers of a full day lie on one spot: one widget shows them all, a
 // click there is the click of the frontmost shown, and the widgets are
 // reused when the sheet is built again.
-TEST(QtMarkerTest, MarkersOnOneSpotShareAWidgetAndTheFrontmostTakesTheClick) {
-    QWidget window;
-    window.resize(400, 300);
-    QtMarkerArray markers(&window, 4200, 300, 210, 195);
-    testing::ShowActive(window);
-    std::vector<int> clicks;
-    markers.Click = [&](int index) { clicks.push_back(index); };
+TEST_F(QtMarkerTest, MarkersOnOneSpotShareAWidgetAndTheFrontmostTakesTheClick) {
     const auto place = [&](int index, Twips left, Twips top) {
         markers.Load(index);
         markers.Element(index).SetLeft(left);
@@ -305,13 +305,12 @@ TEST(QtPopupMenuTest, ItemsSeparatorsAndTheChosenItem) {
 
     std::vector<int> chosen;
     menu.ItemClick = [&](int index) { chosen.push_back(index); };
-    int next = 7;
+    int next = 0;
     menu.SetChooser([&](QtPopupMenu&) { return next; });
-    menu.Popup(0, 0);
-    next = 6;  // hidden: no choice
-    menu.Popup(0, 0);
-    next = 3;  // a separator
-    menu.Popup(0, 0);
+    for (int choice : {7, 6, 3}) {  // 6 is hidden and 3 a separator: no choice
+        next = choice;
+        menu.Popup(0, 0);
+    }
     EXPECT_EQ(chosen, (std::vector<int>{7}));
     EXPECT_EQ(menu.PopupCount(), 3);
 }
@@ -342,12 +341,8 @@ TEST(QtFontTest, NamesOfOtherDesktopsShowInAnInstalledFamily) {
     QtFont sans("MS Sans Serif", 9.75, true);
     EXPECT_TRUE(sans.Bold());
     EXPECT_TRUE(QFontDatabase::hasFamily(sans.qfont().family()));
-    try {
-        arial.SetName("No Such Font 123");
-        FAIL();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Description(), "Schriftart nicht gefunden");
-    }
+    EXPECT_THAT([&] { arial.SetName("No Such Font 123"); },
+                ::testing::ThrowsMessage<Error>(::testing::StrEq("Schriftart nicht gefunden")));
     EXPECT_EQ(arial.Name(), "Arial");  // keeps its name
     EXPECT_THROW(arial.SetSize(0), Error);
 }
@@ -420,10 +415,7 @@ TEST(RealWindowMessageBox, ShowsACriticalBoxWithTitleAndLineBreak) {
             }
         }
     });
-    Message m;
-    m.text = "Agendor-Fehlercode 2\r\nTabelle fehlt";
-    m.title = "Agendor3.ocx";
-    m.icon = MessageIcon::Critical;
+    Message m{"Agendor-Fehlercode 2\r\nTabelle fehlt", "Agendor3.ocx", MessageIcon::Critical, MessageButtons::Ok};
     EXPECT_EQ(container.MessageBox(m), MessageResult::Ok);
     EXPECT_EQ(title, QStringLiteral("Agendor3.ocx"));
     EXPECT_EQ(text, QStringLiteral("Agendor-Fehlercode 2\nTabelle fehlt"));

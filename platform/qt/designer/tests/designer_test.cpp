@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDate>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPluginLoader>
 #include <QTest>
@@ -67,22 +68,11 @@ private:
     QTimer timer_;
 };
 
-QString MonthOf(const QDate& day) {
-    static const char* const names[] = {"Januar", "Februar", "März",     "April",   "Mai",      "Juni",
-                                        "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
-    return QString::fromUtf8(names[day.month() - 1]) + " " + QString::number(day.year());
-}
-
-QDesignerCustomWidgetInterface* LoadPlugin(QPluginLoader& loader) {
-    loader.setFileName(QStringLiteral(AGENDOR_DESIGNER_PLUGIN));
-    QObject* instance = loader.instance();
-    EXPECT_NE(instance, nullptr) << loader.errorString().toStdString();
-    return qobject_cast<QDesignerCustomWidgetInterface*>(instance);
-}
-
 TEST(DesignerPlugin, OffersTheControlThatShowsTodaysMonthAndTakesItsProperties) {
-    QPluginLoader loader;
-    QDesignerCustomWidgetInterface* plugin = LoadPlugin(loader);
+    QPluginLoader loader(QStringLiteral(AGENDOR_DESIGNER_PLUGIN));
+    QObject* instance = loader.instance();
+    ASSERT_NE(instance, nullptr) << loader.errorString().toStdString();
+    auto* plugin = qobject_cast<QDesignerCustomWidgetInterface*>(instance);
     ASSERT_NE(plugin, nullptr);
     EXPECT_EQ(plugin->group(), "Agendor");
 
@@ -99,7 +89,7 @@ TEST(DesignerPlugin, OffersTheControlThatShowsTodaysMonthAndTakesItsProperties) 
     EXPECT_STREQ(calendar->metaObject()->className(), "agendor::qt::AgendorWidget");
     auto* label = calendar->findChild<QLabel*>(QStringLiteral("lblMonat"));
     ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->text(), MonthOf(QDate::currentDate()));
+    EXPECT_EQ(label->text(), QLocale(QLocale::German).toString(QDate::currentDate(), QStringLiteral("MMMM yyyy")));
 
     EXPECT_TRUE(calendar->setProperty("Header", QStringLiteral("Patient")));
     EXPECT_EQ(calendar->property("Header").toString(), "Patient");
@@ -158,15 +148,13 @@ TEST(DesignerPlugin, DesignersFormEditorKeepsTheSetPropertiesInTheUiFile) {
     EXPECT_EQ(calendar->property("Header").toString(), "Patient");
 
     const QString ui = form->contents();
-    EXPECT_TRUE(ui.contains(QStringLiteral(R"(<widget class="agendor::qt::AgendorWidget" name="agendor">)"))) << ui.toStdString();
-    EXPECT_TRUE(ui.contains(QStringLiteral("<string>Patient</string>"))) << ui.toStdString();
-    EXPECT_TRUE(ui.contains(QStringLiteral("<enum>agendor::qt::AgendorWidget::agWoche</enum>"))) << ui.toStdString();
-    EXPECT_TRUE(ui.contains(QStringLiteral("<red>255</red>"))) << ui.toStdString();
-    EXPECT_TRUE(ui.contains(QStringLiteral(R"(<header location="global">agendor/platform/qt/agendor_widget.h</header>)")))
-        << ui.toStdString();
+    for (const char* kept : {R"(<widget class="agendor::qt::AgendorWidget" name="agendor">)", "<string>Patient</string>",
+                             "<enum>agendor::qt::AgendorWidget::agWoche</enum>", "<red>255</red>",
+                             R"(<header location="global">agendor/platform/qt/agendor_widget.h</header>)"})
+        EXPECT_TRUE(ui.contains(QLatin1String(kept))) << ui.toStdString();
     // Only what was set is kept; the views of the font never are.
-    EXPECT_FALSE(ui.contains(QStringLiteral(R"(name="DataSourcePerson")"))) << ui.toStdString();
-    EXPECT_FALSE(ui.contains(QStringLiteral(R"(name="Fontsize")"))) << ui.toStdString();
+    for (const char* dropped : {R"(name="DataSourcePerson")", R"(name="Fontsize")"})
+        EXPECT_FALSE(ui.contains(QLatin1String(dropped))) << ui.toStdString();
     EXPECT_TRUE(watcher.texts.empty()) << watcher.texts.front();
     form.reset();
     core->setWidgetBox(nullptr);
