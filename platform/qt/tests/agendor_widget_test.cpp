@@ -114,10 +114,7 @@ TEST_F(AgendorWidgetTest, TheMonthSheetShowsTheLinesAndMarkersOfTheDatabase) {
         EXPECT_EQ(markers.Tag(i), "20");
         ASSERT_NE(markers.ShownOn(i), nullptr);
         EXPECT_TRUE(markers.ShownOn(i)->isVisible());
-        // Top right corner of the cell.
-        const QRect cell = Grid().CellRect(4, 1).translated(Grid().pos());
-        EXPECT_EQ(markers.ShownOn(i)->geometry().right(), cell.right()) << i;
-        EXPECT_EQ(markers.ShownOn(i)->geometry().top(), cell.top()) << i;
+        EXPECT_EQ(markers.ShownOn(i)->geometry().topRight(), Grid().CellRect(4, 1).translated(Grid().pos()).topRight()) << i;
     }
 }
 
@@ -258,8 +255,7 @@ TEST_F(AgendorWidgetTest, AResizeKeepsTheSelectedDayItsCellAndTheOpenDayGrid) {
     DeliverPosted();
     testing::SaveShot(widget->grab(), "resize-after");
     EXPECT_DOUBLE_EQ(widget->control().DateValue(), dt::FromYmd(2001, 11, 24));
-    EXPECT_EQ(Grid().Row(), 4);
-    EXPECT_EQ(Grid().Col(), 5);
+    EXPECT_EQ(std::make_pair(Grid().Row(), Grid().Col()), std::make_pair(4, 5));
     EXPECT_NE(Grid().TextMatrix(3, 2).find("Schulz"), std::string::npos);  // cut for the wider column
     ASSERT_TRUE(Zoom().isVisible());
     // Friday to Sunday: the day grid stands two columns to the left of its day.
@@ -453,22 +449,17 @@ TEST_F(RealWindow, TheKeyboardAloneOpensTheDayGridGoesRoundAndCloses) {
 // After every load the highlighted cell is the selected day, also when
 // today (which keeps its blue) is on the sheet: Enter opens that day.
 TEST_F(AgendorWidgetTest, EveryLoadHighlightsTheSelectedDay) {
-    struct Case {
-        const char* name;
-        std::function<void()> load;
-    };
-    auto click = [](QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); };
-    const Case cases[] = {
+    const std::pair<const char*, std::function<void()>> loads[] = {
         {"Refresh", [&] { widget->Refresh(); }},
         {"back and forward", [&] {
-             click(surface->Toolbar2->ButtonWidget(3));
-             click(surface->Toolbar2->ButtonWidget(4));
+             QTest::mouseClick(surface->Toolbar2->ButtonWidget(3), Qt::LeftButton);
+             QTest::mouseClick(surface->Toolbar2->ButtonWidget(4), Qt::LeftButton);
          }},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, load] : loads) {
+        SCOPED_TRACE(name);
         QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, CellCentre(4, 1));  // Tuesday 20 November
-        c.load();
+        load();
         DeliverPosted();
         EXPECT_DOUBLE_EQ(widget->control().DateValue(), dt::FromYmd(2001, 11, 20));
         EXPECT_EQ(std::make_pair(Grid().Row(), Grid().Col()), std::make_pair(4, 1));

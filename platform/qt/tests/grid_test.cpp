@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 
@@ -12,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstdio>
 #include <sstream>
 
 #include "agendor/platform/memory/grid.h"
@@ -43,21 +41,16 @@ struct GridScript {
 
 void PrintTo(const GridScript& script, std::ostream* os) { *os << script.name; }
 
-std::string Hex(Colour c) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%06X", static_cast<unsigned>(c));
-    return text;
-}
-
 std::string Look(const GridCells& grid) {
+    auto hex = [](Colour c) { return QStringLiteral("%1").arg(c, 6, 16, QChar('0')).toUpper().toStdString(); };
     std::string look = "cell=" + std::to_string(grid.Row()) + "," + std::to_string(grid.Col()) +
                        " rows=" + std::to_string(grid.Rows());
     for (int r = 0; r < grid.Rows(); ++r) {
         for (int c = 0; c < grid.Cols(); ++c) {
             const GridCell& cell = grid.Cell(r, c);
             std::string attributes = cell.text;
-            if (cell.back) attributes += " back=" + Hex(*cell.back);
-            if (cell.fore) attributes += " fore=" + Hex(*cell.fore);
+            if (cell.back) attributes += " back=" + hex(*cell.back);
+            if (cell.fore) attributes += " fore=" + hex(*cell.fore);
             if (cell.bold) attributes += " bold";
             if (cell.alignment != CellAlignment::LeftTop) attributes += " align=" + std::to_string(static_cast<int>(cell.alignment));
             if (!attributes.empty()) look += " " + std::to_string(r) + "," + std::to_string(c) + "=" + attributes;

@@ -5,7 +5,6 @@
 #include <QSettings>
 #include <QTimer>
 #include <QTemporaryDir>
-#include <QToolButton>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
