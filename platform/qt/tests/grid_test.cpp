@@ -319,8 +319,7 @@ TEST_F(GridTest, WhileRedrawIsOffTheViewCatchesUpOnceWhenItComesBackOn) {
     grid->SetRedraw(false);
     grid->SetRow(3);
     QTest::keyClick(grid, Qt::Key_Down);
-    EXPECT_EQ(grid->Row(), 4);
-    EXPECT_EQ(grid->Col(), 6);
+    EXPECT_EQ(std::make_pair(grid->Row(), grid->Col()), std::make_pair(4, 6));
 }
 
 // The paging keys are the table's; they too keep off the fixed row.

@@ -173,8 +173,7 @@ TEST(QtComboBoxTest, ListIndexFollowsTheTextAndChoicesRaiseClick) {
     testing::ShowActive(window);
     int clicks = 0;
     box->Click = [&] { ++clicks; };
-    box->AddItem("Meier");
-    box->AddItem("Müller");
+    for (const char* name : {"Meier", "Müller"}) box->AddItem(name);
     EXPECT_EQ(box->ListCount(), 2);
     EXPECT_EQ(box->List(1), "Müller");
     box->SetText("");
@@ -388,9 +387,7 @@ TEST(QtPropertyStoreTest, ValuesRoundTripAndDefaultsAreNotStored) {
     for (const auto& [key, value, defaultValue] : rows) EXPECT_EQ(store.Read(key, defaultValue), value) << key;
     auto font = std::get<std::shared_ptr<Font>>(store.Read("Font", std::shared_ptr<Font>()));
     ASSERT_TRUE(font);
-    EXPECT_EQ(font->Name(), "Arial");
-    EXPECT_DOUBLE_EQ(font->Size(), 10);
-    EXPECT_TRUE(font->Bold());
+    EXPECT_EQ(std::tuple(font->Name(), font->Size(), font->Bold()), std::tuple("Arial", 10.0, true));
     // Another control's group is separate.
     QtPropertyStore other(file, "Agendor2");
     EXPECT_EQ(std::get<bool>(other.Read("AllowEdit", true)), true);
