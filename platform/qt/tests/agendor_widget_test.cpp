@@ -288,11 +288,8 @@ TEST_F(AgendorWidgetTest, NoErrorFromAnyEntryPointReachesQt) {
             hostHandler = QObject::connect(widget.get(), signal, [](double) { throw std::runtime_error("Fehler im Host"); });
         };
     };
-    struct Case {
-        const char* name;
-        std::function<void()> fail, act;
-    };
-    const Case cases[] = {
+    // Each case: its name, what it breaks, what it does.
+    const std::tuple<const char*, std::function<void()>, std::function<void()>> cases[] = {
         {"host's click handler", throwingHost(&AgendorWidget::clicked),
          [&] { QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, CellCentre(4, 1)); }},
         {"host's double-click handler", throwingHost(&AgendorWidget::doubleClicked),
@@ -313,20 +310,20 @@ TEST_F(AgendorWidgetTest, NoErrorFromAnyEntryPointReachesQt) {
         {"reload after a resize on a broken database", breakDatabase,
          [&] { widget->resize(widget->width() + 40, widget->height()); QTest::qWait(300); }},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, fail, act] : cases) {
         messages.clear();
-        c.fail();
-        EXPECT_NO_THROW(c.act()) << c.name;
+        fail();
+        EXPECT_NO_THROW(act()) << name;
         DeliverPosted();
-        EXPECT_FALSE(messages.empty()) << c.name;
+        EXPECT_FALSE(messages.empty()) << name;
         QObject::disconnect(hostHandler);
         surface->SetPrinterFactory(nullptr);
         if (std::exchange(broken, false))
             testing::ExecOnFile(path, "ALTER TABLE Weg RENAME TO Termine; ALTER TABLE Fort RENAME TO Personen;");
         // Still usable: the sheet loads again without a word.
         messages.clear();
-        EXPECT_NO_THROW(widget->control().SetView(agMonat)) << c.name;
-        EXPECT_TRUE(messages.empty()) << c.name << ": " << (messages.empty() ? "" : messages[0]);
+        EXPECT_NO_THROW(widget->control().SetView(agMonat)) << name;
+        EXPECT_TRUE(messages.empty()) << name << ": " << (messages.empty() ? "" : messages[0]);
     }
 }
 
