@@ -135,7 +135,6 @@ TEST(PgDatabase, TheRangeAndTheDayUseTheIndexAndTheLiteralDayScans) {
     EXPECT_NE(plan(db->Translate(kRange)).find("Index Cond"), std::string::npos) << plan(db->Translate(kRange));
     EXPECT_NE(plan(db->Translate(kDay)).find("Index Cond"), std::string::npos) << plan(db->Translate(kDay));
     EXPECT_EQ(plan(scanning->Translate(kDay)).find("Index Cond"), std::string::npos) << plan(scanning->Translate(kDay));
-    // Both give the same rows.
     EXPECT_EQ(Column(*db->OpenRecordset(kDay), "TerminID"), Column(*scanning->OpenRecordset(kDay), "TerminID"));
 }
 
@@ -162,7 +161,6 @@ private:
     bool started_ = false;
 };
 
-// A server of its own, restarted between two loads.
 TEST(PgDatabase, ADroppedConnectionIsOneClearErrorAndTheNextLoadConnectsAgain) {
     RestartedServer server("restart");
     ASSERT_TRUE(server.Started());
