@@ -118,8 +118,6 @@ TEST(DateTimeTest, DatesOutsideTheRangeRaise) {
     EXPECT_EQ(Year(std::nextafter(2958466.0, 0.0)), 9999);
 }
 
-// A month step keeps the day, or takes the last day of a shorter month, and
-// keeps the time of day.
 TEST(DateTimeTest, AddMonthsKeepsTheDayOrTakesTheLastDayOfAShorterMonth) {
     const struct {
         Ymd from;
