@@ -253,27 +253,19 @@ TEST_F(SqliteDatabaseTest, EngineErrorsCarrySqlitesMessageAndTheQueryText) {
         EXPECT_EQ(error.QueryText(), wrongTable);
         EXPECT_EQ(error.ResultCode(), SQLITE_ERROR);
     }
+    EXPECT_EQ(ErrorOf([&] { db->OpenRecordset(RangeText("Termine", "Datumm", "3/5/2001", "3/12/2001")); }),
+              "Die Datenbank weist die Abfrage zurück: no such column: Termine.Datumm");
+    EXPECT_EQ(ErrorOf([&] { db->OpenRecordset(DayText("Termine", "Datumm", "3/5/2001")); }),
+              "Die Datenbank weist die Abfrage zurück: no such column: Datumm");
 }
 
 // A host connection keeps SQLite's defaults, where a double-quoted unknown
 // name becomes a string; the translator's brackets never do.
-TEST_F(SqliteDatabaseTest, MisspelledNamesAreErrorsOnOurConnectionAndOnAHosts) {
+TEST_F(SqliteDatabaseTest, MisspelledNamesAreErrorsOnAHostsConnectionToo) {
     host.InsertDate("Termine", kMarch5, "x");
-    const struct {
-        const char* name;
-        bool attached;
-        std::string text, column;
-    } rows[] = {
-        {"range", false, RangeText("Termine", "Datumm", "3/5/2001", "3/12/2001"), "Termine.Datumm"},
-        {"day", false, DayText("Termine", "Datumm", "3/5/2001"), "Datumm"},
-        {"host's connection", true, "SELECT * From Termine WHERE Termine.Nam = 'x'", "Termine.Nam"},
-    };
-    for (const auto& row : rows) {
-        auto db = row.attached ? SqliteDatabase::Attach(host.Handle()) : Open();
-        EXPECT_EQ(ErrorOf([&] { db->OpenRecordset(row.text); }),
-                  "Die Datenbank weist die Abfrage zurück: no such column: " + row.column)
-            << row.name;
-    }
+    auto db = SqliteDatabase::Attach(host.Handle());
+    EXPECT_EQ(ErrorOf([&] { db->OpenRecordset("SELECT * From Termine WHERE Termine.Nam = 'x'"); }),
+              "Die Datenbank weist die Abfrage zurück: no such column: Termine.Nam");
 }
 
 TEST_F(SqliteDatabaseTest, WritingStatementsAndSecondStatementsAreRefusedBeforeTheyRun) {
