@@ -278,8 +278,7 @@ TEST(PgSession, TimestampsWithTimeZoneShowTheDesksWallClock) {
     EXPECT_EQ(rows(*utcServer, "10/31/2027"), "31.10.2027 02:30 Sommerzeit\n31.10.2027 02:30 Winterzeit\n");
     EXPECT_EQ(rows(*utcServer, "3/28/2027"), "28.03.2027 00:30 Vorher\n28.03.2027 03:30 Sprung\n");
     // A host that names another zone sees that zone's wall clock.
-    PgOptions newYork;
-    newYork.timeZone = "America/New_York";
+    const PgOptions newYork{.timeZone = "America/New_York"};
     EXPECT_EQ(rows(*PgDatabase::Open(schema.Conninfo("-c TimeZone=UTC"), newYork), "1/14/2027"),
               "14.01.2027 03:00 Winter\n14.01.2027 18:30 Nacht\n");
 }

@@ -22,7 +22,9 @@ std::string Property(const DataProperties& properties, const std::string& name) 
     return "(missing)";
 }
 
-SampleOptions SmallYear() { return {.persons = 20, .appointments = 2000, .fromYear = 2024, .toYear = 2024, .seed = 7}; }
+SampleOptions SmallYear(std::uint64_t seed = 7, DateStorage storage = DateStorage::Real) {
+    return {.persons = 20, .appointments = 2000, .fromYear = 2024, .toYear = 2024, .seed = seed, .dateStorage = storage};
+}
 
 // Every appointment of the sample, read through the control's own queries.
 std::vector<std::pair<double, std::string>> MonthByMonth(Database& db, const DataProperties& p, int year) {
@@ -88,21 +90,14 @@ TEST(SampleDatabase, HoldsAppointmentsInWorkingHoursWithSomeDaysOverFull) {
 
 TEST(SampleDatabase, TheSameSeedGivesTheSameAppointmentsInEitherDateStorage) {
     TempFolder folder;
-    SampleOptions options = SmallYear();
-    const DataProperties properties = CreateSampleDatabase(folder.File("a.sqlite"), options);
-    CreateSampleDatabase(folder.File("b.sqlite"), options);
-    options.dateStorage = DateStorage::IsoText;
-    CreateSampleDatabase(folder.File("iso.sqlite"), options);
-    options.dateStorage = DateStorage::Real;
-    options.seed = 8;
-    CreateSampleDatabase(folder.File("other.sqlite"), options);
-
-    SqliteOptions iso;
-    iso.dateStorage = DateStorage::IsoText;
-    const auto a = MonthByMonth(*SqliteDatabase::Open(folder.File("a.sqlite")), properties, 2024);
-    EXPECT_EQ(MonthByMonth(*SqliteDatabase::Open(folder.File("b.sqlite")), properties, 2024), a);
-    EXPECT_NE(MonthByMonth(*SqliteDatabase::Open(folder.File("other.sqlite")), properties, 2024), a);
-    const auto fromText = MonthByMonth(*SqliteDatabase::Open(folder.File("iso.sqlite"), iso), properties, 2024);
+    const auto sample = [&](const std::string& name, std::uint64_t seed, DateStorage storage) {
+        const DataProperties properties = CreateSampleDatabase(folder.File(name), SmallYear(seed, storage));
+        return MonthByMonth(*SqliteDatabase::Open(folder.File(name), {.dateStorage = storage}), properties, 2024);
+    };
+    const auto a = sample("a.sqlite", 7, DateStorage::Real);
+    EXPECT_EQ(sample("b.sqlite", 7, DateStorage::Real), a);
+    EXPECT_NE(sample("other.sqlite", 8, DateStorage::Real), a);
+    const auto fromText = sample("iso.sqlite", 7, DateStorage::IsoText);
     ASSERT_EQ(fromText.size(), a.size());
     for (std::size_t k = 0; k < a.size(); ++k) {
         EXPECT_NEAR(fromText[k].first, a[k].first, 1e-9);

@@ -33,10 +33,16 @@ std::string DayText(const std::string& t, const std::string& f, const std::strin
            " ORDER BY " + t + "." + f;
 }
 
-std::vector<double> ReadDates(Recordset& records, const std::string& field = "Datum") {
+std::vector<double> ReadDates(Recordset& records) {
     std::vector<double> dates;
-    for (; !records.IsEOF(); records.MoveNext()) dates.push_back(records.Field(field).AsDateTime());
+    for (; !records.IsEOF(); records.MoveNext()) dates.push_back(records.Field("Datum").AsDateTime());
     return dates;
+}
+
+std::vector<std::string> ReadNames(Recordset& records) {
+    std::vector<std::string> names;
+    for (; !records.IsEOF(); records.MoveNext()) names.push_back(records.Field("Name").AsText());
+    return names;
 }
 
 std::string ReadFile(const std::string& path) {
@@ -51,6 +57,10 @@ int StatementsOn(sqlite3* db) {
 }
 
 const double kMarch5 = dt::FromYmd(2001, 3, 5);
+const std::string kWeek = RangeText("Termine", "Datum", "3/5/2001", "3/12/2001");
+const std::string kDay = DayText("Termine", "Datum", "3/5/2001");
+const std::vector<double> kIsoDates = {dt::FromYmdHms(2001, 3, 5, 9, 0, 0), dt::FromYmdHms(2001, 3, 6, 10, 0, 0)};
+const char* const kIsoTable = "CREATE TABLE Text (ID INTEGER PRIMARY KEY, Datum TEXT, Name TEXT);";
 
 class SqliteDatabaseTest : public ::testing::Test {
 protected:
@@ -89,17 +99,14 @@ TEST_F(SqliteDatabaseTest, RangeAndOneDayQueriesUseTheIndexAndTheLiteralOneScans
         sqlite3_finalize(statement);
         return details;
     };
-    TranslateOptions literal;
-    literal.rewriteDateValue = false;
-    EXPECT_NE(plan(RangeText("Termine", "Datum", "3/01/2001", "4/01/2001"), {}).find("USING INDEX Termine_Datum (Datum>? AND Datum<?)"),
-              std::string::npos);
-    EXPECT_NE(plan(DayText("Termine", "Datum", "3/5/2001"), {}).find("USING INDEX Termine_Datum (Datum>? AND Datum<?)"),
-              std::string::npos);
-    EXPECT_NE(plan(DayText("Termine", "Datum", "3/5/2001"), literal).find("SCAN"), std::string::npos);
+    const std::string index = "USING INDEX Termine_Datum (Datum>? AND Datum<?)";
+    EXPECT_NE(plan(RangeText("Termine", "Datum", "3/01/2001", "4/01/2001"), {}).find(index), std::string::npos);
+    EXPECT_NE(plan(kDay, {}).find(index), std::string::npos);
+    EXPECT_NE(plan(kDay, {.rewriteDateValue = false}).find("SCAN"), std::string::npos);
 }
 
 TEST_F(SqliteDatabaseTest, AnEmptyResultIsAtEofAndHasNoCurrentRecord) {
-    auto records = Open()->OpenRecordset(RangeText("Termine", "Datum", "3/5/2001", "3/12/2001"));
+    auto records = Open()->OpenRecordset(kWeek);
     EXPECT_TRUE(records->IsEOF());
     EXPECT_EQ(records->RecordCount(), 0);
     EXPECT_EQ(ErrorOf([&] { records->MoveNext(); }),
@@ -121,8 +128,7 @@ TEST_F(SqliteDatabaseTest, ANaNStoredIsReadAsNull) {
 TEST_F(SqliteDatabaseTest, ValuesThatAreNoDateTimeFailWhenReadAndRowsBeforeThemStayReadable) {
     host.Execute("CREATE TABLE Roh (ID INTEGER PRIMARY KEY, Datum);"
                  "INSERT INTO Roh (Datum) VALUES (36955.5), ('gestern'), (5), (9e999), (1e10)");
-    auto records = Open()->OpenRecordset(
-        "SELECT * From Roh WHERE Roh.Datum <> #1/1/2500# ORDER BY Roh.ID");
+    auto records = Open()->OpenRecordset("SELECT * From Roh WHERE Roh.Datum <> #1/1/2500# ORDER BY Roh.ID");
     EXPECT_EQ(records->Field("Datum").AsDateTime(), 36955.5);
     const std::vector<std::string> expected = {
         "Das Datumsfeld Datum enthält den Text 'gestern' statt eines Datumswerts (Tage seit dem 30.12.1899 als "
@@ -157,13 +163,10 @@ TEST_F(SqliteDatabaseTest, IsoTextDatesAreComparedAsTextAndReadAsDateTimeValues)
                  "('2001-03-12 00:00:00', 'f'), (36955.5, 'Zahl'), ('5.3.2001', 'deutsch')");
     auto db = Open({.dateStorage = DateStorage::IsoText});
 
-    std::vector<std::string> names;
-    auto week = db->OpenRecordset(RangeText("Text", "Datum", "3/5/2001", "3/12/2001"));
-    for (; !week->IsEOF(); week->MoveNext()) names.push_back(week->Field("Name").AsText());
-    EXPECT_EQ(names, (std::vector<std::string>{"c", "b", "d", "e"}));
-
-    auto day = db->OpenRecordset(DayText("Text", "Datum", "3/5/2001"));
-    EXPECT_EQ(ReadDates(*day), (std::vector<double>{kMarch5, kMarch5, dt::FromYmdHms(2001, 3, 5, 14, 30, 0)}));
+    EXPECT_EQ(ReadNames(*db->OpenRecordset(RangeText("Text", "Datum", "3/5/2001", "3/12/2001"))),
+              (std::vector<std::string>{"c", "b", "d", "e"}));
+    EXPECT_EQ(ReadDates(*db->OpenRecordset(DayText("Text", "Datum", "3/5/2001"))),
+              (std::vector<double>{kMarch5, kMarch5, dt::FromYmdHms(2001, 3, 5, 14, 30, 0)}));
 
     auto faulty = db->OpenRecordset("SELECT * From Text WHERE DateValue(Text.Datum) Is Null Or Text.ID >= 7 ORDER BY Text.ID");
     EXPECT_EQ(ErrorOf([&] { faulty->Field("Datum"); }),
@@ -178,17 +181,12 @@ TEST_F(SqliteDatabaseTest, IsoTextDatesAreComparedAsTextAndReadAsDateTimeValues)
 }
 
 TEST_F(SqliteDatabaseTest, IsoTextInEveryFormTheReaderTakesIsOrderedAndBoundedByItsTime) {
-    host.Execute("CREATE TABLE Text (ID INTEGER PRIMARY KEY, Datum TEXT, Name TEXT);"
-                 "INSERT INTO Text (Datum, Name) VALUES ('2001-03-05T09:00:00', '09:00'), ('2001-03-05 08:00', '08:00'),"
-                 "('2001-03-05T08:45', '08:45'), ('2001-03-05 08:30:00', '08:30'),"
-                 "('2001-03-05 10:15:30.5', '10:15'), ('2001-03-05 00:00:00', 'Mitternacht')");
+    host.Execute(kIsoTable + std::string("INSERT INTO Text (Datum, Name) VALUES ('2001-03-05T09:00:00', '09:00'),"
+                                         "('2001-03-05 08:00', '08:00'), ('2001-03-05T08:45', '08:45'),"
+                                         "('2001-03-05 08:30:00', '08:30'), ('2001-03-05 10:15:30.5', '10:15'),"
+                                         "('2001-03-05 00:00:00', 'Mitternacht')"));
     auto db = Open({.dateStorage = DateStorage::IsoText});
-    const auto names = [&](const std::string& text) {
-        std::vector<std::string> result;
-        for (auto records = db->OpenRecordset(text); !records->IsEOF(); records->MoveNext())
-            result.push_back(records->Field("Name").AsText());
-        return result;
-    };
+    const auto names = [&](const std::string& text) { return ReadNames(*db->OpenRecordset(text)); };
     EXPECT_EQ(names(DayText("Text", "Datum", "3/5/2001")),
               (std::vector<std::string>{"Mitternacht", "08:00", "08:30", "08:45", "09:00", "10:15"}));
     EXPECT_EQ(names("SELECT * From Text WHERE Text.Datum >= #3/5/2001 8:40# And Text.Datum < #3/5/2001 10:00# "
@@ -205,11 +203,10 @@ TEST_F(SqliteDatabaseTest, IsoTextInEveryFormTheReaderTakesIsOrderedAndBoundedBy
 TEST_F(SqliteDatabaseTest, ACachedQueryReadsTheLayoutTheTableHasNow) {
     host.InsertDate("Termine", kMarch5 + 0.5, "Koch");
     auto db = Open();
-    const std::string text = RangeText("Termine", "Datum", "3/5/2001", "3/12/2001");
-    EXPECT_EQ(db->OpenRecordset(text)->Field("Name").AsText(), "Koch");
+    EXPECT_EQ(db->OpenRecordset(kWeek)->Field("Name").AsText(), "Koch");
     host.Execute("ALTER TABLE Termine ADD COLUMN Ort TEXT; UPDATE Termine SET Ort = 'Bonn';"
                  "ALTER TABLE Termine DROP COLUMN Name");
-    auto records = db->OpenRecordset(text);
+    auto records = db->OpenRecordset(kWeek);
     EXPECT_EQ(ErrorOf([&] { records->Field("Name").AsText(); }), "Das Feld Name gibt es in der Abfrage nicht.");
     EXPECT_EQ(records->Field("Ort").AsText(), "Bonn");
     EXPECT_EQ(records->Field("Datum").AsDateTime(), kMarch5 + 0.5);
@@ -218,14 +215,12 @@ TEST_F(SqliteDatabaseTest, ACachedQueryReadsTheLayoutTheTableHasNow) {
 // Opened with the wrong storage, every bound would miss every value and the
 // sheet would stay empty without a word.
 TEST_F(SqliteDatabaseTest, TheDateFieldsStorageIsFoundOnFirstUse) {
-    host.Execute("CREATE TABLE Text (ID INTEGER PRIMARY KEY, Datum TEXT, Name TEXT);"
-                 "INSERT INTO Text (Datum, Name) VALUES ('2001-03-06T10:00', 'b'), ('2001-03-05 09:00:00', 'a'),"
-                 "('2001-03-12 00:00:00', 'danach')");
+    host.Execute(kIsoTable + std::string("INSERT INTO Text (Datum, Name) VALUES ('2001-03-06T10:00', 'b'),"
+                                         "('2001-03-05 09:00:00', 'a'), ('2001-03-12 00:00:00', 'danach')"));
     host.InsertDate("Termine", kMarch5 + 0.5, "Zahl");
     auto numbers = Open();
-    EXPECT_EQ(ReadDates(*numbers->OpenRecordset(RangeText("Text", "Datum", "3/5/2001", "3/12/2001"))),
-              (std::vector<double>{dt::FromYmdHms(2001, 3, 5, 9, 0, 0), dt::FromYmdHms(2001, 3, 6, 10, 0, 0)}));
-    EXPECT_EQ(ReadDates(*Open({.dateStorage = DateStorage::IsoText})->OpenRecordset(DayText("Termine", "Datum", "3/5/2001"))),
+    EXPECT_EQ(ReadDates(*numbers->OpenRecordset(RangeText("Text", "Datum", "3/5/2001", "3/12/2001"))), kIsoDates);
+    EXPECT_EQ(ReadDates(*Open({.dateStorage = DateStorage::IsoText})->OpenRecordset(kDay)),
               std::vector<double>{kMarch5 + 0.5});
 
     host.Execute("CREATE TABLE Deutsch (ID INTEGER PRIMARY KEY, Datum TEXT, Name TEXT);"
@@ -239,16 +234,12 @@ TEST_F(SqliteDatabaseTest, TheDateFieldsStorageIsFoundOnFirstUse) {
 // value the storage is decided anew, on the engine's connection and on the
 // host's own.
 TEST_F(SqliteDatabaseTest, TheStorageOfAnEmptyDateFieldIsDecidedOnceItHoldsValues) {
-    host.Execute("CREATE TABLE Text (ID INTEGER PRIMARY KEY, Datum TEXT, Name TEXT)");
+    host.Execute(kIsoTable);
     const std::string march = RangeText("Text", "Datum", "3/1/2001", "4/1/2001");
-    auto own = Open();
-    auto attached = SqliteDatabase::Attach(host.Handle());
-    for (Database* db : {static_cast<Database*>(own.get()), static_cast<Database*>(attached.get())})
-        EXPECT_TRUE(db->OpenRecordset(march)->IsEOF());
+    const std::shared_ptr<Database> both[] = {Open(), SqliteDatabase::Attach(host.Handle())};
+    for (const auto& db : both) EXPECT_TRUE(db->OpenRecordset(march)->IsEOF());
     host.Execute("INSERT INTO Text (Datum, Name) VALUES ('2001-03-05 09:00:00', 'a'), ('2001-03-06T10:00', 'b')");
-    for (Database* db : {static_cast<Database*>(own.get()), static_cast<Database*>(attached.get())})
-        EXPECT_EQ(ReadDates(*db->OpenRecordset(march)),
-                  (std::vector<double>{dt::FromYmdHms(2001, 3, 5, 9, 0, 0), dt::FromYmdHms(2001, 3, 6, 10, 0, 0)}));
+    for (const auto& db : both) EXPECT_EQ(ReadDates(*db->OpenRecordset(march)), kIsoDates);
 }
 
 TEST_F(SqliteDatabaseTest, EngineErrorsCarrySqlitesMessageAndTheQueryText) {
@@ -314,7 +305,7 @@ TEST_F(SqliteDatabaseTest, AReadOnlyFileIsReadAndLeftAsItWas) {
     {
         auto db = Open();
         EXPECT_EQ(db->Name(), path);
-        EXPECT_EQ(ReadDates(*db->OpenRecordset(DayText("Termine", "Datum", "3/5/2001"))).size(), 1u);
+        EXPECT_EQ(ReadDates(*db->OpenRecordset(kDay)).size(), 1u);
     }
     EXPECT_EQ(ReadFile(path), before);
     EXPECT_FALSE(std::filesystem::exists(path + "-journal"));
@@ -325,22 +316,21 @@ TEST_F(SqliteDatabaseTest, AFileLockedByAWriterFailsAfterTheBusyTimeoutAndWorksO
     host.InsertDate("Termine", kMarch5, "alt");
     const SqliteOptions impatient{.busyTimeoutMs = 50};
     auto db = Open(impatient);
-    const std::string text = DayText("Termine", "Datum", "3/5/2001");
-    db->Prepare(text);
+    db->Prepare(kDay);
 
     host.Execute("BEGIN EXCLUSIVE");
     host.InsertDate("Termine", kMarch5 + 0.5, "neu");
     EXPECT_EQ(ErrorOf([&] { Open(impatient); }),
               "Die Datenbank " + path + " lässt sich nicht lesen: database is locked");
     try {
-        db->OpenRecordset(text);
+        db->OpenRecordset(kDay);
         FAIL();
     } catch (const SqliteError& error) {
         EXPECT_EQ(error.Description(), "Die Abfrage ließ sich nicht ausführen: database is locked");
         EXPECT_EQ(error.ResultCode() & 0xFF, SQLITE_BUSY);
     }
     host.Execute("COMMIT");
-    EXPECT_EQ(ReadDates(*db->OpenRecordset(text)).size(), 2u);
+    EXPECT_EQ(ReadDates(*db->OpenRecordset(kDay)).size(), 2u);
 }
 
 TEST_F(SqliteDatabaseTest, ASecondConnectionWritesWhileTheControlReadsASnapshot) {
@@ -348,20 +338,17 @@ TEST_F(SqliteDatabaseTest, ASecondConnectionWritesWhileTheControlReadsASnapshot)
     host.InsertDate("Termine", kMarch5 + 0.25, "eins");
     host.InsertDate("Termine", kMarch5 + 0.5, "zwei");
     auto db = Open();
-    const std::string text = DayText("Termine", "Datum", "3/5/2001");
-
-    auto before = db->OpenRecordset(text);
+    auto before = db->OpenRecordset(kDay);
     host.Execute("BEGIN");
     host.InsertDate("Termine", kMarch5 + 0.75, "drei");
     // The writer's open transaction neither blocks the read nor shows in it.
-    EXPECT_EQ(ReadDates(*db->OpenRecordset(text)).size(), 2u);
+    EXPECT_EQ(ReadDates(*db->OpenRecordset(kDay)).size(), 2u);
     host.Execute("COMMIT");
-
-    auto after = db->OpenRecordset(text);
+    auto after = db->OpenRecordset(kDay);
     host.Execute("DELETE FROM Termine");
     EXPECT_EQ(ReadDates(*before).size(), 2u);
     EXPECT_EQ(ReadDates(*after), (std::vector<double>{kMarch5 + 0.25, kMarch5 + 0.5, kMarch5 + 0.75}));
-    EXPECT_TRUE(db->OpenRecordset(text)->IsEOF());
+    EXPECT_TRUE(db->OpenRecordset(kDay)->IsEOF());
 }
 
 TEST_F(SqliteDatabaseTest, AHostsConnectionIsReadAndLeftOpenWithoutOurStatements) {
@@ -369,8 +356,7 @@ TEST_F(SqliteDatabaseTest, AHostsConnectionIsReadAndLeftOpenWithoutOurStatements
         auto db = SqliteDatabase::Attach(host.Handle());
         EXPECT_EQ(db->Name(), path);
         host.InsertDate("Termine", kMarch5, "vom Gastgeber");
-        auto records = db->OpenRecordset(DayText("Termine", "Datum", "3/5/2001"));
-        EXPECT_EQ(records->Field("Name").AsText(), "vom Gastgeber");
+        EXPECT_EQ(db->OpenRecordset(kDay)->Field("Name").AsText(), "vom Gastgeber");
         EXPECT_EQ(StatementsOn(host.Handle()), 1);
     }
     EXPECT_EQ(StatementsOn(host.Handle()), 0);
@@ -384,30 +370,28 @@ TEST_F(SqliteDatabaseTest, AHostsConnectionIsReadAndLeftOpenWithoutOurStatements
 
 TEST_F(SqliteDatabaseTest, TheStatementCacheKeepsTheMostRecentlyUsedTexts) {
     auto db = SqliteDatabase::Attach(host.Handle(), {.statementCacheSize = 2});
-    const std::string first = DayText("Termine", "Datum", "3/5/2001");
-    db->Prepare(first);
-    db->Prepare(first);
+    db->Prepare(kDay);
+    db->Prepare(kDay);
     EXPECT_EQ(StatementsOn(host.Handle()), 1);
     db->OpenRecordset(DayText("Termine", "Datum", "3/6/2001"));
     db->OpenRecordset(DayText("Termine", "Datum", "3/7/2001"));
     EXPECT_EQ(StatementsOn(host.Handle()), 2);
     host.InsertDate("Termine", kMarch5, "x");
-    EXPECT_EQ(ReadDates(*db->OpenRecordset(first)).size(), 1u);
+    EXPECT_EQ(ReadDates(*db->OpenRecordset(kDay)).size(), 1u);
     EXPECT_EQ(StatementsOn(host.Handle()), 2);
 }
 
 TEST_F(SqliteDatabaseTest, QueryDefinitionsAreTemporaryAndOutliveTheirDatabaseObject) {
     host.InsertDate("Termine", kMarch5, "x");
     auto db = Open();
-    const std::string text = RangeText("Termine", "Datum", "3/5/2001", "3/12/2001");
-    EXPECT_EQ(ErrorOf([&] { db->CreateQueryDef("Woche", text); }),
+    EXPECT_EQ(ErrorOf([&] { db->CreateQueryDef("Woche", kWeek); }),
               "Die Abfrage Woche lässt sich nicht speichern: der Kalender liest nur und legt nur Abfragen ohne "
               "Namen an.");
     EXPECT_EQ(ErrorOf([&] { db->CreateQueryDef("", "SELECT * From Termine WHERE Termine.Datum = #2/30/2001#"); }),
               "Ungültiges Datumsliteral #2/30/2001#: diesen Tag oder diese Uhrzeit gibt es nicht.");
-    auto query = db->CreateQueryDef("", text);
+    auto query = db->CreateQueryDef("", kWeek);
     db.reset();
-    EXPECT_EQ(query->SQL(), text);
+    EXPECT_EQ(query->SQL(), kWeek);
     EXPECT_EQ(ReadDates(*query->OpenRecordset()).size(), 1u);
 }
 
@@ -490,27 +474,28 @@ TEST_F(SqliteDatabaseTest, EveryComparisonSelectsTheDaysOfTheCalendarInItsOrder)
         host.InsertDate("Termine", m.Value(), std::to_string(i));
         host.Execute("INSERT INTO Iso (Datum, Name) VALUES ('" + std::string(iso) + "', '" + std::to_string(i) + "')");
     }
-    for (const DateStorage storage : {DateStorage::Real, DateStorage::IsoText}) {
+    // kMoments are listed in calendar order.
+    const auto expected = [](const std::string& op, const Moment& literal, bool datePart) {
+        std::vector<std::string> names;
+        for (int i = 0; i < static_cast<int>(std::size(kMoments)); ++i) {
+            const double value = kMoments[i].Value();
+            const double left = datePart ? static_cast<double>(dt::DayNumber(value)) : value;
+            if (Holds(CalendarKey(left), op, CalendarKey(literal.Value()))) names.push_back(std::to_string(i));
+        }
+        return names;
+    };
+    for (const auto& [storage, table] : {std::pair{DateStorage::Real, "Termine"}, {DateStorage::IsoText, "Iso"}}) {
+        const std::string field = table + std::string(".Datum");
         for (const bool rewrite : {true, false}) {
             auto db = Open({.dateStorage = storage, .rewriteDateValue = rewrite});
-            const std::string field = (storage == DateStorage::Real ? "Termine" : "Iso") + std::string(".Datum");
             for (const Moment& literal : kLiterals) {
                 for (const std::string op : kComparisons) {
                     for (const bool datePart : {false, true}) {
-                        const std::string text = "SELECT * From " + field.substr(0, field.find('.')) + " WHERE " +
+                        const std::string text = "SELECT * From " + std::string(table) + " WHERE " +
                                                  (datePart ? "DateValue(" + field + ")" : field) + " " + op + " " +
                                                  literal.Literal() + " ORDER BY " + field;
-                        // kMoments are listed in calendar order
-                        std::vector<std::string> expected, names;
-                        for (int i = 0; i < static_cast<int>(std::size(kMoments)); ++i) {
-                            const double value = kMoments[i].Value();
-                            const double left = datePart ? static_cast<double>(dt::DayNumber(value)) : value;
-                            if (Holds(CalendarKey(left), op, CalendarKey(literal.Value())))
-                                expected.push_back(std::to_string(i));
-                        }
-                        auto records = db->OpenRecordset(text);
-                        for (; !records->IsEOF(); records->MoveNext()) names.push_back(records->Field("Name").AsText());
-                        EXPECT_EQ(names, expected) << TranslateQuery(text, {storage, rewrite}).sql;
+                        EXPECT_EQ(ReadNames(*db->OpenRecordset(text)), expected(op, literal, datePart))
+                            << TranslateQuery(text, {storage, rewrite}).sql;
                     }
                 }
             }
