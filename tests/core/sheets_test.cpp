@@ -49,8 +49,6 @@ struct SheetFixture : ::testing::Test {
     Colour WeekdayFore(int col) { return col >= 5 ? kRed : kBlack; }
 };
 
-// --- Cell mapping of the month sheet ---------------------------------------
-
 // Months from a Monday, from a Sunday, reaching row 6, of four rows, of a
 // leap year: every cell holds its day or nothing. The sheet is built for
 // the month's last day in the evening: only its year and month count.
@@ -96,8 +94,6 @@ TEST_F(SheetFixture, MonthRowsShareTheHeightTheLastTakesTheRemainderNoneIsNegati
     EXPECT_EQ(ui.Grid.RowHeight(1), 0);
 }
 
-// --- Week sheet ---------------------------------------------------------------
-
 TEST_F(SheetFixture, WeekSheetShowsMondayToSundayAndTheLabel) {
     const struct {
         DateTime date;
@@ -132,8 +128,6 @@ TEST_F(SheetFixture, WeekSheetShowsMondayToSundayAndTheLabel) {
                                                          : w.label);
     }
 }
-
-// --- Colours ----------------------------------------------------------------
 
 // The backgrounds of a built sheet, one string per row from row 1: 'P' a
 // past day's background, '.' the normal one, 'T' today (normal background,
@@ -189,8 +183,6 @@ TEST_F(SheetFixture, ColoursShowPastDaysWeekendsAndToday) {
         EXPECT_EQ(s().TodayOnSheet, today);
     }
 }
-
-// --- Named days ---------------------------------------------------------------
 
 TEST_F(SheetFixture, NamedDaysFollowTheDayNumberCutToTheColumnOrNotAtAll) {
     SetToday(Date(2001, 1, 1));
@@ -258,8 +250,6 @@ TEST_F(SheetFixture, EveryDayCellReadsBackAsItsDayAtAnyWidth) {
         }
     }
 }
-
-// --- What every build resets ----------------------------------------------------
 
 TEST_F(SheetFixture, BuildRunsWithRedrawOffEvenWhenItFailsAndLeavesTheSelectionAlone) {
     std::vector<bool> redrawAtEnterCell;
