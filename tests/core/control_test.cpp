@@ -22,6 +22,10 @@ namespace {
 
 using memory::MemorySurface;
 
+// The required data properties in the order the check names them.
+const char* const kRequiredData[] = {"DataSourcePerson", "FieldSourcePerson", "FieldSourcePersonID",
+                                     "DataSourceDates",  "FieldDatesDate",    "FieldDatesDateID"};
+
 struct ControlFixture : ::testing::Test {
     MemorySurface ui;
     Agendor control{ui.surface()};
@@ -29,12 +33,7 @@ struct ControlFixture : ::testing::Test {
     Instance& in() { return InstanceOf(control); }
     const std::vector<std::string>& changes() { return ui.container.PropertyChanges(); }
     void SetAllData() {
-        control.SetDataSourcePerson("P");
-        control.SetFieldSourcePerson("N");
-        control.SetFieldSourcePersonID("I");
-        control.SetDataSourceDates("T");
-        control.SetFieldDatesDate("F");
-        control.SetFieldDatesDateID("D");
+        for (const char* name : kRequiredData) SetDataProperty(control, name, "T");
         control.SetWorkspace(std::make_shared<memory::MemoryWorkspace>());
         control.SetDatabase(std::make_shared<memory::MemoryDatabase>());
     }
@@ -102,16 +101,10 @@ TEST_F(ControlFixture, ResizeOfANarrowControlSkipsOnlyTheRefusedStatements) {
 }
 
 TEST_F(ControlFixture, RequiredPropertiesAreCheckedInOrderAndRefreshWithoutThemBuildsNoSheet) {
-    const std::vector<std::pair<std::string, std::function<void()>>> unset = {
-        {"DataSourcePerson", [&] { control.SetDataSourcePerson(""); }},
-        {"FieldSourcePerson", [&] { control.SetFieldSourcePerson(""); }},
-        {"FieldSourcePersonID", [&] { control.SetFieldSourcePersonID(""); }},
-        {"DataSourceDates", [&] { control.SetDataSourceDates(""); }},
-        {"FieldDatesDate", [&] { control.SetFieldDatesDate(""); }},
-        {"FieldDatesDateID", [&] { control.SetFieldDatesDateID(""); }},
-        {"Workspace", [&] { control.SetWorkspace(nullptr); }},
-        {"Database", [&] { control.SetDatabase(nullptr); }},
-    };
+    std::vector<std::pair<std::string, std::function<void()>>> unset;
+    for (const char* name : kRequiredData) unset.push_back({name, [this, name] { SetDataProperty(control, name, ""); }});
+    unset.push_back({"Workspace", [&] { control.SetWorkspace(nullptr); }});
+    unset.push_back({"Database", [&] { control.SetDatabase(nullptr); }});
     // Unsetting from the back: each time the first missing one is named.
     // FieldDatesPerson is not required.
     SetAllData();
