@@ -44,7 +44,7 @@ struct Reloaded {
     MemorySurface ui;
     Agendor control{ui.surface()};
     explicit Reloaded(memory::MemoryPropertyStore&& store) { control.ReadProperties(store); }
-    explicit Reloaded(memory::MemoryPropertyStore& store) { control.ReadProperties(store); }
+    explicit Reloaded(PropertyStore& store) { control.ReadProperties(store); }
 };
 
 TEST_F(ControlFixture, NewInstanceHasDefaultsAndWeekdayHeadings) {
@@ -412,18 +412,16 @@ TEST_F(ControlFixture, DefaultsAgreeAndTheKeysKeepTheirNamesAndOrder) {
                                         "FieldDatesDate", "FieldDatesPerson", "Header", "BackColor", "BackColorSel",
                                         "BackColorFixed", "BackColorPast", "Font", "View", "PublicHoliday", "DateValue",
                                         "Footnote"}));
-    MemorySurface ui2;
-    Agendor restored(ui2.surface());
-    restored.ReadProperties(store);
+    Reloaded restored(store);
     EXPECT_EQ(store.read,
               (std::vector<std::string>{"AllowPrint", "AllowEdit", "AllowChangeView", "AllowScroll", "DataSourcePerson",
                                         "FieldSourcePersonID", "FieldSourcePerson", "Header", "DataSourceDates",
                                         "FieldDatesDateID", "FieldDatesDate", "FieldDatesPerson", "BackColor",
                                         "BackColorSel", "BackColorFixed", "BackColorPast", "View", "PublicHoliday",
                                         "DateValue", "Footnote", "Font"}));
-    EXPECT_EQ(Values(restored), Values(control));
-    EXPECT_EQ(ui2.Grid.GridFont(), restored.Font());
-    EXPECT_TRUE(InstanceOf(restored).state.MenuEnabled);
+    EXPECT_EQ(Values(restored.control), Values(control));
+    EXPECT_EQ(restored.ui.Grid.GridFont(), restored.control.Font());
+    EXPECT_TRUE(InstanceOf(restored.control).state.MenuEnabled);
 }
 
 TEST_F(ControlFixture, FontsizeAndFontnameLeaveTheAmbientFont) {

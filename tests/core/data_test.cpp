@@ -171,11 +171,9 @@ TEST(LoadDates, AFailedQueryShowsTheCode4BoxAndLeavesTheSheetLive) {
     f.control.Refresh();
     ASSERT_EQ(f.messages().size(), 1u);
     const Message& box = f.messages()[0];
-    EXPECT_EQ(box.text,
-              "Agendor-Fehlercode 4\r\nDas Datenbankmodul findet die Eingabetabelle oder Abfrage "
-              "'Terminne' nicht.");
-    EXPECT_EQ(box.title, "Agendor3.ocx");
-    EXPECT_EQ(box.icon, MessageIcon::Critical);
+    EXPECT_EQ(std::tuple(box.text, box.title, box.icon),
+              std::tuple("Agendor-Fehlercode 4\r\nDas Datenbankmodul findet die Eingabetabelle oder Abfrage "
+                         "'Terminne' nicht.", "Agendor3.ocx", MessageIcon::Critical));
     EXPECT_TRUE(f.surface.Grid.Redraw());
     // The persons still load after the failed appointments.
     EXPECT_EQ(f.surface.cboPerson.ListCount(), 2);
@@ -384,13 +382,12 @@ TEST(ShowDay, StandsBesideTheDaysColumn) {
         SCOPED_TRACE(day);
         f.surface.Grid.UserClickCell(MonthCellOf(At(2001, 11, day)).row, MonthCellOf(At(2001, 11, day)).col);
         ShowDay(f.in());
-        EXPECT_EQ(s.GridZoom.Left(), s.Grid.Left() + columnsRight * 1168);
-        EXPECT_EQ(s.Toolbar1.Left(), s.GridZoom.Left());
-        EXPECT_EQ(s.Toolbar1.Top(), s.Grid.Top() + 401);
-        EXPECT_EQ(s.GridZoom.Top(), s.Toolbar1.Top() + s.Toolbar1.Height());
-        EXPECT_EQ(s.txtToolbarTag.Left(), s.Toolbar1.Left() + 1080);
+        const int left = s.Grid.Left() + columnsRight * 1168, top = s.Grid.Top() + 401;
+        EXPECT_EQ(std::tuple(s.GridZoom.Left(), s.Toolbar1.Left(), s.txtToolbarTag.Left()),
+                  std::tuple(left, left, left + 1080));
         // (330 - 195) / 2 = 67.5 rounds to the even 68.
-        EXPECT_EQ(s.txtToolbarTag.Top(), s.Toolbar1.Top() + 68);
+        EXPECT_EQ(std::tuple(s.Toolbar1.Top(), s.GridZoom.Top(), s.txtToolbarTag.Top()),
+                  std::tuple(top, top + s.Toolbar1.Height(), top + 68));
     }
 }
 
