@@ -88,8 +88,7 @@ TEST_F(ChangeHandlersTest, DateChangeMovesOnlyTheStoredTime) {
     // A second change from the old time finds the record changed meanwhile.
     Handlers().DateChange(1, old, old + 2.0 / 24, cancel);
     EXPECT_TRUE(cancel);
-    ASSERT_EQ(refusals_.size(), 1u);
-    EXPECT_EQ(refusals_[0], "Der Termin wurde inzwischen von einem anderen Benutzer geändert.");
+    EXPECT_EQ(refusals_, std::vector<std::string>{"Der Termin wurde inzwischen von einem anderen Benutzer geändert."});
     EXPECT_DOUBLE_EQ(Scalar("SELECT Datum FROM Termine WHERE TerminID = 1"), old + 1.0 / 24);
 }
 

@@ -22,6 +22,10 @@ namespace {
 
 using memory::MemorySurface;
 
+// The required data properties in the order the check names them.
+const char* const kRequiredData[] = {"DataSourcePerson", "FieldSourcePerson", "FieldSourcePersonID",
+                                     "DataSourceDates",  "FieldDatesDate",    "FieldDatesDateID"};
+
 struct ControlFixture : ::testing::Test {
     MemorySurface ui;
     Agendor control{ui.surface()};
@@ -29,12 +33,7 @@ struct ControlFixture : ::testing::Test {
     Instance& in() { return InstanceOf(control); }
     const std::vector<std::string>& changes() { return ui.container.PropertyChanges(); }
     void SetAllData() {
-        control.SetDataSourcePerson("P");
-        control.SetFieldSourcePerson("N");
-        control.SetFieldSourcePersonID("I");
-        control.SetDataSourceDates("T");
-        control.SetFieldDatesDate("F");
-        control.SetFieldDatesDateID("D");
+        for (const char* name : kRequiredData) SetDataProperty(control, name, "T");
         control.SetWorkspace(std::make_shared<memory::MemoryWorkspace>());
         control.SetDatabase(std::make_shared<memory::MemoryDatabase>());
     }
@@ -45,7 +44,7 @@ struct Reloaded {
     MemorySurface ui;
     Agendor control{ui.surface()};
     explicit Reloaded(memory::MemoryPropertyStore&& store) { control.ReadProperties(store); }
-    explicit Reloaded(memory::MemoryPropertyStore& store) { control.ReadProperties(store); }
+    explicit Reloaded(PropertyStore& store) { control.ReadProperties(store); }
 };
 
 TEST_F(ControlFixture, NewInstanceHasDefaultsAndWeekdayHeadings) {
@@ -70,19 +69,15 @@ TEST_F(ControlFixture, ResizeLaysOutTheWorkedExample) {
     EXPECT_EQ(in().state.SheetColWidth, 1168);
     for (int c = 0; c < 6; ++c) EXPECT_EQ(ui.Grid.ColWidth(c), 1168) << c;
     EXPECT_EQ(ui.Grid.ColWidth(6), 1152);
-    EXPECT_EQ(ui.Grid.Top(), 450);
-    EXPECT_EQ(ui.Grid.Height(), 6735);
-    EXPECT_EQ(ui.Grid.RowHeight(0), 400);
+    EXPECT_EQ(std::tuple(ui.Grid.Top(), ui.Grid.Height(), ui.Grid.RowHeight(0)), std::tuple(450, 6735, 400));
     for (int r = 1; r < 6; ++r) EXPECT_EQ(ui.Grid.RowHeight(r), 1056) << r;
     EXPECT_EQ(ui.Grid.RowHeight(6), 1040);
-    EXPECT_EQ(ui.GridZoom.Width(), 2500);
-    EXPECT_EQ(ui.GridZoom.ColWidth(0), 500);
-    EXPECT_EQ(ui.GridZoom.ColWidth(1), 1960);
+    EXPECT_EQ(std::tuple(ui.GridZoom.Width(), ui.GridZoom.ColWidth(0), ui.GridZoom.ColWidth(1)),
+              std::tuple(2500, 500, 1960));
     EXPECT_EQ(ui.Toolbar1.Width(), 2500);
     EXPECT_EQ(ui.txtToolbarTag.Width(), 2500 - 1090);
     EXPECT_EQ(ui.lblMonat.Width(), 8175 - 1840);
-    EXPECT_EQ(ui.Grid.Row(), 6);
-    EXPECT_EQ(ui.Grid.Col(), 6);
+    EXPECT_EQ(std::pair(ui.Grid.Row(), ui.Grid.Col()), std::pair(6, 6));
     // A week sheet's one row stretches.
     ui.Grid.SetRows(2);
     control.Resize(8175, 7185);
@@ -106,16 +101,10 @@ TEST_F(ControlFixture, ResizeOfANarrowControlSkipsOnlyTheRefusedStatements) {
 }
 
 TEST_F(ControlFixture, RequiredPropertiesAreCheckedInOrderAndRefreshWithoutThemBuildsNoSheet) {
-    const std::vector<std::pair<std::string, std::function<void()>>> unset = {
-        {"DataSourcePerson", [&] { control.SetDataSourcePerson(""); }},
-        {"FieldSourcePerson", [&] { control.SetFieldSourcePerson(""); }},
-        {"FieldSourcePersonID", [&] { control.SetFieldSourcePersonID(""); }},
-        {"DataSourceDates", [&] { control.SetDataSourceDates(""); }},
-        {"FieldDatesDate", [&] { control.SetFieldDatesDate(""); }},
-        {"FieldDatesDateID", [&] { control.SetFieldDatesDateID(""); }},
-        {"Workspace", [&] { control.SetWorkspace(nullptr); }},
-        {"Database", [&] { control.SetDatabase(nullptr); }},
-    };
+    std::vector<std::pair<std::string, std::function<void()>>> unset;
+    for (const char* name : kRequiredData) unset.push_back({name, [this, name] { SetDataProperty(control, name, ""); }});
+    unset.push_back({"Workspace", [&] { control.SetWorkspace(nullptr); }});
+    unset.push_back({"Database", [&] { control.SetDatabase(nullptr); }});
     // Unsetting from the back: each time the first missing one is named.
     // FieldDatesPerson is not required.
     SetAllData();
@@ -258,12 +247,8 @@ TEST_F(ControlFixture, LineFitsComparesWithTheCurrentRowHeight) {
 // holds its Thursday, counted in the Thursday's year.
 int IsoWeek(std::chrono::sys_days day) {
     using namespace std::chrono;
-    const weekday wd{day};
-    const int isoWd = wd.iso_encoding();
-    const sys_days thursday = day + days{4 - isoWd};
-    const year_month_day ymd{thursday};
-    const sys_days jan1 = sys_days{ymd.year() / January / 1};
-    return static_cast<int>((thursday - jan1).count() / 7 + 1);
+    const sys_days thursday = day + days{4 - static_cast<int>(weekday{day}.iso_encoding())};
+    return static_cast<int>((thursday - sys_days{year_month_day{thursday}.year() / January / 1}).count() / 7 + 1);
 }
 
 TEST(WeekNumber, IsTheIsoWeekAroundYearEnds) {
@@ -294,6 +279,9 @@ TEST_F(ControlFixture, PermissionsHideTheCommandsTheyGovern) {
         {false, false, true, false, {false, false, false, false, false, true, false}, true},
         {true, false, false, true, {true, true, false, false, true, false, true}, true},
         {true, true, true, true, {true, true, true, true, true, true, true}, true},
+        // With nothing to offer the items keep what the last flag left them:
+        // "Drucken" was still allowed then.
+        {false, false, false, false, {false, false, false, false, false, false, true}, false},
     };
     for (const Case& c : cases) {
         control.SetAllowScroll(c.scroll);
@@ -302,20 +290,9 @@ TEST_F(ControlFixture, PermissionsHideTheCommandsTheyGovern) {
         control.SetAllowPrint(c.print);
         EXPECT_EQ(in().state.MenuEnabled, c.menu);
         for (int i = 1; i <= 7; ++i) EXPECT_EQ(ui.Kontextmenu.Item(i).visible, c.items[i - 1]) << i;
-        EXPECT_EQ(ui.Toolbar2.Button(1).visible, c.view);
-        EXPECT_EQ(ui.Toolbar2.Button(3).visible, c.scroll);
-        EXPECT_EQ(ui.Toolbar2.Button(5).visible, c.print);
+        const bool buttons[] = {c.view, c.view, c.scroll, c.scroll, c.print};
+        for (int b = 1; b <= 5; ++b) EXPECT_EQ(ui.Toolbar2.Button(b).visible, buttons[b - 1]) << b;
     }
-    control.SetAllowScroll(false);
-    control.SetAllowChangeView(false);
-    control.SetAllowEdit(false);
-    control.SetAllowPrint(false);
-    EXPECT_FALSE(in().state.MenuEnabled);
-    for (int b = 1; b <= 5; ++b) EXPECT_FALSE(ui.Toolbar2.Button(b).visible);
-    // With nothing to offer the items keep what the last flag left them:
-    // "Drucken" was still allowed then.
-    EXPECT_TRUE(ui.Kontextmenu.Item(7).visible);
-    for (int i = 1; i <= 6; ++i) EXPECT_FALSE(ui.Kontextmenu.Item(i).visible) << i;
     // A right click is then an ordinary release: it silences no click.
     ui.Grid.UserRightClick(100, 100);
     EXPECT_EQ(ui.Kontextmenu.PopupCount(), 0);
@@ -435,18 +412,16 @@ TEST_F(ControlFixture, DefaultsAgreeAndTheKeysKeepTheirNamesAndOrder) {
                                         "FieldDatesDate", "FieldDatesPerson", "Header", "BackColor", "BackColorSel",
                                         "BackColorFixed", "BackColorPast", "Font", "View", "PublicHoliday", "DateValue",
                                         "Footnote"}));
-    MemorySurface ui2;
-    Agendor restored(ui2.surface());
-    restored.ReadProperties(store);
+    Reloaded restored(store);
     EXPECT_EQ(store.read,
               (std::vector<std::string>{"AllowPrint", "AllowEdit", "AllowChangeView", "AllowScroll", "DataSourcePerson",
                                         "FieldSourcePersonID", "FieldSourcePerson", "Header", "DataSourceDates",
                                         "FieldDatesDateID", "FieldDatesDate", "FieldDatesPerson", "BackColor",
                                         "BackColorSel", "BackColorFixed", "BackColorPast", "View", "PublicHoliday",
                                         "DateValue", "Footnote", "Font"}));
-    EXPECT_EQ(Values(restored), Values(control));
-    EXPECT_EQ(ui2.Grid.GridFont(), restored.Font());
-    EXPECT_TRUE(InstanceOf(restored).state.MenuEnabled);
+    EXPECT_EQ(Values(restored.control), Values(control));
+    EXPECT_EQ(restored.ui.Grid.GridFont(), restored.control.Font());
+    EXPECT_TRUE(InstanceOf(restored.control).state.MenuEnabled);
 }
 
 TEST_F(ControlFixture, FontsizeAndFontnameLeaveTheAmbientFont) {
@@ -489,29 +464,27 @@ TEST_F(ControlFixture, DateValueOutsideTheCalendarIsRefusedWhereItComesIn) {
 // Item 4 of the menu and the pressed button of Toolbar2 always name and show
 // the view on screen, however View was set.
 TEST_F(ControlFixture, MenuItemFourAndToolbarFollowViewWhereverItIsSet) {
-    auto expectShows = [&](int view, const std::string& where) {
-        EXPECT_EQ(ui.Kontextmenu.Item(4).caption, view == 2 ? "Wochenansicht" : "Monatsansicht") << where;
-        EXPECT_EQ(ui.Toolbar2.Button(1).pressed, view != 2) << where;
-        EXPECT_EQ(ui.Toolbar2.Button(2).pressed, view == 2) << where;
+    auto expectShows = [](const MemorySurface& s, int view, const std::string& where) {
+        EXPECT_EQ(s.Kontextmenu.Item(4).caption, view == 2 ? "Wochenansicht" : "Monatsansicht") << where;
+        EXPECT_EQ(s.Toolbar2.Button(1).pressed, view != 2) << where;
+        EXPECT_EQ(s.Toolbar2.Button(2).pressed, view == 2) << where;
     };
     control.Resize(8175, 7185);
     KontextClick(in(), 4);
-    expectShows(1, "menu to week");
+    expectShows(ui, 1, "menu to week");
     EXPECT_EQ(control.View(), 1);
     control.SetView(2);
-    expectShows(2, "setter");
+    expectShows(ui, 2, "setter");
     control.SetView(1);
-    expectShows(1, "setter");
+    expectShows(ui, 1, "setter");
     KontextClick(in(), 4);
-    expectShows(2, "menu to month");
+    expectShows(ui, 2, "menu to month");
     EXPECT_EQ(control.View(), 2);
 
     memory::MemoryPropertyStore store;
     store.Set("View", std::int32_t{1});
     Reloaded restored(store);
-    EXPECT_EQ(restored.ui.Kontextmenu.Item(4).caption, "Monatsansicht");
-    EXPECT_TRUE(restored.ui.Toolbar2.Button(1).pressed);
-    EXPECT_FALSE(restored.ui.Toolbar2.Button(2).pressed);
+    expectShows(restored.ui, 1, "restored");
     // Choosing item 4 in the restored week view switches to the month.
     restored.control.Resize(8175, 7185);
     KontextClick(InstanceOf(restored.control), 4);

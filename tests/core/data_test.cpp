@@ -17,7 +17,7 @@ using testing::Appointment;
 using testing::AppointmentFixture;
 using testing::At;
 
-// --- The range query ------------------------------------------------------
+std::pair<int, int> Current(const memory::MemoryGrid& grid) { return {grid.Row(), grid.Col()}; }
 
 // The week of a Monday, a Sunday's week, across the year's end, from a
 // first, any other view as a week; a month's first written as 01, December
@@ -60,8 +60,6 @@ TEST(SheetRangeQuery, PastesNamesAsTheyStand) {
               "SELECT *  From T WHERE (((DateValue([Termin Datum]))=#3/5/2001#)) ORDER BY T.[Termin Datum]");
 }
 
-// --- LoadDates --------------------------------------------------------------
-
 TEST(LoadDates, SendsOneSnapshotQueryThroughATemporaryDefinition) {
     AppointmentFixture f;
     f.appointments = {{1, At(2001, 11, 14, 9, 5), "Meier"}, {2, At(2001, 11, 20, 14, 0), "Albers"}};
@@ -71,8 +69,7 @@ TEST(LoadDates, SendsOneSnapshotQueryThroughATemporaryDefinition) {
     EXPECT_EQ(calls[0].text,
               "SELECT *  From Termine WHERE (((Termine.Datum)>=#11/01/2001# And (Termine.Datum)<#12/01/2001#)) "
               "ORDER BY Termine.Datum");
-    EXPECT_TRUE(calls[0].throughQueryDef);
-    EXPECT_EQ(calls[0].type, RecordsetType::Snapshot);
+    EXPECT_EQ(std::pair(calls[0].throughQueryDef, calls[0].type), std::pair(true, RecordsetType::Snapshot));
     EXPECT_TRUE(f.database->QueryDefNames().empty());
     EXPECT_EQ(calls[1].text, "SELECT Personen.Name,Personen.PersonID From Personen ORDER BY Personen.Name");
     EXPECT_TRUE(f.messages().empty());
@@ -90,8 +87,7 @@ TEST(LoadDates, WritesOneLinePerAppointmentBelowTheDayText) {
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(DayNumberOfText(lines[0]), 3);
     EXPECT_NE(lines[0], "3");  // the holiday name stands beside the number
-    EXPECT_EQ(lines[1], "09:05 Meier");
-    EXPECT_EQ(lines[2], "14:00 Al  b");
+    EXPECT_EQ(std::vector(lines.begin() + 1, lines.end()), (std::vector<std::string>{"09:05 Meier", "14:00 Al  b"}));
 }
 
 // July 2001 begins on a Sunday, October 2001 on a Monday.
@@ -138,10 +134,8 @@ TEST(LoadDates, AFullCellGetsOneMarkerPerFurtherAppointmentInOrder) {
         const memory::MemoryWidget& marker = f.surface.btnVorlage.Memory(index);
         EXPECT_EQ(f.surface.btnVorlage.Tag(index), "14");
         EXPECT_TRUE(marker.Visible());
-        EXPECT_EQ(marker.Width(), 210);
-        EXPECT_EQ(marker.Height(), 195);
-        EXPECT_EQ(marker.Left(), grid.ColPos(2) + 1168 - 210);
-        EXPECT_EQ(marker.Top(), grid.Top() + grid.RowPos(3));
+        EXPECT_EQ(std::tuple(marker.Left(), marker.Top(), marker.Width(), marker.Height()),
+                  std::tuple(grid.ColPos(2) + 1168 - 210, grid.Top() + grid.RowPos(3), 210, 195));
         EXPECT_GT(marker.z(), lastZ);  // each new marker in front
         lastZ = marker.z();
     }
@@ -161,10 +155,7 @@ TEST(LoadDates, ANullInOneRecordOrNoPersonFieldHidesNoAppointment) {
                       {2, std::nullopt, "Ohne Datum"},
                       {3, At(2001, 11, 14, 10), "Meier"}};
     f.control.Refresh();
-    const std::vector<std::string> lines = f.CellLines(3, 2);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1], "09:00 ");
-    EXPECT_EQ(lines[2], "10:00 Meier");
+    EXPECT_EQ(f.CellLines(3, 2), (std::vector<std::string>{"14", "09:00 ", "10:00 Meier"}));
     // An empty person field shows the appointments without person.
     f.control.SetFieldDatesPerson("");
     f.control.Refresh();
@@ -180,11 +171,9 @@ TEST(LoadDates, AFailedQueryShowsTheCode4BoxAndLeavesTheSheetLive) {
     f.control.Refresh();
     ASSERT_EQ(f.messages().size(), 1u);
     const Message& box = f.messages()[0];
-    EXPECT_EQ(box.text,
-              "Agendor-Fehlercode 4\r\nDas Datenbankmodul findet die Eingabetabelle oder Abfrage "
-              "'Terminne' nicht.");
-    EXPECT_EQ(box.title, "Agendor3.ocx");
-    EXPECT_EQ(box.icon, MessageIcon::Critical);
+    EXPECT_EQ(std::tuple(box.text, box.title, box.icon),
+              std::tuple("Agendor-Fehlercode 4\r\nDas Datenbankmodul findet die Eingabetabelle oder Abfrage "
+                         "'Terminne' nicht.", "Agendor3.ocx", MessageIcon::Critical));
     EXPECT_TRUE(f.surface.Grid.Redraw());
     // The persons still load after the failed appointments.
     EXPECT_EQ(f.surface.cboPerson.ListCount(), 2);
@@ -232,8 +221,7 @@ TEST(LoadDates, NoAppointmentIdFieldSendsNoQueryButStillSelects) {
     f.control.Refresh();
     EXPECT_EQ(f.CellLines(3, 2).size(), 1u);
     for (const std::string& q : f.queries()) EXPECT_EQ(q.find("Termine"), std::string::npos) << q;
-    EXPECT_EQ(f.surface.Grid.Row(), 3);
-    EXPECT_EQ(f.surface.Grid.Col(), 2);
+    EXPECT_EQ(Current(f.surface.Grid), std::pair(3, 2));
 }
 
 TEST(LoadDates, SelectsTheSelectedDaysCellWithOrWithoutTodayOnTheSheet) {
@@ -241,8 +229,7 @@ TEST(LoadDates, SelectsTheSelectedDaysCellWithOrWithoutTodayOnTheSheet) {
     f.control.SetDateValue(At(2001, 11, 5, 16, 30));
     f.control.Refresh();
     // 5 November 2001: row 2, column 0; today, the 14th, keeps its blue.
-    EXPECT_EQ(f.surface.Grid.Row(), 2);
-    EXPECT_EQ(f.surface.Grid.Col(), 0);
+    EXPECT_EQ(Current(f.surface.Grid), std::pair(2, 0));
     EXPECT_EQ(f.state().DateValue, At(2001, 11, 5, 16, 30));
     EXPECT_TRUE(f.surface.Grid.Redraw());
     ShowDay(f.in());
@@ -255,8 +242,7 @@ TEST(LoadDates, SelectsTheSelectedDaysCellWithOrWithoutTodayOnTheSheet) {
     // search runs column by column, so the 15th (column 2, "15
     // Mariä Himmelfahrt") and the 25th (column 5) come first and must not
     // match.
-    EXPECT_EQ(f.surface.Grid.Row(), 1);
-    EXPECT_EQ(f.surface.Grid.Col(), 6);
+    EXPECT_EQ(Current(f.surface.Grid), std::pair(1, 6));
     EXPECT_EQ(f.state().DateValue, At(2001, 8, 5, 12));
 }
 
@@ -303,7 +289,7 @@ TEST(LoadDates, AValueJustShortOfMidnightStaysOnItsDayEverywhere) {
     EXPECT_EQ(f.CellLines(3, 0), std::vector<std::string>{"12"});
 
     ShowDayOf(f.in(), At(2001, 3, 11));
-    EXPECT_EQ(std::pair(f.surface.Grid.Row(), f.surface.Grid.Col()), std::pair(2, 6));  // the day's cell is current
+    EXPECT_EQ(Current(f.surface.Grid), std::pair(2, 6));  // the day's cell is current
     const memory::MemoryGrid& zoom = f.surface.GridZoom;
     ASSERT_EQ(zoom.Rows(), 2);
     EXPECT_EQ(zoom.TextMatrix(1, 0), "23:59");
@@ -313,17 +299,14 @@ TEST(LoadDates, AValueJustShortOfMidnightStaysOnItsDayEverywhere) {
     EXPECT_TRUE(f.messages().empty());
 }
 
-// --- LoadPersons ------------------------------------------------------------
-
 // A person without id is left out, so list positions and ids stay in step.
 TEST(LoadPersons, FillsTheListAndTheIdsInQueryOrder) {
     AppointmentFixture f;
     f.persons = {{7, "Albers"}, {std::nullopt, "Geist"}, {3, "Meier"}, {12, "Zander"}};
     f.control.Refresh();
-    ASSERT_EQ(f.surface.cboPerson.ListCount(), 3);
-    EXPECT_EQ(f.surface.cboPerson.List(0), "Albers");
-    EXPECT_EQ(f.surface.cboPerson.List(1), "Meier");
-    EXPECT_EQ(f.surface.cboPerson.List(2), "Zander");
+    std::vector<std::string> names;
+    for (int i = 0; i < f.surface.cboPerson.ListCount(); ++i) names.push_back(f.surface.cboPerson.List(i));
+    EXPECT_EQ(names, (std::vector<std::string>{"Albers", "Meier", "Zander"}));
     // The ids are sized by the records read; the unused ones stay 0.
     EXPECT_EQ(f.state().PersonIds, (std::vector<std::int32_t>{7, 3, 12, 0, 0}));
     EXPECT_NE(f.state().PersonRecords, nullptr);
@@ -338,8 +321,6 @@ TEST(LoadPersons, AnEmptyTableKeepsTheIds) {
     EXPECT_EQ(f.surface.cboPerson.ListCount(), 0);
     EXPECT_EQ(f.state().PersonIds, before);
 }
-
-// --- The day grid -----------------------------------------------------------
 
 TEST(ShowDay, ListsTheDaysAppointmentsInTimeOrderOrTheHeaderAlone) {
     AppointmentFixture f;
@@ -359,19 +340,15 @@ TEST(ShowDay, ListsTheDaysAppointmentsInTimeOrderOrTheHeaderAlone) {
     EXPECT_EQ(zoom.TextMatrix(0, 0), "Zeit");
     EXPECT_EQ(zoom.TextMatrix(0, 1), "Kontakt");
     EXPECT_EQ(zoom.CellAlignment(0, 1), CellAlignment::CenterCenter);
-    const char* times[] = {"09:30", "11:15", "14:00"};
-    const char* people[] = {"Meier", "Zander", "Albers"};
-    const char* ids[] = {"32", "33", "31"};
-    for (int r = 1; r <= 3; ++r) {
-        EXPECT_EQ(zoom.TextMatrix(r, 0), times[r - 1]);
+    for (const auto& [r, time, person, id] :
+         {std::tuple{1, "09:30", "Meier", "32"}, {2, "11:15", "Zander", "33"}, {3, "14:00", "Albers", "31"}}) {
+        EXPECT_EQ(std::tuple(zoom.TextMatrix(r, 0), zoom.TextMatrix(r, 1), zoom.TextMatrix(r, 3)),
+                  std::tuple(time, person, id));
         EXPECT_EQ(zoom.CellAlignment(r, 0), CellAlignment::CenterCenter);
-        EXPECT_EQ(zoom.TextMatrix(r, 1), people[r - 1]);
-        EXPECT_EQ(zoom.TextMatrix(r, 3), ids[r - 1]);
     }
     EXPECT_EQ(zoom.TextMatrix(1, 2), "14.11.2001 09:30:00");
     EXPECT_EQ(ParseDayGridDateTime(zoom.TextMatrix(1, 2)), At(2001, 11, 14, 9, 30));
-    EXPECT_EQ(zoom.Row(), 3);
-    EXPECT_EQ(zoom.Col(), 3);
+    EXPECT_EQ(Current(zoom), std::pair(3, 3));
     EXPECT_EQ(f.surface.txtToolbarTag.Text(), "Mi, 14.11.01");
     EXPECT_EQ(f.state().ShownDay, At(2001, 11, 14));
     // A day without appointments shows the header only.
@@ -380,8 +357,7 @@ TEST(ShowDay, ListsTheDaysAppointmentsInTimeOrderOrTheHeaderAlone) {
     ShowDay(f.in());
     EXPECT_EQ(zoom.Rows(), 1);
     EXPECT_EQ(zoom.TextMatrix(0, 1), "Kunde");
-    EXPECT_EQ(zoom.Row(), 0);
-    EXPECT_EQ(zoom.Col(), 1);
+    EXPECT_EQ(Current(zoom), std::pair(0, 1));
 }
 
 TEST(ShowDay, MidnightReadsZeroHundredNullValuesBecomeEmptyTextsAndNullDatesAreSkipped) {
@@ -406,13 +382,12 @@ TEST(ShowDay, StandsBesideTheDaysColumn) {
         SCOPED_TRACE(day);
         f.surface.Grid.UserClickCell(MonthCellOf(At(2001, 11, day)).row, MonthCellOf(At(2001, 11, day)).col);
         ShowDay(f.in());
-        EXPECT_EQ(s.GridZoom.Left(), s.Grid.Left() + columnsRight * 1168);
-        EXPECT_EQ(s.Toolbar1.Left(), s.GridZoom.Left());
-        EXPECT_EQ(s.Toolbar1.Top(), s.Grid.Top() + 401);
-        EXPECT_EQ(s.GridZoom.Top(), s.Toolbar1.Top() + s.Toolbar1.Height());
-        EXPECT_EQ(s.txtToolbarTag.Left(), s.Toolbar1.Left() + 1080);
+        const int left = s.Grid.Left() + columnsRight * 1168, top = s.Grid.Top() + 401;
+        EXPECT_EQ(std::tuple(s.GridZoom.Left(), s.Toolbar1.Left(), s.txtToolbarTag.Left()),
+                  std::tuple(left, left, left + 1080));
         // (330 - 195) / 2 = 67.5 rounds to the even 68.
-        EXPECT_EQ(s.txtToolbarTag.Top(), s.Toolbar1.Top() + 68);
+        EXPECT_EQ(std::tuple(s.Toolbar1.Top(), s.GridZoom.Top(), s.txtToolbarTag.Top()),
+                  std::tuple(top, top + s.Toolbar1.Height(), top + 68));
     }
 }
 
@@ -422,16 +397,13 @@ TEST(ShowDay, ShowsTheGroupWithTheButtonsOfAllowEdit) {
     ShowDay(f.in());
     f.surface.ProcessEvents();
     const memory::MemorySurface& s = f.surface;
-    EXPECT_TRUE(s.Toolbar1.Visible());
-    EXPECT_TRUE(s.GridZoom.Visible());
-    EXPECT_TRUE(s.txtToolbarTag.Visible());
-    EXPECT_FALSE(s.txtClock.Visible());
-    EXPECT_FALSE(s.cboPerson.Visible());
+    EXPECT_EQ((std::vector{s.Toolbar1.Visible(), s.GridZoom.Visible(), s.txtToolbarTag.Visible(), s.txtClock.Visible(),
+                           s.cboPerson.Visible()}),
+              (std::vector{true, true, true, false, false}));
     EXPECT_EQ(s.Focused(), &s.Toolbar1);
     EXPECT_TRUE(s.Toolbar1.Button(1).visible);
-    EXPECT_FALSE(s.Toolbar1.Button(1).enabled);
-    EXPECT_TRUE(s.Toolbar1.Button(2).enabled);
-    EXPECT_FALSE(s.Toolbar1.Button(3).enabled);
+    EXPECT_EQ((std::vector{s.Toolbar1.Button(1).enabled, s.Toolbar1.Button(2).enabled, s.Toolbar1.Button(3).enabled}),
+              (std::vector{false, true, false}));
 
     f.control.SetAllowEdit(false);
     ShowDay(f.in());
@@ -478,8 +450,7 @@ TEST(ShowDay, AMarkerShowsItsDayAndAClickOnAnyMarkerHidesIt) {
     ASSERT_EQ(f.state().MarkerCount, 1);
     f.surface.btnVorlage.UserClickMarker(1);
     EXPECT_TRUE(f.surface.GridZoom.Visible());
-    EXPECT_EQ(f.surface.Grid.Row(), 6);
-    EXPECT_EQ(f.surface.Grid.Col(), 0);
+    EXPECT_EQ(Current(f.surface.Grid), std::pair(6, 0));
     EXPECT_EQ(f.state().DateValue, At(2001, 7, 30));
     EXPECT_EQ(f.surface.GridZoom.Rows(), 6);
     EXPECT_EQ(f.surface.txtToolbarTag.Text(), "Mo, 30.07.01");
@@ -495,8 +466,7 @@ TEST(ShowDay, AMarkerOnTheWeekSheetSelectsRowOne) {
     f.control.Refresh();
     ASSERT_GE(f.state().MarkerCount, 1);
     f.surface.btnVorlage.UserClickMarker(1);
-    EXPECT_EQ(f.surface.Grid.Row(), 1);
-    EXPECT_EQ(f.surface.Grid.Col(), 4);
+    EXPECT_EQ(Current(f.surface.Grid), std::pair(1, 4));
     EXPECT_EQ(f.surface.GridZoom.Rows(), 41);
 }
 
@@ -524,8 +494,7 @@ TEST(ShowDay, TheShownDayOutlivesAReload) {
     ShowDayOf(f.in(), *f.state().ShownDay);
     EXPECT_EQ(f.surface.txtToolbarTag.Text(), "Di, 20.11.01");
     EXPECT_EQ(f.surface.GridZoom.TextMatrix(1, 1), "Meier");
-    EXPECT_EQ(f.surface.Grid.Row(), 4);
-    EXPECT_EQ(f.surface.Grid.Col(), 1);
+    EXPECT_EQ(Current(f.surface.Grid), std::pair(4, 1));
     EXPECT_EQ(f.state().DateValue, At(2001, 11, 20));
 }
 
@@ -543,8 +512,6 @@ TEST(HideDayGrid, HidesTheGroupAndDropsAPendingRow) {
         EXPECT_FALSE(w->Visible()) << w->Name();
     EXPECT_FALSE(f.state().NewPending);
 }
-
-// --- The hidden date-time text and the marker picture -------------------------
 
 TEST(DayGridDateTimeText, ReadsBackToTheSameValue) {
     for (const DateTime value : {At(2001, 11, 14, 9, 30), At(1899, 12, 30), At(1850, 6, 1, 23, 59),

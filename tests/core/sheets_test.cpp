@@ -17,6 +17,7 @@ namespace agendor {
 namespace {
 
 using memory::MemorySurface;
+using Texts = std::vector<std::string>;
 
 constexpr Colour kRed = 0x0000FF;    // RGB 255, 0, 0
 constexpr Colour kBlue = 0xFF0000;   // RGB 0, 0, 255
@@ -42,14 +43,17 @@ struct SheetFixture : ::testing::Test {
     // Noon, so the date alone decides what is past.
     void SetToday(DateTime day) { ui.clock.SetNow(day + 0.5); }
     std::string Cell(int row, int col) { return ui.Grid.TextMatrix(row, col); }
+    Texts Cells(int row, int from, int to) {
+        Texts texts;
+        for (int col = from; col <= to; ++col) texts.push_back(Cell(row, col));
+        return texts;
+    }
     Colour Back(int row, int col) { return ui.Grid.CellBackColor(row, col); }
     Colour Fore(int row, int col) { return ui.Grid.CellForeColor(row, col); }
     void Week(DateTime d) { BuildWeekSheet(in(), d); }
     void Month(DateTime d) { BuildMonthSheet(in(), d); }
     Colour WeekdayFore(int col) { return col >= 5 ? kRed : kBlack; }
 };
-
-// --- Cell mapping of the month sheet ---------------------------------------
 
 // Months from a Monday, from a Sunday, reaching row 6, of four rows, of a
 // leap year: every cell holds its day or nothing. The sheet is built for
@@ -96,8 +100,6 @@ TEST_F(SheetFixture, MonthRowsShareTheHeightTheLastTakesTheRemainderNoneIsNegati
     EXPECT_EQ(ui.Grid.RowHeight(1), 0);
 }
 
-// --- Week sheet ---------------------------------------------------------------
-
 TEST_F(SheetFixture, WeekSheetShowsMondayToSundayAndTheLabel) {
     const struct {
         DateTime date;
@@ -122,7 +124,7 @@ TEST_F(SheetFixture, WeekSheetShowsMondayToSundayAndTheLabel) {
         SCOPED_TRACE(w.days[0]);
         Week(w.date);
         ASSERT_EQ(ui.Grid.Rows(), 2);
-        for (int col = 0; col < 7; ++col) EXPECT_EQ(Cell(1, col), w.days[col]) << col;
+        EXPECT_EQ(Cells(1, 0, 6), w.days);
         // The row fills the grid but for one pixel (6735 - 400 - 15); the
         // current cell is left in the last column of the row.
         EXPECT_EQ(ui.Grid.RowHeight(1), 6320);
@@ -132,8 +134,6 @@ TEST_F(SheetFixture, WeekSheetShowsMondayToSundayAndTheLabel) {
                                                          : w.label);
     }
 }
-
-// --- Colours ----------------------------------------------------------------
 
 // The backgrounds of a built sheet, one string per row from row 1: 'P' a
 // past day's background, '.' the normal one, 'T' today (normal background,
@@ -190,21 +190,15 @@ TEST_F(SheetFixture, ColoursShowPastDaysWeekendsAndToday) {
     }
 }
 
-// --- Named days ---------------------------------------------------------------
-
 TEST_F(SheetFixture, NamedDaysFollowTheDayNumberCutToTheColumnOrNotAtAll) {
     SetToday(Date(2001, 1, 1));
     // Column 1168 twips, limit 1168 - 150 = 1018: 11 characters of 90 twips.
     ASSERT_EQ(s().SheetColWidth, 1168);
     Week(Date(2001, 10, 3));
-    EXPECT_EQ(Cell(1, 2), "3 Tag der d");
-    EXPECT_EQ(Cell(1, 3), "4");
+    EXPECT_EQ(Cells(1, 2, 3), (Texts{"3 Tag der d", "4"}));
     Month(Date(2001, 12, 1));
     // December 2001 begins on a Saturday.
-    EXPECT_EQ(Cell(5, 0), "24 Hl. Aben");
-    EXPECT_EQ(Cell(5, 1), "25 1. Weihn");
-    EXPECT_EQ(Cell(5, 2), "26 2. Weihn");
-    EXPECT_EQ(Cell(5, 3), "27");
+    EXPECT_EQ(Cells(5, 0, 3), (Texts{"24 Hl. Aben", "25 1. Weihn", "26 2. Weihn", "27"}));
     EXPECT_EQ(Cell(6, 0), "31 Silveste");
     // Whole in a wide column, none when switched off.
     control.Resize(30000, 7185);
@@ -212,14 +206,12 @@ TEST_F(SheetFixture, NamedDaysFollowTheDayNumberCutToTheColumnOrNotAtAll) {
     EXPECT_EQ(Cell(1, 2), "3 Tag der dt. Einheit");
     // 24 December 2006 is a Sunday: the fourth Advent wins over Christmas Eve.
     Month(Date(2006, 12, 1));
-    EXPECT_EQ(Cell(4, 6), "24 4. Advent");
-    EXPECT_EQ(Cell(5, 0), "25 1. Weihnachtstag");
+    EXPECT_EQ((Texts{Cell(4, 6), Cell(5, 0)}), (Texts{"24 4. Advent", "25 1. Weihnachtstag"}));
     control.SetPublicHoliday(false);
     Week(Date(2001, 10, 3));
     EXPECT_EQ(Cell(1, 2), "3");
     Month(Date(2006, 12, 1));
-    EXPECT_EQ(Cell(4, 6), "24");
-    EXPECT_EQ(Cell(5, 0), "25");
+    EXPECT_EQ((Texts{Cell(4, 6), Cell(5, 0)}), (Texts{"24", "25"}));
 }
 
 TEST_F(SheetFixture, ANarrowColumnCutsOnlyTheName) {
@@ -234,8 +226,7 @@ TEST_F(SheetFixture, ANarrowColumnCutsOnlyTheName) {
     // Not even the day number is narrower than the limit: it stays whole.
     ASSERT_LE(s().SheetColWidth - 150, 180);
     Month(Date(2001, 12, 1));
-    EXPECT_EQ(Cell(5, 1), "25");
-    EXPECT_EQ(Cell(5, 3), "27");
+    EXPECT_EQ((Texts{Cell(5, 1), Cell(5, 3)}), (Texts{"25", "27"}));
     // A zero width, as before the first resize: the day numbers alone.
     control.Resize(0, 7185);
     ASSERT_EQ(s().SheetColWidth, 0);
@@ -258,8 +249,6 @@ TEST_F(SheetFixture, EveryDayCellReadsBackAsItsDayAtAnyWidth) {
         }
     }
 }
-
-// --- What every build resets ----------------------------------------------------
 
 TEST_F(SheetFixture, BuildRunsWithRedrawOffEvenWhenItFailsAndLeavesTheSelectionAlone) {
     std::vector<bool> redrawAtEnterCell;
