@@ -393,7 +393,7 @@ bool Agendor::ShowsDay(DateTime day) const {
         first = dt::FromYmd(dt::Year(shown), dt::Month(shown), 1);
         end = dt::AddMonths(first, 1);
     } else {
-        first = dt::AddDays(shown, -(dt::Weekday(shown) - 1));
+        first = MondayOf(shown);
         end = dt::AddDays(first, 7);
     }
     return day >= first && day < end;
